@@ -7,8 +7,10 @@
 
 #include "Win.h"
 
-AnsiString TObject::ClassName() const {
-  const char* Mangled = typeid(*this).name();
+AnsiString TObject::ClassName() const { return TypeName(typeid(*this)); }
+
+AnsiString TypeName(const std::type_info& Type) {
+  const char* Mangled = Type.name();
   int Status = 0;
   std::unique_ptr<char, void (*)(void*)> Name(abi::__cxa_demangle(Mangled, nullptr, nullptr, &Status), std::free);
   return Status == 0 && Name ? AnsiString(Name.get()) : AnsiString(Mangled);

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <utility>
 
 using Byte = std::uint8_t;
@@ -20,6 +22,35 @@ using WideChar = wchar_t;
 using AnsiString = std::string;
 using WideString = std::wstring;
 static_assert(sizeof(WideChar) == 2, "WideChar must be a UTF-16 unit");
+
+// A set of enumeration values (the enumeration's values are bit numbers
+// 0..31), as the framework's set properties are.
+template <typename E> class TSet {
+public:
+  constexpr TSet() = default;
+  constexpr TSet(std::initializer_list<E> Items) {
+    for (E Item : Items) FBits |= Bit(Item);
+  }
+  static constexpr TSet FromBits(std::uint32_t Bits) { TSet S; S.FBits = Bits; return S; }
+
+  constexpr bool Contains(E Item) const { return (FBits & Bit(Item)) != 0; }
+  constexpr bool Empty() const { return FBits == 0; }
+  constexpr std::uint32_t Bits() const { return FBits; }
+
+  constexpr TSet& operator<<(E Item) { FBits |= Bit(Item); return *this; }  // include
+  constexpr TSet& operator>>(E Item) { FBits &= ~Bit(Item); return *this; }  // exclude
+  constexpr TSet operator+(TSet O) const { return FromBits(FBits | O.FBits); }
+  constexpr TSet operator-(TSet O) const { return FromBits(FBits & ~O.FBits); }
+  constexpr TSet operator*(TSet O) const { return FromBits(FBits & O.FBits); }
+  constexpr bool operator==(const TSet& O) const = default;
+
+private:
+  static constexpr std::uint32_t Bit(E Item) { return std::uint32_t(1) << static_cast<unsigned>(Item); }
+  std::uint32_t FBits = 0;
+};
+
+// The source name of a C++ type ("TButton").
+AnsiString TypeName(const std::type_info& Type);
 
 // The root of every framework class. Objects are not copyable; they are
 // freed through Free(), which runs BeforeDestruction() while the whole object

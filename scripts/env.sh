@@ -2,7 +2,7 @@
 # Sourced, not executed. Every step is idempotent and skips work already done.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD=$ROOT/build
+BUILD=${SLOVANTA_BUILD:-$ROOT/build}
 CACHE=${SLOVANTA_CACHE:-/var/cache/slovanta-build}
 JPEG_VERSION=2.1.5
 JPEG_PREFIX=$CACHE/libjpeg-turbo-$JPEG_VERSION

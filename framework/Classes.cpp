@@ -1,0 +1,173 @@
+#include "Classes.h"
+
+#include <algorithm>
+
+#include "Win.h"
+
+namespace {
+
+bool SameName(const AnsiString& A, const AnsiString& B) {
+  return A.size() == B.size() && lstrcmpiA(A.c_str(), B.c_str()) == 0;
+}
+
+void Erase(std::vector<TComponent*>& List, TComponent* Item) {
+  auto It = std::find(List.begin(), List.end(), Item);
+  if (It != List.end()) List.erase(It);
+}
+
+}  // namespace
+
+// --- TPersistent ---
+
+void TPersistent::Assign(TPersistent* Source) {
+  if (Source) {
+    Source->AssignTo(this);
+    return;
+  }
+  AssignError(nullptr);
+}
+
+void TPersistent::AssignTo(TPersistent* Dest) { Dest->AssignError(this); }
+
+void TPersistent::DefineProperties(TFiler*) {}
+
+void TPersistent::AssignError(TPersistent* Source) {
+  const AnsiString SourceName = Source ? Source->ClassName() : AnsiString("nil");
+  throw EConvertError("Cannot assign a " + SourceName + " to a " + ClassName());
+}
+
+// --- TComponent ---
+
+bool IsValidIdent(const AnsiString& S) {
+  if (S.empty()) return false;
+  auto Alpha = [](char C) { return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_'; };
+  if (!Alpha(S[0])) return false;
+  return std::all_of(S.begin() + 1, S.end(), [&](char C) { return Alpha(C) || (C >= '0' && C <= '9'); });
+}
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (AOwner) AOwner->InsertComponent(this);
+}
+
+TComponent::~TComponent() {
+  // Reached without Free() only when a component was deleted directly; run
+  // the protocol here so that nobody keeps a dangling reference.
+  if (!FDestructionDone) TComponent::BeforeDestruction();
+}
+
+void TComponent::BeforeDestruction() {
+  if (FDestructionDone) return;
+  FDestructionDone = true;
+  Destroying();
+  RemoveFreeNotifications();
+  DestroyComponents();
+  DetachFromOwner();
+}
+
+void TComponent::Destroying() {
+  if (FComponentState.Contains(csDestroying)) return;
+  FComponentState << csDestroying;
+  for (TComponent* C : FComponents) C->Destroying();
+}
+
+void TComponent::RemoveFreeNotifications() {
+  while (!FFreeNotifies.empty()) {
+    TComponent* Peer = FFreeNotifies.back();
+    FFreeNotifies.pop_back();
+    Erase(Peer->FFreeNotifies, this);
+    Peer->Notification(this, opRemove);
+  }
+}
+
+void TComponent::DestroyComponents() {
+  while (!FComponents.empty()) {
+    TComponent* C = FComponents.back();
+    RemoveComponent(C);
+    C->Free();
+  }
+}
+
+void TComponent::DetachFromOwner() {
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+TComponent* TComponent::Components(int Index) const {
+  if (Index < 0 || Index >= ComponentCount())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  return FComponents[static_cast<size_t>(Index)];
+}
+
+int TComponent::ComponentIndex() const {
+  if (!FOwner) return -1;
+  auto It = std::find(FOwner->FComponents.begin(), FOwner->FComponents.end(), this);
+  return static_cast<int>(It - FOwner->FComponents.begin());
+}
+
+void TComponent::ValidateRename(TComponent* AComponent, const AnsiString& CurName, const AnsiString& NewName) const {
+  if (NewName.empty() || SameName(CurName, NewName)) return;
+  TComponent* Existing = FindComponent(NewName);
+  if (Existing && Existing != AComponent)
+    throw EComponentError("A component named " + NewName + " already exists");
+}
+
+void TComponent::SetName(const AnsiString& NewName) {
+  if (FName == NewName) return;
+  if (!NewName.empty() && !IsValidIdent(NewName))
+    throw EComponentError("\"" + NewName + "\" is not a valid component name");
+  if (FOwner) FOwner->ValidateRename(this, FName, NewName);
+  FName = NewName;
+}
+
+TComponent* TComponent::FindComponent(const AnsiString& AName) const {
+  if (AName.empty()) return nullptr;
+  for (TComponent* C : FComponents)
+    if (SameName(C->FName, AName)) return C;
+  return nullptr;
+}
+
+void TComponent::InsertComponent(TComponent* AComponent) {
+  if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
+  ValidateRename(AComponent, AnsiString(), AComponent->FName);
+  FComponents.push_back(AComponent);
+  AComponent->FOwner = this;
+  Notification(AComponent, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* AComponent) {
+  if (AComponent->FOwner != this) return;
+  Notification(AComponent, opRemove);
+  Erase(FComponents, AComponent);
+  AComponent->FOwner = nullptr;
+}
+
+void TComponent::FreeNotification(TComponent* AComponent) {
+  if (!AComponent || AComponent == this) return;
+  if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) == FFreeNotifies.end()) {
+    FFreeNotifies.push_back(AComponent);
+    AComponent->FFreeNotifies.push_back(this);
+  }
+}
+
+void TComponent::RemoveFreeNotification(TComponent* AComponent) {
+  if (!AComponent) return;
+  Erase(FFreeNotifies, AComponent);
+  Erase(AComponent->FFreeNotifies, this);
+}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove) Erase(FFreeNotifies, AComponent);
+  // Copy: a handler may free or insert components.
+  const std::vector<TComponent*> Owned = FComponents;
+  for (TComponent* C : Owned)
+    if (C != AComponent && std::find(FComponents.begin(), FComponents.end(), C) != FComponents.end())
+      C->Notification(AComponent, Operation);
+}
+
+void TComponent::Loaded() { FComponentState >> csLoading; }
+
+void TComponent::SetLoadingState(bool Loading) {
+  if (Loading)
+    FComponentState << csLoading << csReading;
+  else
+    FComponentState >> csReading;
+}

@@ -1,0 +1,3 @@
+#include "SysUtils.h"
+
+AnsiString Exception::ClassName() const { return TypeName(typeid(*this)); }
