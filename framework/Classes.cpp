@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Filer.h"
 #include "Win.h"
 
 namespace {
@@ -162,6 +163,8 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
     if (C != AComponent && std::find(FComponents.begin(), FComponents.end(), C) != FComponents.end())
       C->Notification(AComponent, Operation);
 }
+
+void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }
 
 void TComponent::Loaded() { FComponentState >> csLoading; }
 

@@ -8,6 +8,7 @@
 #include "System.h"
 
 class TFiler;
+class TReader;
 
 // An object that can copy itself from another and store data of its own in
 // form layouts.
@@ -80,6 +81,18 @@ protected:
   // world (owned components and free-notification peers). Overrides clear
   // their references and call up.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
+
+  // Layout reading. ReadState reads this component's properties and
+  // children (Reader->ReadData(this)); an override may bracket it. A child
+  // read inside this component is given GetChildParent() through its
+  // SetParentComponent (a control takes it as its Parent) and is owned by
+  // GetChildOwner(), or by the root when that is nullptr.
+  virtual void ReadState(TReader* Reader);
+  virtual void SetParentComponent(TComponent*) {}
+  virtual TComponent* GetChildParent() { return this; }
+  virtual TComponent* GetChildOwner() { return nullptr; }
+  friend class TReader;
+
   void IncludeState(TComponentStateItem Item) { FComponentState << Item; }
   void ExcludeState(TComponentStateItem Item) { FComponentState >> Item; }
 
