@@ -301,7 +301,10 @@ TCustomForm::TCustomForm(TComponent* AOwner)
   if (Screen) Screen->AddForm(this);
 }
 
-TCustomForm::~TCustomForm() = default;
+TCustomForm::~TCustomForm() {
+  // Reached without BeforeDestruction when a derived constructor failed.
+  if (Screen) Screen->RemoveForm(this);
+}
 
 void TCustomForm::AfterConstruction() {
   TCustomControl::AfterConstruction();
@@ -589,7 +592,6 @@ void TCustomForm::ShowingChanged(TMessage&) {
       SendMessageA(GetParent(FHandle), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(FHandle), 0);
     else if (FFormStyle == fsStayOnTop)
       SetWindowPos(FHandle, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    FShown = true;
   } else {
     DoHide();
     if (!FHandle) return;
@@ -647,6 +649,7 @@ void TCustomForm::CloseModal() {
 int TCustomForm::ShowModal() {
   if (Visible() || !Enabled() || FFormState.Contains(fsModal) || FFormStyle == fsMDIChild)
     throw EInvalidOperation("Cannot make a visible window modal");
+  if (!Application) throw EInvalidOperation("A modal form needs the application's message loop");
   if (HWND Capture = GetCapture()) SendMessageA(Capture, WM_CANCELMODE, 0, 0);
   ReleaseCapture();
   if (Application) Application->CancelHint();
@@ -670,12 +673,20 @@ int TCustomForm::ShowModal() {
   } catch (...) {
     EnableTaskWindows(Disabled);
     FFormState >> fsModal;
+    if (FReleaseAfterModal) {
+      FReleaseAfterModal = false;
+      Release();
+    }
     throw;
   }
   Hide();
   EnableTaskWindows(Disabled);
   if (ActiveWindow && IsWindow(ActiveWindow)) SetActiveWindow(ActiveWindow);
   FFormState >> fsModal;
+  if (FReleaseAfterModal) {
+    FReleaseAfterModal = false;
+    Release();
+  }
   return FModalResult;
 }
 
@@ -685,7 +696,7 @@ TRect TCustomForm::ClientRect() const {
   DWORD Style = 0;
   DWORD ExStyle = 0;
   FormWindowStyles(FFormStyle, FBorderStyle, FBorderIcons, Style, ExStyle);
-  const bool HasMenu = FMenu && FFormStyle != fsMDIChild;
+  const bool HasMenu = FMenu && MainMenuHooks.Handle && FFormStyle != fsMDIChild;
   RECT Frame{0, 0, 0, 0};
   AdjustWindowRectEx(&Frame, Style, HasMenu, ExStyle);
   const int W = std::max<int>(0, Width() - (Frame.right - Frame.left));
@@ -869,6 +880,11 @@ bool TCustomForm::PaintClientBackground(HDC DC) {
 void TCustomForm::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case CM_RELEASE:
+      if (FFormState.Contains(fsModal)) {
+        // ShowModal is still running on this form; it frees it on return.
+        FReleaseAfterModal = true;
+        return;
+      }
       // Nothing may touch the form after this.
       Free();
       return;

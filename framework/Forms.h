@@ -96,7 +96,7 @@ enum TPosition {
 };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
-enum TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsActivated };
+enum TFormStateItem { fsCreating, fsModal, fsActivated };
 using TFormState = TSet<TFormStateItem>;
 
 using TCloseEvent = TMethodPtr<void(TObject* Sender, TCloseAction& Action)>;
@@ -126,7 +126,7 @@ struct TMainMenuHooks {
   bool (*Command)(TComponent* Menu, WORD CommandId) = nullptr;
   // WM_MENUSELECT: the item (or submenu) under the mouse, as the message
   // gives it; Flags 0xFFFF with a null HMENU when the menu closes.
-  void (*Select)(TComponent* Menu, WORD ItemId, WORD Flags, HMENU SubMenu) = nullptr;
+  void (*Select)(TComponent* Menu, WORD ItemId, WORD Flags, HMENU MenuHandle) = nullptr;
   // WM_INITMENUPOPUP: a submenu of the bar is about to open.
   void (*InitPopup)(TComponent* Menu, HMENU Popup) = nullptr;
 };
@@ -259,7 +259,6 @@ private:
   void UpdateIcon();
   void IconChanged(TObject* Sender);
   void RestoreFocus();
-  void ShowMDIChildActivation(TCustomForm* Deactivated, TCustomForm* Activated);
   TCustomForm* MDIParentForm() const;
 
   TFormStyle FFormStyle = fsNormal;
@@ -278,8 +277,9 @@ private:
   bool FOldCreateOrder = false;
   int FTextHeight = 13;
   HWND FClientHandle = nullptr;
-  bool FShown = false;
   bool FDestroyFired = false;
+  // Release was asked for while the form's own modal loop runs.
+  bool FReleaseAfterModal = false;
 };
 
 class TForm : public TCustomForm {
