@@ -113,9 +113,18 @@ prepare_wine() {
     log "creating the Wine prefix"
     rm -rf "$WINEPREFIX"
     wenv wineboot -i >/dev/null 2>&1
-    wenv wine winecfg -v winxp >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.slovanta-ready"
+  fi
+  # Settings of the prefix, re-applied whenever this list changes: Windows
+  # XP, and windows that no window manager handles (without a window
+  # manager on Xvfb, Wine otherwise waits two seconds for each hidden window).
+  local settings=2
+  if [ "$(cat "$WINEPREFIX/.slovanta-settings" 2>/dev/null)" != "$settings" ]; then
+    wenv wine winecfg -v winxp >/dev/null 2>&1
+    wenv wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+    echo "$settings" > "$WINEPREFIX/.slovanta-settings"
   fi
   # A persistent server keeps the start of each test program short.
   wineserver -p >/dev/null 2>&1 || true
