@@ -642,7 +642,14 @@ void TReader::CheckValue(TValueType Value) {
   ReadValue();
 }
 
-bool TReader::EndOfList() { return NextValue() == vaNull; }
+bool TReader::EndOfList() {
+  // Only peeks at the byte: between properties it is the length of the next
+  // property name, which may be any value, not a value tag.
+  Byte B;
+  Read(&B, 1);
+  FStream->Seek(-1, soCurrent);
+  return B == vaNull;
+}
 void TReader::ReadListBegin() { CheckValue(vaList); }
 void TReader::ReadListEnd() { CheckValue(vaNull); }
 

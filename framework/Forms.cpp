@@ -450,9 +450,16 @@ void TCustomForm::MenuChanged() {
 
 void TCustomForm::IconChanged(TObject*) { UpdateIcon(); }
 
+// The program's own icon (the resource "MAINICON"), shown by forms that have
+// none of their own.
+static HICON ProgramIcon() {
+  static const HICON Icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+  return Icon;
+}
+
 void TCustomForm::UpdateIcon() {
   if (!FHandle) return;
-  HICON Icon = FIcon->Handle();
+  HICON Icon = FIcon->Empty() ? ProgramIcon() : FIcon->Handle();
   SendMessageA(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon));
   SendMessageA(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon));
 }

@@ -8,6 +8,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <mmsystem.h>
+#include <richedit.h>
 
 #undef TextOut
 #undef MessageBox

@@ -172,6 +172,7 @@ void RegisterTestClasses() {
       .Str("Title", &TTestItem::Title, &TTestItem::Title);
   RegisterClass<TTestNode, TComponent>()
       .Int("Number", &TTestNode::Number, &TTestNode::SetNumber, 0)
+      .Int("NumberUnderAVeryLongPropertyName", &TTestNode::Number, &TTestNode::SetNumber, 0)
       .Str("Caption", &TTestNode::Caption, &TTestNode::Caption)
       .WStr("WideCaption", &TTestNode::WideCaption, &TTestNode::WideCaption)
       .Enum("Tone", &TTestNode::Tone, &TTestNode::SetTone, toLow, {"toLow", "toMid", "toHigh"})
@@ -512,6 +513,21 @@ TEST(Layout, SecondRootOfTheSameLayoutGetsItsOwnName) {
   EXPECT_EQ(B->Name(), "TestRoot_1");
   // Each form's references stay within itself.
   EXPECT_EQ(B->Inner->Buddy(), B->First);
+}
+
+TEST(Layout, LongPropertyNamesFollowingAValueAreRead) {
+  // Between two properties the next byte is a name length, which can be
+  // any number: it must not be taken for a value tag.
+  EnsureRegistered();
+  TOwned<TTestNode> Root(new TTestNode(nullptr));
+  ReadText("object Node: TTestNode\n"
+           "  Tag = 3\n"
+           "  NumberUnderAVeryLongPropertyName = 42\n"
+           "  Caption = 'after'\n"
+           "end\n",
+           Root.get());
+  EXPECT_EQ(Root->Number(), 42);
+  EXPECT_EQ(Root->Caption, "after");
 }
 
 namespace {

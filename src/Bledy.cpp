@@ -1,0 +1,7 @@
+#include "Bledy.h"
+
+#include "TypInfo.h"
+
+TFBledy* FBledy = nullptr;
+
+void RegisterBledy() { RegisterClass<TFBledy, TForm>(); }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Forms.h"
+
+class TFBledy : public TForm {
+public:
+  using TForm::TForm;
+};
+
+extern TFBledy* FBledy;
+
+void RegisterBledy();

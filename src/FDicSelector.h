@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Forms.h"
+
+class TFSelDic : public TForm {
+public:
+  using TForm::TForm;
+};
+
+extern TFSelDic* FSelDic;
+
+void RegisterFDicSelector();

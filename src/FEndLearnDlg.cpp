@@ -1,0 +1,7 @@
+#include "FEndLearnDlg.h"
+
+#include "TypInfo.h"
+
+TEndLearnDlg* EndLearnDlg = nullptr;
+
+void RegisterFEndLearnDlg() { RegisterClass<TEndLearnDlg, TForm>(); }

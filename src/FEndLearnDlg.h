@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Forms.h"
+
+class TEndLearnDlg : public TForm {
+public:
+  using TForm::TForm;
+};
+
+extern TEndLearnDlg* EndLearnDlg;
+
+void RegisterFEndLearnDlg();

@@ -1,0 +1,7 @@
+#include "Finformations.h"
+
+#include "TypInfo.h"
+
+TFInfo* FInfo = nullptr;
+
+void RegisterFinformations() { RegisterClass<TFInfo, TForm>(); }

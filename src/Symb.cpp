@@ -1,0 +1,7 @@
+#include "Symb.h"
+
+#include "TypInfo.h"
+
+TFSymbol* FSymbol = nullptr;
+
+void RegisterSymb() { RegisterClass<TFSymbol, TForm>(); }
