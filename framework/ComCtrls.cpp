@@ -15,8 +15,10 @@ void InitCommonControlClasses(DWORD Classes) {
   InitCommonControlsEx(&Init);
 }
 
-// riched20.dll, loaded with the first rich edit.
+// riched20.dll, loaded with the first rich edit, and the rich edit windows
+// that exist.
 HMODULE GRichEditModule = nullptr;
+int GRichEditWindows = 0;
 
 void LoadRichEdit() {
   if (GRichEditModule) return;
@@ -59,9 +61,12 @@ struct TStreamInState {
 DWORD CALLBACK ReadChunk(DWORD_PTR Cookie, LPBYTE Buffer, LONG Size, LONG* Done) {
   try {
     auto* State = reinterpret_cast<TStreamInState*>(Cookie);
+    const char* Data = State->Data->data() + State->Position;
     const size_t Left = State->Data->size() - State->Position;
-    const size_t N = std::min(Left, static_cast<size_t>(std::max<LONG>(Size, 0)));
-    std::memcpy(Buffer, State->Data->data() + State->Position, N);
+    size_t N = std::min(Left, static_cast<size_t>(std::max<LONG>(Size, 0)));
+    // A line break split between two chunks would be read as two.
+    if (N > 1 && N < Left && Data[N - 1] == '\r' && Data[N] == '\n') --N;
+    std::memcpy(Buffer, Data, N);
     State->Position += N;
     *Done = static_cast<LONG>(N);
     return 0;
@@ -931,6 +936,12 @@ void TCustomRichEdit::WndProc(TMessage& Message) {
     case CM_WANTSPECIALKEY:
       Message.Result = Message.WParam == VK_RETURN && !FReadOnly ? 1 : 0;
       return;
+    case WM_NCCREATE:
+      ++GRichEditWindows;
+      break;
+    case WM_NCDESTROY:
+      --GRichEditWindows;
+      break;
     case CM_COLORCHANGED:
     case CM_FONTCHANGED:
       TWinControl::WndProc(Message);
@@ -993,6 +1004,8 @@ void InitializeComCtrls() {
 }
 
 void FinalizeComCtrls() {
-  if (GRichEditModule) FreeLibrary(GRichEditModule);
+  // The library's code runs every rich edit window still there.
+  if (!GRichEditModule || GRichEditWindows > 0) return;
+  FreeLibrary(GRichEditModule);
   GRichEditModule = nullptr;
 }

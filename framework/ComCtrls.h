@@ -8,8 +8,8 @@
 // control is msctls_hotkey32, the rich edit RichEdit20A of riched20.dll.
 //
 // Start-up: InitializeComCtrls() registers the classes for layouts and the
-// common control classes with the system; FinalizeComCtrls() releases
-// riched20.dll once no rich edit window is left.
+// common control classes with the system; FinalizeComCtrls() (after the
+// forms are gone) releases riched20.dll unless a rich edit window is left.
 #pragma once
 
 #include <vector>
@@ -22,7 +22,6 @@
 #include "Win.h"
 
 class TToolBar;
-class TPopupMenu;
 
 // ---------------------------------------------------------------------------
 // Tool bar
@@ -148,7 +147,6 @@ private:
   void UpdateButton(TToolButton* Button);
   void InsertWindowButton(TToolButton* Button, int Index);
   void ApplyImages();
-  void ApplyButtonSize();
   void UpdateEdges();
   void ButtonsMoved();
   void ReadDownStates();

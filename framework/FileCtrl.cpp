@@ -224,9 +224,8 @@ void TFileListBox::Loaded() {
 AnsiString TFileListBox::FileName() const {
   const int Index = ItemIndex();
   if (Index < 0) return AnsiString();
-  AnsiString Name = Items()->Strings(Index);
-  if (Name.size() > 2 && Name.front() == '[' && Name.back() == ']') Name = Name.substr(1, Name.size() - 2);
-  return IncludeTrailingPathDelimiter(FDirectory) + Name;
+  const AnsiString Name = Items()->Strings(Index);
+  return IncludeTrailingPathDelimiter(FDirectory) + (IsFolderRow(Name) ? Name.substr(1, Name.size() - 2) : Name);
 }
 
 void TFileListBox::SetFileName(const AnsiString& Value) {
@@ -239,6 +238,10 @@ void TFileListBox::SetFileName(const AnsiString& Value) {
   const AnsiString Name = ExtractFileName(Value);
   SetItemIndex(Name.empty() ? -1 : Items()->IndexOf(Name));
   Change();
+}
+
+bool TFileListBox::IsFolderRow(const AnsiString& Text) const {
+  return FFileType.Contains(ftDirectory) && Text.size() > 2 && Text.front() == '[' && Text.back() == ']';
 }
 
 void TFileListBox::WndProc(TMessage& Message) {
@@ -264,7 +267,7 @@ void TFileListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State)
     return;
   }
   const AnsiString Text = Index < Items()->Count() ? Items()->Strings(Index) : AnsiString();
-  const bool Folder = Text.size() > 2 && Text.front() == '[';
+  const bool Folder = IsFolderRow(Text);
   DrawGlyphRow(Canvas(), Rect, Rect.left + 2, Text, [Folder](TCanvas* C, int X, int Y) {
     if (Folder)
       DrawFolderGlyph(C, X, Y, false);

@@ -62,6 +62,8 @@ protected:
 private:
   // Lists the folder; KeepSelection selects the same name again.
   void ReadFileNames(bool KeepSelection);
+  // A folder's row ("[name]", listed with ftDirectory).
+  bool IsFolderRow(const AnsiString& Text) const;
   // Goes to the folder (EInOutError when it does not exist); true when the
   // list was read again.
   bool ChangeFolder(const AnsiString& Value);

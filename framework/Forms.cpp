@@ -176,6 +176,19 @@ int ShowCommand(TWindowState State) {
   }
 }
 
+// A key down that is a shortcut of the main menu of the form it is typed on
+// (for an MDI child without one: of the frame's) clicks that menu item.
+bool IsMenuShortCut(const MSG& Msg) {
+  if ((Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) || !MainMenuHooks.ShortCut) return false;
+  TWinControl* Control = nullptr;
+  for (HWND Wnd = Msg.hwnd; Wnd && !Control; Wnd = GetParent(Wnd)) Control = FindControl(Wnd);
+  TCustomForm* Form = Control ? GetParentForm(Control) : nullptr;
+  if (!Form) return false;
+  if (!Form->Menu() && Form->FormStyle() == fsMDIChild && Application) Form = Application->MainForm();
+  if (!Form || !Form->Menu()) return false;
+  return MainMenuHooks.ShortCut(Form->Menu(), static_cast<Word>(Msg.wParam), KeyDataToShiftState(Msg.lParam));
+}
+
 }  // namespace
 
 // The form a control is on.
@@ -1117,7 +1130,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
   }
   bool Handled = false;
   if (OnMessage) OnMessage(Msg, Handled);
-  if (!Handled && !IsHintMsg(Msg) && !IsMDIMsg(Msg) && !IsKeyMsg(Msg) && !IsDlgMsg(Msg)) {
+  if (!Handled && !IsHintMsg(Msg) && !IsMDIMsg(Msg) && !IsMenuShortCut(Msg) && !IsKeyMsg(Msg) && !IsDlgMsg(Msg)) {
     TranslateMessage(&Msg);
     DispatchMessageA(&Msg);
   }

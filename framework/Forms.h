@@ -129,6 +129,10 @@ struct TMainMenuHooks {
   void (*Select)(TComponent* Menu, WORD ItemId, WORD Flags, HMENU MenuHandle) = nullptr;
   // WM_INITMENUPOPUP: a submenu of the bar is about to open.
   void (*InitPopup)(TComponent* Menu, HMENU Popup) = nullptr;
+  // A key pressed on the form (WM_KEYDOWN or WM_SYSKEYDOWN, from the message
+  // loop before the control sees it); true when an item with that shortcut
+  // took it.
+  bool (*ShortCut)(TComponent* Menu, Word Key, TShiftState Shift) = nullptr;
 };
 extern TMainMenuHooks MainMenuHooks;
 

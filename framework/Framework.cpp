@@ -3,6 +3,7 @@
 #include "ActnList.h"
 #include "Buttons.h"
 #include "ComCtrls.h"
+#include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "FileCtrl.h"
 #include "Forms.h"
@@ -10,6 +11,7 @@
 #include "Grids.h"
 #include "ImgList.h"
 #include "Menus.h"
+#include "Spin.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
 #include "Threads.h"
@@ -26,6 +28,8 @@ void InitializeFramework() {
   InitializeMenus();
   InitializeComCtrls();
   InitializeActnList();
+  InitializeSpin();
+  InitializeDialogs();
   InitializeGrids();
   InitializeFileCtrl();
 }

@@ -102,12 +102,12 @@ int TCustomGrid::TAxis::MaxFirst() const { return FirstToShow(Count - 1); }
 
 TCustomGrid::TAxis TCustomGrid::HorzAxisFor(int Extent) const {
   const bool Lines = FOptions.Contains(goVertLine) || FOptions.Contains(goFixedVertLine);
-  return TAxis{FColCount, FFixedCols, FTopLeft.X, Extent, Lines ? FGridLineWidth : 0, &FColWidths, FDefaultColWidth};
+  return TAxis{FColCount, FFixedCols, FTopLeft.X, Extent, Lines ? FGridLineWidth : 0, &FColWidths};
 }
 
 TCustomGrid::TAxis TCustomGrid::VertAxisFor(int Extent) const {
   const bool Lines = FOptions.Contains(goHorzLine) || FOptions.Contains(goFixedHorzLine);
-  return TAxis{FRowCount, FFixedRows, FTopLeft.Y, Extent, Lines ? FGridLineWidth : 0, &FRowHeights, FDefaultRowHeight};
+  return TAxis{FRowCount, FFixedRows, FTopLeft.Y, Extent, Lines ? FGridLineWidth : 0, &FRowHeights};
 }
 
 TCustomGrid::TAxis TCustomGrid::HorzAxis() const { return HorzAxisFor(ClientWidth()); }
@@ -221,8 +221,6 @@ TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {
   SetTabStop(true);
   SetBounds(0, 0, FDefaultColWidth * FColCount, FDefaultRowHeight * FRowCount);
 }
-
-TCustomGrid::~TCustomGrid() = default;
 
 void TCustomGrid::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomControl::Notification(AComponent, Operation);

@@ -2,8 +2,8 @@
 // selection, scrolling, sizing and in-place editor, the draw grid that hands
 // cell drawing to an event, and the string grid that keeps 8-bit cell texts.
 //
-// Start-up: InitializeGrids() registers TDrawGrid and TStringGrid with the
-// class registry so that layouts can create them.
+// Start-up: InitializeGrids() registers the grid classes with the class
+// registry so that layouts can create them.
 #pragma once
 
 #include <map>
@@ -13,7 +13,7 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "Messages.h"
-#include "StdCtrls.h"
+#include "StdCtrls.h"  // TScrollStyle
 #include "SysUtils.h"
 #include "Win.h"
 
@@ -87,19 +87,20 @@ private:
 class TCustomGrid : public TCustomControl {
 public:
   explicit TCustomGrid(TComponent* AOwner);
-  ~TCustomGrid() override;
 
   int ColCount() const { return FColCount; }
   void SetColCount(int Value);
   int RowCount() const { return FRowCount; }
   void SetRowCount(int Value);
-  // Raise EInvalidGridOperation unless below ColCount / RowCount.
+  // Raise EInvalidGridOperation unless below ColCount / RowCount. A new
+  // count starts the current cell over at the first non-fixed cell.
   int FixedCols() const { return FFixedCols; }
   void SetFixedCols(int Value);
   int FixedRows() const { return FFixedRows; }
   void SetFixedRows(int Value);
 
-  // Setting a default gives every column (row) that size.
+  // Setting a default gives every column (row) that size. Layouts may
+  // list the sizes as ColWidths = (...) and RowHeights = (...).
   int DefaultColWidth() const { return FDefaultColWidth; }
   void SetDefaultColWidth(int Value);
   int DefaultRowHeight() const { return FDefaultRowHeight; }
@@ -119,7 +120,8 @@ public:
   void SetBorderStyle(TBorderStyle Value);
   TColor FixedColor() const { return FFixedColor; }
   void SetFixedColor(TColor Value);
-  // Off: the cells are left to DrawCell / OnDrawCell entirely.
+  // Off: the cells are left to DrawCell / OnDrawCell entirely. Read while
+  // painting; setting it does not repaint (DrawCell overrides switch it).
   bool DefaultDrawing() const { return FDefaultDrawing; }
   void SetDefaultDrawing(bool Value);
 
@@ -194,8 +196,8 @@ protected:
 
   // Shows the editor over the current cell (with goEditing) and focuses it.
   void ShowEditor();
-  // Ends the edit: the editor's text goes to SetEditText when it was
-  // changed and Commit is set. With goAlwaysShowEditor the editor stays.
+  // Ends the edit and hides the editor; with Commit a changed text goes to
+  // SetEditText for the cell that was edited.
   void HideEditor(bool Commit);
   // Makes a cell current (see SetCol); MoveAnchor collapses the selection
   // onto it, Show scrolls it into view.
@@ -214,7 +216,6 @@ private:
     int Extent;   // client width / height
     int Line;     // effective grid line width
     const std::vector<int>* Sizes;
-    int Default;
     int Size(int Index) const;
     // Where the fixed cells end, and where cell Index starts (-1: not shown).
     int FixedBoundary() const;

@@ -199,6 +199,11 @@ void MainMenuInitPopup(TComponent* Menu, HMENU Popup) {
   if (auto* M = dynamic_cast<TMenu*>(Menu)) InitPopup(M, Popup);
 }
 
+bool MainMenuShortCut(TComponent* Menu, Word Key, TShiftState Shift) {
+  auto* M = dynamic_cast<TMenu*>(Menu);
+  return M && M->IsShortCut(Key, Shift);
+}
+
 bool ShowControlPopup(TComponent* PopupMenu, TControl* Control, const TPoint& ScreenPos) {
   auto* Menu = dynamic_cast<TPopupMenu*>(PopupMenu);
   if (!Menu || !Menu->AutoPopup()) return false;
@@ -639,6 +644,7 @@ void InitializeMenus() {
   MainMenuHooks.Command = MainMenuCommand;
   MainMenuHooks.Select = MainMenuSelect;
   MainMenuHooks.InitPopup = MainMenuInitPopup;
+  MainMenuHooks.ShortCut = MainMenuShortCut;
   PopupMenuHandler = ShowControlPopup;
 }
 

@@ -1,7 +1,6 @@
 #include "StdCtrls.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "SysUtils.h"
@@ -1095,10 +1094,6 @@ void TCustomEdit::SelectAll() {
   if (HandleAllocated()) Perform(EM_SETSEL, 0, -1);
 }
 
-void TCustomEdit::ClearSelection() {
-  if (HandleAllocated()) Perform(WM_CLEAR, 0, 0);
-}
-
 void TCustomEdit::Change() {
   if (OnChange) OnChange(this);
 }
@@ -1340,6 +1335,9 @@ void TCustomListBox::SetSorted(bool Value) {
 void TCustomListBox::SetStyle(TListBoxStyle Value) {
   if (FStyle == Value) return;
   const bool ToVirtual = Value == lbVirtual || Value == lbVirtualOwnerDraw;
+  // Only a list box that had its window, or sits on a parent, gets one again:
+  // one without a parent would otherwise appear on its own on the desktop.
+  const bool Placed = HandleAllocated() || Parent();
   if (HandleAllocated()) DestroyHandle();
   if (ToVirtual != IsVirtual()) {
     // Rows and count do not carry over between the virtual and the other
@@ -1351,7 +1349,7 @@ void TCustomListBox::SetStyle(TListBoxStyle Value) {
     FSelection.clear();
   }
   FStyle = Value;
-  UpdateControlState();
+  if (Placed) UpdateControlState();
 }
 
 void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
@@ -1540,7 +1538,6 @@ void TCustomComboBox::CreateWnd() {
   FCreating = true;
   try {
     TWinControl::CreateWnd();
-    Perform(CB_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
     std::vector<int> Rows{FItemIndex};
     static_cast<TComboBoxStrings*>(FItems.get())->MoveToWindow(Rows);
     FItemIndex = Rows[0];
@@ -1619,13 +1616,6 @@ void TCustomComboBox::SetSorted(bool Value) {
   }
 }
 
-void TCustomComboBox::SetMaxLength(int Value) {
-  Value = std::max(Value, 0);
-  if (FMaxLength == Value) return;
-  FMaxLength = Value;
-  if (HandleAllocated()) Perform(CB_LIMITTEXT, static_cast<WPARAM>(Value), 0);
-}
-
 bool TCustomComboBox::DroppedDown() const {
   return HandleAllocated() && const_cast<TCustomComboBox*>(this)->Perform(CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
@@ -1636,10 +1626,6 @@ void TCustomComboBox::SetDroppedDown(bool Value) {
 
 void TCustomComboBox::Change() {
   if (OnChange) OnChange(this);
-}
-
-void TCustomComboBox::DropDown() {
-  if (OnDropDown) OnDropDown(this);
 }
 
 void TCustomComboBox::AdjustDropDown() {
@@ -1676,10 +1662,7 @@ void TCustomComboBox::CNCommand(TMessage& Message) {
       break;
     }
     case CBN_EDITCHANGE: Change(); break;
-    case CBN_DROPDOWN:
-      AdjustDropDown();
-      DropDown();
-      break;
+    case CBN_DROPDOWN: AdjustDropDown(); break;
     case CBN_DBLCLK: DblClick(); break;
     default: break;
   }
@@ -1834,13 +1817,11 @@ void InitializeStdCtrls() {
       .Int("ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight, 16)
       .Int("ItemIndex", &TCustomComboBox::ItemIndex, &TCustomComboBox::SetItemIndex, -1)
       .Object("Items", &TCustomComboBox::Items, &TCustomComboBox::SetItems)
-      .Int("MaxLength", &TCustomComboBox::MaxLength, &TCustomComboBox::SetMaxLength, 0)
       .Bool("Sorted", &TCustomComboBox::Sorted, &TCustomComboBox::SetSorted, false)
       .Enum("Style", &TCustomComboBox::Style, &TCustomComboBox::SetStyle, csDropDown,
             {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable"})
       .Event("OnChange", &TCustomComboBox::OnChange)
       .Event("OnDrawItem", &TCustomComboBox::OnDrawItem)
-      .Event("OnDropDown", &TCustomComboBox::OnDropDown)
       .Event("OnMeasureItem", &TCustomComboBox::OnMeasureItem);
   RegisterClass<TComboBox, TCustomComboBox>();
 }

@@ -96,12 +96,6 @@ public:
 class TButtonControl : public TWinControl {
 public:
   explicit TButtonControl(TComponent* AOwner);
-
-protected:
-  // The check state of check boxes and radio buttons (none for a push
-  // button).
-  virtual bool GetChecked() const { return false; }
-  virtual void SetChecked(bool) {}
 };
 
 class TButton : public TButtonControl {
@@ -149,13 +143,12 @@ public:
   // A change fires OnClick, also when made from code (not while the
   // layout is read).
   void SetState(TCheckBoxState Value);
-  bool Checked() const { return GetChecked(); }
-  void SetChecked(bool Value) override;
+  bool Checked() const { return FState == cbChecked; }
+  void SetChecked(bool Value);
 
   void WndProc(TMessage& Message) override;
 
 protected:
-  bool GetChecked() const override { return FState == cbChecked; }
   // The next state of a click: unchecked, (grayed,) checked.
   virtual void Toggle();
   void CreateParams(TCreateParams& Params) override;
@@ -181,12 +174,11 @@ public:
   bool Checked() const { return FChecked; }
   // Checking clears the other radio buttons of the same parent and fires
   // OnClick; the checked button is the tab stop of its group.
-  void SetChecked(bool Value) override;
+  void SetChecked(bool Value);
 
   void WndProc(TMessage& Message) override;
 
 protected:
-  bool GetChecked() const override { return FChecked; }
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
 
@@ -253,7 +245,6 @@ public:
   AnsiString SelText();
   void SetSelText(const AnsiString& Value);
   void SelectAll();
-  void ClearSelection();
   void Clear() { SetText(AnsiString()); }
 
   void WndProc(TMessage& Message) override;
@@ -462,9 +453,6 @@ public:
   void SetDropDownCount(int Value) { FDropDownCount = Value; }
   bool Sorted() const { return FSorted; }
   void SetSorted(bool Value);
-  // The edit's limit (0: none).
-  int MaxLength() const { return FMaxLength; }
-  void SetMaxLength(int Value);
   bool DroppedDown() const;
   void SetDroppedDown(bool Value);
 
@@ -473,7 +461,6 @@ public:
 
   // The user picked a row or typed into the edit.
   TNotifyEvent OnChange;
-  TNotifyEvent OnDropDown;
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
 
@@ -483,7 +470,6 @@ protected:
   void DestroyWnd() override;
   AnsiString GetText() const override;
   virtual void Change();
-  virtual void DropDown();
   // As the list box's (odComboBoxEdit marks the selection field).
   virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
   virtual void MeasureItem(int Index, int& Height);
@@ -503,7 +489,6 @@ private:
   int FItemHeight = 16;
   int FDropDownCount = 8;
   bool FSorted = false;
-  int FMaxLength = 0;
   int FItemIndex = -1;
   bool FCreating = false;
 };

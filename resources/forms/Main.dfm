@@ -36,7 +36,7 @@ object FMain: TFMain
       Caption = 'U'#380'ytkownik:'
     end
     object LUser: TLabel
-      Left = 624
+      Left = 630
       Top = 5
       Width = 42
       Height = 13
