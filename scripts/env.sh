@@ -8,7 +8,7 @@ JPEG_VERSION=2.1.5
 JPEG_PREFIX=$CACHE/libjpeg-turbo-$JPEG_VERSION
 
 PACKAGES="wine wine32:i386 xvfb imagemagick g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-binutils-mingw-w64-i686 cmake ninja-build googletest dpkg-dev x11-utils xdotool"
+binutils-mingw-w64-i686 cmake ninja-build googletest dpkg-dev x11-utils xdotool locales"
 
 log() { printf '[setup] %s\n' "$*" >&2; }
 
@@ -29,6 +29,15 @@ install_packages() {
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -q
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Wine maps Windows file names to Unix ones through the Unix locale: without
+# a generated pl_PL.UTF-8 it cannot create a file with a Polish name.
+ensure_locale() {
+  locale -a 2>/dev/null | grep -qix 'pl_PL.utf8' && return 0
+  need_root
+  log "generating the pl_PL.UTF-8 locale"
+  localedef -i pl_PL -c -f UTF-8 -A /usr/share/locale/locale.alias pl_PL.UTF-8
 }
 
 ensure_source_list() {

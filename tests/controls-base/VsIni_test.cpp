@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,11 +30,7 @@ void WriteFileBytes(const std::string& Path, const std::string& Bytes) {
   F << Bytes;
 }
 
-AnsiString TempPath(const char* Name) {
-  char Dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, Dir);
-  return AnsiString(Dir) + "slovanta-vsini-" + Name;
-}
+AnsiString TempPath(const char* Name) { return TestTempPath("vsini", Name); }
 
 // A store freed through Free, as components are.
 TOwned<TVsIniFile> NewIni() { return TOwned<TVsIniFile>(Create<TVsIniFile>(nullptr)); }
@@ -117,15 +114,6 @@ void FillEveryType(TVsIniFile& Ini) {
   ASSERT_TRUE(Ini.WriteMultiString("\\Page", "Lines", &Lines));
   ASSERT_TRUE(Ini.OpenKey("\\Page\\Empty key", true));
   ASSERT_TRUE(Ini.OpenKey("\\", false));
-}
-
-template <class E, class F> std::string MessageOf(F&& Body) {
-  try {
-    Body();
-  } catch (const E& Ex) {
-    return Ex.Message();
-  }
-  return "(nothing raised)";
 }
 
 class TEventLog : public TObject {

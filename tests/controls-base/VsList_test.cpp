@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -53,15 +54,6 @@ std::vector<void*> SlotsAt(std::initializer_list<int> Indexes) {
   std::vector<void*> R;
   for (int I : Indexes) R.push_back(&Slots[I]);
   return R;
-}
-
-template <class E, class F> std::string MessageOf(F&& Body) {
-  try {
-    Body();
-  } catch (const E& Err) {
-    return Err.Message();
-  }
-  return "(nothing raised)";
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,11 +34,7 @@ std::string ReadFileBytes(const std::string& Path) {
 
 std::string Fixture(const char* Name) { return std::string(FIXTURES_DIR) + "/controls-base/" + Name; }
 
-AnsiString TempPath(const char* Name) {
-  char Dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, Dir);
-  return AnsiString(Dir) + "slovanta-vswide-" + Name;
-}
+AnsiString TempPath(const char* Name) { return TestTempPath("vswide", Name); }
 
 std::string StreamBytes(TMemoryStream& S) {
   return std::string(static_cast<const char*>(S.Memory()), static_cast<size_t>(S.Size()));
@@ -48,15 +45,6 @@ void LoadBytes(TVsWideStrings& L, const std::string& Bytes) {
   S.WriteBuffer(Bytes.data(), static_cast<int>(Bytes.size()));
   S.SetPosition(0);
   L.LoadFromStream(&S);
-}
-
-template <class E, class F> std::string MessageOf(F&& Body) {
-  try {
-    Body();
-  } catch (const E& Ex) {
-    return Ex.Message();
-  }
-  return "(nothing raised)";
 }
 
 // Counts the change events of a list.

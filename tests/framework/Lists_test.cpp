@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,20 +32,7 @@ std::string ReadFileBytes(const std::string& Path) {
   return std::string(std::istreambuf_iterator<char>(F), std::istreambuf_iterator<char>());
 }
 
-AnsiString TempPath(const char* Name) {
-  char Dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, Dir);
-  return AnsiString(Dir) + "slovanta-lists-" + Name;
-}
-
-template <class E, class F> std::string MessageOf(F&& Body) {
-  try {
-    Body();
-  } catch (const E& Err) {
-    return Err.Message();
-  }
-  return "(nothing raised)";
-}
+AnsiString TempPath(const char* Name) { return TestTempPath("lists", Name); }
 
 }  // namespace
 

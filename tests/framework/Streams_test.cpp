@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,20 +10,7 @@
 
 namespace {
 
-AnsiString TempPath(const char* Name) {
-  char Dir[MAX_PATH];
-  GetTempPathA(MAX_PATH, Dir);
-  return AnsiString(Dir) + "slovanta-streams-" + Name;
-}
-
-template <class E, class F> std::string MessageOf(F&& Body) {
-  try {
-    Body();
-  } catch (const E& Err) {
-    return Err.Message();
-  }
-  return "(nothing raised)";
-}
+AnsiString TempPath(const char* Name) { return TestTempPath("streams", Name); }
 
 std::string Contents(TCustomMemoryStream& S) {
   return std::string(static_cast<const char*>(S.Memory()), static_cast<size_t>(S.Size()));
