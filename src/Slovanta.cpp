@@ -1,19 +1,34 @@
-// The program body: start the libraries, create the forms in their order
-// (the first is the main window), run the message loop, shut down.
+// The program body: start the libraries in their order (the framework, the
+// control foundation, the Unicode layer, the trainer's texts), create the
+// forms in their order (the first is the main window), run the message loop,
+// shut down in reverse.
 #include "Bledy.h"
+#include "Dict_Strings.h"
 #include "FAbout.h"
 #include "FDName.h"
 #include "FDicSelector.h"
 #include "FEndLearnDlg.h"
 #include "Finformations.h"
 #include "Framework.h"
+#include "ImgBtn.h"
+#include "JEdit.h"
 #include "Main.h"
 #include "Symb.h"
+#include "UniClasses.h"
+#include "UniSysUtils.h"
+#include "UniSystem.h"
+#include "VsStrUtils.h"
+#include "VsTools.h"
+#include "WImage.h"
 #include "Win.h"
 
 namespace {
 
-void RegisterForms() {
+// The trainer's own controls and forms, which layouts create by class name.
+void RegisterTrainerClasses() {
+  RegisterImgBtn();
+  RegisterWImage();
+  RegisterJEdit();
   RegisterMain();
   RegisterFDicSelector();
   RegisterFDName();
@@ -28,10 +43,15 @@ void RegisterForms() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeFramework();
+  InitializeVsTools();
+  InitializeUniSysUtils();
+  InitializeUniSystem();
+  InitializeUniClasses();
+  InitializeDict_Strings();
   try {
-    RegisterForms();
+    RegisterTrainerClasses();
     Application->Initialize();
-    Application->SetTitle("Vardo Slovanta");
+    Application->SetTitle(WideToAnsi(sAppTitle));
     Application->CreateForm(FMain);
     Application->CreateForm(FSelDic);
     Application->CreateForm(FDicName);
@@ -45,5 +65,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->HandleException(nullptr);
   }
   FinalizeFramework();
+  FinalizeDict_Strings();
+  FinalizeUniSystem();
+  FinalizeVsStrUtils();
   return 0;
 }

@@ -1,5 +1,6 @@
 // Speed buttons on a real window: clicks, the flat hot state, groups and
 // glyphs.
+#include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,18 +15,6 @@
 #include "TypInfo.h"
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& Done, DWORD TimeoutMs = 3000) {
-  const DWORD Start = GetTickCount();
-  for (;;) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    if (GetTickCount() - Start > TimeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-void PumpFor(DWORD Ms) { PumpUntil([] { return false; }, Ms); }
 
 COLORREF RGBOf(TColor C) { return static_cast<COLORREF>(ColorToRGB(C)); }
 

@@ -1,3 +1,4 @@
+#include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,18 +21,6 @@ namespace {
 
 std::vector<std::string> Log;
 void Note(const std::string& S) { Log.push_back(S); }
-
-bool PumpUntil(const std::function<bool()>& Done, DWORD TimeoutMs = 3000) {
-  const DWORD Start = GetTickCount();
-  for (;;) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    if (GetTickCount() - Start > TimeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-void PumpFor(DWORD Ms) { PumpUntil([] { return false; }, Ms); }
 
 void ClickAt(HWND Wnd, int X, int Y) {
   PostMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(X, Y));

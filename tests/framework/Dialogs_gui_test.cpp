@@ -1,3 +1,4 @@
+#include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,16 +12,6 @@
 #include "TypInfo.h"
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& Done, DWORD TimeoutMs = 3000) {
-  const DWORD Start = GetTickCount();
-  for (;;) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    if (GetTickCount() - Start > TimeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
 
 // Steps run one per timer tick, inside the modal loops of the dialogs.
 std::vector<std::function<void()>> Steps;

@@ -1,4 +1,5 @@
 // Panels, images, shapes, bevels and timers on real windows.
+#include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,18 +16,6 @@
 #include "TypInfo.h"
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& Done, DWORD TimeoutMs = 3000) {
-  const DWORD Start = GetTickCount();
-  for (;;) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    if (GetTickCount() - Start > TimeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-void PumpFor(DWORD Ms) { PumpUntil([] { return false; }, Ms); }
 
 COLORREF RGBOf(TColor C) { return static_cast<COLORREF>(ColorToRGB(C)); }
 

@@ -1,3 +1,4 @@
+#include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,18 +18,6 @@ std::vector<std::string> Log;
 void Note(const std::string& S) { Log.push_back(S); }
 
 // Handles the application's messages until Done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& Done, DWORD TimeoutMs = 3000) {
-  const DWORD Start = GetTickCount();
-  for (;;) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    if (GetTickCount() - Start > TimeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-void PumpFor(DWORD Ms) { PumpUntil([] { return false; }, Ms); }
-
 void Click(HWND Wnd, int X = 5, int Y = 5) {
   PostMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(X, Y));
   PostMessageA(Wnd, WM_LBUTTONUP, 0, PointToLParam(X, Y));

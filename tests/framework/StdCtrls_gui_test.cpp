@@ -1,5 +1,6 @@
 // Standard controls on real windows: layouts, buttons and dialog keys,
 // check boxes, edits, memos, list boxes, combo boxes and labels.
+#include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,18 +14,6 @@
 #include "TypInfo.h"
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& Done, DWORD TimeoutMs = 3000) {
-  const DWORD Start = GetTickCount();
-  for (;;) {
-    Application->ProcessMessages();
-    if (Done()) return true;
-    if (GetTickCount() - Start > TimeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
-
-void PumpFor(DWORD Ms) { PumpUntil([] { return false; }, Ms); }
 
 void PostClick(HWND Wnd, int X, int Y) {
   PostMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON, PointToLParam(X, Y));
