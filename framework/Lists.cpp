@@ -49,19 +49,6 @@ AnsiString SortKey(const AnsiString& S, DWORD Flags) {
   return Key;
 }
 
-// Runs Body inside BeginUpdate/EndUpdate; the bracket is closed when Body
-// raises as well.
-template <class F> void InUpdate(TStrings& Strings, F&& Body) {
-  Strings.BeginUpdate();
-  try {
-    Body();
-  } catch (...) {
-    Strings.EndUpdate();
-    throw;
-  }
-  Strings.EndUpdate();
-}
-
 const char* const SListIndexError = "List index out of bounds (%d)";
 const char* const SListCapacityError = "List capacity out of bounds (%d)";
 const char* const SSortedListError = "Operation not allowed on sorted list";

@@ -16,6 +16,21 @@ using TListSortCompare = int (*)(void* Item1, void* Item2);
 
 // A list of untyped pointers. An index outside 0..Count-1 (0..Count for
 // Insert) raises EListError "List index out of bounds (%d)".
+
+// Runs Body inside List's BeginUpdate/EndUpdate, closing the bracket also
+// when Body raises, so that change events never stay switched off. Any list
+// with BeginUpdate and EndUpdate will do.
+template <class L, class F> void InUpdate(L& List, F&& Body) {
+  List.BeginUpdate();
+  try {
+    Body();
+  } catch (...) {
+    List.EndUpdate();
+    throw;
+  }
+  List.EndUpdate();
+}
+
 class TList : public TObject {
 public:
   int Add(void* Item);

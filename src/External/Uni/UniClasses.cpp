@@ -14,19 +14,6 @@ const char* const SDuplicateString = "String list does not allow duplicates";
 const char* const SSortedListError = "Operation not allowed on sorted list";
 const char* const SListCapacityError = "List capacity out of bounds (%d)";
 
-// Runs Body inside BeginUpdate/EndUpdate; the bracket is closed when Body
-// raises as well.
-template <class L, class F> void InUpdate(L& Strings, F&& Body) {
-  Strings.BeginUpdate();
-  try {
-    Body();
-  } catch (...) {
-    Strings.EndUpdate();
-    throw;
-  }
-  Strings.EndUpdate();
-}
-
 // The bytes from the stream's position to its end; none when the position
 // lies at or beyond the end.
 std::string ReadRest(TStream* Stream) {

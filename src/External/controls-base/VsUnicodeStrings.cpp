@@ -18,19 +18,6 @@ const char* const SSortedListError = "Operation not allowed on sorted list";
 const char* const SDuplicateString = "String list does not allow duplicates";
 const char* const SReadWideStrings = "Error while reading wide strings list";
 
-// Runs Body inside BeginUpdate/EndUpdate; the bracket is closed when Body
-// raises as well.
-template <class L, class F> void InUpdate(L& List, F&& Body) {
-  List.BeginUpdate();
-  try {
-    Body();
-  } catch (...) {
-    List.EndUpdate();
-    throw;
-  }
-  List.EndUpdate();
-}
-
 // UTF-16 text from little- or big-endian bytes; an odd last byte is ignored.
 WideString UnitsFromBytes(const std::vector<Byte>& Bytes, bool BigEndian) {
   WideString Result(Bytes.size() / 2, L'\0');
