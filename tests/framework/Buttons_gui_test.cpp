@@ -20,43 +20,6 @@ COLORREF RGBOf(TColor C) { return static_cast<COLORREF>(ColorToRGB(C)); }
 
 const COLORREF Magenta = RGB(255, 0, 255);
 
-// The control painted by itself over a known background.
-class TShot {
-public:
-  TShot(TControl* Control, COLORREF Background) : FWidth(Control->Width()), FHeight(Control->Height()) {
-    HDC Screen = GetDC(nullptr);
-    FDC = CreateCompatibleDC(Screen);
-    FBitmap = CreateCompatibleBitmap(Screen, FWidth, FHeight);
-    ReleaseDC(nullptr, Screen);
-    FOld = SelectObject(FDC, FBitmap);
-    HBRUSH Fill = CreateSolidBrush(Background);
-    const RECT R{0, 0, FWidth, FHeight};
-    FillRect(FDC, &R, Fill);
-    DeleteObject(Fill);
-    Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(FDC), 0);
-  }
-  ~TShot() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-  TShot(const TShot&) = delete;
-  TShot& operator=(const TShot&) = delete;
-  COLORREF At(int X, int Y) const { return GetPixel(FDC, X, Y); }
-  int Count(COLORREF Color) const {
-    int N = 0;
-    for (int Y = 0; Y < FHeight; ++Y)
-      for (int X = 0; X < FWidth; ++X) N += At(X, Y) == Color;
-    return N;
-  }
-
-private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-};
-
 // A glyph of Count square images of Size pixels: each a filled square of
 // its colour on a magenta background (the bottom-left pixel, transparent).
 void MakeGlyph(TBitmap* Glyph, int Size, const std::vector<TColor>& Colors) {

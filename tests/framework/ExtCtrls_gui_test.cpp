@@ -19,47 +19,6 @@ namespace {
 
 COLORREF RGBOf(TColor C) { return static_cast<COLORREF>(ColorToRGB(C)); }
 
-// A bitmap of a control's size that the control painted itself into: a
-// windowed control with its children, or a windowless one over Background.
-class TShot {
-public:
-  TShot(TControl* Control, COLORREF Background) : FWidth(Control->Width()), FHeight(Control->Height()) {
-    HDC Screen = GetDC(nullptr);
-    FDC = CreateCompatibleDC(Screen);
-    FBitmap = CreateCompatibleBitmap(Screen, FWidth, FHeight);
-    ReleaseDC(nullptr, Screen);
-    FOld = SelectObject(FDC, FBitmap);
-    HBRUSH Fill = CreateSolidBrush(Background);
-    const RECT R{0, 0, FWidth, FHeight};
-    FillRect(FDC, &R, Fill);
-    DeleteObject(Fill);
-    if (auto* W = dynamic_cast<TWinControl*>(Control))
-      W->PaintTo(FDC, 0, 0);
-    else
-      Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(FDC), 0);
-  }
-  ~TShot() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-  TShot(const TShot&) = delete;
-  TShot& operator=(const TShot&) = delete;
-  COLORREF At(int X, int Y) const { return GetPixel(FDC, X, Y); }
-  int Count(const TRect& R, COLORREF Color) const {
-    int N = 0;
-    for (int Y = R.top; Y < R.bottom; ++Y)
-      for (int X = R.left; X < R.right; ++X) N += At(X, Y) == Color;
-    return N;
-  }
-
-private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-};
-
 // Colours within JPEG noise of each other.
 bool Near(COLORREF A, COLORREF B) {
   auto D = [](int X, int Y) { return X > Y ? X - Y : Y - X; };

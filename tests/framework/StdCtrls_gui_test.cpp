@@ -30,40 +30,6 @@ LONG StyleOf(TWinControl* C) { return GetWindowLongA(C->Handle(), GWL_STYLE); }
 // "Zażółć gęślą jaźń" in code page 1250.
 const char* const Polish = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1";
 
-// Renders a windowed control (with its children) into a bitmap of its size.
-class TShot {
-public:
-  explicit TShot(TWinControl* Control) : FWidth(Control->Width()), FHeight(Control->Height()) {
-    HDC Screen = GetDC(nullptr);
-    FDC = CreateCompatibleDC(Screen);
-    FBitmap = CreateCompatibleBitmap(Screen, FWidth, FHeight);
-    ReleaseDC(nullptr, Screen);
-    FOld = SelectObject(FDC, FBitmap);
-    Control->PaintTo(FDC, 0, 0);
-  }
-  ~TShot() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-  TShot(const TShot&) = delete;
-  TShot& operator=(const TShot&) = delete;
-  COLORREF At(int X, int Y) const { return GetPixel(FDC, X, Y); }
-  // How many pixels of the rectangle have the colour.
-  int Count(const TRect& R, COLORREF Color) const {
-    int N = 0;
-    for (int Y = R.top; Y < R.bottom; ++Y)
-      for (int X = R.left; X < R.right; ++X) N += At(X, Y) == Color;
-    return N;
-  }
-
-private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-};
-
 COLORREF RGBOf(TColor C) { return static_cast<COLORREF>(ColorToRGB(C)); }
 
 // Moves the real mouse over a point of a control and lets the system's
