@@ -1459,25 +1459,44 @@ void TCustomListBox::MeasureItem(int Index, int& Height) {
   if (OnMeasureItem) OnMeasureItem(this, Index, Height);
 }
 
-void TCustomListBox::CNDrawItem(TMessage& Message) {
+namespace {
+
+// The owner-drawn row of a list or combo box that WM_DRAWITEM asks for:
+// the canvas lent the system's DC and prepared for the row's state, then
+// DrawRow for a real row (an empty box gets its background), then the focus.
+template <class F>
+void DrawReflectedItem(TWinControl* Control, TCanvas* Canvas, TMessage& Message, F&& DrawRow) {
   const auto& Item = *reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
   const TOwnerDrawState State = TOwnerDrawState::FromBits(LOWORD(Item.itemState));
-  TLentDC Lent(FCanvas.get(), Item.hDC);
-  PrepareItemCanvas(FCanvas.get(), this, Item, State);
+  TLentDC Lent(Canvas, Item.hDC);
+  PrepareItemCanvas(Canvas, Control, Item, State);
   if (static_cast<int>(Item.itemID) >= 0)
-    DrawItem(static_cast<int>(Item.itemID), Item.rcItem, State);
+    DrawRow(static_cast<int>(Item.itemID), Item.rcItem, State);
   else
-    FCanvas->FillRect(Item.rcItem);
+    Canvas->FillRect(Item.rcItem);
   if (State.Contains(odFocused)) ::DrawFocusRect(Item.hDC, &Item.rcItem);
   Message.Result = 1;
 }
 
-void TCustomListBox::CNMeasureItem(TMessage& Message) {
+// The row height WM_MEASUREITEM asks for: the fixed height, or the one
+// Measure gives when the rows vary.
+template <class F> void MeasureReflectedItem(TMessage& Message, int Height, bool Variable, F&& Measure) {
   auto& Item = *reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-  int Height = FItemHeight;
-  if (FStyle == lbOwnerDrawVariable) MeasureItem(static_cast<int>(Item.itemID), Height);
+  if (Variable) Measure(static_cast<int>(Item.itemID), Height);
   Item.itemHeight = static_cast<UINT>(std::max(Height, 1));
   Message.Result = 1;
+}
+
+}  // namespace
+
+void TCustomListBox::CNDrawItem(TMessage& Message) {
+  DrawReflectedItem(this, FCanvas.get(), Message,
+                    [this](int Index, const TRect& Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
+}
+
+void TCustomListBox::CNMeasureItem(TMessage& Message) {
+  MeasureReflectedItem(Message, FItemHeight, FStyle == lbOwnerDrawVariable,
+                       [this](int Index, int& Height) { MeasureItem(Index, Height); });
 }
 
 void TCustomListBox::WndProc(TMessage& Message) {
@@ -1669,24 +1688,13 @@ void TCustomComboBox::CNCommand(TMessage& Message) {
 }
 
 void TCustomComboBox::CNDrawItem(TMessage& Message) {
-  const auto& Item = *reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  const TOwnerDrawState State = TOwnerDrawState::FromBits(LOWORD(Item.itemState));
-  TLentDC Lent(FCanvas.get(), Item.hDC);
-  PrepareItemCanvas(FCanvas.get(), this, Item, State);
-  if (static_cast<int>(Item.itemID) >= 0)
-    DrawItem(static_cast<int>(Item.itemID), Item.rcItem, State);
-  else
-    FCanvas->FillRect(Item.rcItem);
-  if (State.Contains(odFocused)) ::DrawFocusRect(Item.hDC, &Item.rcItem);
-  Message.Result = 1;
+  DrawReflectedItem(this, FCanvas.get(), Message,
+                    [this](int Index, const TRect& Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
 }
 
 void TCustomComboBox::CNMeasureItem(TMessage& Message) {
-  auto& Item = *reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-  int Height = FItemHeight;
-  if (FStyle == csOwnerDrawVariable) MeasureItem(static_cast<int>(Item.itemID), Height);
-  Item.itemHeight = static_cast<UINT>(std::max(Height, 1));
-  Message.Result = 1;
+  MeasureReflectedItem(Message, FItemHeight, FStyle == csOwnerDrawVariable,
+                       [this](int Index, int& Height) { MeasureItem(Index, Height); });
 }
 
 void TCustomComboBox::SetListText(TMessage& Message) {
