@@ -8,7 +8,7 @@ JPEG_VERSION=2.1.5
 JPEG_PREFIX=$CACHE/libjpeg-turbo-$JPEG_VERSION
 
 PACKAGES="wine wine32:i386 xvfb imagemagick g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-binutils-mingw-w64-i686 cmake ninja-build googletest dpkg-dev x11-utils xdotool locales"
+binutils-mingw-w64-i686 cmake ninja-build googletest dpkg-dev x11-utils xdotool locales fp-utils-3.2.2"
 
 log() { printf '[setup] %s\n' "$*" >&2; }
 
@@ -60,7 +60,7 @@ build_libjpeg() {
   log "building libjpeg-turbo $JPEG_VERSION for i686 into $JPEG_PREFIX"
   local work; work=$(mktemp -d)
   mkdir -p "$CACHE"
-  (cd "$work" && apt-get source -q "libjpeg-turbo=$JPEG_VERSION*" >/dev/null 2>&1 || apt-get source -q libjpeg-turbo >/dev/null)
+  (cd "$work" && apt-get source -q libjpeg-turbo >/dev/null)
   local src; src=$(find "$work" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
   cmake -S "$src" -B "$work/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/i686-w64-mingw32.cmake" \
