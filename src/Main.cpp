@@ -1,11 +1,220 @@
 #include "Main.h"
 
+#include <initializer_list>
+
+#include "Dict_Strings.h"
+#include "Dict_engine.h"
+#include "IniFiles.h"
+#include "Jpeg.h"
+#include "Lists.h"
+#include "Streams.h"
+#include "SysUtils.h"
 #include "TypInfo.h"
+#include "Win.h"
 
 TFMain* FMain = nullptr;
 
+namespace {
+
+const char* const RecentFiles[3] = {"Last4L.lsn", "Last4T.lsn", "Last4D.lsn"};
+const char* const RecentPrefixes[3] = {"LL4", "TL4", "SL4"};
+const char* const NoUser = "noname";
+
+AnsiString ExeDir() { return ExtractFilePath(Application->ExeName()); }
+
+// The shell's "open" verb, no parameters, normal show state.
+void ShellOpen(const AnsiString& Target) {
+  ShellExecuteA(Application->MainForm() ? Application->MainForm()->Handle() : nullptr, "open",
+                Target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// Writes the list beside the file and puts it in the file's place only when
+// complete, so a failed write keeps the previous list.
+void SaveListSafely(const TStringList& List, const AnsiString& FileName) {
+  const AnsiString Temp = FileName + ".tmp";
+  try {
+    List.SaveToFile(Temp);
+  } catch (...) {
+    DeleteFile(Temp);
+    throw;
+  }
+  if (!MoveFileExA(Temp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD Error = GetLastError();
+    DeleteFile(Temp);
+    throw EFCreateError("Cannot create file \"" + FileName + "\". " + SysErrorMessage(Error));
+  }
+}
+
+// The tool-bar images in ImageIndex order, as BITMAP resources.
+const char* const ToolBarImages[7] = {"TB_PRESENTATION", "TB_LEARNING", "TB_TEST",    "TB_GRADES",
+                                      "TB_EDITOR",       "TB_SETTINGS", "TB_INFO"};
+
+}  // namespace
+
+AnsiString DictionariesDir() { return ExcludeTrailingPathDelimiter(ExpandFileName(ExeDir() + "slowniki")); }
+
+bool IsInDictionariesDir(const AnsiString& Path) {
+  if (Path.empty()) return false;
+  const AnsiString Dir = DictionariesDir();
+  const AnsiString Full = ExcludeTrailingPathDelimiter(ExpandFileName(Path));
+  if (AnsiSameText(Full, Dir)) return true;
+  const AnsiString Prefix = IncludeTrailingPathDelimiter(Dir);
+  return Full.size() > Prefix.size() && AnsiSameText(Full.substr(0, Prefix.size()), Prefix);
+}
+
+AnsiString RecentListFile(int Mode) { return ExeDir() + RecentFiles[Mode]; }
+
+TFMain::TFMain(TComponent* AOwner) : TForm(AOwner) {}
+
+TFMain::~TFMain() = default;
+
+void TFMain::FormCreate(TObject*) {
+  Config.reset(new TIniFile("dict.cfg"));
+  CurrentUser.reset(new TDUser(Config->ReadString("global", "LastUser", NoUser)));
+  CurrentUser->SetLabel(LUser);
+  Randomize();
+
+  TOwned<TJPEGImage> Background(new TJPEGImage());
+  TResourceStream BackgroundData(GetModuleHandleA(nullptr), "BACKGROUND", MAKEINTRESOURCEA(10));
+  Background->LoadFromStream(&BackgroundData);
+  WImage1->Picture()->SetGraphic(Background.get());
+  for (const char* Name : ToolBarImages) {
+    TOwned<TBitmap> Image(new TBitmap());
+    Image->LoadFromResourceName(GetModuleHandleA(nullptr), Name);
+    ImageList1->AddMasked(Image.get(), clFuchsia);
+  }
+}
+
+void TFMain::FormShow(TObject*) {
+  ApplyCaptions();
+  BuildRecentMenus();
+  if (CurrentUser->Name() == NoUser) ShowAppMessage(sMsgNoUsers, sCapNoUsers, MB_OK);
+}
+
+void TFMain::FormResize(TObject*) {
+  TCustomForm* Child = ActiveMDIChild();
+  if (Child && Child->OnShow) Child->OnShow(Child);
+}
+
+void TFMain::FormDestroy(TObject*) {
+  if (!CurrentUser) return;
+  Config->WriteString("global", "LastUser", CurrentUser->Name());
+  CurrentUser.reset();
+}
+
+void TFMain::TimerRestartTimer(TObject*) {
+  TimerRestart->SetEnabled(false);
+  if (RestartHandler) RestartHandler(nullptr);
+}
+
+void TFMain::Label1MouseEnter(TObject*) { LUser->Font()->SetColor(clBlue); }
+
+void TFMain::Label1MouseLeave(TObject*) { LUser->Font()->SetColor(clBlack); }
+
+void TFMain::Zamknij1Click(TObject*) { Close(); }
+
+void TFMain::ematy1Click(TObject*) { ShellOpen(ExeDir() + "Slovanta.chm"); }
+
+void TFMain::ToolButton6Click(TObject*) { ShellOpen(ExeDir() + "Info.chm"); }
+
+void TFMain::Kursyjzykowe1Click(TObject*) { ShellOpen(sCoursesUrl); }
+
+void TFMain::SpeedButton1Click(TObject*) { ShellOpen(sSignUpUrl); }
+
+void TFMain::SpeedButton2Click(TObject*) { ShellOpen(sShopUrl); }
+
+void TFMain::ApplyCaptions() {
+  const AnsiString Ellipsis = WideToAnsi(sMenuEllipsis);
+  SetCaption(WideToAnsi(sMainCaption));
+  Application->SetTitle(WideToAnsi(sAppTitle));
+  SpeedButton1->SetCaption(WideToAnsi(sBtnCourse));
+  SpeedButton2->SetCaption(WideToAnsi(sBtnOrder));
+  ToolButton1->SetHint(WideToAnsi(sHintLearn));
+  ToolButton10->SetHint(WideToAnsi(sHintDisplay));
+  ToolButton2->SetHint(WideToAnsi(sHintTest));
+  ToolButton3->SetHint(WideToAnsi(sHintGrades));
+  ToolButton4->SetHint(WideToAnsi(sHintEditDicts));
+  ToolButton5->SetHint(WideToAnsi(sHintSettings));
+  ToolButton6->SetHint(WideToAnsi(sHintInfo));
+  Label1->SetCaption(WideToAnsi(sLabelUser));
+  Nauka1->SetCaption(WideToAnsi(sMenuLearning));
+  Uczsi1->SetCaption(WideToAnsi(sMenuLearn) + Ellipsis);
+  Sprawdsi1->SetCaption(WideToAnsi(sMenuTest) + Ellipsis);
+  Oceny1->SetCaption(WideToAnsi(sMenuGrades) + Ellipsis);
+  Poznajswka1->SetCaption(WideToAnsi(sMenuDisplay) + Ellipsis);
+  Poznajswka1->SetHint(Poznajswka1->Caption());
+  Zamknij1->SetCaption(WideToAnsi(sMenuClose));
+  Ustawienia1->SetCaption(WideToAnsi(sMenuSettings));
+  Uytkownicy1->SetCaption(WideToAnsi(sMenuUsers));
+  Opcjenaukaitesty1->SetCaption(WideToAnsi(sMenuOptions));
+  Sowniki1->SetCaption(WideToAnsi(sMenuDictionaries));
+  Edytujsowniki1->SetCaption(WideToAnsi(sMenuEditDicts));
+  Kursyjzykowe1->SetCaption(WideToAnsi(sMenuCourses));
+  Pomoc1->SetCaption(WideToAnsi(sMenuHelp));
+  ematy1->SetCaption(WideToAnsi(sMenuHelpTopics));
+  Kontakt1->SetCaption(WideToAnsi(sMenuContact));
+  OVARDO1->SetCaption(WideToAnsi(sMenuAbout));
+  Oprogramie1->SetCaption(WideToAnsi(sMenuAboutInfo));
+}
+
+void TFMain::AddRecent(const TDict* Dictionary, int Mode) {
+  const AnsiString& Path = Dictionary->FileName();
+  if (Path.empty() || !IsInDictionariesDir(Path)) return;
+  const AnsiString ListFile = RecentListFile(Mode);
+  TOwned<TStringList> List(new TStringList());
+  if (FileExists(ListFile)) List->LoadFromFile(ListFile);
+  int Found = -1;
+  for (int I = 0; I < List->Count() && Found < 0; ++I)
+    if (AnsiSameText(List->Names(I), Path)) Found = I;
+  if (Found < 0) {
+    // A line break in the title would split the line in two.
+    AnsiString Title = WideToAnsi(Dictionary->GetTitle());
+    for (char& C : Title)
+      if (C == '\r' || C == '\n') C = ' ';
+    List->Insert(0, Path + "=" + Title);
+  } else {
+    List->Move(Found, 0);
+  }
+  while (List->Count() > 4) List->Delete(4);
+  SaveListSafely(*List, ListFile);
+  BuildRecentMenus();
+}
+
+void TFMain::BuildRecentMenus() {
+  for (int Mode : {1, 0, 2}) {
+    const AnsiString ListFile = RecentListFile(Mode);
+    if (!FileExists(ListFile)) continue;
+    TOwned<TStringList> List(new TStringList());
+    List->LoadFromFile(ListFile);
+    for (int I = 1; I <= 4; ++I) {
+      auto* Item = static_cast<TMenuItem*>(FindComponent(RecentPrefixes[Mode] + IntToStr(I)));
+      if (!Item) continue;
+      if (List->Count() < I) {
+        Item->SetVisible(false);
+      } else {
+        Item->SetCaption(List->ValueFromIndex(I - 1));
+        Item->SetHint(List->Names(I - 1));
+        Item->SetVisible(true);
+      }
+    }
+  }
+}
+
 void RegisterMain() {
   RegisterClass<TFMain, TForm>()
+      .Method("FormCreate", &TFMain::FormCreate)
+      .Method("FormShow", &TFMain::FormShow)
+      .Method("FormResize", &TFMain::FormResize)
+      .Method("FormDestroy", &TFMain::FormDestroy)
+      .Method("TimerRestartTimer", &TFMain::TimerRestartTimer)
+      .Method("Label1MouseEnter", &TFMain::Label1MouseEnter)
+      .Method("Label1MouseLeave", &TFMain::Label1MouseLeave)
+      .Method("Zamknij1Click", &TFMain::Zamknij1Click)
+      .Method("ematy1Click", &TFMain::ematy1Click)
+      .Method("ToolButton6Click", &TFMain::ToolButton6Click)
+      .Method("Kursyjzykowe1Click", &TFMain::Kursyjzykowe1Click)
+      .Method("SpeedButton1Click", &TFMain::SpeedButton1Click)
+      .Method("SpeedButton2Click", &TFMain::SpeedButton2Click)
       .Field("MainMenu1", &TFMain::MainMenu1)
       .Field("Nauka1", &TFMain::Nauka1)
       .Field("Poznajswka1", &TFMain::Poznajswka1)

@@ -7,12 +7,42 @@
 #include "ImgList.h"
 #include "Menus.h"
 #include "StdCtrls.h"
+#include "WImage.h"
+
+class TDict;
+class TDUser;
+class TIniFile;
 
 // The main window: the multiple-document frame in which the exercises, the
 // editor, the options and the journal open.
 class TFMain : public TForm {
 public:
-  using TForm::TForm;
+  explicit TFMain(TComponent* AOwner);
+  ~TFMain() override;
+
+  void FormCreate(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void FormResize(TObject* Sender);
+  void FormDestroy(TObject* Sender);
+  void TimerRestartTimer(TObject* Sender);
+  void Label1MouseEnter(TObject* Sender);
+  void Label1MouseLeave(TObject* Sender);
+  void Zamknij1Click(TObject* Sender);
+  void ematy1Click(TObject* Sender);
+  void ToolButton6Click(TObject* Sender);
+  void Kursyjzykowe1Click(TObject* Sender);
+  void SpeedButton1Click(TObject* Sender);
+  void SpeedButton2Click(TObject* Sender);
+
+  // Texts of the window, its menus, hints and buttons from the text table.
+  void ApplyCaptions();
+  // Puts the dictionary at the top of the mode's recent list (0 learning,
+  // 1 test, 2 presentation), keeps the four newest and rebuilds the menus.
+  // A dictionary without a file name, or one outside the dictionaries
+  // folder, is not listed.
+  void AddRecent(const TDict* Dictionary, int Mode);
+  // Shows each mode's recent items from its list file.
+  void BuildRecentMenus();
 
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Nauka1 = nullptr;
@@ -61,10 +91,25 @@ public:
   TLabel* LUser = nullptr;
   TSpeedButton* SpeedButton1 = nullptr;
   TSpeedButton* SpeedButton2 = nullptr;
-  TImage* WImage1 = nullptr;
+  TWImage* WImage1 = nullptr;
   TTimer* TimerRestart = nullptr;
   TImageList* ImageList1 = nullptr;
+
+  // Run (with no sender) when the restart timer fires after a finished
+  // exercise asked for another dictionary.
+  TNotifyEvent RestartHandler;
+  TOwned<TDUser> CurrentUser;
+  TOwned<TIniFile> Config;
 };
+
+// The folder the recent lists may point into: "slowniki" beside the
+// executable, with no final delimiter.
+AnsiString DictionariesDir();
+// True when Path is the dictionaries folder or lies below it (compared as
+// full paths, ignoring case).
+bool IsInDictionariesDir(const AnsiString& Path);
+// The full path of a mode's recent list file, beside the executable.
+AnsiString RecentListFile(int Mode);
 
 extern TFMain* FMain;
 

@@ -19,6 +19,10 @@ object FMain: TFMain
   FormStyle = fsMDIForm
   Menu = MainMenu1
   Position = poScreenCenter
+  OnCreate = FormCreate
+  OnDestroy = FormDestroy
+  OnResize = FormResize
+  OnShow = FormShow
   PixelsPerInch = 96
   object PTop: TPanel
     Left = 0
@@ -48,6 +52,8 @@ object FMain: TFMain
       Font.Name = 'Tahoma'
       Font.Style = [fsBold]
       ParentFont = False
+      OnMouseEnter = Label1MouseEnter
+      OnMouseLeave = Label1MouseLeave
     end
     object SpeedButton1: TSpeedButton
       Left = 556
@@ -56,6 +62,7 @@ object FMain: TFMain
       Height = 19
       Caption = 'Zapisz si'#281' na kurs'
       Flat = True
+      OnClick = SpeedButton1Click
     end
     object SpeedButton2: TSpeedButton
       Left = 674
@@ -64,6 +71,7 @@ object FMain: TFMain
       Height = 19
       Caption = 'Zam'#243'w program'
       Flat = True
+      OnClick = SpeedButton2Click
     end
     object ToolBar1: TToolBar
       Left = 0
@@ -118,10 +126,11 @@ object FMain: TFMain
       object ToolButton6: TToolButton
         Hint = 'Wa'#380'ne informacje'
         ImageIndex = 6
+        OnClick = ToolButton6Click
       end
     end
   end
-  object WImage1: TImage
+  object WImage1: TWImage
     Left = 0
     Top = 41
     Width = 792
@@ -202,6 +211,7 @@ object FMain: TFMain
       end
       object Zamknij1: TMenuItem
         Caption = 'Zamknij'
+        OnClick = Zamknij1Click
       end
     end
     object Ustawienia1: TMenuItem
@@ -225,11 +235,13 @@ object FMain: TFMain
     end
     object Kursyjzykowe1: TMenuItem
       Caption = 'Kursy j'#281'zykowe'
+      OnClick = Kursyjzykowe1Click
     end
     object Pomoc1: TMenuItem
       Caption = 'Pomoc'
       object ematy1: TMenuItem
         Caption = 'Tematy pomocy'
+        OnClick = ematy1Click
       end
       object Kontakt1: TMenuItem
         Caption = 'Kontakt'
@@ -244,6 +256,7 @@ object FMain: TFMain
   end
   object TimerRestart: TTimer
     Interval = 500
+    OnTimer = TimerRestartTimer
   end
   object ImageList1: TImageList
     Height = 32
