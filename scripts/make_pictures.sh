@@ -16,7 +16,9 @@ MASK='#FF00FF'
 bmp() { # size file draw-arguments...
   size=$1 file=$2
   shift 2
-  convert -size "${size}x${size}" "xc:$MASK" "$@" -type truecolor "BMP3:$OUT/$file"
+  # No anti-aliasing: a blended edge pixel would be neither the mask colour
+  # nor the picture, and would show as a fringe.
+  convert +antialias -size "${size}x${size}" "xc:$MASK" "$@" -type truecolor "BMP3:$OUT/$file"
 }
 
 # --- Background: pale paper with a faint diagonal lattice that repeats
