@@ -4,6 +4,9 @@
 
 #include "Dict_Strings.h"
 #include "Dict_engine.h"
+#include "FAbout.h"
+#include "Finformations.h"
+#include "Dziennik.h"
 #include "IniFiles.h"
 #include "Jpeg.h"
 #include "Lists.h"
@@ -123,6 +126,21 @@ void TFMain::SpeedButton1Click(TObject*) { ShellOpen(sSignUpUrl); }
 
 void TFMain::SpeedButton2Click(TObject*) { ShellOpen(sShopUrl); }
 
+void TFMain::Oprogramie1Click(TObject*) {
+  About->LUser->SetCaption(WideToAnsi(sAboutUser) + " " + LUser->Caption());
+  About->ShowModal();
+}
+
+void TFMain::Kontakt1Click(TObject*) { FInfo->ShowPage(true); }
+
+void TFMain::OVARDO1Click(TObject*) { FInfo->ShowPage(false); }
+
+void TFMain::Oceny1Click(TObject*) {
+  // The journal lists results that an open exercise may still change.
+  if (ActiveMDIChild()) return;
+  Create<TFDzienn>(Application);
+}
+
 void TFMain::ApplyCaptions() {
   const AnsiString Ellipsis = WideToAnsi(sMenuEllipsis);
   SetCaption(WideToAnsi(sMainCaption));
@@ -215,6 +233,10 @@ void RegisterMain() {
       .Method("Kursyjzykowe1Click", &TFMain::Kursyjzykowe1Click)
       .Method("SpeedButton1Click", &TFMain::SpeedButton1Click)
       .Method("SpeedButton2Click", &TFMain::SpeedButton2Click)
+      .Method("Oprogramie1Click", &TFMain::Oprogramie1Click)
+      .Method("Kontakt1Click", &TFMain::Kontakt1Click)
+      .Method("OVARDO1Click", &TFMain::OVARDO1Click)
+      .Method("Oceny1Click", &TFMain::Oceny1Click)
       .Field("MainMenu1", &TFMain::MainMenu1)
       .Field("Nauka1", &TFMain::Nauka1)
       .Field("Poznajswka1", &TFMain::Poznajswka1)

@@ -33,6 +33,10 @@ public:
   void Kursyjzykowe1Click(TObject* Sender);
   void SpeedButton1Click(TObject* Sender);
   void SpeedButton2Click(TObject* Sender);
+  void Oprogramie1Click(TObject* Sender);
+  void Kontakt1Click(TObject* Sender);
+  void OVARDO1Click(TObject* Sender);
+  void Oceny1Click(TObject* Sender);
 
   // Texts of the window, its menus, hints and buttons from the text table.
   void ApplyCaptions();

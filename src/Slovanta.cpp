@@ -4,6 +4,7 @@
 // shut down in reverse.
 #include "Bledy.h"
 #include "Dict_Strings.h"
+#include "Dziennik.h"
 #include "FAbout.h"
 #include "FDName.h"
 #include "FDicSelector.h"
@@ -37,6 +38,7 @@ void RegisterTrainerClasses() {
   RegisterFEndLearnDlg();
   RegisterFAbout();
   RegisterFinformations();
+  RegisterDziennik();
 }
 
 }  // namespace

@@ -106,6 +106,7 @@ object FMain: TFMain
       object ToolButton3: TToolButton
         Hint = 'Twoje oceny'
         ImageIndex = 3
+        OnClick = Oceny1Click
       end
       object ToolButton8: TToolButton
         Width = 8
@@ -205,6 +206,7 @@ object FMain: TFMain
       end
       object Oceny1: TMenuItem
         Caption = 'Twoje oceny...'
+        OnClick = Oceny1Click
       end
       object N4: TMenuItem
         Caption = '-'
@@ -245,12 +247,15 @@ object FMain: TFMain
       end
       object Kontakt1: TMenuItem
         Caption = 'Kontakt'
+        OnClick = Kontakt1Click
       end
       object OVARDO1: TMenuItem
         Caption = 'O Vardo'
+        OnClick = OVARDO1Click
       end
       object Oprogramie1: TMenuItem
         Caption = 'Vardo Slovanta - informacje'
+        OnClick = Oprogramie1Click
       end
     end
   end

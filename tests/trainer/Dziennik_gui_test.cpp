@@ -1,0 +1,218 @@
+// The grade journal inside the main window: the stored results of the
+// current user, clearing them, and closing with Esc.
+#include "GuiTestSupport.h"
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Dict_Strings.h"
+#include "Dict_engine.h"
+#include "Dziennik.h"
+#include "Framework.h"
+#include "JEdit.h"
+#include "Lists.h"
+#include "Main.h"
+#include "SysUtils.h"
+#include "UniClasses.h"
+#include "UniSysUtils.h"
+#include "UniSystem.h"
+#include "VsStrUtils.h"
+#include "VsTools.h"
+#include "WImage.h"
+
+namespace {
+
+class TJournalEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitializeFramework();
+    InitializeVsTools();
+    InitializeUniSysUtils();
+    InitializeUniSystem();
+    InitializeUniClasses();
+    InitializeDict_Strings();
+    RegisterWImage();
+    RegisterJEdit();
+    RegisterMain();
+    RegisterDziennik();
+  }
+  void TearDown() override {
+    FinalizeFramework();
+    FinalizeDict_Strings();
+    FinalizeUniSystem();
+    FinalizeVsStrUtils();
+  }
+};
+
+[[maybe_unused]] const auto* const JournalEnvironment = ::testing::AddGlobalTestEnvironment(new TJournalEnvironment);
+
+const char* const UserName = "Tester";
+
+AnsiString ConfigPath() {
+  char Dir[MAX_PATH];
+  GetWindowsDirectoryA(Dir, MAX_PATH);
+  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
+}
+
+// What the answering timer saw of the message box, and how it answers.
+std::wstring BoxText;
+std::wstring BoxCaption;
+int BoxAnswer = IDNO;
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR Id, DWORD) {
+  try {
+    HWND Box = FindWindowW(L"#32770", nullptr);
+    if (!Box) return;
+    wchar_t Text[256] = {};
+    GetDlgItemTextW(Box, 0xFFFF, Text, 256);
+    BoxText = Text;
+    GetWindowTextW(Box, Text, 256);
+    BoxCaption = Text;
+    KillTimer(nullptr, Id);
+    PostMessageW(Box, WM_COMMAND, BoxAnswer, 0);
+  } catch (...) {
+  }
+}
+
+std::vector<AnsiString> Lines(TStrings* Items) {
+  std::vector<AnsiString> Result;
+  for (int I = 0; I < Items->Count(); ++I) Result.push_back(Items->Strings(I));
+  return Result;
+}
+
+class Journal : public ::testing::Test {
+protected:
+  void SetUp() override {
+    DeleteFile(ConfigPath());
+    WritePrivateProfileStringA("global", "LastUser", UserName, ConfigPath().c_str());
+    Application->CreateForm(FMain);
+    FMain->Show();
+    PumpFor(200);
+    ASSERT_EQ(FMain->CurrentUser->Name(), UserName);
+  }
+  void TearDown() override {
+    FMain->CurrentUser->DeleteUser(UserName);
+    FreeAndNil(FMain);
+    DeleteFile(ConfigPath());
+  }
+
+  // Stores the records as a finished test would; the stamps are the
+  // journal's date texts from just before and just after.
+  void StoreResults() {
+    StampBefore = DateTimeToStr(Now());
+    TDUser* User = FMain->CurrentUser.get();
+    User->ClearResults();
+    User->AddResult("Angielski", 8, 10);
+    User->AddResult("Niemiecki", 3, 4);
+    User->AddResult("Angielski", 5, 5);
+    User->Save();
+    StampAfter = DateTimeToStr(Now());
+  }
+
+  TFDzienn* OpenJournal() {
+    FMain->Oceny1Click(nullptr);
+    PumpFor(200);
+    return dynamic_cast<TFDzienn*>(FMain->ActiveMDIChild());
+  }
+
+  // Chooses an entry the way a user does: the box's selection, then its
+  // change notification to the parent.
+  static void ChooseTest(TFDzienn* Form, int Index) {
+    HWND Box = Form->CBTests->Handle();
+    SendMessageA(Box, CB_SETCURSEL, Index, 0);
+    SendMessageA(GetParent(Box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Box), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Box));
+  }
+
+  static void ClickClear(TFDzienn* Form, int Answer) {
+    BoxText.clear();
+    BoxCaption.clear();
+    BoxAnswer = Answer;
+    const UINT_PTR Timer = SetTimer(nullptr, 0, 100, AnswerBox);
+    SendMessageA(Form->BClear->Handle(), BM_CLICK, 0, 0);
+    KillTimer(nullptr, Timer);
+  }
+
+  bool IsGrade(const AnsiString& Line, const AnsiString& Rest) const {
+    return Line == "[" + StampBefore + "] " + Rest || Line == "[" + StampAfter + "] " + Rest;
+  }
+
+  AnsiString StampBefore;
+  AnsiString StampAfter;
+};
+
+TEST_F(Journal, ListsTheTestedDictionariesAndTheChosenOnesGrades) {
+  StoreResults();
+  TFDzienn* Form = OpenJournal();
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Form->Caption(), "Oceny");
+  EXPECT_EQ(Form->EName->Text(), UserName);
+  EXPECT_EQ(Lines(Form->CBTests->Items()), (std::vector<AnsiString>{"Angielski", "Niemiecki"}));
+  EXPECT_EQ(Form->CBTests->ItemIndex(), -1);
+  EXPECT_EQ(Form->LBMarks->Items()->Count(), 0);
+  EXPECT_EQ(Form->Top(), (FMain->ClientHeight() - (Form->Height() + FMain->PTop->Height())) / 2);
+  EXPECT_EQ(Form->Left(), (FMain->ClientWidth() - Form->Width()) / 2);
+
+  ChooseTest(Form, 0);
+  std::vector<AnsiString> Marks = Lines(Form->LBMarks->Items());
+  ASSERT_EQ(Marks.size(), 2u);
+  EXPECT_TRUE(IsGrade(Marks[0], "8/10 = 80 %")) << Marks[0];
+  EXPECT_TRUE(IsGrade(Marks[1], "5/5 = 100 %")) << Marks[1];
+
+  ChooseTest(Form, 1);
+  Marks = Lines(Form->LBMarks->Items());
+  ASSERT_EQ(Marks.size(), 1u);
+  EXPECT_TRUE(IsGrade(Marks[0], "3/4 = 75 %")) << Marks[0];
+
+  // The main window's size is fixed, but minimising and restoring it still
+  // re-place the journal, which must keep what the user is looking at; a
+  // second request while the journal is open opens no second one.
+  Form->SetLeft(0);
+  FMain->FormResize(FMain);
+  EXPECT_EQ(Form->Left(), (FMain->ClientWidth() - Form->Width()) / 2);
+  EXPECT_EQ(Form->CBTests->ItemIndex(), 1);
+  EXPECT_EQ(Form->LBMarks->Items()->Count(), 1);
+  FMain->Oceny1Click(nullptr);
+  PumpFor(100);
+  EXPECT_EQ(FMain->MDIChildCount(), 1);
+}
+
+TEST_F(Journal, ShowsNothingForAUserWithoutResults) {
+  TFDzienn* Form = OpenJournal();
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Form->CBTests->Items()->Count(), 0);
+  EXPECT_EQ(Form->LBMarks->Items()->Count(), 0);
+}
+
+TEST_F(Journal, ClearsTheResultsOnlyWhenConfirmed) {
+  StoreResults();
+  TFDzienn* Form = OpenJournal();
+  ASSERT_NE(Form, nullptr);
+  ChooseTest(Form, 1);
+
+  ClickClear(Form, IDNO);
+  EXPECT_EQ(BoxText, L"Czy na pewno chcesz wyczyścić oceny?");
+  EXPECT_EQ(BoxCaption, L"Potwierdź usuwanie");
+  EXPECT_EQ(Form->CBTests->Items()->Count(), 2);
+  EXPECT_EQ(Form->LBMarks->Items()->Count(), 1);
+  EXPECT_EQ(TDUser(UserName).TestedDictionaries()->Count(), 2);
+
+  ClickClear(Form, IDYES);
+  EXPECT_EQ(BoxText, L"Czy na pewno chcesz wyczyścić oceny?");
+  EXPECT_EQ(Form->CBTests->Items()->Count(), 0);
+  EXPECT_EQ(Form->LBMarks->Items()->Count(), 0);
+  // Cleared on disk too, for every dictionary.
+  EXPECT_EQ(TDUser(UserName).TestedDictionaries()->Count(), 0);
+}
+
+TEST_F(Journal, EscClosesAndFreesTheWindow) {
+  TFDzienn* Form = OpenJournal();
+  ASSERT_NE(Form, nullptr);
+  const int Before = Application->ComponentCount();
+  PostMessageA(Form->CBTests->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }));
+  EXPECT_EQ(Application->ComponentCount(), Before - 1);
+}
+
+}  // namespace
