@@ -1,10 +1,20 @@
 #pragma once
 
 #include "Forms.h"
+#include "StdCtrls.h"
 
+// The wrong answers of the last exercise, one line each. One instance,
+// created at start-up; the exercise window fills and empties LBB.
 class TFBledy : public TForm {
 public:
   using TForm::TForm;
+
+  void FormShow(TObject* Sender);
+
+  void ApplyCaptions();
+
+  TListBox* LBB = nullptr;
+  TButton* Button1 = nullptr;
 };
 
 extern TFBledy* FBledy;

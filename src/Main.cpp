@@ -5,6 +5,7 @@
 #include "Dict_Strings.h"
 #include "Dict_engine.h"
 #include "FAbout.h"
+#include "FDicSelector.h"
 #include "Finformations.h"
 #include "Dziennik.h"
 #include "IniFiles.h"
@@ -173,6 +174,7 @@ void TFMain::ApplyCaptions() {
   Kontakt1->SetCaption(WideToAnsi(sMenuContact));
   OVARDO1->SetCaption(WideToAnsi(sMenuAbout));
   Oprogramie1->SetCaption(WideToAnsi(sMenuAboutInfo));
+  if (FSelDic && FSelDic->FLDic) FSelDic->FLDic->SetMask("*.dic");
 }
 
 void TFMain::AddRecent(const TDict* Dictionary, int Mode) {

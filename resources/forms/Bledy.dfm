@@ -2,7 +2,7 @@ object FBledy: TFBledy
   Left = 0
   Top = 0
   BorderStyle = bsDialog
-  Caption = 'B'#322#281'dne odpowiedzi'
+  Caption = 'Lista błędnych odpowiedzi'
   ClientHeight = 320
   ClientWidth = 440
   Color = clBtnFace
@@ -11,6 +11,23 @@ object FBledy: TFBledy
   Font.Height = -11
   Font.Name = 'Tahoma'
   Font.Style = []
-  Position = poMainFormCenter
   PixelsPerInch = 96
+  OnShow = FormShow
+  object LBB: TListBox
+    Left = 8
+    Top = 8
+    Width = 424
+    Height = 268
+    ItemHeight = 13
+    TabOrder = 0
+  end
+  object Button1: TButton
+    Left = 180
+    Top = 286
+    Width = 80
+    Height = 25
+    Caption = 'Zamknij'
+    ModalResult = 1
+    TabOrder = 1
+  end
 end

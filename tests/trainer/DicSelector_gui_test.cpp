@@ -1,0 +1,229 @@
+// The dictionary chooser over a small tree inside the dictionaries folder:
+// what it lists, the header preview, the folder bound and the modal result.
+#include "GuiTestSupport.h"
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Dict_Strings.h"
+#include "Dict_engine.h"
+#include "FDicSelector.h"
+#include "Framework.h"
+#include "JEdit.h"
+#include "Main.h"
+#include "SysUtils.h"
+#include "UniClasses.h"
+#include "UniSysUtils.h"
+#include "UniSystem.h"
+#include "VsStrUtils.h"
+#include "VsTools.h"
+#include "WImage.h"
+
+namespace {
+
+class TChooserEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitializeFramework();
+    InitializeVsTools();
+    InitializeUniSysUtils();
+    InitializeUniSystem();
+    InitializeUniClasses();
+    InitializeDict_Strings();
+    RegisterWImage();
+    RegisterJEdit();
+    RegisterMain();
+    RegisterFDicSelector();
+  }
+  void TearDown() override {
+    FinalizeFramework();
+    FinalizeDict_Strings();
+    FinalizeUniSystem();
+    FinalizeVsStrUtils();
+  }
+};
+
+[[maybe_unused]] const auto* const ChooserEnvironment = ::testing::AddGlobalTestEnvironment(new TChooserEnvironment);
+
+// A .dic header: the title field (81 units) and the description field (161
+// units), each filled with Text and zero-padded; longer texts fill the field
+// with no terminator. Cut shortens the file to that many bytes.
+std::string Header(const std::wstring& Title, const std::wstring& Description, size_t Cut = 484) {
+  std::string Bytes;
+  auto Put = [&](const std::wstring& Text, size_t Units) {
+    for (size_t I = 0; I < Units; ++I) {
+      const wchar_t C = I < Text.size() ? Text[I] : 0;
+      Bytes += static_cast<char>(C & 0xFF);
+      Bytes += static_cast<char>(C >> 8);
+    }
+  };
+  Put(Title, 81);
+  Put(Description, 161);
+  return Bytes.substr(0, Cut);
+}
+
+void WriteBytes(const AnsiString& Path, const std::string& Bytes) {
+  std::ofstream(Path, std::ios::binary) << Bytes;
+}
+
+AnsiString ConfigPath() {
+  char Dir[MAX_PATH];
+  GetWindowsDirectoryA(Dir, MAX_PATH);
+  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
+}
+
+// Runs the action once from inside the modal loop.
+std::function<void()> ModalAction;
+
+void CALLBACK RunModalAction(HWND, UINT, UINT_PTR Id, DWORD) {
+  try {
+    KillTimer(nullptr, Id);
+    if (ModalAction) ModalAction();
+  } catch (...) {
+  }
+}
+
+class Chooser : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Root = DictionariesDir();
+    Tree = Root + "\\chooser-test";
+    Outside = Root + "-obce";
+    ASSERT_TRUE(ForceDirectories(Tree + "\\inner"));
+    ASSERT_TRUE(ForceDirectories(Outside));
+    WriteBytes(Tree + "\\angielski.dic", Header(L"Angielski – podstawy", L"\nSłówka na co dzień"));
+    WriteBytes(Tree + "\\notes.txt", "x");
+    WriteBytes(Outside + "\\obcy.dic", Header(L"Obcy", L""));
+    DeleteFile(ConfigPath());
+    WritePrivateProfileStringA("global", "LastUser", "Tester", ConfigPath().c_str());
+    Application->CreateForm(FMain);
+    FMain->Show();
+    PumpFor(200);
+    Application->CreateForm(FSelDic);
+    Form = FSelDic;
+  }
+  void TearDown() override {
+    FreeAndNil(FSelDic);
+    FMain->CurrentUser->DeleteUser("Tester");
+    FreeAndNil(FMain);
+    DeleteFile(ConfigPath());
+    for (const char* Name : {"\\angielski.dic", "\\notes.txt", "\\long.dic", "\\short.dic"}) DeleteFile(Tree + Name);
+    RemoveDir(Tree + "\\inner");
+    RemoveDir(Tree);
+    DeleteFile(Outside + "\\obcy.dic");
+    RemoveDir(Outside);
+  }
+
+  std::vector<AnsiString> Files() const {
+    std::vector<AnsiString> Result;
+    for (int I = 0; I < Form->FLDic->Items()->Count(); ++I) Result.push_back(Form->FLDic->Items()->Strings(I));
+    return Result;
+  }
+
+  void Preview(const AnsiString& Name) {
+    Form->FLDic->SetFileName(Tree + "\\" + Name);
+    ASSERT_FALSE(Form->FLDic->FileName().empty()) << Name;
+    Form->FLDic->Click();
+  }
+
+  int ShowWith(std::function<void()> Action) {
+    ModalAction = std::move(Action);
+    const UINT_PTR Timer = SetTimer(nullptr, 0, 100, RunModalAction);
+    const int Result = Form->ShowModal();
+    KillTimer(nullptr, Timer);
+    ModalAction = nullptr;
+    return Result;
+  }
+
+  static void Press(TButton* Button) { SendMessageA(Button->Handle(), BM_CLICK, 0, 0); }
+
+  AnsiString Root, Tree, Outside;
+  TFSelDic* Form = nullptr;
+};
+
+TEST_F(Chooser, StartsInTheDictionariesFolderAndListsFoldersAndDictionaries) {
+  EXPECT_TRUE(AnsiSameText(Form->DLB->Directory(), Root)) << Form->DLB->Directory();
+  EXPECT_EQ(Form->Caption(), "Wybierz s\xB3ownik");
+  EXPECT_EQ(Form->BCancel->Caption(), "Anuluj");
+  EXPECT_EQ(Form->LDLang->Caption(), "Tytu\xB3 s\xB3ownika");
+
+  Form->DLB->SetDirectory(Tree);
+  EXPECT_EQ(Files(), std::vector<AnsiString>{"angielski.dic"});
+  bool InnerListed = false;
+  for (int I = 0; I < Form->DLB->Items()->Count(); ++I)
+    InnerListed = InnerListed || AnsiSameText(Form->DLB->GetItemPath(I), Tree + "\\inner");
+  EXPECT_TRUE(InnerListed);
+  Form->DLB->SetDirectory(Tree + "\\inner");
+  EXPECT_TRUE(Files().empty());
+}
+
+TEST_F(Chooser, PreviewsTheHeaderWithinItsFields) {
+  const std::wstring LongTitle(90, L'T');
+  WriteBytes(Tree + "\\long.dic", Header(LongTitle, std::wstring(170, L'D')) + std::string(810, 'Q'));
+  WriteBytes(Tree + "\\short.dic", Header(L"Krótki", L"", 6));
+  Form->DLB->SetDirectory(Tree);
+  struct TCase {
+    const char* File;
+    AnsiString Title;
+    AnsiString Description;
+  };
+  const TCase Cases[] = {
+      // the description's leading line feed is part of it
+      {"angielski.dic", "Angielski \x96 podstawy", "\nS\xB3\xF3wka na co dzie\xF1"},
+      // full fields have no terminator: each stops at its own size
+      {"long.dic", AnsiString(81, 'T'), AnsiString(161, 'D')},
+      // a file cut inside the title previews what it holds
+      {"short.dic", "Kr\xF3", ""},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.File);
+    Preview(Case.File);
+    EXPECT_EQ(Form->EQL->Text(), Case.Title.substr(0, 100));
+    EXPECT_EQ(Form->MDesc->Text(), Case.Description);
+  }
+}
+
+TEST_F(Chooser, CannotLeaveTheDictionariesFolder) {
+  Form->DLB->SetDirectory(Tree);
+  ASSERT_TRUE(AnsiSameText(Form->DLB->Hint(), Tree));
+  // above the root, and a neighbour whose name merely starts with the root's
+  for (const AnsiString& Away : {ExtractFileDir(Root), Outside}) {
+    SCOPED_TRACE(Away);
+    Form->DLB->SetDirectory(Away);
+    EXPECT_TRUE(AnsiSameText(Form->DLB->Directory(), Tree)) << Form->DLB->Directory();
+    EXPECT_EQ(Files(), std::vector<AnsiString>{"angielski.dic"});
+  }
+  Form->DLB->SetDirectory(Root);
+  EXPECT_TRUE(AnsiSameText(Form->DLB->Hint(), Root));
+}
+
+TEST_F(Chooser, OkGivesTheChosenFileAndCancelOrNoSelectionCancels) {
+  Form->DLB->SetDirectory(Tree);
+  const AnsiString Chosen = Tree + "\\angielski.dic";
+
+  EXPECT_EQ(ShowWith([&] {
+              Form->FLDic->SetFileName(Chosen);
+              Press(Form->BOk);
+            }),
+            mrOk);
+  EXPECT_TRUE(AnsiSameText(Form->FLDic->FileName(), Chosen)) << Form->FLDic->FileName();
+  // the dialog keeps its folder and selection; showing it empties the preview
+  Form->FLDic->Click();
+  EXPECT_EQ(ShowWith([&] {
+              EXPECT_TRUE(Form->EQL->Text().empty());
+              Press(Form->BCancel);
+            }),
+            mrCancel);
+  EXPECT_TRUE(AnsiSameText(Form->FLDic->FileName(), Chosen));
+
+  EXPECT_EQ(ShowWith([&] {
+              Form->FLDic->SetItemIndex(-1);
+              Press(Form->BOk);
+            }),
+            mrCancel);
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+// The end-of-exercise dialog and the wrong-answer list: their texts, the
+// results their buttons give, and where they appear over the main window.
+#include "GuiTestSupport.h"
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "Bledy.h"
+#include "Dict_Strings.h"
+#include "Dict_engine.h"
+#include "FEndLearnDlg.h"
+#include "Framework.h"
+#include "JEdit.h"
+#include "Main.h"
+#include "SysUtils.h"
+#include "UniClasses.h"
+#include "UniSysUtils.h"
+#include "UniSystem.h"
+#include "VsStrUtils.h"
+#include "VsTools.h"
+#include "WImage.h"
+
+namespace {
+
+class TEndDialogsEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitializeFramework();
+    InitializeVsTools();
+    InitializeUniSysUtils();
+    InitializeUniSystem();
+    InitializeUniClasses();
+    InitializeDict_Strings();
+    RegisterWImage();
+    RegisterJEdit();
+    RegisterMain();
+    RegisterFEndLearnDlg();
+    RegisterBledy();
+  }
+  void TearDown() override {
+    FinalizeFramework();
+    FinalizeDict_Strings();
+    FinalizeUniSystem();
+    FinalizeVsStrUtils();
+  }
+};
+
+[[maybe_unused]] const auto* const EndDialogsEnvironment =
+    ::testing::AddGlobalTestEnvironment(new TEndDialogsEnvironment);
+
+const char* const UserName = "Tester";
+
+AnsiString ConfigPath() {
+  char Dir[MAX_PATH];
+  GetWindowsDirectoryA(Dir, MAX_PATH);
+  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
+}
+
+// What runs once the modal dialog is up: the timer waits for Shown() and
+// then acts, from inside the dialog's own message loop.
+std::function<bool()> Shown;
+std::function<void()> Act;
+
+void CALLBACK ActWhenShown(HWND, UINT, UINT_PTR Id, DWORD) {
+  try {
+    if (!Shown()) return;
+    KillTimer(nullptr, Id);
+    Act();
+  } catch (...) {
+  }
+}
+
+// Runs the modal call with Action done once Form is showing; a dialog that
+// never closes is cancelled by the watchdog so the test fails instead of
+// hanging.
+int RunModal(TForm* Form, const std::function<void()>& Action, const std::function<int()>& Modal) {
+  Shown = [Form] { return Form->Showing(); };
+  Act = Action;
+  const UINT_PTR Timer = SetTimer(nullptr, 0, 50, ActWhenShown);
+  const int Result = Modal();
+  KillTimer(nullptr, Timer);
+  return Result;
+}
+
+struct TSeen {
+  AnsiString Caption;
+  AnsiString Message;
+  AnsiString Buttons[3];
+  int Top = 0;
+  int Left = 0;
+};
+
+class EndDialogs : public ::testing::Test {
+protected:
+  void SetUp() override {
+    DeleteFile(ConfigPath());
+    WritePrivateProfileStringA("global", "LastUser", UserName, ConfigPath().c_str());
+    Application->CreateForm(FMain);
+    Application->CreateForm(EndLearnDlg);
+    Application->CreateForm(FBledy);
+    FMain->Show();
+    // Away from the corner, so the main window's own place shows in the
+    // dialogs' places.
+    FMain->SetLeft(37);
+    FMain->SetTop(29);
+    PumpFor(200);
+  }
+  void TearDown() override {
+    FreeAndNil(FBledy);
+    FreeAndNil(EndLearnDlg);
+    FMain->CurrentUser->DeleteUser(UserName);
+    FreeAndNil(FMain);
+    DeleteFile(ConfigPath());
+  }
+
+  static int ExpectedTop(TForm* Dialog) {
+    return (FMain->ClientHeight() - (Dialog->Height() + FMain->PTop->Height())) / 2 + FMain->Top();
+  }
+  static int ExpectedLeft(TForm* Dialog) { return (FMain->ClientWidth() - Dialog->Width()) / 2 + FMain->Left(); }
+
+  // Executes the end dialog, notes what it shows, then does Press.
+  int Execute(const WideString& Caption, const WideString& Message, const std::function<void()>& Press) {
+    return RunModal(
+        EndLearnDlg,
+        [this, Press] {
+          Seen.Caption = EndLearnDlg->Caption();
+          Seen.Message = EndLearnDlg->MMessage->Caption();
+          Seen.Buttons[0] = EndLearnDlg->BYes->Caption();
+          Seen.Buttons[1] = EndLearnDlg->BOther->Caption();
+          Seen.Buttons[2] = EndLearnDlg->BFinish->Caption();
+          Seen.Top = EndLearnDlg->Top();
+          Seen.Left = EndLearnDlg->Left();
+          Press();
+        },
+        [&] { return EndLearnDlg->Execute(Caption, Message); });
+  }
+
+  TSeen Seen;
+};
+
+void Click(TButton* Button) { SendMessageA(Button->Handle(), BM_CLICK, 0, 0); }
+
+TEST_F(EndDialogs, EachButtonGivesItsResultUnderTheGivenTexts) {
+  struct TCase {
+    TButton* TEndLearnDlg::* Button;
+    int Result;
+  };
+  const TCase Cases[] = {{&TEndLearnDlg::BYes, 4}, {&TEndLearnDlg::BOther, 5}, {&TEndLearnDlg::BFinish, 2}};
+  const WideString Message = WideFormat(sEndTestMsg, 75);
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Result);
+    Seen = TSeen{};
+    EXPECT_EQ(Execute(sEndTestCaption, Message, [&] { Click(EndLearnDlg->*Case.Button); }), Case.Result);
+    EXPECT_EQ(Seen.Caption, WideToAnsi(L"Test zakończony"));
+    EXPECT_EQ(Seen.Message, WideToAnsi(L"Twoja efektywność wynosi: 75 %.\r\rCzy chcesz jeszcze raz sprawdzić "
+                                       L"znajomość słówek z tego słownika?"));
+    EXPECT_EQ(Seen.Buttons[0], "Tak");
+    EXPECT_EQ(Seen.Buttons[1], WideToAnsi(L"Inny słownik"));
+    EXPECT_EQ(Seen.Buttons[2], WideToAnsi(L"Zakończ"));
+    EXPECT_EQ(Seen.Top, ExpectedTop(EndLearnDlg));
+    EXPECT_EQ(Seen.Left, ExpectedLeft(EndLearnDlg));
+    EXPECT_FALSE(EndLearnDlg->Showing());
+  }
+}
+
+TEST_F(EndDialogs, EnterAndTheCloseBoxFinish) {
+  // Enter goes to the focused window as the keyboard would send it.
+  const auto PressEnter = [] {
+    HWND Focus = GetFocus();
+    PostMessageA(Focus, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(Focus, WM_KEYUP, VK_RETURN, 0xC0000001);
+  };
+  EXPECT_EQ(Execute(sEndLearnCaption, sEndLearnMsg, PressEnter), 2);
+  EXPECT_EQ(Seen.Caption, WideToAnsi(L"Koniec nauki"));
+  EXPECT_EQ(Seen.Message, WideToAnsi(L"Gratulacje! Opanowałeś wszystkie słówka z tego słownika.\r\rCzy chcesz "
+                                     L"jeszcze raz przerobić ten słownik?"));
+
+  // Once more after the user had pressed another button: the focus must not
+  // stay on it, or Enter would repeat that choice.
+  EXPECT_EQ(Execute(sEndLearnCaption, sEndLearnMsg, [] { Click(EndLearnDlg->BYes); }), 4);
+  EXPECT_EQ(Execute(sEndLearnCaption, sEndLearnMsg, PressEnter), 2);
+
+  EXPECT_EQ(Execute(sEndLearnCaption, sEndLearnMsg,
+                    [] { PostMessageA(EndLearnDlg->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }),
+            2);
+}
+
+TEST_F(EndDialogs, WrongAnswerListShowsItsLinesAndClosesWithOne) {
+  FBledy->LBB->Items()->Add("dom => house, home");
+  FBledy->LBB->Items()->Add(WideToAnsi(L"żaba => frog"));
+  int Count = -1;
+  wchar_t Second[64] = {};
+  AnsiString Caption, Close;
+  int Top = 0, Left = 0;
+  const int Result = RunModal(
+      FBledy,
+      [&] {
+        HWND Box = FBledy->LBB->Handle();
+        Count = static_cast<int>(SendMessageA(Box, LB_GETCOUNT, 0, 0));
+        SendMessageW(Box, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(Second));
+        Caption = FBledy->Caption();
+        Close = FBledy->Button1->Caption();
+        Top = FBledy->Top();
+        Left = FBledy->Left();
+        Click(FBledy->Button1);
+      },
+      [] { return FBledy->ShowModal(); });
+  EXPECT_EQ(Result, 1);
+  EXPECT_EQ(Count, 2);
+  EXPECT_STREQ(Second, L"żaba => frog");
+  EXPECT_EQ(Caption, WideToAnsi(L"Lista błędnych odpowiedzi"));
+  EXPECT_EQ(Close, "Zamknij");
+  EXPECT_EQ(Top, ExpectedTop(FBledy));
+  EXPECT_EQ(Left, ExpectedLeft(FBledy));
+  // The list outlives the showing, for the next look at it.
+  EXPECT_EQ(FBledy->LBB->Items()->Count(), 2);
+}
+
+}  // namespace
