@@ -1,6 +1,7 @@
 // Times the dictionary's file work for 100,000 entries beside plain reading
 // and writing of the same bytes, and its sort. Each figure is the best of a
 // few runs.
+#include "BenchSupport.h"
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -15,26 +16,6 @@
 namespace {
 
 constexpr int EntryCount = 100000;
-constexpr int Runs = 3;
-
-double Seconds() {
-  LARGE_INTEGER Frequency, Counter;
-  QueryPerformanceFrequency(&Frequency);
-  QueryPerformanceCounter(&Counter);
-  return static_cast<double>(Counter.QuadPart) / static_cast<double>(Frequency.QuadPart);
-}
-
-// The best time of Runs runs of Body; Prepare runs untimed before each.
-double Best(const std::function<void()>& Body, const std::function<void()>& Prepare = [] {}) {
-  double Result = 1e9;
-  for (int i = 0; i < Runs; ++i) {
-    Prepare();
-    const double Start = Seconds();
-    Body();
-    Result = std::min(Result, Seconds() - Start);
-  }
-  return Result;
-}
 
 std::string ReadAll(const AnsiString& Path) {
   TFileStream S(Path, fmOpenRead | fmShareDenyWrite);

@@ -2,6 +2,7 @@
 // std::vector<std::wstring> with std::sort and binary search, with the same
 // ordinal comparison. Each figure is the best of a few runs; the ratio is
 // list time / vector time.
+#include "BenchSupport.h"
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -20,26 +21,6 @@ namespace {
 constexpr int LineCount = 100000;
 // Unsorted IndexOf is a linear search: this many look-ups, not one per line.
 constexpr int LinearLookups = 1000;
-constexpr int Runs = 3;
-
-double Seconds() {
-  LARGE_INTEGER Frequency, Counter;
-  QueryPerformanceFrequency(&Frequency);
-  QueryPerformanceCounter(&Counter);
-  return static_cast<double>(Counter.QuadPart) / static_cast<double>(Frequency.QuadPart);
-}
-
-// The best time of Runs runs of Body; Prepare runs untimed before each.
-double Best(const std::function<void()>& Body, const std::function<void()>& Prepare = [] {}) {
-  double Result = 1e9;
-  for (int I = 0; I < Runs; ++I) {
-    Prepare();
-    const double Start = Seconds();
-    Body();
-    Result = std::min(Result, Seconds() - Start);
-  }
-  return Result;
-}
 
 void Report(const char* What, double List, double Vector) {
   std::printf("%-34s list %9.2f ms   vector %9.2f ms   ratio %5.2f\n", What, List * 1000, Vector * 1000,
