@@ -372,6 +372,10 @@ TEST_F(SpecialKeys, PutCharIntoEdit) {
   EXPECT_EQ(Text(), L"\u0119");
   EXPECT_FALSE(TELearnPanel::PutCharIntoEdit(0x0101, Host->Edit)) << "no macron in the 8-bit edit";
   EXPECT_EQ(Text(), L"\u0119");
+  Host->Edit->SetHint("");
+  Host->Edit->SetReadOnly(true);
+  EXPECT_FALSE(TELearnPanel::PutCharIntoEdit(0x0105, Host->Edit)) << "read-only";
+  EXPECT_EQ(Text(), L"\u0119");
   // Only edits of the answer kind are served.
   TMemo* Memo = new TMemo(Host);
   Memo->SetParent(Host);
