@@ -1,6 +1,7 @@
 #include "ELEngine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "FileUtils.h"

@@ -159,7 +159,7 @@ TEST_F(SymbolPicker, PlacedOverTheMainWindowAndDrawnAsText) {
     EXPECT_EQ(FSymbol->Left(), (FMain->ClientWidth() - FSymbol->Width()) / 2 + FMain->Left());
     EXPECT_EQ(FSymbol->ClientWidth(), 320);
     EXPECT_EQ(FSymbol->ClientHeight(), 385);
-    ClickCell(5, 4);
+    ClickCell(3, 4);  // a letter the system code page lacks, on the button too
     PumpFor(100);
     // Every row of symbols has ink in it; the rows below the last are bare.
     TShot Grid(FSymbol->SGS, RGB(255, 0, 255));
