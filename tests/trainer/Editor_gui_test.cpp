@@ -111,6 +111,8 @@ HWND FindMessageBox() {
   return Box && IsWindowVisible(Box) && GetDlgItem(Box, 0xFFFF) ? Box : nullptr;
 }
 
+void Press(TWinControl* Button) { PostMessageA(Button->Handle(), BM_CLICK, 0, 0); }
+
 void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
   if (InStep) return;
   InStep = true;
@@ -120,6 +122,7 @@ void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
       // every dialog, so the test ends and reports it.
       HWND Active = GetActiveWindow();
       if (Active && (!FMain || Active != FMain->Handle())) PostMessageA(Active, WM_CLOSE, 0, 0);
+      if (FDicName && FDicName->Visible() && IsWindowEnabled(FDicName->Handle())) Press(FDicName->BCancel);
     } else if (!Steps.empty() && Steps.front()()) {
       Steps.pop_front();
     }
@@ -127,8 +130,6 @@ void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
   }
   InStep = false;
 }
-
-void Press(TWinControl* Button) { PostMessageA(Button->Handle(), BM_CLICK, 0, 0); }
 
 // Once the form shows, usable (no box or query over it), runs the action.
 TStep OnForm(TCustomForm* Form, std::function<void()> Action) {
@@ -249,9 +250,12 @@ protected:
     std::filesystem::remove_all(Tree.c_str());
   }
 
-  // Through the main window's menu, as the user opens it.
-  static TFEdit* OpenEditor() {
-    FMain->Edytujsowniki1->Click();
+  // Through the main window's menu or its tool bar, as the user opens it.
+  static TFEdit* OpenEditor(bool FromToolBar = false) {
+    if (FromToolBar)
+      FMain->ToolButton4->Click();
+    else
+      FMain->Edytujsowniki1->Click();
     PumpFor(100);
     return dynamic_cast<TFEdit*>(FMain->ActiveMDIChild());
   }
@@ -391,6 +395,7 @@ TEST_F(Editor, SavedInANewFolderAndOpenedThroughTheChooserGivesTheSameDictionary
               OnForm(FDicName, [this] {
                 EXPECT_TRUE(AnsiSameText(FDicName->DLB->Directory(), Tree)) << FDicName->DLB->Directory();
                 FDicName->EDN->SetText("zwierzeta.dic");  // a typed ending is not doubled
+                SaveShot(FDicName->Handle(), "editor-saveas");
                 Press(FDicName->BOk);
               })});
   PumpFor(100);
@@ -400,7 +405,7 @@ TEST_F(Editor, SavedInANewFolderAndOpenedThroughTheChooserGivesTheSameDictionary
 
   Edit->Close();
   ASSERT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }));
-  Edit = OpenEditor();
+  Edit = OpenEditor(true);
   ASSERT_NE(Edit, nullptr);
   EXPECT_TRUE(FDicName->EDN->Text().empty()) << "a new editor proposes no name";
   RunScript({OnForm(FSelDic,
@@ -425,6 +430,26 @@ TEST_F(Editor, SavedInANewFolderAndOpenedThroughTheChooserGivesTheSameDictionary
   FMain->Repaint();
   PumpFor(200);
   SaveShot(FMain->Handle(), "editor-window");
+}
+
+TEST_F(Editor, TitleAndDescriptionTakeNoMoreThanTheFileHolds) {
+  // Typed as the keyboard gives it: what shows is what is saved.
+  auto Type = [](TWinControl* Control, int Count, char C) {
+    for (int I = 0; I < Count; ++I) SendMessageA(Control->Handle(), WM_CHAR, static_cast<unsigned char>(C), 0);
+  };
+  Type(Edit->EQL, 90, 'T');
+  Type(Edit->MDesc, 170, 'D');
+  EXPECT_EQ(Edit->EQL->Text(), AnsiString(81, 'T'));
+  EXPECT_EQ(Edit->MDesc->Text(), AnsiString(160, 'D'));
+  Edit->CBResizeFont->SetChecked(true);
+  ASSERT_TRUE(ForceDirectories(Tree));
+  FDicName->DLB->SetDirectory(Tree);
+  SaveAs("dlugi");
+  TDict Saved;
+  Saved.LoadFromFile(Tree + "\\dlugi.dic");
+  EXPECT_EQ(WideToAnsi(Saved.GetTitle()), Edit->EQL->Text());
+  EXPECT_EQ(WideToAnsi(Saved.GetDescription()), Edit->MDesc->Text());
+  EXPECT_TRUE(Saved.HasResizeFont());
 }
 
 TEST_F(Editor, ReplacingAnExistingFileIsAskedAndTheCloseBoxAlwaysCloses) {
