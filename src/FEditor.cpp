@@ -100,6 +100,7 @@ void TFEdit::FormCreate(TObject*) {
   FDict->SetAnswersList(FAnswerRows.get());
   if (FDicName) FDicName->EDN->SetText("");
   FCurrent = -1;
+  FConsumed = false;
   OD->SetFilter(sImportFilter);
   OD->SetInitialDir(ExtractFilePath(Application->ExeName()));
 }
@@ -223,6 +224,15 @@ void TFEdit::IBImportClick(TObject*) {
   Unselect();
 }
 
+void TFEdit::EQKeyDown(TObject* Sender, Word& Key, TShiftState Shift) {
+  FMain->TranslateShortcutKey(Key, Shift, FConsumed, static_cast<TCustomEdit*>(Sender));
+  if (FConsumed) Key = 0;
+}
+
+void TFEdit::EQKeyPress(TObject*, char& Key) {
+  if (FConsumed) Key = 0;
+}
+
 void TFEdit::Unselect() {
   FCurrent = -1;
   LBQ->SetItemIndex(-1);
@@ -267,6 +277,8 @@ void RegisterFEditor() {
       .Method("IBOpenClick", &TFEdit::IBOpenClick)
       .Method("IBSaveClick", &TFEdit::IBSaveClick)
       .Method("IBImportClick", &TFEdit::IBImportClick)
+      .Method("EQKeyDown", &TFEdit::EQKeyDown)
+      .Method("EQKeyPress", &TFEdit::EQKeyPress)
       .Field("LWord", &TFEdit::LWord)
       .Field("LAnswers", &TFEdit::LAnswers)
       .Field("LTitle", &TFEdit::LTitle)

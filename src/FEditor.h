@@ -58,6 +58,10 @@ public:
   void IBOpenClick(TObject* Sender);
   void IBSaveClick(TObject* Sender);
   void IBImportClick(TObject* Sender);
+  // The question and answer edits type special characters through the
+  // main window's shortcut keys; a key that typed one loses its character.
+  void EQKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void EQKeyPress(TObject* Sender, char& Key);
 
   void ApplyCaptions();
 
@@ -104,6 +108,8 @@ private:
   TOwned<TDict> FDict;
   TOwned<TQuestion> FQuestion;
   int FCurrent = -1;
+  // The last key-down in the edits typed a special character.
+  bool FConsumed = false;
 };
 
 void RegisterFEditor();

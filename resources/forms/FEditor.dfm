@@ -30,6 +30,8 @@ object FEdit: TFEdit
     Height = 21
     MaxLength = 50
     TabOrder = 0
+    OnKeyDown = EQKeyDown
+    OnKeyPress = EQKeyPress
   end
   object LAnswers: TLabel
     Left = 8
@@ -48,6 +50,8 @@ object FEdit: TFEdit
     Height = 21
     MaxLength = 50
     TabOrder = 1
+    OnKeyDown = EQKeyDown
+    OnKeyPress = EQKeyPress
   end
   object L2: TLabel
     Left = 10
@@ -61,6 +65,8 @@ object FEdit: TFEdit
     Height = 21
     MaxLength = 50
     TabOrder = 2
+    OnKeyDown = EQKeyDown
+    OnKeyPress = EQKeyPress
   end
   object L3: TLabel
     Left = 10
@@ -74,6 +80,8 @@ object FEdit: TFEdit
     Height = 21
     MaxLength = 50
     TabOrder = 3
+    OnKeyDown = EQKeyDown
+    OnKeyPress = EQKeyPress
   end
   object L4: TLabel
     Left = 10
@@ -87,6 +95,8 @@ object FEdit: TFEdit
     Height = 21
     MaxLength = 50
     TabOrder = 4
+    OnKeyDown = EQKeyDown
+    OnKeyPress = EQKeyPress
   end
   object IBAdd: TImgBtn
     Left = 8

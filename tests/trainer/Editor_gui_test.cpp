@@ -541,6 +541,25 @@ TEST_F(Editor, CancelledOpenKeepsTheWorkAndAnUnreadableFileIsReported) {
   EXPECT_EQ(FDicName->EDN->Text(), "zepsuty");
 }
 
+TEST_F(Editor, ShortcutKeysTypeTheirCharacterIntoTheEditsAndNothingElse) {
+  FMain->KeyHelpers->SetText("81=261");  // the Q key types U+0105
+  Edit->EA1->SetText("ab");
+  Edit->EA1->SetFocus();
+  Edit->EA1->Perform(EM_SETSEL, 1, 1);
+  // Real key messages: the key-down, and the character the message loop
+  // makes of it.
+  PostMessageA(Edit->EA1->Handle(), WM_KEYDOWN, 'Q', 1);
+  PostMessageA(Edit->EA1->Handle(), WM_KEYUP, 'Q', 0xC0000001);
+  PumpFor(100);
+  EXPECT_EQ(Edit->EA1->Text(), "a\xB9" "b");
+  EXPECT_EQ(Edit->EA1->SelStart(), 2);
+  // Other keys type as ever.
+  PostMessageA(Edit->EA1->Handle(), WM_KEYDOWN, 'W', 1);
+  PostMessageA(Edit->EA1->Handle(), WM_KEYUP, 'W', 0xC0000001);
+  PumpFor(100);
+  EXPECT_EQ(Edit->EA1->Text(), "a\xB9wb");
+}
+
 TEST_F(Editor, ImportFillsTheListsFromATabSeparatedFile) {
   ClickRow(Edit->LBQ, 0);
   Enter("stary", "old");
