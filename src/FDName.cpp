@@ -12,14 +12,17 @@ namespace {
 
 const AnsiString DicExt = ".dic";
 
-}  // namespace
-
+// True when Name can be one file or folder name inside the folder shown: no
+// path parts ("\", "/", ":", ".."), so nothing lands outside the
+// dictionaries folder, no control characters and none of * ? " < > |.
 bool IsPlainFileName(const AnsiString& Name) {
   if (Name.empty() || Name.find("..") != AnsiString::npos) return false;
   for (const char C : Name)
     if (static_cast<unsigned char>(C) < 32 || AnsiString("\\/:*?\"<>|").find(C) != AnsiString::npos) return false;
   return true;
 }
+
+}  // namespace
 
 void TFDicName::FormCreate(TObject*) {
   // The chooser, made just before, has already said when the folder cannot

@@ -38,11 +38,6 @@ private:
   bool FMayClose = false;
 };
 
-// True when Name can be one file or folder name inside the dictionaries
-// folder: not empty, no path parts ("\", "/", ":", ".."), no control
-// characters and none of * ? " < > |.
-bool IsPlainFileName(const AnsiString& Name);
-
 extern TFDicName* FDicName;
 
 void RegisterFDName();

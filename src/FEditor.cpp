@@ -98,7 +98,7 @@ void TFEdit::FormCreate(TObject*) {
   FQuestion.reset(new TQuestion());
   FDict->SetQuestionsList(FQuestionRows.get());
   FDict->SetAnswersList(FAnswerRows.get());
-  if (FDicName) FDicName->EDN->SetText("");
+  FDicName->EDN->SetText("");
   FCurrent = -1;
   FConsumed = false;
   OD->SetFilter(sImportFilter);

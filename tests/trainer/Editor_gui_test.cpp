@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -395,6 +396,7 @@ TEST_F(Editor, SavedInANewFolderAndOpenedThroughTheChooserGivesTheSameDictionary
               OnForm(FDicName, [this] {
                 EXPECT_TRUE(AnsiSameText(FDicName->DLB->Directory(), Tree)) << FDicName->DLB->Directory();
                 FDicName->EDN->SetText("zwierzeta.dic");  // a typed ending is not doubled
+                PumpFor(100);
                 SaveShot(FDicName->Handle(), "editor-saveas");
                 Press(FDicName->BOk);
               })});
@@ -510,6 +512,16 @@ TEST_F(Editor, RefusedNamesAndMissingTextsShowTheirMessageAndWriteNothing) {
   EXPECT_TRUE(std::filesystem::is_empty(Tree.c_str()));
   EXPECT_FALSE(FileExists(Root + "\\obok.dic"));
   EXPECT_FALSE(DirectoryExists(ExtractFileDir(Root) + "\\obok"));
+
+  // A name that cannot become a file (a folder has it) fails at the save
+  // itself: reported, nothing left behind, the dictionary still there.
+  ASSERT_TRUE(ForceDirectories(Tree + "\\zajety.dic"));
+  Seen = {};
+  SaveAs("zajety", {AnswerBox(IDOK, &Seen)});
+  EXPECT_EQ(Seen.Text, L"Nie można utworzyć pliku. Sprawdź czy podana nazwa jest prawidłowa.");
+  EXPECT_EQ(Seen.Caption, L"Błąd pliku");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Tree.c_str()), {}), 1);
+  EXPECT_EQ(Edit->Dict()->Count(), 1);
 }
 
 TEST_F(Editor, CancelledOpenKeepsTheWorkAndAnUnreadableFileIsReported) {
