@@ -70,8 +70,8 @@ void LoadPictures(TImgBtn* Button, const AnsiString& Name) {
 }
 
 // The name the save-as dialog proposes for a dictionary file: the file name
-// without its ".dic" ending (written so, in lower case); empty for a file
-// with another ending.
+// without its ".dic" ending, compared as written (so "X.DIC" proposes
+// nothing); empty for a file with another ending.
 AnsiString ProposedName(const AnsiString& FileName) {
   const AnsiString Ext = ".dic";
   if (FileName.size() <= Ext.size() || FileName.compare(FileName.size() - Ext.size(), Ext.size(), Ext) != 0)

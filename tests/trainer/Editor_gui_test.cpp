@@ -553,6 +553,32 @@ TEST_F(Editor, CancelledOpenKeepsTheWorkAndAnUnreadableFileIsReported) {
   EXPECT_EQ(FDicName->EDN->Text(), "zepsuty");
 }
 
+TEST_F(Editor, OpeningProposesTheFileNameWithoutItsEnding) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  const struct {
+    const char* File;
+    const char* Proposed;
+  } Cases[] = {
+      {"angielski.dic", "angielski"},
+      {"a.dictionary.dic", "a.dictionary"},  // only the ending goes
+      {"WIELKI.DIC", ""},                    // the ending as written, in lower case
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.File);
+    const AnsiString Path = Tree + "\\" + Case.File;
+    std::ofstream(Path.c_str(), std::ios::binary);  // an empty dictionary
+    FDicName->EDN->SetText("stara");
+    RunScript({OnForm(FSelDic,
+                      [&] {
+                        FSelDic->DLB->SetDirectory(Tree);
+                        FSelDic->FLDic->SetFileName(Path);
+                        Press(FSelDic->BOk);
+                      })},
+              [&] { Edit->IBOpenClick(nullptr); });
+    EXPECT_EQ(FDicName->EDN->Text(), Case.Proposed);
+  }
+}
+
 TEST_F(Editor, ShortcutKeysTypeTheirCharacterIntoTheEditsAndNothingElse) {
   FMain->KeyHelpers->SetText("81=261");  // the Q key types U+0105
   Edit->EA1->SetText("ab");
