@@ -6,6 +6,7 @@
 #include "Dict_engine.h"
 #include "FAbout.h"
 #include "FDicSelector.h"
+#include "FEditor.h"
 #include "Finformations.h"
 #include "Dziennik.h"
 #include "ELEngine.h"
@@ -149,6 +150,11 @@ void TFMain::Oceny1Click(TObject*) {
   Create<TFDzienn>(Application);
 }
 
+void TFMain::Edytujsowniki1Click(TObject*) {
+  if (ActiveMDIChild()) return;
+  Create<TFEdit>(Application);
+}
+
 void TFMain::ApplyCaptions() {
   const AnsiString Ellipsis = WideToAnsi(sMenuEllipsis);
   SetCaption(WideToAnsi(sMainCaption));
@@ -265,6 +271,7 @@ void RegisterMain() {
       .Method("Kontakt1Click", &TFMain::Kontakt1Click)
       .Method("OVARDO1Click", &TFMain::OVARDO1Click)
       .Method("Oceny1Click", &TFMain::Oceny1Click)
+      .Method("Edytujsowniki1Click", &TFMain::Edytujsowniki1Click)
       .Field("MainMenu1", &TFMain::MainMenu1)
       .Field("Nauka1", &TFMain::Nauka1)
       .Field("Poznajswka1", &TFMain::Poznajswka1)

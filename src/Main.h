@@ -37,6 +37,7 @@ public:
   void Kontakt1Click(TObject* Sender);
   void OVARDO1Click(TObject* Sender);
   void Oceny1Click(TObject* Sender);
+  void Edytujsowniki1Click(TObject* Sender);
 
   // Texts of the window, its menus, hints and buttons from the text table.
   void ApplyCaptions();

@@ -115,6 +115,7 @@ object FMain: TFMain
       object ToolButton4: TToolButton
         Hint = 'Edytuj s'#322'owniki'
         ImageIndex = 4
+        OnClick = Edytujsowniki1Click
       end
       object ToolButton5: TToolButton
         Hint = 'Ustawienia'
@@ -233,6 +234,7 @@ object FMain: TFMain
       Caption = 'S'#322'owniki'
       object Edytujsowniki1: TMenuItem
         Caption = 'Edytuj s'#322'owniki'
+        OnClick = Edytujsowniki1Click
       end
     end
     object Kursyjzykowe1: TMenuItem

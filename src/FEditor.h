@@ -1,0 +1,115 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Buttons.h"
+#include "Dialogs.h"
+#include "Forms.h"
+#include "ImgBtn.h"
+#include "StdCtrls.h"
+#include "VsUnicodeStrings.h"
+
+class TDict;
+class TQuestion;
+
+// The rows of a list box as a wide list, so that a dictionary can keep them
+// in step with its entries. The wide texts are kept here; the list box shows
+// them in the system code page.
+class TListBoxRows : public TVsWideStrings {
+public:
+  explicit TListBoxRows(TCustomListBox* AListBox) : FListBox(AListBox) {}
+
+  void Put(int Index, const WideString& S) override;
+  void Insert(int Index, const WideString& S) override;
+  void Delete(int Index) override;
+  void Clear() override;
+
+protected:
+  WideString Get(int Index) const override;
+  int GetCount() const override { return static_cast<int>(FRows.size()); }
+  void SetUpdateState(bool Updating) override;
+
+private:
+  void CheckIndex(int Index, int Last) const;
+
+  TCustomListBox* FListBox;
+  std::vector<WideString> FRows;
+};
+
+// The dictionary editor: a child window of the main window in which a
+// dictionary is built entry by entry, opened, sorted, imported and saved.
+// The question and answer lists show the dictionary's entries row for row.
+class TFEdit : public TForm {
+public:
+  explicit TFEdit(TComponent* AOwner);
+  ~TFEdit() override;
+
+  void FormCreate(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void FormDestroy(TObject* Sender);
+  // Add, and Replace (Tag 1) of the current entry.
+  void IBAddClick(TObject* Sender);
+  void LBQClick(TObject* Sender);
+  void LBAClick(TObject* Sender);
+  void IBDelClick(TObject* Sender);
+  void IBSortClick(TObject* Sender);
+  void IBOpenClick(TObject* Sender);
+  void IBSaveClick(TObject* Sender);
+  void IBImportClick(TObject* Sender);
+  // The question and answer edits type special characters through the
+  // main window's shortcut keys; a key that typed one loses its character.
+  void EQKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void EQKeyPress(TObject* Sender, char& Key);
+
+  void ApplyCaptions();
+
+  const TDict* Dict() const { return FDict.get(); }
+  // The entry Replace overwrites; -1 for none.
+  int CurrentIndex() const { return FCurrent; }
+
+  TLabel* LWord = nullptr;
+  TLabel* LAnswers = nullptr;
+  TLabel* LTitle = nullptr;
+  TLabel* LDescription = nullptr;
+  TLabel* L1 = nullptr;
+  TLabel* L2 = nullptr;
+  TLabel* L3 = nullptr;
+  TLabel* L4 = nullptr;
+  TEdit* EQ = nullptr;
+  TEdit* EA1 = nullptr;
+  TEdit* EA2 = nullptr;
+  TEdit* EA3 = nullptr;
+  TEdit* EA4 = nullptr;
+  TEdit* EQL = nullptr;
+  TMemo* MDesc = nullptr;
+  TListBox* LBQ = nullptr;
+  TListBox* LBA = nullptr;
+  TCheckBox* CBResizeFont = nullptr;
+  TImgBtn* IBAdd = nullptr;
+  TImgBtn* IBReplace = nullptr;
+  TImgBtn* IBDel = nullptr;
+  TImgBtn* IBSort = nullptr;
+  TSpeedButton* IBOpen = nullptr;
+  TSpeedButton* IBSave = nullptr;
+  TSpeedButton* IBImport = nullptr;
+  TOpenDialog* OD = nullptr;
+
+private:
+  // The other list follows the clicked one; its entry fills the edits.
+  void ListClicked(TListBox* Clicked, TListBox* Other);
+  // No entry is current and neither list shows a selection.
+  void Unselect();
+  void ClearEdits();
+
+  TOwned<TListBoxRows> FQuestionRows;
+  TOwned<TListBoxRows> FAnswerRows;
+  TOwned<TDict> FDict;
+  TOwned<TQuestion> FQuestion;
+  int FCurrent = -1;
+  // The last key-down in the edits typed a special character.
+  bool FConsumed = false;
+};
+
+void RegisterFEditor();

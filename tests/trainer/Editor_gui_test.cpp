@@ -1,0 +1,616 @@
+// The dictionary editor inside the main window, with its chooser and save-as
+// dialog: building entries, keeping the two lists in step, saving under a
+// new name in a new folder and opening it again, the import, and the names
+// and files that are refused.
+#include "GuiTestSupport.h"
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "Dict_Strings.h"
+#include "Dict_engine.h"
+#include "FDName.h"
+#include "FDicSelector.h"
+#include "FEditor.h"
+#include "Framework.h"
+#include "ImgBtn.h"
+#include "JEdit.h"
+#include "Main.h"
+#include "SysUtils.h"
+#include "UniClasses.h"
+#include "UniSysUtils.h"
+#include "UniSystem.h"
+#include "VsStrUtils.h"
+#include "VsTools.h"
+#include "WImage.h"
+
+namespace {
+
+class TEditorEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitializeFramework();
+    InitializeVsTools();
+    InitializeUniSysUtils();
+    InitializeUniSystem();
+    InitializeUniClasses();
+    InitializeDict_Strings();
+    RegisterWImage();
+    RegisterImgBtn();
+    RegisterJEdit();
+    RegisterMain();
+    RegisterFDicSelector();
+    RegisterFDName();
+    RegisterFEditor();
+  }
+  void TearDown() override {
+    FinalizeFramework();
+    FinalizeDict_Strings();
+    FinalizeUniSystem();
+    FinalizeVsStrUtils();
+  }
+};
+
+[[maybe_unused]] const auto* const EditorEnvironment = ::testing::AddGlobalTestEnvironment(new TEditorEnvironment);
+
+AnsiString ConfigPath() {
+  char Dir[MAX_PATH];
+  GetWindowsDirectoryA(Dir, MAX_PATH);
+  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
+}
+
+// With SLOVANTA_SHOTS naming a folder, the window as it stands on the screen
+// is saved there as <Name>.bmp, for looking at the layouts.
+void SaveShot(HWND Window, const char* Name) {
+  const char* Folder = std::getenv("SLOVANTA_SHOTS");
+  if (!Folder) return;
+  RECT R;
+  GetWindowRect(Window, &R);
+  const int W = R.right - R.left, H = R.bottom - R.top;
+  HDC Screen = GetDC(nullptr);
+  HDC Dc = CreateCompatibleDC(Screen);
+  BITMAPINFO Info{};
+  Info.bmiHeader = {sizeof(BITMAPINFOHEADER), W, H, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* Bits = nullptr;
+  HBITMAP Bitmap = CreateDIBSection(Dc, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+  HGDIOBJ Old = SelectObject(Dc, Bitmap);
+  BitBlt(Dc, 0, 0, W, H, Screen, R.left, R.top, SRCCOPY);
+  const DWORD Size = ((W * 3 + 3) & ~3) * H;
+  BITMAPFILEHEADER File{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + Size), 0, 0,
+                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  if (FILE* Out = std::fopen((IncludeTrailingPathDelimiter(Folder) + Name + ".bmp").c_str(), "wb")) {
+    std::fwrite(&File, sizeof File, 1, Out);
+    std::fwrite(&Info.bmiHeader, sizeof Info.bmiHeader, 1, Out);
+    std::fwrite(Bits, Size, 1, Out);
+    std::fclose(Out);
+  }
+  SelectObject(Dc, Old);
+  DeleteObject(Bitmap);
+  DeleteDC(Dc);
+  ReleaseDC(nullptr, Screen);
+}
+
+// --- a script of user actions run from a timer, inside whichever modal loop
+// is running; a step returns false while what it waits for is not there yet.
+
+using TStep = std::function<bool()>;
+std::deque<TStep> Steps;
+bool InStep = false;
+bool InScript = false;
+DWORD Deadline = 0;
+
+HWND FindMessageBox() {
+  HWND Box = FindWindowW(L"#32770", nullptr);
+  return Box && IsWindowVisible(Box) && GetDlgItem(Box, 0xFFFF) ? Box : nullptr;
+}
+
+void Press(TWinControl* Button) { PostMessageA(Button->Handle(), BM_CLICK, 0, 0); }
+
+void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
+  if (InStep) return;
+  InStep = true;
+  try {
+    if (InScript && GetTickCount() > Deadline) {
+      // A step that never came true, or a dialog that never closed: leave
+      // every dialog, so the test ends and reports it.
+      HWND Active = GetActiveWindow();
+      if (Active && (!FMain || Active != FMain->Handle())) PostMessageA(Active, WM_CLOSE, 0, 0);
+      if (FDicName && FDicName->Visible() && IsWindowEnabled(FDicName->Handle())) Press(FDicName->BCancel);
+    } else if (!Steps.empty() && Steps.front()()) {
+      Steps.pop_front();
+    }
+  } catch (...) {
+  }
+  InStep = false;
+}
+
+// Once the form shows, usable (no box or query over it), runs the action.
+TStep OnForm(TCustomForm* Form, std::function<void()> Action) {
+  return [=] {
+    if (!Form->Visible() || !IsWindowEnabled(Form->Handle()) || FindMessageBox()) return false;
+    Action();
+    return true;
+  };
+}
+
+struct TBox {
+  std::wstring Text, Caption;
+};
+
+// Notes the message box and answers it.
+TStep AnswerBox(int Answer, TBox* Seen) {
+  return [=] {
+    HWND Box = FindMessageBox();
+    if (!Box) return false;
+    wchar_t Text[256] = {};
+    GetDlgItemTextW(Box, 0xFFFF, Text, 256);
+    Seen->Text = Text;
+    GetWindowTextW(Box, Text, 256);
+    Seen->Caption = Text;
+    PostMessageW(Box, WM_COMMAND, Answer, 0);
+    return true;
+  };
+}
+
+// Types Name into the new-folder query and presses its OK.
+TStep AnswerFolderQuery(const AnsiString& Name) {
+  return [=] {
+    HWND Window = FindWindowA(nullptr, sNewFolderCaption);
+    auto* Query = Window && IsWindowVisible(Window) ? dynamic_cast<TCustomForm*>(FindControl(Window)) : nullptr;
+    if (!Query) return false;
+    for (int I = 0; I < Query->ComponentCount(); ++I) {
+      if (auto* Edit = dynamic_cast<TEdit*>(Query->Components(I))) Edit->SetText(Name);
+      if (auto* Button = dynamic_cast<TButton*>(Query->Components(I)); Button && Button->ModalResult() == mrOk)
+        Press(Button);
+    }
+    return true;
+  };
+}
+
+// Names the file in the system's open dialog and presses its OK.
+TStep AnswerOpenDialog(const AnsiString& Path) {
+  return [=] {
+    HWND Box = FindWindowW(L"#32770", nullptr);
+    if (!Box || !IsWindowVisible(Box) || GetDlgItem(Box, 0xFFFF)) return false;
+    HWND Name = GetDlgItem(Box, 0x47C);  // the file name box
+    if (!Name) Name = GetDlgItem(Box, 0x480);
+    if (!Name) return false;
+    SetWindowTextA(Name, Path.c_str());
+    PostMessageA(Box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+
+// Runs the action with the script going; every step must have come true.
+void RunScript(const std::vector<TStep>& Script, const std::function<void()>& Action) {
+  Steps.assign(Script.begin(), Script.end());
+  Deadline = GetTickCount() + 5000;
+  InScript = true;
+  Action();
+  PumpUntil([] { return Steps.empty(); }, 500);
+  InScript = false;
+  EXPECT_TRUE(Steps.empty()) << Steps.size() << " step(s) never came true";
+  EXPECT_LT(GetTickCount(), Deadline) << "a dialog did not close by itself";
+  Steps.clear();
+}
+
+std::vector<AnsiString> Items(TListBox* List) {
+  std::vector<AnsiString> Result;
+  for (int I = 0; I < List->Items()->Count(); ++I) Result.push_back(List->Items()->Strings(I));
+  return Result;
+}
+
+// An entry as "question|answer 1|...|answer 4".
+AnsiString EntryText(const TDict* Dict, int Index) {
+  AnsiString Text = WideToAnsi(Dict->ItemText(0, Index));
+  for (int Column = 1; Column <= 4; ++Column) Text += "|" + WideToAnsi(Dict->ItemText(Column, Index));
+  return Text;
+}
+
+std::vector<AnsiString> Entries(const TDict* Dict) {
+  std::vector<AnsiString> Result;
+  for (int I = 0; I < Dict->Count(); ++I) Result.push_back(EntryText(Dict, I));
+  return Result;
+}
+
+uintmax_t FileSize(const AnsiString& Path) { return std::filesystem::file_size(Path.c_str()); }
+
+class Editor : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Root = DictionariesDir();
+    Tree = Root + "\\editor-test";
+    std::filesystem::remove_all(Tree.c_str());
+    DeleteFile(ConfigPath());
+    WritePrivateProfileStringA("global", "LastUser", "Tester", ConfigPath().c_str());
+    Application->CreateForm(FMain);
+    FMain->Show();
+    PumpFor(200);
+    Application->CreateForm(FSelDic);
+    Application->CreateForm(FDicName);
+    Timer = SetTimer(nullptr, 0, 50, RunStep);
+    Edit = OpenEditor();
+    ASSERT_NE(Edit, nullptr);
+  }
+  void TearDown() override {
+    KillTimer(nullptr, Timer);
+    while (FMain->MDIChildCount() > 0) FMain->MDIChildren(0)->Free();
+    FreeAndNil(FDicName);
+    FreeAndNil(FSelDic);
+    FMain->CurrentUser->DeleteUser("Tester");
+    FreeAndNil(FMain);
+    DeleteFile(ConfigPath());
+    std::filesystem::remove_all(Tree.c_str());
+  }
+
+  // Through the main window's menu or its tool bar, as the user opens it.
+  static TFEdit* OpenEditor(bool FromToolBar = false) {
+    if (FromToolBar)
+      FMain->ToolButton4->Click();
+    else
+      FMain->Edytujsowniki1->Click();
+    PumpFor(100);
+    return dynamic_cast<TFEdit*>(FMain->ActiveMDIChild());
+  }
+
+  void Enter(const char* Question, const char* A1 = "", const char* A2 = "", const char* A3 = "",
+             const char* A4 = "") {
+    Edit->EQ->SetText(Question);
+    Edit->EA1->SetText(A1);
+    Edit->EA2->SetText(A2);
+    Edit->EA3->SetText(A3);
+    Edit->EA4->SetText(A4);
+  }
+
+  void ExpectListsInStep() {
+    std::vector<AnsiString> Questions, Answers;
+    for (int I = 0; I < Edit->Dict()->Count(); ++I) {
+      Questions.push_back(WideToAnsi(Edit->Dict()->ItemText(0, I)));
+      Answers.push_back(WideToAnsi(Edit->Dict()->ItemText(-1, I)));
+    }
+    EXPECT_EQ(Items(Edit->LBQ), Questions);
+    EXPECT_EQ(Items(Edit->LBA), Answers);
+    EXPECT_EQ(Edit->LBQ->ItemIndex(), Edit->LBA->ItemIndex());
+  }
+
+  // A click on a row the way the mouse gives it.
+  static void ClickRow(TListBox* List, int Row) {
+    const TRect R = List->ItemRect(Row);
+    const LPARAM At = MAKELPARAM((R.left + R.right) / 2, (R.top + R.bottom) / 2);
+    SendMessageA(List->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At);
+    SendMessageA(List->Handle(), WM_LBUTTONUP, 0, At);
+  }
+
+  // Saves with the save-as dialog answered: Name typed, then OK.
+  void SaveAs(const AnsiString& Name, std::initializer_list<TStep> After = {}) {
+    std::vector<TStep> Script{OnForm(FDicName, [Name] {
+      FDicName->EDN->SetText(Name);
+      Press(FDicName->BOk);
+    })};
+    Script.insert(Script.end(), After.begin(), After.end());
+    RunScript(Script, [this] { Edit->IBSaveClick(nullptr); });
+  }
+
+  void Describe(const char* Title, const char* Description, bool LargeFont = false) {
+    Edit->EQL->SetText(Title);
+    Edit->MDesc->SetText(Description);
+    Edit->CBResizeFont->SetChecked(LargeFont);
+  }
+
+  AnsiString Root, Tree;
+  UINT_PTR Timer = 0;
+  TFEdit* Edit = nullptr;
+};
+
+TEST_F(Editor, AddAndReplaceBuildEntriesAndListClicksPickTheCurrentOne) {
+  EXPECT_EQ(Edit->Caption(), WideToAnsi(L"Edytor słowników"));
+  EXPECT_EQ(Edit->EQ->MaxLength(), 80);
+  EXPECT_EQ(Edit->IBReplace->Hint(), WideToAnsi(L"Zamień słówko"));
+  EXPECT_FALSE(Edit->IBImport->Visible());
+  EXPECT_EQ(OpenEditor(), Edit) << "a second editor only when no child window is active";
+  EXPECT_EQ(FMain->MDIChildCount(), 1);
+
+  Enter("", "answer");
+  Edit->IBAdd->Click();
+  EXPECT_EQ(Edit->Dict()->Count(), 0) << "no question, no entry";
+
+  // Replace with no current entry appends; answers pack from the first slot.
+  Enter("kot", "", "", "cat");
+  Edit->IBReplace->Click();
+  Enter("pies", "dog", "", "", "hound");
+  Edit->IBAdd->Click();
+  Enter("dom", "house");
+  Edit->IBAdd->Click();
+  EXPECT_EQ(Entries(Edit->Dict()), (std::vector<AnsiString>{"kot|cat|||", "pies|dog|hound||", "dom|house|||"}));
+  EXPECT_EQ(Edit->CurrentIndex(), 2);
+  EXPECT_EQ(Edit->LBQ->ItemIndex(), 2);
+  ExpectListsInStep();
+
+  // A click in the answer list selects the same row in the question list
+  // and shows the entry; Replace then overwrites exactly that entry.
+  ClickRow(Edit->LBA, 1);
+  EXPECT_EQ(Edit->LBQ->ItemIndex(), 1);
+  EXPECT_EQ(Edit->CurrentIndex(), 1);
+  EXPECT_EQ(Edit->EQ->Text(), "pies");
+  EXPECT_EQ(Edit->EA2->Text(), "hound");
+  Edit->EA1->SetText("");
+  Edit->IBReplace->Click();
+  EXPECT_EQ(Entries(Edit->Dict()), (std::vector<AnsiString>{"kot|cat|||", "pies|hound|||", "dom|house|||"}));
+  EXPECT_EQ(Edit->CurrentIndex(), 1);
+  ExpectListsInStep();
+}
+
+TEST_F(Editor, DeleteAndSortKeepTheListsInStepAndReplaceOverwritesNoOtherWord) {
+  for (const char* Word : {"zebra", "Ala", "mysz", "kot"}) {
+    Enter(Word, (AnsiString(Word) + "-1").c_str());
+    Edit->IBAdd->Click();
+  }
+  Edit->LBQ->SetItemIndex(-1);
+  Edit->IBDel->Click();
+  EXPECT_EQ(Edit->Dict()->Count(), 4) << "nothing selected, nothing deleted";
+
+  ClickRow(Edit->LBQ, 2);
+  Edit->IBDel->Click();
+  EXPECT_EQ(Entries(Edit->Dict()), (std::vector<AnsiString>{"zebra|zebra-1|||", "Ala|Ala-1|||", "kot|kot-1|||"}));
+  EXPECT_EQ(Edit->CurrentIndex(), -1);
+  EXPECT_EQ(Edit->LBQ->ItemIndex(), -1);
+  EXPECT_TRUE(Edit->EQ->Text().empty());
+  ExpectListsInStep();
+
+  // After the sort another word lies at the clicked position: Replace must
+  // not overwrite it.
+  ClickRow(Edit->LBQ, 0);
+  Edit->IBSort->Click();
+  EXPECT_EQ(Items(Edit->LBQ), (std::vector<AnsiString>{"Ala", "kot", "zebra"}));
+  EXPECT_EQ(Edit->CurrentIndex(), -1);
+  ExpectListsInStep();
+  Edit->EA1->SetText("pasiak");
+  Edit->IBReplace->Click();
+  EXPECT_EQ(Entries(Edit->Dict()),
+            (std::vector<AnsiString>{"Ala|Ala-1|||", "kot|kot-1|||", "zebra|zebra-1|||", "zebra|pasiak|||"}));
+  ExpectListsInStep();
+}
+
+TEST_F(Editor, SavedInANewFolderAndOpenedThroughTheChooserGivesTheSameDictionary) {
+  Enter("\xBF\xF3\xB3w", "turtle", "tortoise");  // "żółw" in the system code page
+  Edit->IBAdd->Click();
+  Enter("kot", "cat");
+  Edit->IBAdd->Click();
+  Enter("pies", "dog");
+  Edit->IBAdd->Click();
+  Describe("Zwierz\xEAta", "Nazwy zwierz\xB9t", true);
+  const std::vector<AnsiString> Saved = Entries(Edit->Dict());
+
+  // An empty name keeps the dialog open; a new folder is made inside the
+  // folder shown and the list moves into it.
+  FDicName->DLB->SetDirectory(Root);
+  SaveAs("", {OnForm(FDicName, [] { Press(FDicName->BCreate); }), AnswerFolderQuery("editor-test"),
+              OnForm(FDicName, [this] {
+                EXPECT_TRUE(AnsiSameText(FDicName->DLB->Directory(), Tree)) << FDicName->DLB->Directory();
+                FDicName->EDN->SetText("zwierzeta.dic");  // a typed ending is not doubled
+                PumpFor(100);
+                SaveShot(FDicName->Handle(), "editor-saveas");
+                Press(FDicName->BOk);
+              })});
+  PumpFor(100);
+  const AnsiString Path = Tree + "\\zwierzeta.dic";
+  ASSERT_TRUE(FileExists(Path));
+  EXPECT_EQ(FileSize(Path), 484u + 810u * 3u);
+
+  Edit->Close();
+  ASSERT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }));
+  Edit = OpenEditor(true);
+  ASSERT_NE(Edit, nullptr);
+  EXPECT_TRUE(FDicName->EDN->Text().empty()) << "a new editor proposes no name";
+  RunScript({OnForm(FSelDic,
+              [&] {
+                FSelDic->DLB->SetDirectory(Tree);
+                FSelDic->FLDic->SetFileName(Path);
+                FSelDic->FLDic->Click();
+                PumpFor(100);
+                SaveShot(FSelDic->Handle(), "editor-chooser");
+                Press(FSelDic->BOk);
+              })},
+      [&] { Edit->IBOpenClick(nullptr); });
+  EXPECT_EQ(Entries(Edit->Dict()), Saved);
+  EXPECT_EQ(Edit->EQL->Text(), "Zwierz\xEAta");
+  EXPECT_EQ(Edit->MDesc->Text(), "Nazwy zwierz\xB9t");
+  EXPECT_TRUE(Edit->CBResizeFont->Checked());
+  EXPECT_EQ(Edit->CurrentIndex(), -1);
+  EXPECT_EQ(Edit->LBQ->ItemIndex(), -1);
+  ExpectListsInStep();
+  EXPECT_EQ(FDicName->EDN->Text(), "zwierzeta");
+  EXPECT_TRUE(AnsiSameText(FDicName->DLB->Directory(), Tree)) << "the save-as dialog follows the opened file";
+  FMain->Repaint();
+  PumpFor(200);
+  SaveShot(FMain->Handle(), "editor-window");
+}
+
+TEST_F(Editor, TitleAndDescriptionTakeNoMoreThanTheFileHolds) {
+  // Typed as the keyboard gives it: what shows is what is saved.
+  auto Type = [](TWinControl* Control, int Count, char C) {
+    for (int I = 0; I < Count; ++I) SendMessageA(Control->Handle(), WM_CHAR, static_cast<unsigned char>(C), 0);
+  };
+  Type(Edit->EQL, 90, 'T');
+  Type(Edit->MDesc, 170, 'D');
+  EXPECT_EQ(Edit->EQL->Text(), AnsiString(81, 'T'));
+  EXPECT_EQ(Edit->MDesc->Text(), AnsiString(160, 'D'));
+  Edit->CBResizeFont->SetChecked(true);
+  ASSERT_TRUE(ForceDirectories(Tree));
+  FDicName->DLB->SetDirectory(Tree);
+  SaveAs("dlugi");
+  TDict Saved;
+  Saved.LoadFromFile(Tree + "\\dlugi.dic");
+  EXPECT_EQ(WideToAnsi(Saved.GetTitle()), Edit->EQL->Text());
+  EXPECT_EQ(WideToAnsi(Saved.GetDescription()), Edit->MDesc->Text());
+  EXPECT_TRUE(Saved.HasResizeFont());
+}
+
+TEST_F(Editor, ReplacingAnExistingFileIsAskedAndTheCloseBoxAlwaysCloses) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  FDicName->DLB->SetDirectory(Tree);
+  Describe("Tytu\xB3", "Opis");
+  Enter("kot", "cat");
+  Edit->IBAdd->Click();
+  SaveAs("plik");
+  const AnsiString Path = Tree + "\\plik.dic";
+  ASSERT_EQ(FileSize(Path), 484u + 810u);
+
+  Enter("pies", "dog");
+  Edit->IBAdd->Click();
+  TBox Seen;
+  // No keeps the dialog open; its close box then leaves without saving.
+  SaveAs("plik", {AnswerBox(IDNO, &Seen), OnForm(FDicName, [] { PostMessageA(FDicName->Handle(), WM_CLOSE, 0, 0); })});
+  EXPECT_EQ(Seen.Text, L"Plik istnieje. Zastąpić?");
+  EXPECT_EQ(Seen.Caption, L"Potwierdź zastępowanie");
+  EXPECT_FALSE(FDicName->Visible());
+  EXPECT_EQ(FileSize(Path), 484u + 810u);
+
+  SaveAs("plik", {AnswerBox(IDYES, &Seen)});
+  EXPECT_EQ(FileSize(Path), 484u + 810u * 2u);
+  EXPECT_FALSE(FileExists(Path + ".dic"));
+}
+
+TEST_F(Editor, RefusedNamesAndMissingTextsShowTheirMessageAndWriteNothing) {
+  TBox Seen;
+  Enter("kot", "cat");
+  Edit->IBAdd->Click();
+  Describe("Tytu\xB3", "");
+  // The save-as dialog must not come up at all.
+  RunScript({AnswerBox(IDOK, &Seen)}, [&] { Edit->IBSaveClick(nullptr); });
+  EXPECT_EQ(Seen.Text, L"Brak tytułu lub opisu słownika. Uzupełnij dane i zapisz słownik.");
+  EXPECT_EQ(Seen.Caption, L"Błąd");
+
+  ASSERT_TRUE(ForceDirectories(Tree));
+  FDicName->DLB->SetDirectory(Tree);
+  Describe("Tytu\xB3", "Opis");
+  for (const char* Name : {"..\\obok", "a/b", "c:x", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", ".dic", "a..b"}) {
+    SCOPED_TRACE(Name);
+    Seen = {};
+    SaveAs(Name, {AnswerBox(IDOK, &Seen), OnForm(FDicName, [] { Press(FDicName->BCancel); })});
+    EXPECT_EQ(Seen.Text, L"Nie można utworzyć pliku. Sprawdź czy podana nazwa jest prawidłowa.");
+    EXPECT_EQ(Seen.Caption, L"Błąd pliku");
+  }
+  for (const char* Name : {"..\\..\\obok", "a\\b", "a:b", "a*b", ".."}) {
+    SCOPED_TRACE(Name);
+    Seen = {};
+    RunScript({OnForm(FDicName, [] { Press(FDicName->BCreate); }), AnswerFolderQuery(Name), AnswerBox(IDOK, &Seen),
+         OnForm(FDicName, [] { Press(FDicName->BCancel); })},
+        [&] { Edit->IBSaveClick(nullptr); });
+    EXPECT_EQ(Seen.Text, L"Nie można utworzyć katalogu. Sprawdź czy podana nazwa jest prawidłowa.");
+    EXPECT_EQ(Seen.Caption, L"Błąd");
+    EXPECT_TRUE(AnsiSameText(FDicName->DLB->Directory(), Tree));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(Tree.c_str()));
+  EXPECT_FALSE(FileExists(Root + "\\obok.dic"));
+  EXPECT_FALSE(DirectoryExists(ExtractFileDir(Root) + "\\obok"));
+
+  // A name that cannot become a file (a folder has it) fails at the save
+  // itself: reported, nothing left behind, the dictionary still there.
+  ASSERT_TRUE(ForceDirectories(Tree + "\\zajety.dic"));
+  Seen = {};
+  SaveAs("zajety", {AnswerBox(IDOK, &Seen)});
+  EXPECT_EQ(Seen.Text, L"Nie można utworzyć pliku. Sprawdź czy podana nazwa jest prawidłowa.");
+  EXPECT_EQ(Seen.Caption, L"Błąd pliku");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Tree.c_str()), {}), 1);
+  EXPECT_EQ(Edit->Dict()->Count(), 1);
+}
+
+TEST_F(Editor, CancelledOpenKeepsTheWorkAndAnUnreadableFileIsReported) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  std::ofstream((Tree + "\\zepsuty.dic").c_str(), std::ios::binary) << std::string(500, 'x');
+  Enter("kot", "cat");
+  Edit->IBAdd->Click();
+  Describe("Nowy tytu\xB3", "Nowy opis");
+  FDicName->EDN->SetText("nowy");
+
+  RunScript({OnForm(FSelDic,
+              [&] {
+                FSelDic->DLB->SetDirectory(Tree);
+                FSelDic->FLDic->SetFileName(Tree + "\\zepsuty.dic");
+                Press(FSelDic->BCancel);
+              })},
+      [&] { Edit->IBOpenClick(nullptr); });
+  EXPECT_EQ(Entries(Edit->Dict()), std::vector<AnsiString>{"kot|cat|||"});
+  EXPECT_EQ(Edit->EQL->Text(), "Nowy tytu\xB3");
+  EXPECT_EQ(Edit->MDesc->Text(), "Nowy opis");
+  EXPECT_EQ(FDicName->EDN->Text(), "nowy");
+
+  TBox Seen;
+  RunScript({OnForm(FSelDic, [] { Press(FSelDic->BOk); }), AnswerBox(IDOK, &Seen)}, [&] { Edit->IBOpenClick(nullptr); });
+  EXPECT_EQ(Seen.Text, L"Nie można załadować słownika. Plik jest uszkodzony.");
+  EXPECT_EQ(Seen.Caption, L"Błąd pliku");
+  EXPECT_EQ(Edit->Dict()->Count(), 0);
+  ExpectListsInStep();
+  EXPECT_EQ(FDicName->EDN->Text(), "zepsuty");
+}
+
+TEST_F(Editor, OpeningProposesTheFileNameWithoutItsEnding) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  const struct {
+    const char* File;
+    const char* Proposed;
+  } Cases[] = {
+      {"angielski.dic", "angielski"},
+      {"a.dictionary.dic", "a.dictionary"},  // only the ending goes
+      {"WIELKI.DIC", ""},                    // the ending as written, in lower case
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.File);
+    const AnsiString Path = Tree + "\\" + Case.File;
+    std::ofstream(Path.c_str(), std::ios::binary);  // an empty dictionary
+    FDicName->EDN->SetText("stara");
+    RunScript({OnForm(FSelDic,
+                      [&] {
+                        FSelDic->DLB->SetDirectory(Tree);
+                        FSelDic->FLDic->SetFileName(Path);
+                        Press(FSelDic->BOk);
+                      })},
+              [&] { Edit->IBOpenClick(nullptr); });
+    EXPECT_EQ(FDicName->EDN->Text(), Case.Proposed);
+  }
+}
+
+TEST_F(Editor, ShortcutKeysTypeTheirCharacterIntoTheEditsAndNothingElse) {
+  FMain->KeyHelpers->SetText("81=261");  // the Q key types U+0105
+  Edit->EA1->SetText("ab");
+  Edit->EA1->SetFocus();
+  Edit->EA1->Perform(EM_SETSEL, 1, 1);
+  // Real key messages: the key-down, and the character the message loop
+  // makes of it.
+  PostMessageA(Edit->EA1->Handle(), WM_KEYDOWN, 'Q', 1);
+  PostMessageA(Edit->EA1->Handle(), WM_KEYUP, 'Q', 0xC0000001);
+  PumpFor(100);
+  EXPECT_EQ(Edit->EA1->Text(), "a\xB9" "b");
+  EXPECT_EQ(Edit->EA1->SelStart(), 2);
+  // Other keys type as ever.
+  PostMessageA(Edit->EA1->Handle(), WM_KEYDOWN, 'W', 1);
+  PostMessageA(Edit->EA1->Handle(), WM_KEYUP, 'W', 0xC0000001);
+  PumpFor(100);
+  EXPECT_EQ(Edit->EA1->Text(), "a\xB9wb");
+}
+
+TEST_F(Editor, ImportFillsTheListsFromATabSeparatedFile) {
+  ClickRow(Edit->LBQ, 0);
+  Enter("stary", "old");
+  Edit->IBAdd->Click();
+  AnsiString Fixture = AnsiString(FIXTURES_DIR) + "/trainer/import_cp1250.txt";
+  for (char& C : Fixture)
+    if (C == '/') C = '\\';
+  RunScript({AnswerOpenDialog(Fixture)}, [&] { Edit->IBImportClick(nullptr); });
+  ASSERT_EQ(Edit->Dict()->Count(), 9);
+  EXPECT_EQ(EntryText(Edit->Dict(), 0), "kot|cat|||");
+  EXPECT_EQ(EntryText(Edit->Dict(), 8), "\xE6ma|moth|||");
+  EXPECT_EQ(Edit->CurrentIndex(), -1);
+  ExpectListsInStep();
+}
+
+}  // namespace
