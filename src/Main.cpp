@@ -8,6 +8,7 @@
 #include "FDicSelector.h"
 #include "Finformations.h"
 #include "Dziennik.h"
+#include "Options.h"
 #include "IniFiles.h"
 #include "Jpeg.h"
 #include "Lists.h"
@@ -92,7 +93,9 @@ void TFMain::FormCreate(TObject*) {
 void TFMain::FormShow(TObject*) {
   ApplyCaptions();
   BuildRecentMenus();
-  if (CurrentUser->Name() == NoUser) ShowAppMessage(sMsgNoUsers, sCapNoUsers, MB_OK);
+  if (CurrentUser->Name() != NoUser) return;
+  ShowAppMessage(sMsgNoUsers, sCapNoUsers, MB_OK);
+  if (TFOptions* Options = OpenOptions()) Options->ShowUsersPage();
 }
 
 void TFMain::FormResize(TObject*) {
@@ -140,6 +143,25 @@ void TFMain::Oceny1Click(TObject*) {
   // The journal lists results that an open exercise may still change.
   if (ActiveMDIChild()) return;
   Create<TFDzienn>(Application);
+}
+
+TFOptions* TFMain::OpenOptions() {
+  if (ActiveMDIChild()) return nullptr;
+  return Create<TFOptions>(Application);
+}
+
+void TFMain::Uytkownicy1Click(TObject*) {
+  if (TFOptions* Options = OpenOptions()) Options->ShowUsersPage();
+}
+
+void TFMain::LUserClick(TObject* Sender) { Uytkownicy1Click(Sender); }
+
+void TFMain::Opcjenaukaitesty1Click(TObject*) {
+  if (TFOptions* Options = OpenOptions()) Options->ShowTestPage();
+}
+
+void TFMain::KeyHelpers1Click(TObject*) {
+  if (TFOptions* Options = OpenOptions()) Options->ShowShortcutPage();
 }
 
 void TFMain::ApplyCaptions() {
@@ -239,6 +261,10 @@ void RegisterMain() {
       .Method("Kontakt1Click", &TFMain::Kontakt1Click)
       .Method("OVARDO1Click", &TFMain::OVARDO1Click)
       .Method("Oceny1Click", &TFMain::Oceny1Click)
+      .Method("Uytkownicy1Click", &TFMain::Uytkownicy1Click)
+      .Method("LUserClick", &TFMain::LUserClick)
+      .Method("Opcjenaukaitesty1Click", &TFMain::Opcjenaukaitesty1Click)
+      .Method("KeyHelpers1Click", &TFMain::KeyHelpers1Click)
       .Field("MainMenu1", &TFMain::MainMenu1)
       .Field("Nauka1", &TFMain::Nauka1)
       .Field("Poznajswka1", &TFMain::Poznajswka1)

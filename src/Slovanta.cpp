@@ -14,6 +14,7 @@
 #include "ImgBtn.h"
 #include "JEdit.h"
 #include "Main.h"
+#include "Options.h"
 #include "Symb.h"
 #include "UniClasses.h"
 #include "UniSysUtils.h"
@@ -39,6 +40,7 @@ void RegisterTrainerClasses() {
   RegisterFAbout();
   RegisterFinformations();
   RegisterDziennik();
+  RegisterOptions();
 }
 
 }  // namespace
