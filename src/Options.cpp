@@ -21,6 +21,13 @@ const wchar_t* const MsgQuoteInUserName = L"Imię użytkownika nie może zawiera
 const wchar_t* const CapBadUserName = L"Nieprawidłowe imię";
 const wchar_t* const MsgCannotRenameUser = L"Nie można zmienić nazwy pliku z wynikami użytkownika.";
 
+// The name as the user record keeps it: without outer blanks, at most 255
+// characters, so that the list holds what the result file is named after.
+AnsiString UserNameOf(const AnsiString& Typed) {
+  const AnsiString Name = Trim(Typed);
+  return Name.size() <= 255 ? Name : TrimRight(Name.substr(0, 255));
+}
+
 bool HasResultFile(const AnsiString& Name) {
   return FileExists(ExtractFilePath(Application->ExeName()) + UserFileName(Name));
 }
@@ -158,7 +165,7 @@ int TFOptions::FindUser(const AnsiString& Name) const {
 }
 
 void TFOptions::AddUserEntry(const AnsiString& AName) {
-  const AnsiString Name = Trim(AName);
+  const AnsiString Name = UserNameOf(AName);
   if (RefuseName(Name, -1)) return;
   TDUser* User = FMain->CurrentUser.get();
   if (HasResultFile(Name)) {
@@ -190,7 +197,7 @@ void TFOptions::DeleteUserEntry(const AnsiString& AName) {
 }
 
 void TFOptions::RenameUserEntry(const AnsiString& OldName, const AnsiString& NewName) {
-  const AnsiString Name = Trim(NewName);
+  const AnsiString Name = UserNameOf(NewName);
   const int Index = FindUser(OldName);
   if (Index < 0 || Name == OldName || RefuseName(Name, Index)) return;
   // The new name's own results would be taken over by this user.
