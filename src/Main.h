@@ -52,6 +52,16 @@ public:
   void AddRecent(const TDict* Dictionary, int Mode);
   // Shows each mode's recent items from its list file.
   void BuildRecentMenus();
+  // Replaces KeyHelpers by the lines of the shortcut-key file when it
+  // exists; otherwise the list stays as it was.
+  void LoadShortcutKeys();
+  // The key-down step of the answer edits: a shortcut of the user's list
+  // types its character at the caret, else the shortcut manager and the
+  // macron vowels get the key. Consumed tells whether a character was
+  // typed (or the key used up): the edit must then drop the key and its
+  // character. A list value that is not a number raises EConvertError and
+  // types nothing.
+  void TranslateShortcutKey(Word& Key, TShiftState Shift, bool& Consumed, TCustomEdit* Edit);
 
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Nauka1 = nullptr;
@@ -104,6 +114,11 @@ public:
   TTimer* TimerRestart = nullptr;
   TImageList* ImageList1 = nullptr;
 
+  // The lines of the shortcut-key file: shortcut code "=" character code.
+  TOwned<TStringList> KeyHelpers;
+  // The shortcut-key file "keys.shc", resolved in the current folder once
+  // at start-up, so a later change of folder does not lose it.
+  AnsiString ShortcutKeysFile;
   // Run (with no sender) when the restart timer fires after a finished
   // exercise asked for another dictionary.
   TNotifyEvent RestartHandler;
