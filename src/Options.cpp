@@ -2,9 +2,11 @@
 
 #include "Dict_Strings.h"
 #include "Dict_engine.h"
+#include "ELEngine.h"
 #include "IniFiles.h"
 #include "Lists.h"
 #include "Main.h"
+#include "Menus.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
 #include "Win.h"
@@ -30,6 +32,32 @@ AnsiString UserNameOf(const AnsiString& Typed) {
 
 bool HasResultFile(const AnsiString& Name) {
   return FileExists(ExtractFilePath(Application->ExeName()) + UserFileName(Name));
+}
+
+const char* const NoCharacter = "...";
+
+// The shortcut code and the character of a stored line "code=character";
+// false for a line that is not one.
+bool ParseShortcutLine(const AnsiString& Line, TShortCut& Code, WideChar& Ch) {
+  const size_t Equals = Line.find('=');
+  if (Equals == AnsiString::npos) return false;
+  Integer CodeValue = 0, CharValue = 0;
+  if (!TryStrToInt(Line.substr(0, Equals), CodeValue) || CodeValue <= 0 || CodeValue > 0xFFFF) return false;
+  if (!TryStrToInt(Line.substr(Equals + 1), CharValue) || !ShortcutCharacter(CharValue, Ch)) return false;
+  Code = static_cast<TShortCut>(CodeValue);
+  return true;
+}
+
+AnsiString CharacterText(WideChar Ch) { return WideToAnsi(WideString(1, Ch)); }
+
+// What the display list shows for a stored line: the shortcut's text, "="
+// and the character; a line that is no shortcut shows as it stands.
+AnsiString DisplayLine(const AnsiString& Line) {
+  TShortCut Code = 0;
+  WideChar Ch = 0;
+  if (!ParseShortcutLine(Line, Code, Ch)) return Line;
+  const AnsiString Text = ShortCutToText(Code);
+  return (Text.empty() ? IntToStr(Code) : Text) + "=" + CharacterText(Ch);
 }
 
 }  // namespace
@@ -112,6 +140,7 @@ void TFOptions::LoadOptions() {
   }
   CBUsers->SetItemIndex(FindUser(FMain->CurrentUser->Name()));
   UserChanged();
+  LoadShortcuts();
 }
 
 void TFOptions::SaveOptions() {
@@ -124,6 +153,77 @@ void TFOptions::SaveOptions() {
   Config->EraseSection("users");
   TStrings* Items = CBUsers->Items();
   for (int I = 0; I < Items->Count(); ++I) Config->WriteString("users", IntToStr(I), Items->Strings(I));
+  if (FShortcutsChanged)
+    SaveShortcuts();
+  else
+    FMain->LoadShortcutKeys();
+}
+
+void TFOptions::HKChange(TObject*) {
+  const int Index = FindShortcut(HK->HotKey());
+  if (Index >= 0) LBSC->SetItemIndex(Index);
+  ShowShortcutCharacter(Index);
+}
+
+void TFOptions::LBSCClick(TObject* Sender) {
+  const int Index = (Sender == LBHK ? LBHK : LBSC)->ItemIndex();
+  if (Index < 0) return;
+  TShortCut Code = 0;
+  WideChar Ch = 0;
+  if (ParseShortcutLine(LBHK->Items()->Strings(Index), Code, Ch)) HK->SetHotKey(Code);
+  ShowShortcutCharacter(Index);
+}
+
+void TFOptions::IBDelClick(TObject*) {
+  const int Index = HK->HotKey() ? FindShortcut(HK->HotKey()) : -1;
+  if (Index < 0) return;
+  LBHK->Items()->Delete(Index);
+  LBSC->Items()->Delete(Index);
+  ShowShortcutCharacter(-1);
+  // The deleted shortcut stops typing at once, not only after OK.
+  SaveShortcuts();
+}
+
+void TFOptions::SetShortcutSymbol(WideChar Ch) {
+  const TShortCut Code = HK->HotKey();
+  if (!Code) return;
+  const AnsiString Line = IntToStr(Code) + "=" + IntToStr(static_cast<int>(Ch));
+  int Index = FindShortcut(Code);
+  if (Index < 0) {
+    Index = LBHK->Items()->Add(Line);
+    LBSC->Items()->Add(DisplayLine(Line));
+  } else {
+    LBHK->Items()->Put(Index, Line);
+    LBSC->Items()->Put(Index, DisplayLine(Line));
+  }
+  LBSC->SetItemIndex(Index);
+  BSC->SetCaption(CharacterText(Ch));
+  FShortcutsChanged = true;
+}
+
+void TFOptions::LoadShortcuts() {
+  const AnsiString& File = FMain->ShortcutKeysFile;
+  if (FileExists(File)) LBHK->Items()->LoadFromFile(File);
+  TStrings* Display = LBSC->Items();
+  Display->Clear();
+  for (int I = 0; I < LBHK->Items()->Count(); ++I) Display->Add(DisplayLine(LBHK->Items()->Strings(I)));
+  FShortcutsChanged = false;
+  HKChange(HK);
+}
+
+void TFOptions::SaveShortcuts() {
+  LBHK->Items()->SaveToFile(FMain->ShortcutKeysFile);
+  FShortcutsChanged = false;
+  FMain->LoadShortcutKeys();
+}
+
+int TFOptions::FindShortcut(TShortCut Code) const { return LBHK->Items()->IndexOfName(IntToStr(Code)); }
+
+void TFOptions::ShowShortcutCharacter(int Index) {
+  TShortCut Code = 0;
+  WideChar Ch = 0;
+  const bool Known = Index >= 0 && ParseShortcutLine(LBHK->Items()->Strings(Index), Code, Ch);
+  BSC->SetCaption(Known ? CharacterText(Ch) : AnsiString(NoCharacter));
 }
 
 void TFOptions::UserChanged() {
@@ -247,6 +347,9 @@ void RegisterOptions() {
       .Method("BOkClick", &TFOptions::BOkClick)
       .Method("BCancelClick", &TFOptions::BCancelClick)
       .Method("BApplyClick", &TFOptions::BApplyClick)
+      .Method("HKChange", &TFOptions::HKChange)
+      .Method("LBSCClick", &TFOptions::LBSCClick)
+      .Method("IBDelClick", &TFOptions::IBDelClick)
       .Field("LBMenu", &TFOptions::LBMenu)
       .Field("GBTest", &TFOptions::GBTest)
       .Field("LRepeats", &TFOptions::LRepeats)

@@ -26,6 +26,9 @@ public:
   void BOkClick(TObject* Sender);
   void BCancelClick(TObject* Sender);
   void BApplyClick(TObject* Sender);
+  void HKChange(TObject* Sender);
+  void LBSCClick(TObject* Sender);
+  void IBDelClick(TObject* Sender);
 
   // Each shows its page and hides the others.
   void ShowTestPage();
@@ -35,8 +38,14 @@ public:
   // The settings, the user list and the shortcut page from their files, and
   // the current user chosen in the list.
   void LoadOptions();
-  // The settings and the user list to "dict.cfg".
+  // The settings and the user list to "dict.cfg", and the shortcut page's
+  // lines to the shortcut-key file when they changed; the main window then
+  // takes up the file.
   void SaveOptions();
+
+  // The shortcut in the hot-key control types Ch from now on: its line
+  // takes the character, or a new line is added. Nothing without a key.
+  void SetShortcutSymbol(WideChar Ch);
 
   // Makes a new user (or one whose result file is still there) current and
   // lists it. A name that is blank, "noname", holds a double quote or is
@@ -89,7 +98,18 @@ private:
   // The entry of the name: the exact spelling first, then ignoring case.
   int FindUser(const AnsiString& Name) const;
 
+  // Both lists of the shortcut page from the shortcut-key file.
+  void LoadShortcuts();
+  // The stored lines to the shortcut-key file; the main window reloads it.
+  void SaveShortcuts();
+  // The line of the shortcut code in the stored list, else -1.
+  int FindShortcut(TShortCut Code) const;
+  // BSC shows the character of the stored line, or "..." for none.
+  void ShowShortcutCharacter(int Index);
+
   bool FLoaded = false;
+  // The stored lines differ from the shortcut-key file.
+  bool FShortcutsChanged = false;
 };
 
 void RegisterOptions();

@@ -715,6 +715,7 @@ object FOptions: TFOptions
       Height = 26
       Hint = 'Usuń skrót'
       Flat = True
+      OnClick = IBDelClick
       Picture_Base.Data = {
         F6060000424DF606000000000000360000002800000018000000180000000100
         180000000000C006000000000000000000000000000000000000FF00FFFF00FF
@@ -896,6 +897,7 @@ object FOptions: TFOptions
       InvalidKeys = [hcNone, hcShift]
       Modifiers = [hkCtrl]
       TabOrder = 0
+      OnChange = HKChange
     end
     object LBSC: TListBox
       Left = 16
@@ -904,6 +906,7 @@ object FOptions: TFOptions
       Height = 249
       ItemHeight = 13
       TabOrder = 1
+      OnClick = LBSCClick
     end
     object LBHK: TListBox
       Left = 16
@@ -913,6 +916,7 @@ object FOptions: TFOptions
       ItemHeight = 13
       TabOrder = 2
       Visible = False
+      OnClick = LBSCClick
     end
   end
   object BOk: TButton

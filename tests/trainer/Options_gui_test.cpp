@@ -14,9 +14,11 @@
 #include "ImgBtn.h"
 #include "Lists.h"
 #include "Main.h"
+#include "Menus.h"
 #include "Options.h"
 #include "Streams.h"
 #include "SysUtils.h"
+#include "TestSupport.h"
 #include "UniClasses.h"
 #include "UniSysUtils.h"
 #include "UniSystem.h"
@@ -469,6 +471,108 @@ TEST_F(Options, FirstStartEndsOnTheUsersPageAndTheAddedUserIsCurrent) {
   EXPECT_EQ(ResultSize("Jan"), 0);
   CloseWith(Form->BOk);
   EXPECT_EQ(Profile("users", "0"), "Jan");
+}
+
+// The shortcut page keeps its lines in a file of its own for the test.
+class ShortcutPage : public Options {
+protected:
+  void SetUp() override {
+    Options::SetUp();
+    DeleteFile(KeysFile());
+  }
+  void TearDown() override {
+    Options::TearDown();
+    DeleteFile(KeysFile());
+  }
+
+  static AnsiString KeysFile() { return TestTempPath("options", "keys.shc"); }
+
+  static void WriteKeys(const std::vector<AnsiString>& Keys) {
+    TStringList File;
+    for (const AnsiString& Line : Keys) File.Add(Line);
+    File.SaveToFile(KeysFile());
+  }
+  static std::vector<AnsiString> FileLines() {
+    TStringList File;
+    File.LoadFromFile(KeysFile());
+    return Lines(&File);
+  }
+
+  TFOptions* OpenPage() {
+    OpenMain("Ala");
+    FMain->ShortcutKeysFile = KeysFile();
+    FMain->LoadShortcutKeys();
+    return OpenFromMenu(FMain->KeyHelpers1);
+  }
+};
+
+TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
+  // A line that is no shortcut shows as it stands and the rest still loads.
+  WriteKeys({"16449=261", "broken line", "16450=abc"});
+  TFOptions* Form = OpenPage();
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Lines(Form->LBSC->Items()),
+            (std::vector<AnsiString>{WideToAnsi(L"Ctrl+A=ą"), "broken line", "16450=abc"}));
+  EXPECT_EQ(Form->HK->HotKey(), 16449);
+  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ą"));
+
+  // A key typed into the hot-key control takes Ctrl as its modifier; a new
+  // shortcut waits for OK or Apply before it reaches the file.
+  PostMessageA(Form->HK->Handle(), WM_KEYDOWN, 'E', MAKELPARAM(1, MapVirtualKeyA('E', 0)));
+  PumpUntil([&] { return Form->HK->HotKey() == (scCtrl | 'E'); }, 1000);
+  ASSERT_EQ(Form->HK->HotKey(), scCtrl | 'E');
+  EXPECT_EQ(Form->BSC->Caption(), "...");
+  Form->SetShortcutSymbol(L'ę');
+  EXPECT_EQ(Form->LBSC->Items()->Strings(3), WideToAnsi(L"Ctrl+E=ę"));
+  EXPECT_EQ(Form->LBSC->ItemIndex(), 3);
+  EXPECT_EQ(FileLines().size(), 3u);
+
+  // The same shortcut again replaces its character in place.
+  Form->HK->SetHotKey(scCtrl | 'A');
+  Form->SetShortcutSymbol(L'ä');
+  Click(Form->BApply);
+  const std::vector<AnsiString> Applied{"16449=228", "broken line", "16450=abc", "16453=281"};
+  EXPECT_EQ(FileLines(), Applied);
+  EXPECT_EQ(Lines(FMain->KeyHelpers.get()), Applied);
+
+  // A line clicked shows its shortcut and character.
+  HWND List = Form->LBSC->Handle();
+  SendMessageA(List, LB_SETCURSEL, 3, 0);
+  SendMessageA(GetParent(List), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(List), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(List));
+  EXPECT_EQ(Form->HK->HotKey(), scCtrl | 'E');
+  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ę"));
+
+  // Deleting writes the file at once and the main window's list follows.
+  Click(static_cast<TControl*>(Form->IBDel));
+  const std::vector<AnsiString> Deleted{"16449=228", "broken line", "16450=abc"};
+  EXPECT_EQ(FileLines(), Deleted);
+  EXPECT_EQ(Lines(FMain->KeyHelpers.get()), Deleted);
+  EXPECT_EQ(Lines(Form->LBSC->Items()).size(), 3u);
+  EXPECT_EQ(Form->BSC->Caption(), "...");
+
+  // Without a key (Backspace empties the control) nothing is added.
+  Form->HK->SetHotKey(0);
+  Form->SetShortcutSymbol(L'x');
+  EXPECT_EQ(Form->LBSC->Items()->Count(), 3);
+
+  // Cancel leaves the file as it was.
+  Form->HK->SetHotKey(scCtrl | 'O');
+  Form->SetShortcutSymbol(L'ö');
+  CloseWith(Form->BCancel);
+  EXPECT_EQ(FileLines(), Deleted);
+}
+
+TEST_F(ShortcutPage, OkWritesNothingWhenNoLineChanged) {
+  WriteKeys({"16449=261"});
+  TFOptions* Form = OpenPage();
+  ASSERT_NE(Form, nullptr);
+  // A file that cannot be written would stop OK if the page wrote it anyway.
+  SetFileAttributesA(KeysFile().c_str(), FILE_ATTRIBUTE_READONLY);
+  CloseWith(Form->BOk);
+  SetFileAttributesA(KeysFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(FMain->MDIChildCount(), 0);
+  EXPECT_EQ(FileLines(), std::vector<AnsiString>{"16449=261"});
 }
 
 }  // namespace
