@@ -534,6 +534,7 @@ TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
   const std::vector<AnsiString> Applied{"16449=228", "broken line", "16450=abc", "16453=281"};
   EXPECT_EQ(FileLines(), Applied);
   EXPECT_EQ(Lines(FMain->KeyHelpers.get()), Applied);
+  SaveShot(Form->Handle(), "options-shortcut-lines");
 
   // A line clicked shows its shortcut and character.
   HWND List = Form->LBSC->Handle();
