@@ -423,6 +423,16 @@ TEST_F(Options, RefusedNamesShowWhyAndChangeNothing) {
   }
 }
 
+TEST_F(Options, CurrentUserIsFoundByItsExactSpellingFirst) {
+  WritePrivateProfileStringA("users", "0", "ala", ConfigPath().c_str());
+  WritePrivateProfileStringA("users", "1", "Ala", ConfigPath().c_str());
+  OpenMain("Ala");
+  TFOptions* Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Form->CBUsers->ItemIndex(), 1);
+  EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
+}
+
 TEST_F(Options, ReaddedUserGetsItsResultsBack) {
   OpenMain("Ala");
   TFOptions* Form = OpenFromMenu(FMain->Uytkownicy1);
