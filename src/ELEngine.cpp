@@ -1,6 +1,7 @@
 #include "ELEngine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "FileUtils.h"
@@ -65,7 +66,8 @@ bool ShortcutCharacter(Integer Value, WideChar& Ch) {
 
 bool InsertCharAtCaret(WideChar Ch, TCustomEdit* Edit) {
   WideString Text = AnsiToWide(Edit->Text());
-  if ((Edit->MaxLength() > 0 && static_cast<int>(Text.size()) >= Edit->MaxLength()) || !FitsCodePage(Ch)) {
+  const bool Full = Edit->MaxLength() > 0 && static_cast<int>(Text.size()) >= Edit->MaxLength();
+  if (Edit->ReadOnly() || Full || !FitsCodePage(Ch)) {
     MessageBeep(MB_OK);
     return false;
   }
@@ -149,7 +151,7 @@ void TELearnPanel::TranslateSpecialKey(TCustomEdit* Edit, Word& Key, TShiftState
 bool TELearnPanel::PutCharIntoEdit(WideChar Ch, TCustomEdit* Edit) {
   if (!dynamic_cast<TEdit*>(Edit)) return false;
   if (Edit->Hint() != "TELearnInputCR") return InsertCharAtCaret(Ch, Edit);
-  if (!FitsCodePage(Ch)) {
+  if (Edit->ReadOnly() || !FitsCodePage(Ch)) {
     MessageBeep(MB_OK);
     return false;
   }

@@ -51,8 +51,8 @@ public:
   static void TranslateSpecialKey(TCustomEdit* Edit, Word& Key, TShiftState Shift);
   // Puts Ch into an answer edit (TEdit and descendants): at the caret, or
   // in place of the whole text when the edit's hint is "TELearnInputCR".
-  // Refused with a beep when the edit is full or its 8-bit text cannot
-  // hold the character. True when the character went in.
+  // Refused with a beep when the edit is read-only or full, or its 8-bit
+  // text cannot hold the character. True when the character went in.
   static bool PutCharIntoEdit(WideChar Ch, TCustomEdit* Edit);
 };
 
@@ -67,6 +67,6 @@ bool ShortcutCharacter(Integer Value, WideChar& Ch);
 
 // Inserts Ch at the caret (with a selection, at the end the caret stands
 // on; the selected text stays), then the caret goes behind it with nothing
-// selected. Refused with a beep when the edit is at its MaxLength or its
-// 8-bit text cannot hold the character. True when the character went in.
+// selected. Refused with a beep when the edit is read-only, at its
+// MaxLength, or its 8-bit text cannot hold the character. True when the character went in.
 bool InsertCharAtCaret(WideChar Ch, TCustomEdit* Edit);

@@ -4,6 +4,7 @@
 #include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -371,11 +372,78 @@ TEST_F(SpecialKeys, PutCharIntoEdit) {
   EXPECT_EQ(Text(), L"\u0119");
   EXPECT_FALSE(TELearnPanel::PutCharIntoEdit(0x0101, Host->Edit)) << "no macron in the 8-bit edit";
   EXPECT_EQ(Text(), L"\u0119");
+  Host->Edit->SetHint("");
+  Host->Edit->SetReadOnly(true);
+  EXPECT_FALSE(TELearnPanel::PutCharIntoEdit(0x0105, Host->Edit)) << "read-only";
+  EXPECT_EQ(Text(), L"\u0119");
   // Only edits of the answer kind are served.
   TMemo* Memo = new TMemo(Host);
   Memo->SetParent(Host);
   EXPECT_FALSE(TELearnPanel::PutCharIntoEdit(0x0105, Memo));
   EXPECT_EQ(Memo->Text(), "");
+}
+
+// --- real key messages -----------------------------------------------------
+
+// Presses (and releases) keys as the keyboard would, into the focused window.
+void Press(std::initializer_list<Word> Keys) {
+  std::vector<INPUT> Inputs;
+  for (Word Key : Keys) {
+    INPUT In{};
+    In.type = INPUT_KEYBOARD;
+    In.ki.wVk = Key;
+    Inputs.push_back(In);
+  }
+  for (auto It = Keys.end(); It != Keys.begin();) {
+    INPUT In{};
+    In.type = INPUT_KEYBOARD;
+    In.ki.wVk = *--It;
+    In.ki.dwFlags = KEYEVENTF_KEYUP;
+    Inputs.push_back(In);
+  }
+  SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
+  PumpFor(60);
+}
+
+void KeyEvent(Word Key, bool Up) {
+  INPUT In{};
+  In.type = INPUT_KEYBOARD;
+  In.ki.wVk = Key;
+  In.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &In, sizeof(INPUT));
+  PumpFor(40);
+}
+
+TEST_F(SpecialKeys, RealKeysTypeExactlyOneCharacterEach) {
+  FMain->KeyHelpers->SetText("16460=261\r\n8241=322\r\n");
+  // The list shipped beside the program: a letter's decimal code on the
+  // keypad with Ctrl held.
+  CreateShortcutManager(ExtractFilePath(Application->ExeName()) + "Ravelmark.scd");
+  ASSERT_GT(ShortcutManager()->Count(), 0) << "Ravelmark.scd beside the program";
+  ShortcutManager()->Add("8242=281");
+  SetForegroundWindow(Host->Handle());
+  Host->Edit->SetFocus();
+  PumpFor(50);
+  ASSERT_EQ(GetFocus(), Host->Edit->Handle());
+
+  Press({'X'});
+  Press({VK_CONTROL, 'L'});  // the user's list
+  Press({'Y'});
+  KeyEvent(VK_CONTROL, false);
+  for (Word Key : {Word(VK_NUMPAD3), Word(VK_NUMPAD2), Word(VK_NUMPAD2)}) {
+    KeyEvent(Key, false);
+    KeyEvent(Key, true);
+  }
+  KeyEvent(VK_CONTROL, true);
+  // Keys with characters of their own: "!" and "@" must not follow.
+  Press({VK_SHIFT, '1'});                  // the user's list
+  Press({VK_SHIFT, '2'});                  // the manager
+  Press({VK_CONTROL, 'A'});                // a macron the 8-bit edit cannot hold; no select-all
+  Press({VK_CONTROL, VK_SHIFT, VK_LEFT});  // used up: no word selected
+  Press({'Z'});
+  EXPECT_EQ(Text(), L"x\u0105y\u0142\u0142\u0119z");
+  EXPECT_EQ(Caret(), 7);
+  EXPECT_EQ(Host->Edit->SelLength(), 0);
 }
 
 }  // namespace
