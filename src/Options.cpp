@@ -7,6 +7,7 @@
 #include "Lists.h"
 #include "Main.h"
 #include "Menus.h"
+#include "Symb.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
 #include "Win.h"
@@ -184,6 +185,11 @@ void TFOptions::IBDelClick(TObject*) {
   SaveShortcuts();
 }
 
+void TFOptions::BSCBClick(TObject*) {
+  if (!HK->HotKey()) return;
+  if (FSymbol->ShowModal() == mrOk) SetShortcutSymbol(FSymbol->ChosenSymbol());
+}
+
 void TFOptions::SetShortcutSymbol(WideChar Ch) {
   const TShortCut Code = HK->HotKey();
   if (!Code) return;
@@ -350,6 +356,7 @@ void RegisterOptions() {
       .Method("HKChange", &TFOptions::HKChange)
       .Method("LBSCClick", &TFOptions::LBSCClick)
       .Method("IBDelClick", &TFOptions::IBDelClick)
+      .Method("BSCBClick", &TFOptions::BSCBClick)
       .Field("LBMenu", &TFOptions::LBMenu)
       .Field("GBTest", &TFOptions::GBTest)
       .Field("LRepeats", &TFOptions::LRepeats)

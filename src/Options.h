@@ -29,6 +29,7 @@ public:
   void HKChange(TObject* Sender);
   void LBSCClick(TObject* Sender);
   void IBDelClick(TObject* Sender);
+  void BSCBClick(TObject* Sender);
 
   // Each shows its page and hides the others.
   void ShowTestPage();

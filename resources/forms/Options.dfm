@@ -707,6 +707,7 @@ object FOptions: TFOptions
       Height = 26
       Hint = 'Wybierz symbol'
       Caption = '...'
+      OnClick = BSCBClick
     end
     object IBDel: TImgBtn
       Left = 256

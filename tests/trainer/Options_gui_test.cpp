@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "Menus.h"
 #include "Options.h"
 #include "Streams.h"
+#include "Symb.h"
 #include "SysUtils.h"
 #include "TestSupport.h"
 #include "UniClasses.h"
@@ -41,6 +43,7 @@ public:
     RegisterWImage();
     RegisterMain();
     RegisterOptions();
+    RegisterSymb();
   }
   void TearDown() override {
     FinalizeFramework();
@@ -483,16 +486,53 @@ TEST_F(Options, FirstStartEndsOnTheUsersPageAndTheAddedUserIsCurrent) {
   EXPECT_EQ(Profile("users", "0"), "Jan");
 }
 
+// What runs inside the symbol picker's modal loop once it is on the screen.
+std::function<void()> WhilePicking;
+bool Picked = false;
+
+void CALLBACK PickWhileShown(HWND, UINT, UINT_PTR Id, DWORD) {
+  if (!FSymbol->HandleAllocated() || !IsWindowVisible(FSymbol->Handle())) return;
+  KillTimer(nullptr, Id);
+  Picked = true;
+  try {
+    WhilePicking();
+  } catch (...) {
+    PostMessageW(FSymbol->Handle(), WM_CLOSE, 0, 0);
+  }
+}
+
 // The shortcut page keeps its lines in a file of its own for the test.
 class ShortcutPage : public Options {
 protected:
   void SetUp() override {
     Options::SetUp();
     DeleteFile(KeysFile());
+    Application->CreateForm(FSymbol);
   }
   void TearDown() override {
+    FreeAndNil(FSymbol);
     Options::TearDown();
     DeleteFile(KeysFile());
+  }
+
+  // "Wybierz symbol" clicked; the picker's cell is chosen and the picker
+  // closed with its button (or with Esc when Cancel is set).
+  static void PickSymbol(TFOptions* Form, int ACol, int ARow, bool Cancel = false) {
+    WhilePicking = [=] {
+      HWND Grid = FSymbol->SGS->Handle();
+      const LPARAM At = MAKELPARAM(ACol * 16 + 8, ARow * 16 + 8);
+      SendMessageW(Grid, WM_LBUTTONDOWN, MK_LBUTTON, At);
+      SendMessageW(Grid, WM_LBUTTONUP, 0, At);
+      if (Cancel)
+        PostMessageW(Grid, WM_KEYDOWN, VK_ESCAPE, 0);
+      else
+        PostMessageW(FSymbol->BSym->Handle(), BM_CLICK, 0, 0);
+    };
+    Picked = false;
+    const UINT_PTR Timer = SetTimer(nullptr, 0, 50, PickWhileShown);
+    Click(static_cast<TControl*>(Form->BSCB));
+    KillTimer(nullptr, Timer);
+    EXPECT_TRUE(Picked);
   }
 
   static AnsiString KeysFile() { return TestTempPath("options", "keys.shc"); }
@@ -532,14 +572,18 @@ TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
   PumpUntil([&] { return Form->HK->HotKey() == (scCtrl | 'E'); }, 1000);
   ASSERT_EQ(Form->HK->HotKey(), scCtrl | 'E');
   EXPECT_EQ(Form->BSC->Caption(), "...");
-  Form->SetShortcutSymbol(L'ę');
+  PickSymbol(Form, 13, 5);
+  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ę"));
   EXPECT_EQ(Form->LBSC->Items()->Strings(3), WideToAnsi(L"Ctrl+E=ę"));
   EXPECT_EQ(Form->LBSC->ItemIndex(), 3);
   EXPECT_EQ(FileLines().size(), 3u);
 
   // The same shortcut again replaces its character in place.
   Form->HK->SetHotKey(scCtrl | 'A');
-  Form->SetShortcutSymbol(L'ä');
+  PickSymbol(Form, 12, 3);
+  // A cancelled picker changes nothing.
+  PickSymbol(Form, 5, 4, true);
+  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ä"));
   Click(Form->BApply);
   const std::vector<AnsiString> Applied{"16449=228", "broken line", "16450=abc", "16453=281"};
   EXPECT_EQ(FileLines(), Applied);
