@@ -276,6 +276,14 @@ TEST_F(Options, SettingsAreWrittenOnOkAndApplyAndNotOnCancel) {
 
   Form->SERep->SetValue(3);
   Click(Form->CBRandom);
+  // The main window re-places its child on a resize; what the user changed
+  // and the page shown stay.
+  Form->SetLeft(0);
+  FMain->FormResize(FMain);
+  EXPECT_EQ(Form->Left(), (FMain->ClientWidth() - Form->Width()) / 2);
+  EXPECT_EQ(Form->SERep->Value(), 3);
+  EXPECT_FALSE(Form->CBRandom->Checked());
+  EXPECT_TRUE(Form->GBTest->Visible());
   CloseWith(Form->BCancel);
   EXPECT_EQ(Profile("test", "repeat count"), "(none)");
   EXPECT_EQ(Profile("test", "randomize"), "(none)");
@@ -616,6 +624,20 @@ TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
   Form->SetShortcutSymbol(L'ö');
   CloseWith(Form->BCancel);
   EXPECT_EQ(FileLines(), Deleted);
+}
+
+TEST_F(ShortcutPage, ShortcutWhoseTextHoldsTheSeparatorIsReplacedInPlace) {
+  // Ctrl with the "=" key shows as "Ctrl+==ą": its line is found by its
+  // code, not by the text before the first "=".
+  const TShortCut CtrlEquals = scCtrl | VK_OEM_PLUS;
+  WriteKeys({IntToStr(CtrlEquals) + "=261"});
+  TFOptions* Form = OpenPage();
+  ASSERT_NE(Form, nullptr);
+  ASSERT_EQ(Lines(Form->LBSC->Items()), std::vector<AnsiString>{WideToAnsi(L"Ctrl+==ą")});
+  Form->HK->SetHotKey(CtrlEquals);
+  Form->SetShortcutSymbol(L'ó');
+  EXPECT_EQ(Lines(Form->LBHK->Items()), std::vector<AnsiString>{IntToStr(CtrlEquals) + "=243"});
+  EXPECT_EQ(Form->LBSC->Items()->Count(), 1);
 }
 
 TEST_F(ShortcutPage, OkWritesNothingWhenNoLineChanged) {
