@@ -10,6 +10,7 @@
 #include "Finformations.h"
 #include "Dziennik.h"
 #include "ELEngine.h"
+#include "Options.h"
 #include "IniFiles.h"
 #include "Jpeg.h"
 #include "Lists.h"
@@ -98,7 +99,9 @@ void TFMain::FormCreate(TObject*) {
 void TFMain::FormShow(TObject*) {
   ApplyCaptions();
   BuildRecentMenus();
-  if (CurrentUser->Name() == NoUser) ShowAppMessage(sMsgNoUsers, sCapNoUsers, MB_OK);
+  if (CurrentUser->Name() != NoUser) return;
+  ShowAppMessage(sMsgNoUsers, sCapNoUsers, MB_OK);
+  if (TFOptions* Options = OpenOptions()) Options->ShowUsersPage();
 }
 
 void TFMain::FormResize(TObject*) {
@@ -153,6 +156,25 @@ void TFMain::Oceny1Click(TObject*) {
 void TFMain::Edytujsowniki1Click(TObject*) {
   if (ActiveMDIChild()) return;
   Create<TFEdit>(Application);
+}
+
+TFOptions* TFMain::OpenOptions() {
+  if (ActiveMDIChild()) return nullptr;
+  return Create<TFOptions>(Application);
+}
+
+void TFMain::Uytkownicy1Click(TObject*) {
+  if (TFOptions* Options = OpenOptions()) Options->ShowUsersPage();
+}
+
+void TFMain::LUserClick(TObject* Sender) { Uytkownicy1Click(Sender); }
+
+void TFMain::Opcjenaukaitesty1Click(TObject*) {
+  if (TFOptions* Options = OpenOptions()) Options->ShowTestPage();
+}
+
+void TFMain::KeyHelpers1Click(TObject*) {
+  if (TFOptions* Options = OpenOptions()) Options->ShowShortcutPage();
 }
 
 void TFMain::ApplyCaptions() {
@@ -272,6 +294,10 @@ void RegisterMain() {
       .Method("OVARDO1Click", &TFMain::OVARDO1Click)
       .Method("Oceny1Click", &TFMain::Oceny1Click)
       .Method("Edytujsowniki1Click", &TFMain::Edytujsowniki1Click)
+      .Method("Uytkownicy1Click", &TFMain::Uytkownicy1Click)
+      .Method("LUserClick", &TFMain::LUserClick)
+      .Method("Opcjenaukaitesty1Click", &TFMain::Opcjenaukaitesty1Click)
+      .Method("KeyHelpers1Click", &TFMain::KeyHelpers1Click)
       .Field("MainMenu1", &TFMain::MainMenu1)
       .Field("Nauka1", &TFMain::Nauka1)
       .Field("Poznajswka1", &TFMain::Poznajswka1)

@@ -11,6 +11,7 @@
 
 class TDict;
 class TDUser;
+class TFOptions;
 class TIniFile;
 
 // The main window: the multiple-document frame in which the exercises, the
@@ -38,6 +39,10 @@ public:
   void OVARDO1Click(TObject* Sender);
   void Oceny1Click(TObject* Sender);
   void Edytujsowniki1Click(TObject* Sender);
+  void Uytkownicy1Click(TObject* Sender);
+  void LUserClick(TObject* Sender);
+  void Opcjenaukaitesty1Click(TObject* Sender);
+  void KeyHelpers1Click(TObject* Sender);
 
   // Texts of the window, its menus, hints and buttons from the text table.
   void ApplyCaptions();
@@ -120,6 +125,10 @@ public:
   TNotifyEvent RestartHandler;
   TOwned<TDUser> CurrentUser;
   TOwned<TIniFile> Config;
+
+private:
+  // A new options window, or none while another child window is active.
+  TFOptions* OpenOptions();
 };
 
 // The folder the recent lists may point into: "slowniki" beside the

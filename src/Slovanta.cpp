@@ -15,6 +15,7 @@
 #include "ImgBtn.h"
 #include "JEdit.h"
 #include "Main.h"
+#include "Options.h"
 #include "Symb.h"
 #include "UniClasses.h"
 #include "UniSysUtils.h"
@@ -41,6 +42,7 @@ void RegisterTrainerClasses() {
   RegisterFinformations();
   RegisterDziennik();
   RegisterFEditor();
+  RegisterOptions();
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ object FMain: TFMain
       Font.Name = 'Tahoma'
       Font.Style = [fsBold]
       ParentFont = False
+      OnClick = LUserClick
       OnMouseEnter = Label1MouseEnter
       OnMouseLeave = Label1MouseLeave
     end
@@ -120,6 +121,7 @@ object FMain: TFMain
       object ToolButton5: TToolButton
         Hint = 'Ustawienia'
         ImageIndex = 5
+        OnClick = Opcjenaukaitesty1Click
       end
       object ToolButton9: TToolButton
         Width = 8
@@ -221,13 +223,16 @@ object FMain: TFMain
       Caption = 'Ustawienia'
       object Uytkownicy1: TMenuItem
         Caption = 'U'#380'ytkownicy'
+        OnClick = Uytkownicy1Click
       end
       object Opcjenaukaitesty1: TMenuItem
         Caption = 'Opcje (nauka i testy)'
+        OnClick = Opcjenaukaitesty1Click
       end
       object KeyHelpers1: TMenuItem
         Caption = 'Klawisze skr'#243't'#243'w'
         Visible = False
+        OnClick = KeyHelpers1Click
       end
     end
     object Sowniki1: TMenuItem

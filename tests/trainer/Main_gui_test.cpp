@@ -10,8 +10,10 @@
 #include "Dict_Strings.h"
 #include "Dict_engine.h"
 #include "Framework.h"
+#include "ImgBtn.h"
 #include "Lists.h"
 #include "Main.h"
+#include "Options.h"
 #include "SysUtils.h"
 #include "UniClasses.h"
 #include "UniSysUtils.h"
@@ -31,8 +33,10 @@ public:
     InitializeUniSystem();
     InitializeUniClasses();
     InitializeDict_Strings();
+    RegisterImgBtn();
     RegisterWImage();
     RegisterMain();
+    RegisterOptions();
   }
   void TearDown() override {
     FinalizeFramework();

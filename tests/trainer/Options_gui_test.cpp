@@ -1,0 +1,655 @@
+// The options window inside the main window: its pages, the learning and
+// test settings in "dict.cfg", and the users with their result files.
+#include "GuiTestSupport.h"
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Dict_Strings.h"
+#include "Dict_engine.h"
+#include "Framework.h"
+#include "ImgBtn.h"
+#include "Lists.h"
+#include "Main.h"
+#include "Menus.h"
+#include "Options.h"
+#include "Streams.h"
+#include "Symb.h"
+#include "SysUtils.h"
+#include "TestSupport.h"
+#include "UniClasses.h"
+#include "UniSysUtils.h"
+#include "UniSystem.h"
+#include "VsStrUtils.h"
+#include "VsTools.h"
+#include "WImage.h"
+
+namespace {
+
+class TOptionsEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitializeFramework();
+    InitializeVsTools();
+    InitializeUniSysUtils();
+    InitializeUniSystem();
+    InitializeUniClasses();
+    InitializeDict_Strings();
+    RegisterImgBtn();
+    RegisterWImage();
+    RegisterMain();
+    RegisterOptions();
+    RegisterSymb();
+  }
+  void TearDown() override {
+    FinalizeFramework();
+    FinalizeDict_Strings();
+    FinalizeUniSystem();
+    FinalizeVsStrUtils();
+  }
+};
+
+[[maybe_unused]] const auto* const OptionsEnvironment = ::testing::AddGlobalTestEnvironment(new TOptionsEnvironment);
+
+AnsiString ConfigPath() {
+  char Dir[MAX_PATH];
+  GetWindowsDirectoryA(Dir, MAX_PATH);
+  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
+}
+
+AnsiString ResultFile(const AnsiString& Name) { return ExtractFilePath(Application->ExeName()) + UserFileName(Name); }
+
+// The size of a user's result file, -1 when there is none.
+Int64 ResultSize(const AnsiString& Name) {
+  if (!FileExists(ResultFile(Name))) return -1;
+  TFileStream File(ResultFile(Name), fmOpenRead);
+  return File.Size();
+}
+
+AnsiString Profile(const char* Section, const char* Key) {
+  char Value[300] = {};
+  GetPrivateProfileStringA(Section, Key, "(none)", Value, sizeof Value, ConfigPath().c_str());
+  return Value;
+}
+
+std::vector<AnsiString> Lines(TStrings* Items) {
+  std::vector<AnsiString> Result;
+  for (int I = 0; I < Items->Count(); ++I) Result.push_back(Items->Strings(I));
+  return Result;
+}
+
+// What the answering timer saw of the message boxes it closed.
+std::vector<std::wstring> BoxTexts;
+std::vector<std::wstring> BoxCaptions;
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    HWND Box = FindWindowW(L"#32770", nullptr);
+    if (!Box) return;
+    wchar_t Text[256] = {};
+    GetDlgItemTextW(Box, 0xFFFF, Text, 256);
+    BoxTexts.push_back(Text);
+    GetWindowTextW(Box, Text, 256);
+    BoxCaptions.push_back(Text);
+    PostMessageW(Box, WM_COMMAND, IDOK, 0);
+  } catch (...) {
+  }
+}
+
+// Answers every message box with OK while alive.
+class TBoxAnswerer {
+public:
+  TBoxAnswerer() : FTimer(SetTimer(nullptr, 0, 50, AnswerBox)) {
+    BoxTexts.clear();
+    BoxCaptions.clear();
+  }
+  ~TBoxAnswerer() { KillTimer(nullptr, FTimer); }
+  TBoxAnswerer(const TBoxAnswerer&) = delete;
+  TBoxAnswerer& operator=(const TBoxAnswerer&) = delete;
+
+private:
+  UINT_PTR FTimer;
+};
+
+// With SLOVANTA_SHOTS set, the window as it stands on the screen is saved
+// as <Name>.bmp in the working folder, for looking at the layout.
+void SaveShot(HWND Window, const char* Name) {
+  if (!std::getenv("SLOVANTA_SHOTS")) return;
+  PumpFor(100);
+  RECT R;
+  GetWindowRect(Window, &R);
+  const int W = R.right - R.left, H = R.bottom - R.top;
+  HDC Screen = GetDC(nullptr);
+  HDC Dc = CreateCompatibleDC(Screen);
+  BITMAPINFO Info{};
+  Info.bmiHeader = {sizeof(BITMAPINFOHEADER), W, H, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* Bits = nullptr;
+  HBITMAP Bitmap = CreateDIBSection(Dc, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+  HGDIOBJ Old = SelectObject(Dc, Bitmap);
+  BitBlt(Dc, 0, 0, W, H, Screen, R.left, R.top, SRCCOPY);
+  const DWORD Size = ((W * 3 + 3) & ~3) * H;
+  BITMAPFILEHEADER File{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + Size), 0, 0,
+                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  if (FILE* Out = std::fopen((AnsiString(Name) + ".bmp").c_str(), "wb")) {
+    std::fwrite(&File, sizeof File, 1, Out);
+    std::fwrite(&Info.bmiHeader, sizeof Info.bmiHeader, 1, Out);
+    std::fwrite(Bits, Size, 1, Out);
+    std::fclose(Out);
+  }
+  SelectObject(Dc, Old);
+  DeleteObject(Bitmap);
+  DeleteDC(Dc);
+  ReleaseDC(nullptr, Screen);
+}
+
+const char* const TestUsers[] = {"Ala", "Bartek", "Czesiek", "Ewa", "Jan"};
+
+class Options : public ::testing::Test {
+protected:
+  void SetUp() override {
+    DeleteFile(ConfigPath());
+    for (const char* Name : TestUsers) DeleteFile(ResultFile(Name));
+  }
+  void TearDown() override {
+    FreeAndNil(FMain);
+    DeleteFile(ConfigPath());
+    for (const char* Name : TestUsers) DeleteFile(ResultFile(Name));
+  }
+
+  // The main window with the user current; no options window is open.
+  void OpenMain(const char* User) {
+    WritePrivateProfileStringA("global", "LastUser", User, ConfigPath().c_str());
+    Application->CreateForm(FMain);
+    FMain->Show();
+    PumpFor(100);
+    ASSERT_EQ(FMain->MDIChildCount(), 0);
+  }
+
+  static TFOptions* Current() { return dynamic_cast<TFOptions*>(FMain->ActiveMDIChild()); }
+
+  // The menu item clicked on the real menu, as the user does it.
+  static TFOptions* OpenFromMenu(TMenuItem* Item) {
+    PostMessageA(FMain->Handle(), WM_COMMAND, MAKEWPARAM(Item->Command(), 0), 0);
+    PumpUntil([] { return Current() != nullptr; }, 1000);
+    return Current();
+  }
+
+  static void Click(TWinControl* Control) { SendMessageA(Control->Handle(), BM_CLICK, 0, 0); }
+
+  // A press and release of the left button on a windowless control.
+  static void Click(TControl* Control) {
+    const int X = Control->Left() + Control->Width() / 2, Y = Control->Top() + Control->Height() / 2;
+    HWND Parent = Control->Parent()->Handle();
+    SendMessageA(Parent, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
+    SendMessageA(Parent, WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
+  }
+
+  // Picks a user the way the user does: the box's selection, then its
+  // change notification to the parent.
+  static void ChooseUser(TFOptions* Form, const AnsiString& Name) {
+    HWND Box = Form->CBUsers->Handle();
+    const int Index = Form->CBUsers->Items()->IndexOf(Name);
+    ASSERT_GE(Index, 0) << Name;
+    SendMessageA(Box, CB_SETCURSEL, Index, 0);
+    SendMessageA(GetParent(Box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Box), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Box));
+  }
+
+  static void AddUser(TFOptions* Form, const AnsiString& Name) {
+    SetWindowTextA(Form->EUser->Handle(), Name.c_str());
+    Click(static_cast<TControl*>(Form->IBAddUser));
+  }
+
+  static void ClickPage(TFOptions* Form, int Index) {
+    HWND List = Form->LBMenu->Handle();
+    SendMessageA(List, LB_SETCURSEL, Index, 0);
+    SendMessageA(GetParent(List), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(List), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(List));
+  }
+
+  static void CloseWith(TButton* Button) {
+    Click(Button);
+    PumpUntil([] { return FMain->MDIChildCount() == 0; });
+  }
+};
+
+TEST_F(Options, EachEntryPointOpensItsPage) {
+  OpenMain("Ala");
+  struct TCase {
+    const char* Entry;
+    TMenuItem* Item;
+    TGroupBox* TFOptions::*Page;
+    int MenuIndex;
+    const char* Shot;
+  };
+  const TCase Cases[] = {
+      {"Użytkownicy", FMain->Uytkownicy1, &TFOptions::GBUsers, 1, "options-users"},
+      {"Opcje (nauka i testy)", FMain->Opcjenaukaitesty1, &TFOptions::GBTest, 0, "options-test"},
+      {"Klawisze skrótów", FMain->KeyHelpers1, &TFOptions::GBSC, 1, "options-shortcuts"},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Entry);
+    TFOptions* Form = OpenFromMenu(Case.Item);
+    ASSERT_NE(Form, nullptr);
+    for (TGroupBox* Group : {Form->GBTest, Form->GBUsers, Form->GBSC})
+      EXPECT_EQ(IsWindowVisible(Group->Handle()) != 0, Group == Form->*Case.Page) << Group->Name();
+    EXPECT_EQ(SendMessageA(Form->LBMenu->Handle(), LB_GETCURSEL, 0, 0), Case.MenuIndex);
+    EXPECT_EQ(Form->Top(), (FMain->ClientHeight() - (Form->Height() + FMain->PTop->Height())) / 2);
+    EXPECT_EQ(Form->Left(), (FMain->ClientWidth() - Form->Width()) / 2);
+    SaveShot(Form->Handle(), Case.Shot);
+    // Another request while the window is open opens no second one.
+    FMain->Uytkownicy1Click(nullptr);
+    EXPECT_EQ(FMain->MDIChildCount(), 1);
+    CloseWith(Form->BCancel);
+  }
+
+  // The tool button and the user label, and the page list switching.
+  FMain->ToolButton5->Click();
+  TFOptions* Form = Current();
+  ASSERT_NE(Form, nullptr);
+  EXPECT_TRUE(Form->GBTest->Visible());
+  ClickPage(Form, 1);
+  EXPECT_TRUE(Form->GBUsers->Visible());
+  EXPECT_FALSE(Form->GBTest->Visible());
+  ClickPage(Form, 0);
+  EXPECT_TRUE(Form->GBTest->Visible());
+  CloseWith(Form->BCancel);
+  Click(static_cast<TControl*>(FMain->LUser));
+  ASSERT_NE(Current(), nullptr);
+  EXPECT_TRUE(Current()->GBUsers->Visible());
+}
+
+TEST_F(Options, SettingsAreWrittenOnOkAndApplyAndNotOnCancel) {
+  OpenMain("Ala");
+  TFOptions* Form = OpenFromMenu(FMain->Opcjenaukaitesty1);
+  ASSERT_NE(Form, nullptr);
+  // Defaults without a file.
+  EXPECT_EQ(Form->SERep->Value(), 1);
+  EXPECT_TRUE(Form->CBRandom->Checked());
+  EXPECT_TRUE(Form->CBLStats->Checked());
+  EXPECT_TRUE(Form->CBTStats->Checked());
+  EXPECT_FALSE(Form->CBBledy->Checked());
+
+  Form->SERep->SetValue(3);
+  Click(Form->CBRandom);
+  // The main window re-places its child on a resize; what the user changed
+  // and the page shown stay.
+  Form->SetLeft(0);
+  FMain->FormResize(FMain);
+  EXPECT_EQ(Form->Left(), (FMain->ClientWidth() - Form->Width()) / 2);
+  EXPECT_EQ(Form->SERep->Value(), 3);
+  EXPECT_FALSE(Form->CBRandom->Checked());
+  EXPECT_TRUE(Form->GBTest->Visible());
+  CloseWith(Form->BCancel);
+  EXPECT_EQ(Profile("test", "repeat count"), "(none)");
+  EXPECT_EQ(Profile("test", "randomize"), "(none)");
+
+  Form = OpenFromMenu(FMain->Opcjenaukaitesty1);
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Form->SERep->Value(), 1);
+  EXPECT_TRUE(Form->CBRandom->Checked());
+  Form->SERep->SetValue(4);
+  Click(Form->CBRandom);
+  Click(Form->CBBledy);
+  Click(Form->BApply);
+  // What Apply wrote stays after Cancel.
+  Click(Form->CBTStats);
+  CloseWith(Form->BCancel);
+  EXPECT_EQ(Profile("test", "repeat count"), "4");
+  EXPECT_EQ(Profile("test", "randomize"), "0");
+  EXPECT_EQ(Profile("test", "TStats"), "1");
+  EXPECT_EQ(Profile("test", "Errors"), "1");
+
+  Form = OpenFromMenu(FMain->Opcjenaukaitesty1);
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Form->SERep->Value(), 4);
+  EXPECT_FALSE(Form->CBRandom->Checked());
+  EXPECT_TRUE(Form->CBTStats->Checked());
+  EXPECT_TRUE(Form->CBBledy->Checked());
+  Form->SERep->SetValue(5);
+  Click(Form->CBLStats);
+  Click(Form->CBTStats);
+  CloseWith(Form->BOk);
+  EXPECT_EQ(Profile("test", "repeat count"), "5");
+  EXPECT_EQ(Profile("test", "LStats"), "0");
+  EXPECT_EQ(Profile("test", "TStats"), "0");
+
+  // Esc closes without saving, as Cancel does.
+  Form = OpenFromMenu(FMain->Opcjenaukaitesty1);
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Form->SERep->Value(), 5);
+  EXPECT_FALSE(Form->CBLStats->Checked());
+  Form->SERep->SetValue(2);
+  PostMessageA(Form->SERep->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }));
+  EXPECT_EQ(Profile("test", "repeat count"), "5");
+}
+
+TEST_F(Options, UsersAreAddedChosenRenamedAndDeletedWithTheirFiles) {
+  {
+    TDUser Ala("Ala");
+    Ala.AddResult("Angielski", 3, 4);
+    Ala.Save();
+  }
+  WritePrivateProfileStringA("users", "0", "Ala", ConfigPath().c_str());
+  OpenMain("Ala");
+  TFOptions* Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala"}));
+  EXPECT_EQ(Form->CBUsers->ItemIndex(), 0);
+  EXPECT_EQ(Form->EUser->Text(), "Ala");
+
+  // A new user starts with an empty file and is current at once; the
+  // previous user's results stay in its file.
+  AddUser(Form, "  Bartek ");
+  EXPECT_EQ(FMain->CurrentUser->Name(), "Bartek");
+  EXPECT_EQ(FMain->LUser->Caption(), "Bartek");
+  EXPECT_EQ(ResultSize("Bartek"), 0);
+  EXPECT_EQ(ResultSize("Ala"), ResultRecordBytes);
+  EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala", "Bartek"}));
+  EXPECT_EQ(Form->CBUsers->ItemIndex(), 1);
+  SaveShot(Form->Handle(), "options-users-added");
+
+  ChooseUser(Form, "Ala");
+  EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
+  EXPECT_EQ(FMain->LUser->Caption(), "Ala");
+  EXPECT_EQ(Form->EUser->Text(), "Ala");
+  EXPECT_EQ(FMain->CurrentUser->Results()->Size(), ResultRecordBytes);
+
+  // Rename: the file moves with the name, the label follows.
+  ChooseUser(Form, "Bartek");
+  SetWindowTextA(Form->EUser->Handle(), "Czesiek");
+  Form->IBReplaceUserClick(Form->IBReplaceUser);
+  EXPECT_EQ(ResultSize("Bartek"), -1);
+  EXPECT_EQ(ResultSize("Czesiek"), 0);
+  EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala", "Czesiek"}));
+  EXPECT_EQ(Form->CBUsers->ItemIndex(), 1);
+  EXPECT_EQ(FMain->LUser->Caption(), "Czesiek");
+
+  // The list reaches "dict.cfg" only with OK or Apply.
+  Click(Form->BApply);
+  EXPECT_EQ(Profile("users", "0"), "Ala");
+  EXPECT_EQ(Profile("users", "1"), "Czesiek");
+
+  // Delete: the file goes, the first remaining user becomes current; with
+  // nobody left there is no user, never a nameless one.
+  Click(static_cast<TControl*>(Form->IBDelUser));
+  EXPECT_EQ(ResultSize("Czesiek"), -1);
+  EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala"}));
+  EXPECT_EQ(Form->CBUsers->ItemIndex(), 0);
+  EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
+  Click(static_cast<TControl*>(Form->IBDelUser));
+  EXPECT_EQ(ResultSize("Ala"), -1);
+  EXPECT_EQ(Form->CBUsers->Items()->Count(), 0);
+  EXPECT_EQ(Form->CBUsers->ItemIndex(), -1);
+  EXPECT_EQ(FMain->CurrentUser->Name(), "noname");
+  EXPECT_EQ(FMain->LUser->Caption(), "noname");
+  EXPECT_EQ(Form->EUser->Text(), "");
+  CloseWith(Form->BOk);
+  EXPECT_EQ(Profile("users", "0"), "(none)");
+}
+
+TEST_F(Options, RefusedNamesShowWhyAndChangeNothing) {
+  WritePrivateProfileStringA("users", "0", "Ala", ConfigPath().c_str());
+  OpenMain("Ala");
+  TFOptions* Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+  const std::wstring Invalid = L"Nieprawidłowe imię";
+  struct TCase {
+    const char* Name;
+    std::wstring Text;
+    std::wstring Caption;
+  };
+  const TCase Cases[] = {
+      {"", L"Wpisz imię użytkownika.", Invalid},
+      {"   ", L"Wpisz imię użytkownika.", Invalid},
+      {"noname", L"Imię „noname” jest zastrzeżone. Wpisz inne imię.", Invalid},
+      {" NoName", L"Imię „noname” jest zastrzeżone. Wpisz inne imię.", Invalid},
+      {"Jan \"Ewa\"", L"Imię użytkownika nie może zawierać cudzysłowu (\").", Invalid},
+      {"\"Jan\"", L"Imię użytkownika nie może zawierać cudzysłowu (\").", Invalid},
+      {"ala", L"Nie można utworzyć drugiego użytkownika o takim samym imieniu.", L"Użytkownik istnieje"},
+      {" Ala ", L"Nie można utworzyć drugiego użytkownika o takim samym imieniu.", L"Użytkownik istnieje"},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    TBoxAnswerer Answerer;
+    AddUser(Form, Case.Name);
+    EXPECT_EQ(BoxTexts, std::vector<std::wstring>{Case.Text});
+    EXPECT_EQ(BoxCaptions, std::vector<std::wstring>{Case.Caption});
+    EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala"}));
+    EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
+    EXPECT_EQ(ResultSize(Trim(AnsiString(Case.Name))), -1);
+  }
+
+  // Renaming checks the new name the same way.
+  {
+    TBoxAnswerer Answerer;
+    Form->RenameUserEntry("Ala", "noname");
+    EXPECT_EQ(BoxCaptions, std::vector<std::wstring>{Invalid});
+    EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala"}));
+  }
+}
+
+TEST_F(Options, CurrentUserIsFoundByItsExactSpellingFirst) {
+  WritePrivateProfileStringA("users", "0", "ala", ConfigPath().c_str());
+  WritePrivateProfileStringA("users", "1", "Ala", ConfigPath().c_str());
+  OpenMain("Ala");
+  TFOptions* Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Form->CBUsers->ItemIndex(), 1);
+  EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
+}
+
+TEST_F(Options, ReaddedUserGetsItsResultsBack) {
+  OpenMain("Ala");
+  TFOptions* Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+  AddUser(Form, "Ewa");
+  FMain->CurrentUser->AddResult("Niemiecki", 5, 8);
+  FMain->CurrentUser->Save();
+  // Cancel keeps the file but not the list entry.
+  CloseWith(Form->BCancel);
+  EXPECT_EQ(Profile("users", "0"), "(none)");
+
+  Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Form->CBUsers->Items()->Count(), 0);
+  EXPECT_EQ(FMain->CurrentUser->Name(), "Ewa") << "no selection keeps the current user";
+  AddUser(Form, "Ewa");
+  EXPECT_EQ(ResultSize("Ewa"), ResultRecordBytes);
+  EXPECT_EQ(FMain->CurrentUser->TestedDictionaries()->Count(), 1);
+  CloseWith(Form->BOk);
+  EXPECT_EQ(Profile("users", "0"), "Ewa");
+}
+
+TEST_F(Options, FirstStartEndsOnTheUsersPageAndTheAddedUserIsCurrent) {
+  TFOptions* Form = nullptr;
+  {
+    TBoxAnswerer Answerer;
+    Application->CreateForm(FMain);
+    FMain->Show();
+    PumpUntil([] { return Current() != nullptr; });
+    Form = Current();
+    EXPECT_EQ(BoxTexts, std::vector<std::wstring>{L"Przed rozpoczęciem pracy musisz utworzyć użytkownika."});
+    EXPECT_EQ(BoxCaptions, std::vector<std::wstring>{L"Brak użytkowników"});
+  }
+  ASSERT_NE(Form, nullptr);
+  EXPECT_TRUE(IsWindowVisible(Form->GBUsers->Handle()));
+  EXPECT_FALSE(IsWindowVisible(Form->GBTest->Handle()));
+  EXPECT_EQ(SendMessageA(Form->LBMenu->Handle(), LB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(Form->CBUsers->Items()->Count(), 0);
+  EXPECT_EQ(Form->EUser->Text(), "");
+  EXPECT_EQ(FMain->CurrentUser->Name(), "noname");
+  SaveShot(Form->Handle(), "options-first-start");
+
+  AddUser(Form, "Jan");
+  EXPECT_EQ(FMain->CurrentUser->Name(), "Jan");
+  EXPECT_EQ(FMain->LUser->Caption(), "Jan");
+  EXPECT_EQ(ResultSize("Jan"), 0);
+  CloseWith(Form->BOk);
+  EXPECT_EQ(Profile("users", "0"), "Jan");
+}
+
+// What runs inside the symbol picker's modal loop once it is on the screen.
+std::function<void()> WhilePicking;
+bool Picked = false;
+
+void CALLBACK PickWhileShown(HWND, UINT, UINT_PTR Id, DWORD) {
+  if (!FSymbol->HandleAllocated() || !IsWindowVisible(FSymbol->Handle())) return;
+  KillTimer(nullptr, Id);
+  Picked = true;
+  try {
+    WhilePicking();
+  } catch (...) {
+    PostMessageW(FSymbol->Handle(), WM_CLOSE, 0, 0);
+  }
+}
+
+// The shortcut page keeps its lines in a file of its own for the test.
+class ShortcutPage : public Options {
+protected:
+  void SetUp() override {
+    Options::SetUp();
+    DeleteFile(KeysFile());
+    Application->CreateForm(FSymbol);
+  }
+  void TearDown() override {
+    FreeAndNil(FSymbol);
+    Options::TearDown();
+    DeleteFile(KeysFile());
+  }
+
+  // "Wybierz symbol" clicked; the picker's cell is chosen and the picker
+  // closed with its button (or with Esc when Cancel is set).
+  static void PickSymbol(TFOptions* Form, int ACol, int ARow, bool Cancel = false) {
+    WhilePicking = [=] {
+      HWND Grid = FSymbol->SGS->Handle();
+      const LPARAM At = MAKELPARAM(ACol * 16 + 8, ARow * 16 + 8);
+      SendMessageW(Grid, WM_LBUTTONDOWN, MK_LBUTTON, At);
+      SendMessageW(Grid, WM_LBUTTONUP, 0, At);
+      if (Cancel)
+        PostMessageW(Grid, WM_KEYDOWN, VK_ESCAPE, 0);
+      else
+        PostMessageW(FSymbol->BSym->Handle(), BM_CLICK, 0, 0);
+    };
+    Picked = false;
+    const UINT_PTR Timer = SetTimer(nullptr, 0, 50, PickWhileShown);
+    Click(static_cast<TControl*>(Form->BSCB));
+    KillTimer(nullptr, Timer);
+    EXPECT_TRUE(Picked);
+  }
+
+  static AnsiString KeysFile() { return TestTempPath("options", "keys.shc"); }
+
+  static void WriteKeys(const std::vector<AnsiString>& Keys) {
+    TStringList File;
+    for (const AnsiString& Line : Keys) File.Add(Line);
+    File.SaveToFile(KeysFile());
+  }
+  static std::vector<AnsiString> FileLines() {
+    TStringList File;
+    File.LoadFromFile(KeysFile());
+    return Lines(&File);
+  }
+
+  TFOptions* OpenPage() {
+    OpenMain("Ala");
+    FMain->ShortcutKeysFile = KeysFile();
+    FMain->LoadShortcutKeys();
+    return OpenFromMenu(FMain->KeyHelpers1);
+  }
+};
+
+TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
+  // A line that is no shortcut shows as it stands and the rest still loads.
+  WriteKeys({"16449=261", "broken line", "16450=abc"});
+  TFOptions* Form = OpenPage();
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Lines(Form->LBSC->Items()),
+            (std::vector<AnsiString>{WideToAnsi(L"Ctrl+A=ą"), "broken line", "16450=abc"}));
+  EXPECT_EQ(Form->HK->HotKey(), 16449);
+  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ą"));
+
+  // A key typed into the hot-key control takes Ctrl as its modifier; a new
+  // shortcut waits for OK or Apply before it reaches the file.
+  PostMessageA(Form->HK->Handle(), WM_KEYDOWN, 'E', MAKELPARAM(1, MapVirtualKeyA('E', 0)));
+  PumpUntil([&] { return Form->HK->HotKey() == (scCtrl | 'E'); }, 1000);
+  ASSERT_EQ(Form->HK->HotKey(), scCtrl | 'E');
+  EXPECT_EQ(Form->BSC->Caption(), "...");
+  PickSymbol(Form, 13, 5);
+  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ę"));
+  EXPECT_EQ(Form->LBSC->Items()->Strings(3), WideToAnsi(L"Ctrl+E=ę"));
+  EXPECT_EQ(Form->LBSC->ItemIndex(), 3);
+  EXPECT_EQ(FileLines().size(), 3u);
+
+  // The same shortcut again replaces its character in place.
+  Form->HK->SetHotKey(scCtrl | 'A');
+  PickSymbol(Form, 12, 3);
+  // A cancelled picker changes nothing.
+  PickSymbol(Form, 5, 4, true);
+  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ä"));
+  Click(Form->BApply);
+  const std::vector<AnsiString> Applied{"16449=228", "broken line", "16450=abc", "16453=281"};
+  EXPECT_EQ(FileLines(), Applied);
+  EXPECT_EQ(Lines(FMain->KeyHelpers.get()), Applied);
+  SaveShot(Form->Handle(), "options-shortcut-lines");
+
+  // A line clicked shows its shortcut and character.
+  HWND List = Form->LBSC->Handle();
+  SendMessageA(List, LB_SETCURSEL, 3, 0);
+  SendMessageA(GetParent(List), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(List), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(List));
+  EXPECT_EQ(Form->HK->HotKey(), scCtrl | 'E');
+  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ę"));
+
+  // Deleting writes the file at once and the main window's list follows.
+  Click(static_cast<TControl*>(Form->IBDel));
+  const std::vector<AnsiString> Deleted{"16449=228", "broken line", "16450=abc"};
+  EXPECT_EQ(FileLines(), Deleted);
+  EXPECT_EQ(Lines(FMain->KeyHelpers.get()), Deleted);
+  EXPECT_EQ(Lines(Form->LBSC->Items()).size(), 3u);
+  EXPECT_EQ(Form->BSC->Caption(), "...");
+
+  // Without a key (Backspace empties the control) nothing is added.
+  Form->HK->SetHotKey(0);
+  Form->SetShortcutSymbol(L'x');
+  EXPECT_EQ(Form->LBSC->Items()->Count(), 3);
+
+  // Cancel leaves the file as it was.
+  Form->HK->SetHotKey(scCtrl | 'O');
+  Form->SetShortcutSymbol(L'ö');
+  CloseWith(Form->BCancel);
+  EXPECT_EQ(FileLines(), Deleted);
+}
+
+TEST_F(ShortcutPage, ShortcutWhoseTextHoldsTheSeparatorIsReplacedInPlace) {
+  // Ctrl with the "=" key shows as "Ctrl+==ą": its line is found by its
+  // code, not by the text before the first "=".
+  const TShortCut CtrlEquals = scCtrl | VK_OEM_PLUS;
+  WriteKeys({IntToStr(CtrlEquals) + "=261"});
+  TFOptions* Form = OpenPage();
+  ASSERT_NE(Form, nullptr);
+  ASSERT_EQ(Lines(Form->LBSC->Items()), std::vector<AnsiString>{WideToAnsi(L"Ctrl+==ą")});
+  Form->HK->SetHotKey(CtrlEquals);
+  Form->SetShortcutSymbol(L'ó');
+  EXPECT_EQ(Lines(Form->LBHK->Items()), std::vector<AnsiString>{IntToStr(CtrlEquals) + "=243"});
+  EXPECT_EQ(Form->LBSC->Items()->Count(), 1);
+}
+
+TEST_F(ShortcutPage, OkWritesNothingWhenNoLineChanged) {
+  WriteKeys({"16449=261"});
+  TFOptions* Form = OpenPage();
+  ASSERT_NE(Form, nullptr);
+  // A file that cannot be written would stop OK if the page wrote it anyway.
+  SetFileAttributesA(KeysFile().c_str(), FILE_ATTRIBUTE_READONLY);
+  CloseWith(Form->BOk);
+  SetFileAttributesA(KeysFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(FMain->MDIChildCount(), 0);
+  EXPECT_EQ(FileLines(), std::vector<AnsiString>{"16449=261"});
+}
+
+}  // namespace
