@@ -37,6 +37,13 @@ public:
   void Kontakt1Click(TObject* Sender);
   void OVARDO1Click(TObject* Sender);
   void Oceny1Click(TObject* Sender);
+  // Start the learning drill and the test after the dictionary chooser;
+  // refused while a child window is active. A test needs a real user.
+  void Uczsi1Click(TObject* Sender);
+  void Sprawdsi1Click(TObject* Sender);
+  // Any recent item: the exercise of the item's Tag on the dictionary named
+  // by its Hint.
+  void LL44Click(TObject* Sender);
 
   // Texts of the window, its menus, hints and buttons from the text table.
   void ApplyCaptions();
@@ -47,6 +54,9 @@ public:
   void AddRecent(const TDict* Dictionary, int Mode);
   // Shows each mode's recent items from its list file.
   void BuildRecentMenus();
+  // Opens the chooser for the mode's exercise again (0 learning, 1 test)
+  // when the restart timer fires.
+  void RestartLater(int Mode);
 
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Nauka1 = nullptr;
@@ -104,6 +114,10 @@ public:
   TNotifyEvent RestartHandler;
   TOwned<TDUser> CurrentUser;
   TOwned<TIniFile> Config;
+
+private:
+  // The current user may store results (not "noname", not empty).
+  bool HasRealUser() const;
 };
 
 // The folder the recent lists may point into: "slowniki" beside the

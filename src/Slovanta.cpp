@@ -9,6 +9,7 @@
 #include "FDName.h"
 #include "FDicSelector.h"
 #include "FEndLearnDlg.h"
+#include "FLearner.h"
 #include "Finformations.h"
 #include "Framework.h"
 #include "ImgBtn.h"
@@ -36,6 +37,7 @@ void RegisterTrainerClasses() {
   RegisterSymb();
   RegisterBledy();
   RegisterFEndLearnDlg();
+  RegisterFLearner();
   RegisterFAbout();
   RegisterFinformations();
   RegisterDziennik();
