@@ -153,6 +153,56 @@ void CALLBACK Answerer(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
+// With SLOVANTA_SHOTS set, the main window as it stands on the screen is
+// saved as <Name>.bmp in the working folder, for looking at the layout.
+void SaveShot(const char* Name) {
+  if (!std::getenv("SLOVANTA_SHOTS")) return;
+  RECT R;
+  GetWindowRect(FMain->Handle(), &R);
+  const int W = R.right - R.left, H = R.bottom - R.top;
+  const int Row = (W * 3 + 3) & ~3;
+  std::vector<unsigned char> Pixels(static_cast<size_t>(Row) * H);
+  HDC Screen = GetDC(nullptr);
+  HDC Dc = CreateCompatibleDC(Screen);
+  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, W, H);
+  HGDIOBJ Old = SelectObject(Dc, Bitmap);
+  BitBlt(Dc, 0, 0, W, H, Screen, R.left, R.top, SRCCOPY);
+  SelectObject(Dc, Old);
+  BITMAPINFO Info{};
+  Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  Info.bmiHeader.biWidth = W;
+  Info.bmiHeader.biHeight = H;
+  Info.bmiHeader.biPlanes = 1;
+  Info.bmiHeader.biBitCount = 24;
+  Info.bmiHeader.biCompression = BI_RGB;
+  GetDIBits(Dc, Bitmap, 0, H, Pixels.data(), &Info, DIB_RGB_COLORS);
+  DeleteObject(Bitmap);
+  DeleteDC(Dc);
+  ReleaseDC(nullptr, Screen);
+
+  // A 24-bit bottom-up bitmap file: 14 bytes of file header, 40 of
+  // picture header, the rows.
+  std::vector<unsigned char> Bytes;
+  const auto Put = [&](unsigned Value, int Count) {
+    for (int I = 0; I < Count; ++I) Bytes.push_back(static_cast<unsigned char>(Value >> (8 * I)));
+  };
+  Put('B' | ('M' << 8), 2);
+  Put(54 + static_cast<unsigned>(Pixels.size()), 4);
+  Put(0, 4);
+  Put(54, 4);
+  Put(40, 4);
+  Put(W, 4);
+  Put(H, 4);
+  Put(1, 2);
+  Put(24, 2);
+  Put(0, 4);
+  Put(static_cast<unsigned>(Pixels.size()), 4);
+  Put(0, 16);
+  Bytes.insert(Bytes.end(), Pixels.begin(), Pixels.end());
+  TFileStream File(AnsiString(Name) + ".bmp", fmCreate);
+  File.WriteBuffer(Bytes.data(), static_cast<int>(Bytes.size()));
+}
+
 class Learn : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -378,6 +428,27 @@ TEST_F(Learn, FeedbackNamesEveryAnswerAndAnyKeyMovesOn) {
   // Left alone, the feedback goes after two seconds.
   EXPECT_TRUE(PumpUntil([Window] { return !Window->FeedbackShown; }, 3000));
   EXPECT_EQ(Window->Current, 2);
+}
+
+TEST_F(Learn, FeedbackPicturesShowOverTheWindow) {
+  TFLearn* Window = Start(MakeDict("three.dic", Three), true);
+  ASSERT_NE(Window, nullptr);
+  // The pictures' fill colours are theirs alone in the window.
+  const auto Painted = [Window](COLORREF Colour) { return TShot(Window).Count(Colour); };
+  const COLORREF Green = RGB(0x2E, 0x9E, 0x48), Red = RGB(0xD0, 0x3A, 0x2E);
+  EXPECT_EQ(Painted(Green), 0);
+
+  Type(Window, RightAnswer(Window));
+  PumpFor(100);
+  EXPECT_GT(Painted(Green), 300);
+  SaveShot("learn-feedback-good");
+  MoveOn(Window);
+
+  Type(Window, L"zle");
+  PumpFor(100);
+  EXPECT_GT(Painted(Red), 300);
+  EXPECT_EQ(Painted(Green), 0);
+  SaveShot("learn-feedback-bad");
 }
 
 TEST_F(Learn, DamagedOrMissingDictionaryLeavesAnEmptyUsableWindow) {
