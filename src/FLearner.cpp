@@ -36,10 +36,7 @@ void LoadPicture(TImage* Image, const char* Name) {
 
 }  // namespace
 
-TFLearn::TFLearn(TComponent* AOwner, bool ATest) : TForm(AOwner), TestMode(ATest) {
-  SpecialKeyHandled = false;
-  if (FBledy) FBledy->LBB->Clear();
-}
+TFLearn::TFLearn(TComponent* AOwner, bool ATest) : TForm(AOwner), TestMode(ATest) { FBledy->LBB->Clear(); }
 
 void TFLearn::FormCreate(TObject*) {
   Randomize();

@@ -77,9 +77,12 @@ struct TEntry {
 
 // A dictionary file in the fixture folder, written by the dictionary's own
 // save.
-AnsiString MakeDict(const AnsiString& Name, const std::vector<TEntry>& Entries, const WideString& Title = L"Próba") {
+AnsiString MakeDict(const AnsiString& Name, const std::vector<TEntry>& Entries, const WideString& Title = L"Próba",
+                    bool ResizeFont = false) {
   TOwned<TDict> Dict(new TDict());
   Dict->SetTitle(Title);
+  Dict->SetResizeFont(ResizeFont);
+  Dict->SetDescription(L"Słówka na próbę");
   for (const TEntry& Entry : Entries) {
     TOwned<TQuestion> Q(new TQuestion());
     Q->SetQuestion(Entry.Word);
@@ -339,6 +342,33 @@ TEST_F(Learn, SequentialOrderAndTheStatistics) {
   EXPECT_EQ(Window->LEffi->Caption(), "33 %");
 }
 
+TEST_F(Learn, PlacedOverTheMainWindowWithTheDictionarysAnswerFont) {
+  Setting("LStats", "0");
+  struct TCase {
+    bool ResizeFont;
+    bool Test;
+    int Below;  // the answer edit's top under the frame's
+    int Height;
+    int Points;  // at 96 pixels per inch
+    bool Stats;
+  };
+  const TCase Cases[] = {{false, false, 8, 24, 15, false}, {true, true, 2, 35, 20, true}};
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.ResizeFont);
+    TFLearn* Window = Start(MakeDict("font.dic", Three, L"Próba", Case.ResizeFont), Case.Test);
+    ASSERT_NE(Window, nullptr);
+    EXPECT_EQ(Window->Top(), (FMain->ClientHeight() - (Window->Height() + FMain->PTop->Height())) / 2 - 23);
+    EXPECT_EQ(Window->Left(), (FMain->ClientWidth() - Window->Width()) / 2);
+    EXPECT_EQ(Window->EA->Top(), Window->Shape2->Top() + Case.Below);
+    EXPECT_EQ(Window->EA->Height(), Case.Height);
+    EXPECT_EQ(Window->EA->Font()->Size(), Case.Points * 96 / Screen->PixelsPerInch());
+    EXPECT_EQ(Window->PStats->Visible(), Case.Stats);
+    EXPECT_EQ(Window->Caption(), WideToAnsi(L"Próba"));
+    Window->Close();
+    ASSERT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 1000));
+  }
+}
+
 TEST_F(Learn, EffectivenessRoundsHalvesToEven) {
   std::vector<TEntry> Eight;
   const wchar_t* Words[] = {L"a", L"b", L"c", L"d", L"e", L"f", L"g", L"h"};
@@ -476,6 +506,7 @@ TEST_F(Learn, DamagedOrMissingDictionaryLeavesAnEmptyUsableWindow) {
       EXPECT_TRUE(Seen.Order.empty());
     }
     EXPECT_EQ(Window->Dict->Count(), 0);
+    EXPECT_EQ(Window->Caption(), "Test");
     // Enter counts nothing, shows nothing and ends nothing.
     Type(Window, L"x");
     PumpFor(100);
