@@ -75,6 +75,16 @@ struct TEntry {
   std::vector<const wchar_t*> Answers;
 };
 
+// The fixture files made so far; the folder goes with them after each
+// test, so that no other test finds them among the shipped dictionaries.
+std::vector<AnsiString> Fixtures;
+
+AnsiString FixturePath(const AnsiString& Name) {
+  const AnsiString Path = IncludeTrailingPathDelimiter(FixtureDir()) + Name;
+  Fixtures.push_back(Path);
+  return Path;
+}
+
 // A dictionary file in the fixture folder, written by the dictionary's own
 // save.
 AnsiString MakeDict(const AnsiString& Name, const std::vector<TEntry>& Entries, const WideString& Title = L"Próba",
@@ -89,7 +99,7 @@ AnsiString MakeDict(const AnsiString& Name, const std::vector<TEntry>& Entries, 
     for (size_t I = 0; I < Entry.Answers.size(); ++I) Q->SetAnswer(static_cast<int>(I) + 1, Entry.Answers[I]);
     Dict->Add(Q->Record());
   }
-  const AnsiString Path = IncludeTrailingPathDelimiter(FixtureDir()) + Name;
+  const AnsiString Path = FixturePath(Name);
   Dict->SaveToFile(Path);
   return Path;
 }
@@ -240,6 +250,9 @@ protected:
     DeleteFile(ResultFile);
     DeleteFile(ConfigPath());
     for (int Mode = 0; Mode < 3; ++Mode) DeleteFile(RecentListFile(Mode));
+    for (const AnsiString& Path : Fixtures) DeleteFile(Path);
+    Fixtures.clear();
+    RemoveDir(FixtureDir());
   }
 
   // "test" settings must be in the file before the window reads them.
@@ -482,7 +495,7 @@ TEST_F(Learn, FeedbackPicturesShowOverTheWindow) {
 }
 
 TEST_F(Learn, DamagedOrMissingDictionaryLeavesAnEmptyUsableWindow) {
-  const AnsiString Damaged = IncludeTrailingPathDelimiter(FixtureDir()) + "damaged.dic";
+  const AnsiString Damaged = FixturePath("damaged.dic");
   {
     TFileStream File(Damaged, fmCreate);
     const char Junk[100] = {1, 2, 3};
