@@ -117,6 +117,11 @@ void TFLearn::FormKeyDown(TObject*, Word& Key, TShiftState) {
   EndFeedback();
 }
 
+void TFLearn::EAKeyDown(TObject*, Word& Key, TShiftState Shift) {
+  FMain->TranslateShortcutKey(Key, Shift, SpecialKeyHandled, EA);
+  if (SpecialKeyHandled) Key = 0;
+}
+
 void TFLearn::EAKeyPress(TObject*, char& Key) {
   if (SpecialKeyHandled) {
     Key = '\0';
@@ -299,6 +304,7 @@ void RegisterFLearner() {
       .Method("FormClose", &TFLearn::FormClose)
       .Method("FormDestroy", &TFLearn::FormDestroy)
       .Method("FormKeyDown", &TFLearn::FormKeyDown)
+      .Method("EAKeyDown", &TFLearn::EAKeyDown)
       .Method("EAKeyPress", &TFLearn::EAKeyPress)
       .Method("THideTimer", &TFLearn::THideTimer)
       .Field("Panel1", &TFLearn::Panel1)

@@ -24,6 +24,9 @@ public:
   void FormClose(TObject* Sender, TCloseAction& Action);
   void FormDestroy(TObject* Sender);
   void FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  // Special characters: a key that typed one is dropped, and so is the
+  // character it would bring; every other key works in the edit as usual.
+  void EAKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void EAKeyPress(TObject* Sender, char& Key);
   void THideTimer(TObject* Sender);
 

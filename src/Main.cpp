@@ -9,6 +9,7 @@
 #include "FLearner.h"
 #include "Finformations.h"
 #include "Dziennik.h"
+#include "ELEngine.h"
 #include "IniFiles.h"
 #include "Jpeg.h"
 #include "Lists.h"
@@ -78,6 +79,10 @@ void TFMain::FormCreate(TObject*) {
   CurrentUser.reset(new TDUser(Config->ReadString("global", "LastUser", NoUser)));
   CurrentUser->SetLabel(LUser);
   Randomize();
+  KeyHelpers.reset(new TStringList());
+  CreateShortcutManager(ExeDir() + "Ravelmark.scd");
+  ShortcutKeysFile = ExpandFileName("keys.shc");
+  LoadShortcutKeys();
 
   TOwned<TJPEGImage> Background(new TJPEGImage());
   TResourceStream BackgroundData(GetModuleHandleA(nullptr), "BACKGROUND", MAKEINTRESOURCEA(10));
@@ -102,6 +107,8 @@ void TFMain::FormResize(TObject*) {
 }
 
 void TFMain::FormDestroy(TObject*) {
+  FreeShortcutManager();
+  KeyHelpers.reset();
   if (!CurrentUser) return;
   Config->WriteString("global", "LastUser", CurrentUser->Name());
   CurrentUser.reset();
@@ -237,6 +244,25 @@ void TFMain::ApplyCaptions() {
   OVARDO1->SetCaption(WideToAnsi(sMenuAbout));
   Oprogramie1->SetCaption(WideToAnsi(sMenuAboutInfo));
   if (FSelDic && FSelDic->FLDic) FSelDic->FLDic->SetMask("*.dic");
+}
+
+void TFMain::LoadShortcutKeys() {
+  if (FileExists(ShortcutKeysFile)) KeyHelpers->LoadFromFile(ShortcutKeysFile);
+}
+
+void TFMain::TranslateShortcutKey(Word& Key, TShiftState Shift, bool& Consumed, TCustomEdit* Edit) {
+  Consumed = false;
+  const auto Code = static_cast<Word>(Key + ShiftStateToShortcutBits(Shift));
+  const int Index = KeyHelpers ? KeyHelpers->IndexOfName(IntToStr(Code)) : -1;
+  WideChar Ch = 0;
+  if (Index < 0 || !ShortcutCharacter(StrToInt(KeyHelpers->ValueFromIndex(Index)), Ch)) {
+    const Word Before = Key;
+    TELearnPanel::TranslateSpecialKey(Edit, Key, Shift);
+    Consumed = Before != 0 && Key == 0;
+    return;
+  }
+  Consumed = true;
+  InsertCharAtCaret(Ch, Edit);
 }
 
 void TFMain::AddRecent(const TDict* Dictionary, int Mode) {

@@ -57,6 +57,16 @@ public:
   // Opens the chooser for the mode's exercise again (0 learning, 1 test)
   // when the restart timer fires.
   void RestartLater(int Mode);
+  // Replaces KeyHelpers by the lines of the shortcut-key file when it
+  // exists; otherwise the list stays as it was.
+  void LoadShortcutKeys();
+  // The key-down step of the answer edits: a shortcut of the user's list
+  // types its character at the caret, else the shortcut manager and the
+  // macron vowels get the key. Consumed tells whether a character was
+  // typed (or the key used up): the edit must then drop the key and its
+  // character. A list value that is not a number raises EConvertError and
+  // types nothing.
+  void TranslateShortcutKey(Word& Key, TShiftState Shift, bool& Consumed, TCustomEdit* Edit);
 
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Nauka1 = nullptr;
@@ -109,6 +119,11 @@ public:
   TTimer* TimerRestart = nullptr;
   TImageList* ImageList1 = nullptr;
 
+  // The lines of the shortcut-key file: shortcut code "=" character code.
+  TOwned<TStringList> KeyHelpers;
+  // The shortcut-key file "keys.shc", resolved in the current folder once
+  // at start-up, so a later change of folder does not lose it.
+  AnsiString ShortcutKeysFile;
   // Run (with no sender) when the restart timer fires after a finished
   // exercise asked for another dictionary.
   TNotifyEvent RestartHandler;

@@ -91,6 +91,7 @@ object FLearn: TFLearn
     Font.Style = []
     ParentFont = False
     TabOrder = 0
+    OnKeyDown = EAKeyDown
     OnKeyPress = EAKeyPress
   end
   object IMGood: TImage

@@ -494,6 +494,33 @@ TEST_F(Learn, FeedbackPicturesShowOverTheWindow) {
   SaveShot("learn-feedback-bad");
 }
 
+TEST_F(Learn, ShortcutTypesItsCharacterAndOtherKeysStillEdit) {
+  FMain->KeyHelpers->Add("81=261");  // Q alone types U+0105
+  TFLearn* Window = Start(MakeDict("three.dic", Three), false);
+  ASSERT_NE(Window, nullptr);
+  TEdit* Edit = Window->EA;
+  Edit->SetText("ab");
+  Edit->SetSelStart(1);
+  const auto Press = [&](Word Key) {
+    PressKey(Window, Key);
+    PumpFor(100);
+  };
+  // The shortcut's character at the caret, and not the key's own.
+  Press('Q');
+  EXPECT_EQ(AnsiToWide(Edit->Text()), L"a\u0105b");
+  EXPECT_EQ(Edit->SelStart(), 2);
+  // The next key is the edit's again, arrows and Backspace too.
+  Press('X');
+  EXPECT_EQ(AnsiToWide(Edit->Text()), L"a\u0105xb");
+  Press(VK_LEFT);
+  Press(VK_BACK);
+  EXPECT_EQ(AnsiToWide(Edit->Text()), L"axb");
+  Press(VK_END);
+  Press(VK_BACK);
+  EXPECT_EQ(AnsiToWide(Edit->Text()), L"ax");
+  EXPECT_FALSE(Window->FeedbackShown);
+}
+
 TEST_F(Learn, DamagedOrMissingDictionaryLeavesAnEmptyUsableWindow) {
   const AnsiString Damaged = FixturePath("damaged.dic");
   {

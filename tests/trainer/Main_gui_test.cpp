@@ -78,6 +78,8 @@ protected:
     CloseMain();
     DeleteFile(ConfigPath());
     for (int Mode = 0; Mode < 3; ++Mode) DeleteFile(RecentListFile(Mode));
+    // The dictionaries folder is the one the sample dictionaries ship in.
+    for (const AnsiString& Path : Made) DeleteFile(Path);
   }
 
   // Creates and shows the window, answering the "no user" box if it comes.
@@ -93,15 +95,17 @@ protected:
   void CloseMain() { FreeAndNil(FMain); }
 
   // A saved dictionary in the dictionaries folder, loaded so that it has its
-  // file name.
-  static TOwned<TDict> MakeDict(const AnsiString& Name, const WideString& Title) {
+  // file name; removed again after the test.
+  TOwned<TDict> MakeDict(const AnsiString& Name, const WideString& Title) {
     TOwned<TDict> Dict(new TDict());
     Dict->SetTitle(Title);
     const AnsiString Path = IncludeTrailingPathDelimiter(DictionariesDir()) + Name;
     Dict->SaveToFile(Path);
+    Made.push_back(Path);
     Dict->LoadFromFile(Path);
     return Dict;
   }
+  std::vector<AnsiString> Made;
 
   static std::vector<AnsiString> ListLines(int Mode) {
     TOwned<TStringList> List(new TStringList());
