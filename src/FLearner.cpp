@@ -81,7 +81,6 @@ void TFLearn::FormCreate(TObject*) {
   ExactCheck = true;
   Remaining.assign(static_cast<size_t>(Dict->Count()), static_cast<unsigned char>(Repetitions));
   TestResult[0] = TestResult[1] = 0;
-  Ratio = 0;
 
   if (!LoadFailed) {
     NextQuestion();
@@ -93,7 +92,7 @@ void TFLearn::FormShow(TObject*) {
   SetTop((FMain->ClientHeight() - (Height() + FMain->PTop->Height())) / 2 - 23);
   SetLeft((FMain->ClientWidth() - Width()) / 2);
   const int PixelsPerInch = Screen->PixelsPerInch();
-  if (Dict && Dict->HasResizeFont()) {
+  if (Dict->HasResizeFont()) {
     EA->SetTop(Shape2->Top() + 2);
     EA->SetHeight(35);
     EA->Font()->SetSize(1920 / PixelsPerInch);
@@ -184,7 +183,6 @@ void TFLearn::NextQuestion() {
 void TFLearn::RefreshStats() {
   LGAns->SetCaption(IntToStr(Good));
   LQCount->SetCaption(IntToStr(Asked));
-  Ratio = Asked <= 0 ? 0.0 : static_cast<double>(Good) / Asked;
   if (TestMode) {
     TestResult[0] = Good;
     TestResult[1] = Asked;

@@ -65,9 +65,9 @@ public:
   int Current = -1;
   TOwned<TDict> Dict;
   bool FeedbackShown = false;
-  // Questions put so far, the share answered correctly, correct answers.
+  // Questions put so far and correct answers; the effectiveness is their
+  // ratio, rounded on integers like everywhere else in the trainer.
   int Asked = 0;
-  double Ratio = 0;
   int Good = 0;
   // Per entry: correct answers still needed (drill), or 1 while still to be
   // asked (test).
