@@ -406,9 +406,10 @@ TEST_F(Learn, DrillEndsAfterEveryWordIsAnsweredRepetitionsTimes) {
   const TCase Cases[] = {
       {"2", "0", 2, 4},
       {"2", "1", 2, 4},
-      // Only the current word is left with answers to give, in random
-      // order: it is asked again.
+      // The wrongly answered word is left alone with answers to give, in
+      // random order: it is asked again.
       {"3", "1", 2, 6},
+      {"3", "1", 3, 9},
       // Out of the options' range: held to 1..5.
       {"9", "1", 1, 5},
       {"0", "0", 2, 2},
@@ -421,16 +422,25 @@ TEST_F(Learn, DrillEndsAfterEveryWordIsAnsweredRepetitionsTimes) {
     std::vector<TEntry> Entries(Three.begin(), Three.begin() + Case.Entries);
     TFLearn* Window = Start(MakeDict("drill.dic", Entries), false);
     ASSERT_NE(Window, nullptr);
-    // A wrong answer first: it changes nothing of what is still needed.
-    const std::vector<unsigned char> Before = Window->Remaining;
-    Type(Window, L"zle");
-    EXPECT_EQ(Window->Remaining, Before);
-    MoveOn(Window);
+    // The first answer is wrong, and so is the last word's while any other
+    // still needs answers and once more when it is left alone: then it is
+    // the only word to ask. Wrong answers change nothing of what is still
+    // needed.
+    const int Last = Case.Entries - 1;
     int Correct = 0;
-    while (Window_() == Window && Correct < 20) {
+    bool WrongAlone = false;
+    for (int Answers = 0; Window_() == Window && Answers < 40; ++Answers) {
       EXPECT_TRUE(Seen.Order.empty()) << "ended after " << Correct;
-      Type(Window, RightAnswer(Window));
-      ++Correct;
+      bool OthersLeft = false;
+      for (int I = 0; I < Last; ++I) OthersLeft = OthersLeft || Window->Remaining[I] > 0;
+      bool Wrong = Answers == 0 || (Window->Current == Last && (OthersLeft || !WrongAlone));
+      if (Wrong && !OthersLeft && Answers > 0) WrongAlone = true;
+      const std::vector<unsigned char> Before = Window->Remaining;
+      Type(Window, Wrong ? WideString(L"zle") : RightAnswer(Window));
+      if (Wrong)
+        EXPECT_EQ(Window->Remaining, Before);
+      else
+        ++Correct;
       MoveOn(Window);
     }
     EXPECT_EQ(Correct, Case.Needed);
