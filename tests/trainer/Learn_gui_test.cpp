@@ -558,8 +558,9 @@ TEST_F(Learn, DamagedOrMissingDictionaryLeavesAnEmptyUsableWindow) {
     EXPECT_EQ(Window->Dict->Count(), 0);
     EXPECT_EQ(Window->Caption(), "Test");
     // Enter counts nothing, shows nothing and ends nothing.
-    Type(Window, L"x");
-    PumpFor(100);
+    Window->EA->SetText("x");
+    PressKey(Window, VK_RETURN);
+    PumpFor(150);
     EXPECT_FALSE(Window->FeedbackShown);
     EXPECT_EQ(Window->Good, 0);
     EXPECT_EQ(FBledy->LBB->Items()->Count(), 0);
