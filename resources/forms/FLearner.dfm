@@ -96,7 +96,7 @@ object FLearn: TFLearn
   end
   object IMGood: TImage
     Left = 24
-    Top = 196
+    Top = 199
     Width = 32
     Height = 32
     Transparent = True
@@ -104,7 +104,7 @@ object FLearn: TFLearn
   end
   object IMBad: TImage
     Left = 24
-    Top = 196
+    Top = 199
     Width = 32
     Height = 32
     Transparent = True
@@ -112,9 +112,9 @@ object FLearn: TFLearn
   end
   object LAGood: TLabel
     Left = 64
-    Top = 184
+    Top = 176
     Width = 464
-    Height = 56
+    Height = 78
     Alignment = taCenter
     AutoSize = False
     Caption = 'Dobrze.'
@@ -130,9 +130,9 @@ object FLearn: TFLearn
   end
   object LABad: TLabel
     Left = 64
-    Top = 184
+    Top = 176
     Width = 464
-    Height = 56
+    Height = 78
     Alignment = taCenter
     AutoSize = False
     Caption = #377'le.'

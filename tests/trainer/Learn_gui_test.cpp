@@ -463,6 +463,7 @@ TEST_F(Learn, FeedbackNamesEveryAnswerAndAnyKeyMovesOn) {
   bool Known = false;
   for (const WideString& Start : sCorrection) Known = Known || Bad == Start + Expected;
   EXPECT_TRUE(Known) << WideToAnsi(Bad);
+  SaveShot("learn-feedback-correction");
   ASSERT_EQ(FBledy->LBB->Items()->Count(), 1);
   EXPECT_EQ(FBledy->LBB->Items()->Strings(0), "dom => house, home");
 
