@@ -7,6 +7,7 @@
 #include "FAbout.h"
 #include "FDicSelector.h"
 #include "FEditor.h"
+#include "FLearner.h"
 #include "Finformations.h"
 #include "Dziennik.h"
 #include "ELEngine.h"
@@ -177,6 +178,67 @@ void TFMain::KeyHelpers1Click(TObject*) {
   if (TFOptions* Options = OpenOptions()) Options->ShowShortcutPage();
 }
 
+void TFMain::Uczsi1Click(TObject*) {
+  // Also a restart: a window opened meanwhile keeps it from adding another.
+  if (ActiveMDIChild()) return;
+  if (FSelDic->ShowModal() != mrOk) return;
+  Create<TFLearn>(Application, false);
+}
+
+void TFMain::Sprawdsi1Click(TObject*) {
+  if (ActiveMDIChild()) return;
+  if (FSelDic->ShowModal() != mrOk) return;
+  if (!HasRealUser()) {
+    ShowAppMessage(sMsgNoUsers, sCapNoUsers, MB_OK);
+    return;
+  }
+  Create<TFLearn>(Application, true);
+}
+
+void TFMain::LL44Click(TObject* Sender) {
+  auto* Item = dynamic_cast<TMenuItem*>(Sender);
+  if (!Item) return;
+  const AnsiString Path = Item->Hint();
+  // A hand-edited list may point anywhere; the chooser only knows its folder.
+  if (!FileExists(Path) || !IsInDictionariesDir(Path) || ActiveMDIChild()) return;
+  FSelDic->FLDic->SetFileName(Path);
+  switch (Item->Tag()) {
+    case 0:
+      Create<TFLearn>(Application, false);
+      break;
+    case 1:
+      if (HasRealUser())
+        Create<TFLearn>(Application, true);
+      else
+        ShowAppMessage(sMsgNoUsers, sCapNoUsers, MB_OK);
+      break;
+    default:
+      break;
+  }
+}
+
+void TFMain::RestartLater(int Mode) {
+  switch (Mode) {
+    case 0:
+      RestartHandler = TNotifyEvent(this, &TFMain::Uczsi1Click);
+      break;
+    case 1:
+      RestartHandler = TNotifyEvent(this, &TFMain::Sprawdsi1Click);
+      break;
+    default:
+      return;
+  }
+  // A full interval from now, also when the start-up tick is still due.
+  TimerRestart->SetEnabled(false);
+  TimerRestart->SetEnabled(true);
+}
+
+bool TFMain::HasRealUser() const {
+  // An empty name is no user either: its results would go to a file no
+  // one can select.
+  return !CurrentUser->Name().empty() && CurrentUser->Name() != NoUser;
+}
+
 void TFMain::ApplyCaptions() {
   const AnsiString Ellipsis = WideToAnsi(sMenuEllipsis);
   SetCaption(WideToAnsi(sMainCaption));
@@ -298,6 +360,9 @@ void RegisterMain() {
       .Method("LUserClick", &TFMain::LUserClick)
       .Method("Opcjenaukaitesty1Click", &TFMain::Opcjenaukaitesty1Click)
       .Method("KeyHelpers1Click", &TFMain::KeyHelpers1Click)
+      .Method("Uczsi1Click", &TFMain::Uczsi1Click)
+      .Method("Sprawdsi1Click", &TFMain::Sprawdsi1Click)
+      .Method("LL44Click", &TFMain::LL44Click)
       .Field("MainMenu1", &TFMain::MainMenu1)
       .Field("Nauka1", &TFMain::Nauka1)
       .Field("Poznajswka1", &TFMain::Poznajswka1)

@@ -43,6 +43,13 @@ public:
   void LUserClick(TObject* Sender);
   void Opcjenaukaitesty1Click(TObject* Sender);
   void KeyHelpers1Click(TObject* Sender);
+  // Start the learning drill and the test after the dictionary chooser;
+  // refused while a child window is active. A test needs a real user.
+  void Uczsi1Click(TObject* Sender);
+  void Sprawdsi1Click(TObject* Sender);
+  // Any recent item: the exercise of the item's Tag on the dictionary named
+  // by its Hint.
+  void LL44Click(TObject* Sender);
 
   // Texts of the window, its menus, hints and buttons from the text table.
   void ApplyCaptions();
@@ -53,6 +60,9 @@ public:
   void AddRecent(const TDict* Dictionary, int Mode);
   // Shows each mode's recent items from its list file.
   void BuildRecentMenus();
+  // Opens the chooser for the mode's exercise again (0 learning, 1 test)
+  // when the restart timer fires.
+  void RestartLater(int Mode);
   // Replaces KeyHelpers by the lines of the shortcut-key file when it
   // exists; otherwise the list stays as it was.
   void LoadShortcutKeys();
@@ -129,6 +139,8 @@ public:
 private:
   // A new options window, or none while another child window is active.
   TFOptions* OpenOptions();
+  // The current user may store results (not "noname", not empty).
+  bool HasRealUser() const;
 };
 
 // The folder the recent lists may point into: "slowniki" beside the

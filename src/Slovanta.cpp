@@ -10,6 +10,7 @@
 #include "FDicSelector.h"
 #include "FEditor.h"
 #include "FEndLearnDlg.h"
+#include "FLearner.h"
 #include "Finformations.h"
 #include "Framework.h"
 #include "ImgBtn.h"
@@ -38,6 +39,7 @@ void RegisterTrainerClasses() {
   RegisterSymb();
   RegisterBledy();
   RegisterFEndLearnDlg();
+  RegisterFLearner();
   RegisterFAbout();
   RegisterFinformations();
   RegisterDziennik();

@@ -95,10 +95,12 @@ object FMain: TFMain
       object ToolButton1: TToolButton
         Hint = 'Ucz si'#281
         ImageIndex = 1
+        OnClick = Uczsi1Click
       end
       object ToolButton2: TToolButton
         Hint = 'Sprawd'#378' si'#281
         ImageIndex = 2
+        OnClick = Sprawdsi1Click
       end
       object ToolButton7: TToolButton
         Width = 8
@@ -151,58 +153,72 @@ object FMain: TFMain
       object SL41: TMenuItem
         Tag = 2
         Visible = False
+        OnClick = LL44Click
       end
       object SL42: TMenuItem
         Tag = 2
         Visible = False
+        OnClick = LL44Click
       end
       object SL43: TMenuItem
         Tag = 2
         Visible = False
+        OnClick = LL44Click
       end
       object SL44: TMenuItem
         Tag = 2
         Visible = False
+        OnClick = LL44Click
       end
       object N1: TMenuItem
         Caption = '-'
       end
       object Uczsi1: TMenuItem
         Caption = 'Ucz si'#281'...'
+        OnClick = Uczsi1Click
       end
       object LL41: TMenuItem
         Visible = False
+        OnClick = LL44Click
       end
       object LL42: TMenuItem
         Visible = False
+        OnClick = LL44Click
       end
       object LL43: TMenuItem
         Visible = False
+        OnClick = LL44Click
       end
       object LL44: TMenuItem
         Visible = False
+        OnClick = LL44Click
       end
       object N2: TMenuItem
         Caption = '-'
       end
       object Sprawdsi1: TMenuItem
         Caption = 'Sprawd'#378' si'#281'...'
+        OnClick = Sprawdsi1Click
       end
       object TL41: TMenuItem
         Tag = 1
         Visible = False
+        OnClick = LL44Click
       end
       object TL42: TMenuItem
         Tag = 1
         Visible = False
+        OnClick = LL44Click
       end
       object TL43: TMenuItem
         Tag = 1
         Visible = False
+        OnClick = LL44Click
       end
       object TL44: TMenuItem
         Tag = 1
         Visible = False
+        OnClick = LL44Click
       end
       object N3: TMenuItem
         Caption = '-'

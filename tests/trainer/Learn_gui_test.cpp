@@ -1,0 +1,666 @@
+// The learning drill and the test on real windows: the order of the words,
+// the end after the needed correct answers, the feedback, the statistics,
+// the stored test result, the end dialog's choices and the main window's
+// ways of starting an exercise.
+#include "GuiTestSupport.h"
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Bledy.h"
+#include "Dict_Strings.h"
+#include "Dict_engine.h"
+#include "FDicSelector.h"
+#include "FEndLearnDlg.h"
+#include "FLearner.h"
+#include "FileUtils.h"
+#include "Framework.h"
+#include "IniFiles.h"
+#include "JEdit.h"
+#include "Main.h"
+#include "Streams.h"
+#include "SysUtils.h"
+#include "UniClasses.h"
+#include "UniSysUtils.h"
+#include "UniSystem.h"
+#include "VsStrUtils.h"
+#include "VsTools.h"
+#include "WImage.h"
+
+namespace {
+
+class TLearnEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitializeFramework();
+    InitializeVsTools();
+    InitializeUniSysUtils();
+    InitializeUniSystem();
+    InitializeUniClasses();
+    InitializeDict_Strings();
+    RegisterWImage();
+    RegisterJEdit();
+    RegisterMain();
+    RegisterFDicSelector();
+    RegisterBledy();
+    RegisterFEndLearnDlg();
+    RegisterFLearner();
+  }
+  void TearDown() override {
+    FinalizeFramework();
+    FinalizeDict_Strings();
+    FinalizeUniSystem();
+    FinalizeVsStrUtils();
+  }
+};
+
+[[maybe_unused]] const auto* const LearnEnvironment = ::testing::AddGlobalTestEnvironment(new TLearnEnvironment);
+
+const char* const UserName = "Tester";
+
+AnsiString ConfigPath() {
+  char Dir[MAX_PATH];
+  GetWindowsDirectoryA(Dir, MAX_PATH);
+  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
+}
+
+AnsiString FixtureDir() { return IncludeTrailingPathDelimiter(DictionariesDir()) + "learn-tests"; }
+
+struct TEntry {
+  const wchar_t* Word;
+  std::vector<const wchar_t*> Answers;
+};
+
+// The fixture files made so far; the folder goes with them after each
+// test, so that no other test finds them among the shipped dictionaries.
+std::vector<AnsiString> Fixtures;
+
+AnsiString FixturePath(const AnsiString& Name) {
+  const AnsiString Path = IncludeTrailingPathDelimiter(FixtureDir()) + Name;
+  Fixtures.push_back(Path);
+  return Path;
+}
+
+// A dictionary file in the fixture folder, written by the dictionary's own
+// save.
+AnsiString MakeDict(const AnsiString& Name, const std::vector<TEntry>& Entries, const WideString& Title = L"Próba",
+                    bool ResizeFont = false) {
+  TOwned<TDict> Dict(new TDict());
+  Dict->SetTitle(Title);
+  Dict->SetResizeFont(ResizeFont);
+  Dict->SetDescription(L"Słówka na próbę");
+  for (const TEntry& Entry : Entries) {
+    TOwned<TQuestion> Q(new TQuestion());
+    Q->SetQuestion(Entry.Word);
+    for (size_t I = 0; I < Entry.Answers.size(); ++I) Q->SetAnswer(static_cast<int>(I) + 1, Entry.Answers[I]);
+    Dict->Add(Q->Record());
+  }
+  const AnsiString Path = FixturePath(Name);
+  Dict->SaveToFile(Path);
+  return Path;
+}
+
+const std::vector<TEntry> Three = {{L"dom", {L"house", L"home"}}, {L"kot", {L"cat"}}, {L"pies", {L"dog"}}};
+
+// What the modal windows showed, in the order they came, and how the
+// answering timer replies to them.
+struct TSeen {
+  std::vector<std::string> Order;  // "end", "bledy", "box", "chooser"
+  AnsiString EndCaption, EndMessage;
+  std::vector<AnsiString> Bledy;
+  std::wstring BoxText, BoxCaption;
+  DWORD EndAt = 0, ChooserAt = 0;
+};
+TSeen Seen;
+TButton* TEndLearnDlg::* EndButton = &TEndLearnDlg::BFinish;
+bool ChooserOk = true;
+bool EndClicked = false, BledyClicked = false, ChooserClicked = false;
+
+void Click(TButton* Button) { SendMessageA(Button->Handle(), BM_CLICK, 0, 0); }
+
+// Answers every modal window of the thread as it comes up.
+void CALLBACK Answerer(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    if (HWND Box = FindWindowW(L"#32770", nullptr)) {
+      wchar_t Text[256] = {};
+      GetDlgItemTextW(Box, 0xFFFF, Text, 256);
+      Seen.BoxText = Text;
+      GetWindowTextW(Box, Text, 256);
+      Seen.BoxCaption = Text;
+      Seen.Order.push_back("box");
+      PostMessageW(Box, WM_COMMAND, IDOK, 0);
+      return;
+    }
+    if (EndLearnDlg->Showing() && !EndClicked) {
+      EndClicked = true;
+      Seen.Order.push_back("end");
+      Seen.EndCaption = EndLearnDlg->Caption();
+      Seen.EndMessage = EndLearnDlg->MMessage->Caption();
+      Seen.EndAt = GetTickCount();
+      Click(EndLearnDlg->*EndButton);
+    } else if (!EndLearnDlg->Showing()) {
+      EndClicked = false;
+    }
+    if (FBledy->Showing() && !BledyClicked) {
+      BledyClicked = true;
+      Seen.Order.push_back("bledy");
+      Seen.Bledy.clear();
+      for (int I = 0; I < FBledy->LBB->Items()->Count(); ++I) Seen.Bledy.push_back(FBledy->LBB->Items()->Strings(I));
+      Click(FBledy->Button1);
+    } else if (!FBledy->Showing()) {
+      BledyClicked = false;
+    }
+    if (FSelDic->Showing() && !ChooserClicked) {
+      ChooserClicked = true;
+      Seen.Order.push_back("chooser");
+      Seen.ChooserAt = GetTickCount();
+      Click(ChooserOk ? FSelDic->BOk : FSelDic->BCancel);
+    } else if (!FSelDic->Showing()) {
+      ChooserClicked = false;
+    }
+  } catch (...) {
+  }
+}
+
+// With SLOVANTA_SHOTS set, the main window as it stands on the screen is
+// saved as <Name>.bmp in the working folder, for looking at the layout.
+void SaveShot(const char* Name) {
+  if (!std::getenv("SLOVANTA_SHOTS")) return;
+  RECT R;
+  GetWindowRect(FMain->Handle(), &R);
+  const int W = R.right - R.left, H = R.bottom - R.top;
+  const int Row = (W * 3 + 3) & ~3;
+  std::vector<unsigned char> Pixels(static_cast<size_t>(Row) * H);
+  HDC Screen = GetDC(nullptr);
+  HDC Dc = CreateCompatibleDC(Screen);
+  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, W, H);
+  HGDIOBJ Old = SelectObject(Dc, Bitmap);
+  BitBlt(Dc, 0, 0, W, H, Screen, R.left, R.top, SRCCOPY);
+  SelectObject(Dc, Old);
+  BITMAPINFO Info{};
+  Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  Info.bmiHeader.biWidth = W;
+  Info.bmiHeader.biHeight = H;
+  Info.bmiHeader.biPlanes = 1;
+  Info.bmiHeader.biBitCount = 24;
+  Info.bmiHeader.biCompression = BI_RGB;
+  GetDIBits(Dc, Bitmap, 0, H, Pixels.data(), &Info, DIB_RGB_COLORS);
+  DeleteObject(Bitmap);
+  DeleteDC(Dc);
+  ReleaseDC(nullptr, Screen);
+
+  // A 24-bit bottom-up bitmap file: 14 bytes of file header, 40 of
+  // picture header, the rows.
+  std::vector<unsigned char> Bytes;
+  const auto Put = [&](unsigned Value, int Count) {
+    for (int I = 0; I < Count; ++I) Bytes.push_back(static_cast<unsigned char>(Value >> (8 * I)));
+  };
+  Put('B' | ('M' << 8), 2);
+  Put(54 + static_cast<unsigned>(Pixels.size()), 4);
+  Put(0, 4);
+  Put(54, 4);
+  Put(40, 4);
+  Put(W, 4);
+  Put(H, 4);
+  Put(1, 2);
+  Put(24, 2);
+  Put(0, 4);
+  Put(static_cast<unsigned>(Pixels.size()), 4);
+  Put(0, 16);
+  Bytes.insert(Bytes.end(), Pixels.begin(), Pixels.end());
+  TFileStream File(AnsiString(Name) + ".bmp", fmCreate);
+  File.WriteBuffer(Bytes.data(), static_cast<int>(Bytes.size()));
+}
+
+class Learn : public ::testing::Test {
+protected:
+  void SetUp() override {
+    DeleteFile(ConfigPath());
+    for (int Mode = 0; Mode < 3; ++Mode) DeleteFile(RecentListFile(Mode));
+    ForceDirectories(FixtureDir());
+    DeleteFile(UserFileName(UserName));
+    WritePrivateProfileStringA("global", "LastUser", UserName, ConfigPath().c_str());
+    Setting("randomize", "0");
+    Seen = TSeen{};
+    EndButton = &TEndLearnDlg::BFinish;
+    ChooserOk = true;
+    Application->CreateForm(FMain);
+    Application->CreateForm(FSelDic);
+    Application->CreateForm(FBledy);
+    Application->CreateForm(EndLearnDlg);
+    FMain->Show();
+    PumpFor(100);
+    Timer = SetTimer(nullptr, 0, 30, Answerer);
+  }
+  void TearDown() override {
+    KillTimer(nullptr, Timer);
+    while (TFLearn* Window = Window_()) {
+      Window->Close();
+      PumpUntil([&] { return Window_() != Window; }, 1000);
+    }
+    FreeAndNil(EndLearnDlg);
+    FreeAndNil(FBledy);
+    FreeAndNil(FSelDic);
+    const AnsiString ResultFile = ExtractFilePath(Application->ExeName()) + UserFileName(UserName);
+    FreeAndNil(FMain);
+    DeleteFile(ResultFile);
+    DeleteFile(ConfigPath());
+    for (int Mode = 0; Mode < 3; ++Mode) DeleteFile(RecentListFile(Mode));
+    for (const AnsiString& Path : Fixtures) DeleteFile(Path);
+    Fixtures.clear();
+    RemoveDir(FixtureDir());
+  }
+
+  // "test" settings must be in the file before the window reads them.
+  static void Setting(const char* Key, const char* Value) {
+    WritePrivateProfileStringA("test", Key, Value, ConfigPath().c_str());
+  }
+
+  static TFLearn* Window_() { return FMain ? dynamic_cast<TFLearn*>(FMain->ActiveMDIChild()) : nullptr; }
+
+  static TFLearn* Start(const AnsiString& Path, bool Test) {
+    FSelDic->FLDic->SetFileName(Path);
+    Create<TFLearn>(Application, Test);
+    PumpUntil([] { return Window_() != nullptr; }, 1000);
+    return Window_();
+  }
+
+  // Enter in the answer edit, as the keyboard sends it.
+  static void PressKey(TFLearn* Window, Word Key) {
+    PostMessageA(Window->EA->Handle(), WM_KEYDOWN, Key, 1);
+    PostMessageA(Window->EA->Handle(), WM_KEYUP, Key, 0xC0000001);
+  }
+
+  // Types Text and presses Enter; returns once the feedback shows (or the
+  // window is gone).
+  static void Type(TFLearn* Window, const WideString& Text) {
+    Window->EA->SetText(WideToAnsi(Text));
+    PressKey(Window, VK_RETURN);
+    PumpUntil([Window] { return Window_() != Window || Window->FeedbackShown; }, 1000);
+  }
+
+  // Ends the feedback with Enter; the next word shows, or the exercise
+  // ends and the answering timer replies to what comes.
+  static void MoveOn(TFLearn* Window) {
+    PressKey(Window, VK_RETURN);
+    PumpUntil([Window] { return Window_() != Window || !Window->FeedbackShown; }, 1000);
+    PumpFor(50);
+  }
+
+  static WideString RightAnswer(TFLearn* Window) { return Window->Question->GetAnswer(1); }
+
+  UINT_PTR Timer = 0;
+};
+
+TEST_F(Learn, TestAsksEachWordOnceAndStoresTheResult) {
+  Setting("randomize", "1");
+  Setting("Errors", "1");
+  TFLearn* Window = Start(MakeDict("three.dic", Three), true);
+  ASSERT_NE(Window, nullptr);
+  EXPECT_EQ(Window->Caption(), WideToAnsi(L"Próba"));
+  std::vector<int> Asked;
+  for (int I = 0; I < 3; ++I) {
+    ASSERT_EQ(Window_(), Window);
+    Asked.push_back(Window->Current);
+    // The second word is answered wrongly.
+    Type(Window, I == 1 ? WideString(L"zle") : RightAnswer(Window));
+    MoveOn(Window);
+  }
+  std::sort(Asked.begin(), Asked.end());
+  EXPECT_EQ(Asked, (std::vector<int>{0, 1, 2}));
+  EXPECT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 1000)) << "Finish closes the window";
+
+  // The end dialog first, then the wrong answers, then the choice.
+  EXPECT_EQ(Seen.Order, (std::vector<std::string>{"end", "bledy"}));
+  EXPECT_EQ(Seen.EndCaption, WideToAnsi(L"Test zakończony"));
+  EXPECT_EQ(Seen.EndMessage, WideToAnsi(L"Twoja efektywność wynosi: 67 %.\r\rCzy chcesz jeszcze raz sprawdzić "
+                                        L"znajomość słówek z tego słownika?"));
+  ASSERT_EQ(Seen.Bledy.size(), 1u);
+  EXPECT_NE(Seen.Bledy[0].find(" => "), AnsiString::npos);
+
+  // The record in the user's file: the file name without its folder, good
+  // 2 of 3.
+  TFileStream File(ExtractFilePath(Application->ExeName()) + UserFileName(UserName), fmOpenRead);
+  ASSERT_EQ(File.Size(), ResultRecordBytes);
+  unsigned char Record[ResultRecordBytes];
+  File.ReadBuffer(Record, ResultRecordBytes);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(Record + 1), Record[0]), "three.dic");
+  const auto Int32At = [&](int At) {
+    return Record[At] | (Record[At + 1] << 8) | (Record[At + 2] << 16) | (Record[At + 3] << 24);
+  };
+  EXPECT_EQ(Int32At(160), 2);
+  EXPECT_EQ(Int32At(164), 3);
+}
+
+TEST_F(Learn, SequentialOrderAndTheStatistics) {
+  TFLearn* Window = Start(MakeDict("three.dic", Three), true);
+  ASSERT_NE(Window, nullptr);
+  EXPECT_EQ(Window->Caption(), WideToAnsi(L"Próba"));
+  EXPECT_EQ(Window->LLEffi->Caption(), WideToAnsi(L"Skuteczność"));
+  EXPECT_EQ(Window->LQuestion->Caption(), WideToAnsi(L"Przetłumacz:"));
+  for (int I = 0; I < 3; ++I) {
+    SCOPED_TRACE(I);
+    EXPECT_EQ(Window->Current, I);
+    EXPECT_EQ(Window->EQ->Text(), WideToAnsi(Three[I].Word));
+    EXPECT_EQ(Window->LQNo->Caption(), IntToStr(I + 1) + " z 3");
+    Type(Window, I == 0 ? RightAnswer(Window) : WideString(L"zle"));
+    EXPECT_EQ(Window->LQCount->Caption(), IntToStr(I + 1));
+    EXPECT_EQ(Window->LGAns->Caption(), "1");
+    if (I < 2) MoveOn(Window);
+  }
+  EXPECT_EQ(Window->LEffi->Caption(), "33 %");
+}
+
+TEST_F(Learn, PlacedOverTheMainWindowWithTheDictionarysAnswerFont) {
+  Setting("LStats", "0");
+  struct TCase {
+    bool ResizeFont;
+    bool Test;
+    int Below;  // the answer edit's top under the frame's
+    int Height;
+    int Points;  // at 96 pixels per inch
+    bool Stats;
+  };
+  const TCase Cases[] = {{false, false, 8, 24, 15, false}, {true, true, 2, 35, 20, true}};
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.ResizeFont);
+    TFLearn* Window = Start(MakeDict("font.dic", Three, L"Próba", Case.ResizeFont), Case.Test);
+    ASSERT_NE(Window, nullptr);
+    EXPECT_EQ(Window->Top(), (FMain->ClientHeight() - (Window->Height() + FMain->PTop->Height())) / 2 - 23);
+    EXPECT_EQ(Window->Left(), (FMain->ClientWidth() - Window->Width()) / 2);
+    EXPECT_EQ(Window->EA->Top(), Window->Shape2->Top() + Case.Below);
+    EXPECT_EQ(Window->EA->Height(), Case.Height);
+    EXPECT_EQ(Window->EA->Font()->Size(), Case.Points * 96 / Screen->PixelsPerInch());
+    EXPECT_EQ(Window->PStats->Visible(), Case.Stats);
+    EXPECT_EQ(Window->Caption(), WideToAnsi(L"Próba"));
+    Window->Close();
+    ASSERT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 1000));
+  }
+}
+
+TEST_F(Learn, EffectivenessRoundsHalvesToEven) {
+  std::vector<TEntry> Eight;
+  const wchar_t* Words[] = {L"a", L"b", L"c", L"d", L"e", L"f", L"g", L"h"};
+  for (const wchar_t* Word : Words) Eight.push_back({Word, {L"x"}});
+  TFLearn* Window = Start(MakeDict("eight.dic", Eight), false);
+  ASSERT_NE(Window, nullptr);
+  for (int I = 0; I < 8; ++I) {
+    Type(Window, I == 0 ? WideString(L"x") : WideString(L"zle"));
+    if (I < 7) MoveOn(Window);
+  }
+  EXPECT_EQ(Window->LQCount->Caption(), "8");
+  EXPECT_EQ(Window->LEffi->Caption(), "12 %");
+}
+
+TEST_F(Learn, DrillEndsAfterEveryWordIsAnsweredRepetitionsTimes) {
+  struct TCase {
+    const char* RepeatCount;
+    const char* Randomize;
+    int Entries;
+    int Needed;  // correct answers to the end
+  };
+  const TCase Cases[] = {
+      {"2", "0", 2, 4},
+      {"2", "1", 2, 4},
+      // The wrongly answered word is left alone with answers to give, in
+      // random order: it is asked again.
+      {"3", "1", 2, 6},
+      {"3", "1", 3, 9},
+      // Out of the options' range: held to 1..5.
+      {"9", "1", 1, 5},
+      {"0", "0", 2, 2},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(std::string(Case.RepeatCount) + "/" + Case.Randomize);
+    Setting("repeat count", Case.RepeatCount);
+    Setting("randomize", Case.Randomize);
+    Seen = TSeen{};
+    std::vector<TEntry> Entries(Three.begin(), Three.begin() + Case.Entries);
+    TFLearn* Window = Start(MakeDict("drill.dic", Entries), false);
+    ASSERT_NE(Window, nullptr);
+    // The first answer is wrong, and so is the last word's while any other
+    // still needs answers and once more when it is left alone: then it is
+    // the only word to ask. Wrong answers change nothing of what is still
+    // needed.
+    const int Last = Case.Entries - 1;
+    int Correct = 0;
+    bool WrongAlone = false;
+    for (int Answers = 0; Window_() == Window && Answers < 40; ++Answers) {
+      EXPECT_TRUE(Seen.Order.empty()) << "ended after " << Correct;
+      bool OthersLeft = false;
+      for (int I = 0; I < Last; ++I) OthersLeft = OthersLeft || Window->Remaining[I] > 0;
+      bool Wrong = Answers == 0 || (Window->Current == Last && (OthersLeft || !WrongAlone));
+      if (Wrong && !OthersLeft && Answers > 0) WrongAlone = true;
+      const std::vector<unsigned char> Before = Window->Remaining;
+      Type(Window, Wrong ? WideString(L"zle") : RightAnswer(Window));
+      if (Wrong)
+        EXPECT_EQ(Window->Remaining, Before);
+      else
+        ++Correct;
+      MoveOn(Window);
+    }
+    EXPECT_EQ(Correct, Case.Needed);
+    EXPECT_EQ(Seen.Order, (std::vector<std::string>{"end"}));
+    EXPECT_EQ(Seen.EndCaption, WideToAnsi(L"Koniec nauki"));
+  }
+}
+
+TEST_F(Learn, FeedbackNamesEveryAnswerAndAnyKeyMovesOn) {
+  TFLearn* Window = Start(MakeDict("three.dic", Three), false);
+  ASSERT_NE(Window, nullptr);
+  EXPECT_EQ(Window->Caption(), WideToAnsi(L"Próba"));
+
+  Type(Window, L"zle");
+  ASSERT_TRUE(Window->FeedbackShown);
+  EXPECT_TRUE(Window->LABad->Visible());
+  EXPECT_TRUE(Window->IMBad->Visible());
+  const WideString Bad = AnsiToWide(Window->LABad->Caption());
+  const WideString Expected = L" \"house\" lub \"home\".";
+  bool Known = false;
+  for (const WideString& Start : sCorrection) Known = Known || Bad == Start + Expected;
+  EXPECT_TRUE(Known) << WideToAnsi(Bad);
+  SaveShot("learn-feedback-correction");
+  ASSERT_EQ(FBledy->LBB->Items()->Count(), 1);
+  EXPECT_EQ(FBledy->LBB->Items()->Strings(0), "dom => house, home");
+
+  // Any key but Enter ends the feedback at once and shows the next word.
+  const DWORD Pressed = GetTickCount();
+  PressKey(Window, VK_SPACE);
+  EXPECT_TRUE(PumpUntil([Window] { return !Window->FeedbackShown; }, 1000));
+  EXPECT_LT(GetTickCount() - Pressed, 1500u);
+  EXPECT_FALSE(Window->LABad->Visible());
+  EXPECT_EQ(Window->Current, 1);
+
+  Type(Window, L"cat");
+  EXPECT_TRUE(Window->LAGood->Visible());
+  const WideString Praise = AnsiToWide(Window->LAGood->Caption());
+  EXPECT_TRUE(Praise == sGoodAnswer[0] || Praise == sGoodAnswer[1] || Praise == sGoodAnswer[2]) << WideToAnsi(Praise);
+  // Left alone, the feedback goes after two seconds.
+  EXPECT_TRUE(PumpUntil([Window] { return !Window->FeedbackShown; }, 3000));
+  EXPECT_EQ(Window->Current, 2);
+}
+
+TEST_F(Learn, FeedbackPicturesShowOverTheWindow) {
+  TFLearn* Window = Start(MakeDict("three.dic", Three), true);
+  ASSERT_NE(Window, nullptr);
+  // The pictures' fill colours are theirs alone in the window.
+  const auto Painted = [Window](COLORREF Colour) { return TShot(Window).Count(Colour); };
+  const COLORREF Green = RGB(0x2E, 0x9E, 0x48), Red = RGB(0xD0, 0x3A, 0x2E);
+  EXPECT_EQ(Painted(Green), 0);
+
+  Type(Window, RightAnswer(Window));
+  PumpFor(100);
+  EXPECT_GT(Painted(Green), 300);
+  SaveShot("learn-feedback-good");
+  MoveOn(Window);
+
+  Type(Window, L"zle");
+  PumpFor(100);
+  EXPECT_GT(Painted(Red), 300);
+  EXPECT_EQ(Painted(Green), 0);
+  SaveShot("learn-feedback-bad");
+}
+
+TEST_F(Learn, ShortcutTypesItsCharacterAndOtherKeysStillEdit) {
+  FMain->KeyHelpers->Add("81=261");  // Q alone types U+0105
+  TFLearn* Window = Start(MakeDict("three.dic", Three), false);
+  ASSERT_NE(Window, nullptr);
+  TEdit* Edit = Window->EA;
+  Edit->SetText("ab");
+  Edit->SetSelStart(1);
+  const auto Press = [&](Word Key) {
+    PressKey(Window, Key);
+    PumpFor(100);
+  };
+  // The shortcut's character at the caret, and not the key's own.
+  Press('Q');
+  EXPECT_EQ(AnsiToWide(Edit->Text()), L"a\u0105b");
+  EXPECT_EQ(Edit->SelStart(), 2);
+  // The next key is the edit's again, arrows and Backspace too.
+  Press('X');
+  EXPECT_EQ(AnsiToWide(Edit->Text()), L"a\u0105xb");
+  Press(VK_LEFT);
+  Press(VK_BACK);
+  EXPECT_EQ(AnsiToWide(Edit->Text()), L"axb");
+  Press(VK_END);
+  Press(VK_BACK);
+  EXPECT_EQ(AnsiToWide(Edit->Text()), L"ax");
+  EXPECT_FALSE(Window->FeedbackShown);
+}
+
+TEST_F(Learn, DamagedOrMissingDictionaryLeavesAnEmptyUsableWindow) {
+  const AnsiString Damaged = FixturePath("damaged.dic");
+  {
+    TFileStream File(Damaged, fmCreate);
+    const char Junk[100] = {1, 2, 3};
+    File.WriteBuffer(Junk, sizeof Junk);
+  }
+  struct TCase {
+    AnsiString Path;
+    bool Box;
+  };
+  const TCase Cases[] = {{Damaged, true}, {IncludeTrailingPathDelimiter(FixtureDir()) + "missing.dic", false}};
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Path);
+    Seen = TSeen{};
+    TFLearn* Window = Start(Case.Path, true);
+    ASSERT_NE(Window, nullptr);
+    PumpFor(100);
+    if (Case.Box) {
+      EXPECT_EQ(Seen.BoxText, L"Nie można załadować słownika. Plik jest uszkodzony.");
+      EXPECT_EQ(Seen.BoxCaption, L"Błąd pliku");
+    } else {
+      EXPECT_TRUE(Seen.Order.empty());
+    }
+    EXPECT_EQ(Window->Dict->Count(), 0);
+    EXPECT_EQ(Window->Caption(), "Test");
+    // Enter counts nothing, shows nothing and ends nothing.
+    Window->EA->SetText("x");
+    PressKey(Window, VK_RETURN);
+    PumpFor(150);
+    EXPECT_FALSE(Window->FeedbackShown);
+    EXPECT_EQ(Window->Good, 0);
+    EXPECT_EQ(FBledy->LBB->Items()->Count(), 0);
+    EXPECT_EQ(Window_(), Window);
+    EXPECT_FALSE(FileExists(ExtractFilePath(Application->ExeName()) + UserFileName(UserName)));
+    Window->Close();
+    EXPECT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 1000));
+  }
+}
+
+TEST_F(Learn, OnceMoreRestartsInPlace) {
+  EndButton = &TEndLearnDlg::BYes;
+  TFLearn* Window = Start(MakeDict("one.dic", {{L"kot", {L"cat"}}}), false);
+  ASSERT_NE(Window, nullptr);
+  Type(Window, L"zle");
+  MoveOn(Window);
+  Type(Window, L"cat");
+  MoveOn(Window);
+  EXPECT_EQ(Seen.Order, (std::vector<std::string>{"end"}));
+  ASSERT_EQ(Window_(), Window) << "the same window goes on";
+  EXPECT_EQ(Window->Asked, 1);
+  EXPECT_EQ(Window->Good, 0);
+  EXPECT_EQ(Window->LGAns->Caption(), "0");
+  EXPECT_EQ(FBledy->LBB->Items()->Count(), 0) << "the wrong answers start again too";
+}
+
+TEST_F(Learn, AnotherDictionaryOpensTheChooserHalfASecondLater) {
+  EndButton = &TEndLearnDlg::BOther;
+  const AnsiString Path = MakeDict("one.dic", {{L"kot", {L"cat"}}});
+  TFLearn* Window = Start(Path, true);
+  ASSERT_NE(Window, nullptr);
+  Type(Window, L"cat");
+  PressKey(Window, VK_RETURN);
+  ASSERT_TRUE(PumpUntil([] { return Seen.Order.size() >= 2; }, 2000));
+  EXPECT_EQ(Seen.Order[0], "end");
+  EXPECT_EQ(Seen.Order[1], "chooser");
+  const DWORD Delay = Seen.ChooserAt - Seen.EndAt;
+  EXPECT_GE(Delay, 400u);
+  EXPECT_LE(Delay, 1200u);
+  // OK in the chooser starts a new test on the chosen dictionary.
+  EXPECT_TRUE(PumpUntil([] { return Window_() != nullptr; }, 1000));
+  ASSERT_NE(Window_(), nullptr);
+  EXPECT_TRUE(Window_()->TestMode);
+  EXPECT_EQ(Window_()->Dict->FileName(), Path);
+}
+
+TEST_F(Learn, StartsAreRefusedWhileAWindowIsOpenAndTestsNeedAUser) {
+  const AnsiString Path = MakeDict("three.dic", Three);
+  FSelDic->FLDic->SetFileName(Path);
+
+  // Through the menu: the chooser, then a drill.
+  FMain->Uczsi1Click(FMain->Uczsi1);
+  ASSERT_NE(Window_(), nullptr);
+  EXPECT_FALSE(Window_()->TestMode);
+  EXPECT_EQ(Seen.Order, (std::vector<std::string>{"chooser"}));
+
+  // With a window open neither a start nor a restart opens the chooser.
+  FMain->Sprawdsi1Click(FMain->Sprawdsi1);
+  FMain->RestartLater(0);
+  PumpFor(800);
+  EXPECT_EQ(Seen.Order, (std::vector<std::string>{"chooser"}));
+  EXPECT_EQ(FMain->MDIChildCount(), 1);
+  Window_()->Close();
+  ASSERT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 1000));
+
+  // The drill put its dictionary on the recent list: the item opens it
+  // without the chooser.
+  ASSERT_TRUE(FMain->LL41->Visible());
+  EXPECT_EQ(FMain->LL41->Hint(), Path);
+  FMain->LL44Click(nullptr);
+  EXPECT_EQ(Window_(), nullptr);
+  FMain->LL44Click(FMain->LL41);
+  ASSERT_NE(Window_(), nullptr);
+  EXPECT_FALSE(Window_()->TestMode);
+  EXPECT_EQ(Seen.Order, (std::vector<std::string>{"chooser"}));
+  Window_()->Close();
+  ASSERT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 1000));
+
+  // A listed file outside the dictionaries folder is not opened.
+  const AnsiString Outside = ExtractFilePath(Application->ExeName()) + "outside.dic";
+  TOwned<TDict>(new TDict())->SaveToFile(Outside);
+  FMain->LL41->SetHint(Outside);
+  FMain->LL44Click(FMain->LL41);
+  DeleteFile(Outside);
+  EXPECT_EQ(Window_(), nullptr);
+
+  // Without a user a test is refused, from the menu after the chooser and
+  // from a recent item.
+  FMain->CurrentUser->SelectUser("noname");
+  FMain->Sprawdsi1Click(FMain->Sprawdsi1);
+  EXPECT_EQ(Window_(), nullptr);
+  EXPECT_EQ(Seen.Order, (std::vector<std::string>{"chooser", "chooser", "box"}));
+  EXPECT_EQ(Seen.BoxText, L"Przed rozpoczęciem pracy musisz utworzyć użytkownika.");
+  FMain->TL41->SetHint(Path);
+  FMain->LL44Click(FMain->TL41);
+  PumpFor(200);
+  EXPECT_EQ(Window_(), nullptr);
+  EXPECT_EQ(Seen.Order.back(), "box");
+  EXPECT_EQ(Seen.Order.size(), 4u);
+}
+
+}  // namespace
