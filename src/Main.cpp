@@ -5,6 +5,7 @@
 #include "Dict_Strings.h"
 #include "Dict_engine.h"
 #include "FAbout.h"
+#include "FDisplayer.h"
 #include "FDicSelector.h"
 #include "Finformations.h"
 #include "Dziennik.h"
@@ -142,6 +143,28 @@ void TFMain::Oceny1Click(TObject*) {
   Create<TFDzienn>(Application);
 }
 
+void TFMain::Poznajswka1Click(TObject* Sender) {
+  if (Sender && ActiveMDIChild()) return;
+  if (FSelDic->ShowModal() != mrOk) return;
+  Create<TFDisplay>(Application);
+}
+
+void TFMain::LL44Click(TObject* Sender) {
+  auto* Item = dynamic_cast<TMenuItem*>(Sender);
+  if (!Item || ActiveMDIChild()) return;
+  const AnsiString Path = Item->Hint();
+  // A list edited by hand may point outside the chooser's folder, which the
+  // chooser would not follow.
+  if (!FileExists(Path) || !IsInDictionariesDir(Path)) return;
+  FSelDic->FLDic->SetFileName(Path);
+  if (Item->Tag() == 2) Create<TFDisplay>(Application);
+}
+
+void TFMain::RestartLater(int Mode) {
+  if (Mode == 2) RestartHandler = TNotifyEvent(this, &TFMain::Poznajswka1Click);
+  TimerRestart->SetEnabled(true);
+}
+
 void TFMain::ApplyCaptions() {
   const AnsiString Ellipsis = WideToAnsi(sMenuEllipsis);
   SetCaption(WideToAnsi(sMainCaption));
@@ -239,6 +262,8 @@ void RegisterMain() {
       .Method("Kontakt1Click", &TFMain::Kontakt1Click)
       .Method("OVARDO1Click", &TFMain::OVARDO1Click)
       .Method("Oceny1Click", &TFMain::Oceny1Click)
+      .Method("Poznajswka1Click", &TFMain::Poznajswka1Click)
+      .Method("LL44Click", &TFMain::LL44Click)
       .Field("MainMenu1", &TFMain::MainMenu1)
       .Field("Nauka1", &TFMain::Nauka1)
       .Field("Poznajswka1", &TFMain::Poznajswka1)

@@ -37,6 +37,12 @@ public:
   void Kontakt1Click(TObject* Sender);
   void OVARDO1Click(TObject* Sender);
   void Oceny1Click(TObject* Sender);
+  // Starts the presentation after the dictionary chooser; refused while a
+  // child window is open, unless it is a restart (no sender).
+  void Poznajswka1Click(TObject* Sender);
+  // A recent dictionary chosen from the menu: the exercise of the item's Tag
+  // on the file in its hint.
+  void LL44Click(TObject* Sender);
 
   // Texts of the window, its menus, hints and buttons from the text table.
   void ApplyCaptions();
@@ -47,6 +53,8 @@ public:
   void AddRecent(const TDict* Dictionary, int Mode);
   // Shows each mode's recent items from its list file.
   void BuildRecentMenus();
+  // The restart timer starts the mode's exercise again in half a second.
+  void RestartLater(int Mode);
 
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Nauka1 = nullptr;

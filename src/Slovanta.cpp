@@ -8,6 +8,7 @@
 #include "FAbout.h"
 #include "FDName.h"
 #include "FDicSelector.h"
+#include "FDisplayer.h"
 #include "FEndLearnDlg.h"
 #include "Finformations.h"
 #include "Framework.h"
@@ -39,6 +40,7 @@ void RegisterTrainerClasses() {
   RegisterFAbout();
   RegisterFinformations();
   RegisterDziennik();
+  RegisterFDisplayer();
 }
 
 }  // namespace

@@ -90,6 +90,7 @@ object FMain: TFMain
       object ToolButton10: TToolButton
         Hint = 'Poznaj s'#322#243'wka'
         ImageIndex = 0
+        OnClick = Poznajswka1Click
       end
       object ToolButton1: TToolButton
         Hint = 'Ucz si'#281
@@ -144,22 +145,27 @@ object FMain: TFMain
       object Poznajswka1: TMenuItem
         Caption = 'Poznaj s'#322#243'wka...'
         Hint = 'Poznaj s'#322#243'wka...'
+        OnClick = Poznajswka1Click
       end
       object SL41: TMenuItem
         Tag = 2
         Visible = False
+        OnClick = LL44Click
       end
       object SL42: TMenuItem
         Tag = 2
         Visible = False
+        OnClick = LL44Click
       end
       object SL43: TMenuItem
         Tag = 2
         Visible = False
+        OnClick = LL44Click
       end
       object SL44: TMenuItem
         Tag = 2
         Visible = False
+        OnClick = LL44Click
       end
       object N1: TMenuItem
         Caption = '-'
