@@ -144,34 +144,34 @@ object FDisplay: TFDisplay
     object LLQNo: TLabel
       Left = 4
       Top = 10
-      Width = 128
+      Width = 90
       Height = 13
       Alignment = taCenter
       AutoSize = False
       Caption = 'Słówko'
     end
     object LLQCount: TLabel
-      Left = 134
+      Left = 94
       Top = 10
-      Width = 128
+      Width = 160
       Height = 13
       Alignment = taCenter
       AutoSize = False
       Caption = 'Zaprezentowane słówka'
     end
     object LLGAns: TLabel
-      Left = 264
+      Left = 254
       Top = 10
-      Width = 128
+      Width = 134
       Height = 13
       Alignment = taCenter
       AutoSize = False
       Caption = 'Opanowane słówka'
     end
     object LLEffi: TLabel
-      Left = 394
+      Left = 388
       Top = 10
-      Width = 128
+      Width = 136
       Height = 13
       Alignment = taCenter
       AutoSize = False
@@ -180,7 +180,7 @@ object FDisplay: TFDisplay
     object LQNo: TLabel
       Left = 4
       Top = 32
-      Width = 128
+      Width = 90
       Height = 19
       Alignment = taCenter
       AutoSize = False
@@ -192,9 +192,9 @@ object FDisplay: TFDisplay
       ParentFont = False
     end
     object LQCount: TLabel
-      Left = 134
+      Left = 94
       Top = 32
-      Width = 128
+      Width = 160
       Height = 19
       Alignment = taCenter
       AutoSize = False
@@ -206,9 +206,9 @@ object FDisplay: TFDisplay
       ParentFont = False
     end
     object LGAns: TLabel
-      Left = 264
+      Left = 254
       Top = 32
-      Width = 128
+      Width = 134
       Height = 19
       Alignment = taCenter
       AutoSize = False
@@ -220,9 +220,9 @@ object FDisplay: TFDisplay
       ParentFont = False
     end
     object LEffi: TLabel
-      Left = 394
+      Left = 388
       Top = 32
-      Width = 128
+      Width = 136
       Height = 19
       Alignment = taCenter
       AutoSize = False

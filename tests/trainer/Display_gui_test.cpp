@@ -119,10 +119,30 @@ void CALLBACK AnswerEnd(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-// Writes the picture as a 24-bit bitmap file, bottom row first.
-void SaveBitmap(const TShot& Shot, int Width, int Height, const AnsiString& Path) {
+// Saves what the screen shows of the window, frame and all, as a 24-bit
+// bitmap file (the buttons are the system's own and draw only on screen).
+void SaveWindowPicture(HWND Window, const AnsiString& Path) {
+  RECT R;
+  GetWindowRect(Window, &R);
+  const int Width = R.right - R.left, Height = R.bottom - R.top;
+  HDC Screen = GetDC(nullptr);
+  HDC Memory = CreateCompatibleDC(Screen);
+  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, Width, Height);
+  HGDIOBJ Old = SelectObject(Memory, Bitmap);
+  BitBlt(Memory, 0, 0, Width, Height, Screen, R.left, R.top, SRCCOPY);
+  SelectObject(Memory, Old);
+  BITMAPINFOHEADER Info{};
+  Info.biSize = sizeof Info;
+  Info.biWidth = Width;
+  Info.biHeight = Height;
+  Info.biPlanes = 1;
+  Info.biBitCount = 24;
   const int Row = (Width * 3 + 3) & ~3;
   std::vector<unsigned char> Bytes(54 + size_t(Row) * Height);
+  GetDIBits(Memory, Bitmap, 0, Height, Bytes.data() + 54, reinterpret_cast<BITMAPINFO*>(&Info), DIB_RGB_COLORS);
+  DeleteObject(Bitmap);
+  DeleteDC(Memory);
+  ReleaseDC(nullptr, Screen);
   auto Put32 = [&Bytes](size_t At, unsigned Value) {
     for (int I = 0; I < 4; ++I) Bytes[At + I] = static_cast<unsigned char>(Value >> (8 * I));
   };
@@ -135,14 +155,6 @@ void SaveBitmap(const TShot& Shot, int Width, int Height, const AnsiString& Path
   Put32(22, unsigned(Height));
   Bytes[26] = 1;
   Bytes[28] = 24;
-  for (int Y = 0; Y < Height; ++Y)
-    for (int X = 0; X < Width; ++X) {
-      const COLORREF C = Shot.At(X, Y);
-      unsigned char* P = &Bytes[54 + size_t(Height - 1 - Y) * Row + 3 * X];
-      P[0] = GetBValue(C);
-      P[1] = GetGValue(C);
-      P[2] = GetRValue(C);
-    }
   TFileStream(Path, fmCreate).Write(Bytes.data(), int(Bytes.size()));
 }
 
@@ -323,9 +335,11 @@ TEST_F(Presentation, ShowsEachWordWithItsAnswersAndPlaysItsSound) {
   EXPECT_EQ(Form->LQCount->Caption(), "2");
   EXPECT_EQ(Form->LEffi->Caption(), "33 %");
 
+  // With SLOVANTA_SHOTS naming a folder, a picture of the window for a
+  // person to look at.
   if (const char* Shots = getenv("SLOVANTA_SHOTS")) {
-    TShot Shot(Form);
-    SaveBitmap(Shot, Form->Width(), Form->Height(), AnsiString(Shots) + "\\display-presentation.bmp");
+    PumpFor(300);
+    SaveWindowPicture(FMain->Handle(), AnsiString(Shots) + "\\display-presentation.bmp");
   }
 
   // Closing stops the sound and releases it, then the device.
