@@ -181,7 +181,9 @@ bool ConvertToPcm(const std::vector<unsigned char>& Data, size_t From, const TFr
     if (Start) Flags |= ACM_STREAMCONVERTF_START;
     Start = false;
     if (acmStreamConvert(Stream, &Header, Flags) != MMSYSERR_NOERROR) {
-      Ok = false;
+      // A codec that takes no empty call to give what it still holds has
+      // given everything before.
+      Ok = Last && Header.cbSrcLength == 0;
       break;
     }
     Bytes.insert(Bytes.end(), Out.begin(), Out.begin() + Header.cbDstLengthUsed);

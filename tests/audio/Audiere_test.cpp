@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Audiere.h"
+#include "QPlayer.h"
 #include "Win.h"
 
 namespace {
@@ -18,8 +19,8 @@ namespace {
 using namespace Audiere;
 
 const char* const Tone = FIXTURES_DIR "/audio/tone.mp3";
-// The fixture is 0.6 s of a 440 Hz tone, mono, 44100 Hz.
-const DWORD ToneMs = 600;
+// The fixture is 2.4 s of a 440 Hz tone, mono, 44100 Hz.
+const DWORD ToneMs = 2400;
 
 struct TOracle {
   int Frames = 0;
@@ -186,6 +187,26 @@ TEST_F(AudioLibrary, RepeatsUntilRepeatIsTurnedOff) {
   EXPECT_TRUE(Stream->isPlaying());
   Stream->setRepeat(false);
   EXPECT_GE(WaitFor([this] { return !Stream->isPlaying(); }, Whole + 2500), 0);
+}
+
+// The trainer's player on the library: the interfaces line up across the
+// library's boundary.
+TEST(PlayerWithTheLibrary, PlaysStopsAndDropsASoundItCannotOpen) {
+  TPlayer Player(false);
+  ASSERT_TRUE(Player.Ready());
+  Player.Open(Tone);
+  ASSERT_TRUE(Player.HasStream());
+  Player.Play();
+  EXPECT_TRUE(Player.Playing());
+  Player.Stop();
+  EXPECT_FALSE(Player.Playing());
+  Player.Play();
+  EXPECT_TRUE(Player.Playing());
+  Player.Open(FIXTURES_DIR "/audio/missing.mp3");
+  EXPECT_FALSE(Player.HasStream());
+  EXPECT_FALSE(Player.Playing());
+  Player.Play();
+  EXPECT_FALSE(Player.Playing());
 }
 
 }  // namespace
