@@ -61,10 +61,8 @@ void TFDisplay::FormCreate(TObject*) {
     Dict->Clear();
   }
   Good = 0;
-  Ratio = 0;
   FeedbackShown = false;
   Remaining.assign(Dict->Count(), 1);
-  Repetitions = 1;
   RandomOrder = FMain->Config->ReadBool("test", "randomize", true);
   if (!LoadFailed) {
     NextQuestion();
@@ -199,7 +197,7 @@ void TFDisplay::RefreshStatistics() {
   const int N = Dict->Count();
   LGAns->SetCaption(IntToStr(Good));
   LQCount->SetCaption(IntToStr(Asked));
-  Ratio = Asked > 0 && N > 0 ? static_cast<double>(Good) / N : 0;
+  // Known words of all, to the nearest per cent, halves to the even one.
   LEffi->SetCaption(IntToStr(Asked > 0 ? RoundPercent(Good, N) : 0) + " %");
 }
 

@@ -62,12 +62,10 @@ public:
   TOwned<TDict> Dict;
   bool FeedbackShown = false;
   int Asked = 0;
-  double Ratio = 0;
   int Good = 0;
   // 1 while the entry is still to learn, 0 once known.
   std::vector<unsigned char> Remaining;
   bool LoadFailed = false;
-  int Repetitions = 1;
   bool RandomOrder = true;
   AnsiString DictPath;
   TOwned<TPlayer> Player;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -466,6 +467,31 @@ TEST_F(Presentation, ASingleWordNotKnownComesAgainAndCountsOnceWhenKnown) {
   EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }));
   EXPECT_EQ(EndDialogs, 1);
   EXPECT_EQ(GoodAtEnd, 1);
+}
+
+TEST_F(Presentation, InRandomOrderAWordDoesNotComeTwiceUntilOnlyItIsLeft) {
+  WritePrivateProfileStringA("test", "randomize", "1", ConfigPath().c_str());
+  TFDisplay* Form = Open(MakeDict("words.dic", {{L"a", {L"1"}}, {L"b", {L"2"}}, {L"c", {L"3"}}, {L"d", {L"4"}}}));
+  ASSERT_NE(Form, nullptr);
+  std::set<AnsiString> Known;
+  for (int Step = 0; Step < 12; ++Step) {
+    const AnsiString Before = Form->EQ->Text();
+    // Every third word is known, until one is left.
+    const bool Know = Step % 3 == 2 && Known.size() < 3;
+    if (Know) Known.insert(Before);
+    MarkAndStep(Form, Know ? Form->BBRemove : Form->BBLeave);
+    EXPECT_EQ(Known.count(Form->EQ->Text()), 0u) << "a known word came again";
+    if (Known.size() < 3 && !Know) {
+      EXPECT_NE(Form->EQ->Text(), Before) << "step " << Step;
+    }
+  }
+  ASSERT_EQ(Known.size(), 3u);
+  const AnsiString Last = Form->EQ->Text();
+  for (int Step = 0; Step < 3; ++Step) {
+    MarkAndStep(Form, Form->BBLeave);
+    EXPECT_EQ(Form->EQ->Text(), Last);
+  }
+  EXPECT_EQ(Form->Good, 3);
 }
 
 TEST_F(Presentation, AnEmptyDictionaryCountsNothing) {
