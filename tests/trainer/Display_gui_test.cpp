@@ -263,6 +263,15 @@ protected:
     EXPECT_TRUE(PumpUntil([Form] { return !Form->FeedbackShown; }));
   }
 
+  // The same with a key pressed while "Umiem" has the focus.
+  static void PressAndStep(TFDisplay* Form, Word Key) {
+    Form->BBRemove->SetFocus();
+    PostMessageA(Form->BBRemove->Handle(), WM_KEYDOWN, Key, 0);
+    PostMessageA(Form->BBRemove->Handle(), WM_KEYUP, Key, 0);
+    const int Asked = Form->Asked;
+    EXPECT_TRUE(PumpUntil([Form, Asked] { return Form->Asked > Asked && !Form->FeedbackShown; }));
+  }
+
   AnsiString Dir;
   UINT_PTR BoxTimer = 0;
   UINT_PTR EndTimer = 0;
@@ -328,7 +337,7 @@ TEST_F(Presentation, ShowsEachWordWithItsAnswersAndPlaysItsSound) {
   EXPECT_EQ(LogLines(), Again);
 
   // A folder named like the sound file is no sound.
-  MarkAndStep(Form, Form->BBRemove);
+  PressAndStep(Form, VK_RETURN);
   EXPECT_EQ(Form->EQ->Text(), "run");
   EXPECT_EQ(Form->EA->Text(), WideToAnsi(L"biegać\r\nbiec\r\nuciekać\r\nkierować"));
   EXPECT_FALSE(Form->BSound->Enabled());
@@ -450,7 +459,7 @@ TEST_F(Presentation, TheMainWindowStartsItAndRestartsItForAnotherDictionary) {
 TEST_F(Presentation, ASingleWordNotKnownComesAgainAndCountsOnceWhenKnown) {
   TFDisplay* Form = Open(MakeDict("one.dic", {{L"dom", {L"house", L"home"}}}));
   ASSERT_NE(Form, nullptr);
-  MarkAndStep(Form, Form->BBLeave);
+  PressAndStep(Form, VK_ESCAPE);
   EXPECT_EQ(Form->EQ->Text(), "dom");
   EXPECT_EQ(Form->LQNo->Caption(), "1 z 1");
   EXPECT_EQ(Form->Asked, 2);
