@@ -394,6 +394,18 @@ TEST_F(Presentation, WithoutADeviceReportsOnceAndWorksWithoutSound) {
   RemoveDirectoryA((Dir + "\\one_snd").c_str());
 }
 
+TEST_F(Presentation, ARestartReleasesTheOldDeviceBeforeOpeningANewOne) {
+  TFDisplay* Form = Open(MakeDict("one.dic", {{L"dom", {L"house"}}}));
+  ASSERT_NE(Form, nullptr);
+  LogReset("");
+  AnswerEndWith(&TEndLearnDlg::BYes);
+  MarkAndStep(Form, Form->BBRemove);
+  EXPECT_EQ(EndDialogs, 1);
+  EXPECT_EQ(LogLines(),
+            (std::vector<std::string>{"unref device", "free device", "OpenDevice autodetect", "ref device"}));
+  EXPECT_EQ(Form->EQ->Text(), "dom");
+}
+
 TEST_F(Presentation, ASoundTheLibraryCannotOpenLeavesThePlayerWithoutOne) {
   TFDisplay* Form = Open(MakeWords());
   ASSERT_NE(Form, nullptr);
