@@ -214,7 +214,9 @@ protected:
     DeleteFile(Dir + "\\words_snd\\good_morning.mp3");
     RemoveDirectoryA((Dir + "\\words_snd\\run.mp3").c_str());
     RemoveDirectoryA((Dir + "\\words_snd").c_str());
-    for (const char* Name : {"words.dic", "one.dic", "empty.dic"}) DeleteFile(Dir + "\\" + Name);
+    DeleteFile(Dir + "\\one_snd\\good_morning.mp3");
+    RemoveDirectoryA((Dir + "\\one_snd").c_str());
+    for (const char* Name : {"words.dic", "one.dic", "empty.dic", "bad.dic"}) DeleteFile(Dir + "\\" + Name);
     RemoveDirectoryA(Dir.c_str());
   }
 
@@ -244,6 +246,9 @@ protected:
 
   // The presentation of the dictionary, as the chooser's OK starts it.
   TFDisplay* Open(const AnsiString& Path) {
+    FSelDic->FLDic->SetFileName(Path);
+    // A file made since the list was read shows once it is read again.
+    FSelDic->FLDic->Update();
     FSelDic->FLDic->SetFileName(Path);
     EXPECT_EQ(FSelDic->FLDic->FileName(), Path);
     Create<TFDisplay>(Application);
@@ -390,8 +395,6 @@ TEST_F(Presentation, WithoutADeviceReportsOnceAndWorksWithoutSound) {
   EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }));
   EXPECT_EQ(EndDialogs, 2);
   EXPECT_EQ(LogLines(), (std::vector<std::string>{"OpenDevice autodetect", "OpenDevice autodetect"}));
-  DeleteFile(Dir + "\\one_snd\\good_morning.mp3");
-  RemoveDirectoryA((Dir + "\\one_snd").c_str());
 }
 
 TEST_F(Presentation, ARestartReleasesTheOldDeviceBeforeOpeningANewOne) {
@@ -515,21 +518,38 @@ TEST_F(Presentation, InRandomOrderAWordDoesNotComeTwiceUntilOnlyItIsLeft) {
   EXPECT_EQ(Form->Good, 3);
 }
 
-TEST_F(Presentation, AnEmptyDictionaryCountsNothing) {
-  const AnsiString Path = Dir + "\\empty.dic";
-  TFileStream(Path, fmCreate);
-  TFDisplay* Form = Open(Path);
-  ASSERT_NE(Form, nullptr);
-  Form->BBRemove->SetFocus();
-  PostMessageA(Form->BBRemove->Handle(), WM_KEYDOWN, VK_RETURN, 0);
-  PostMessageA(Form->BBRemove->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
-  PostMessageA(Form->BBRemove->Handle(), BM_CLICK, 0, 0);
-  PostMessageA(Form->BBLeave->Handle(), BM_CLICK, 0, 0);
-  PumpFor(200);
-  EXPECT_FALSE(Form->FeedbackShown);
-  EXPECT_EQ(Form->Good, 0);
-  EXPECT_EQ(EndDialogs, 0);
-  EXPECT_EQ(Form->EQ->Text(), "");
+TEST_F(Presentation, AnEmptyOrDamagedDictionaryCountsNothing) {
+  struct TCase {
+    const char* Name;
+    int Bytes;
+    std::vector<std::wstring> Boxes;
+  };
+  const TCase Cases[] = {
+      {"empty.dic", 0, {}},
+      {"bad.dic", 100, {L"Błąd pliku|Nie można załadować słownika. Plik jest uszkodzony."}},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    const AnsiString Path = Dir + "\\" + Case.Name;
+    const std::vector<char> Bytes(Case.Bytes, 'x');
+    TFileStream(Path, fmCreate).Write(Bytes.data(), Case.Bytes);
+    Boxes.clear();
+    TFDisplay* Form = Open(Path);
+    ASSERT_NE(Form, nullptr);
+    EXPECT_EQ(Boxes, Case.Boxes);
+    Form->BBRemove->SetFocus();
+    PostMessageA(Form->BBRemove->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageA(Form->BBRemove->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(Form->BBRemove->Handle(), BM_CLICK, 0, 0);
+    PostMessageA(Form->BBLeave->Handle(), BM_CLICK, 0, 0);
+    PumpFor(200);
+    EXPECT_FALSE(Form->FeedbackShown);
+    EXPECT_EQ(Form->Good, 0);
+    EXPECT_EQ(EndDialogs, 0);
+    EXPECT_EQ(Form->EQ->Text(), "");
+    Form->Close();
+    EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }));
+  }
 }
 
 }  // namespace
