@@ -5,6 +5,7 @@
 #include "Dict_Strings.h"
 #include "Dict_engine.h"
 #include "FAbout.h"
+#include "FDisplayer.h"
 #include "FDicSelector.h"
 #include "FEditor.h"
 #include "FLearner.h"
@@ -195,6 +196,13 @@ void TFMain::Sprawdsi1Click(TObject*) {
   Create<TFLearn>(Application, true);
 }
 
+void TFMain::Poznajswka1Click(TObject*) {
+  // Also a restart: a window opened meanwhile keeps it from adding another.
+  if (ActiveMDIChild()) return;
+  if (FSelDic->ShowModal() != mrOk) return;
+  Create<TFDisplay>(Application);
+}
+
 void TFMain::LL44Click(TObject* Sender) {
   auto* Item = dynamic_cast<TMenuItem*>(Sender);
   if (!Item) return;
@@ -212,6 +220,9 @@ void TFMain::LL44Click(TObject* Sender) {
       else
         ShowAppMessage(sMsgNoUsers, sCapNoUsers, MB_OK);
       break;
+    case 2:
+      Create<TFDisplay>(Application);
+      break;
     default:
       break;
   }
@@ -224,6 +235,9 @@ void TFMain::RestartLater(int Mode) {
       break;
     case 1:
       RestartHandler = TNotifyEvent(this, &TFMain::Sprawdsi1Click);
+      break;
+    case 2:
+      RestartHandler = TNotifyEvent(this, &TFMain::Poznajswka1Click);
       break;
     default:
       return;
@@ -362,6 +376,7 @@ void RegisterMain() {
       .Method("KeyHelpers1Click", &TFMain::KeyHelpers1Click)
       .Method("Uczsi1Click", &TFMain::Uczsi1Click)
       .Method("Sprawdsi1Click", &TFMain::Sprawdsi1Click)
+      .Method("Poznajswka1Click", &TFMain::Poznajswka1Click)
       .Method("LL44Click", &TFMain::LL44Click)
       .Field("MainMenu1", &TFMain::MainMenu1)
       .Field("Nauka1", &TFMain::Nauka1)

@@ -43,10 +43,12 @@ public:
   void LUserClick(TObject* Sender);
   void Opcjenaukaitesty1Click(TObject* Sender);
   void KeyHelpers1Click(TObject* Sender);
-  // Start the learning drill and the test after the dictionary chooser;
-  // refused while a child window is active. A test needs a real user.
+  // Start the learning drill, the test and the presentation after the
+  // dictionary chooser; refused while a child window is active, a restart
+  // included. A test needs a real user.
   void Uczsi1Click(TObject* Sender);
   void Sprawdsi1Click(TObject* Sender);
+  void Poznajswka1Click(TObject* Sender);
   // Any recent item: the exercise of the item's Tag on the dictionary named
   // by its Hint.
   void LL44Click(TObject* Sender);
@@ -60,8 +62,8 @@ public:
   void AddRecent(const TDict* Dictionary, int Mode);
   // Shows each mode's recent items from its list file.
   void BuildRecentMenus();
-  // Opens the chooser for the mode's exercise again (0 learning, 1 test)
-  // when the restart timer fires.
+  // Opens the chooser for the mode's exercise again (0 learning, 1 test,
+  // 2 presentation) when the restart timer fires half a second later.
   void RestartLater(int Mode);
   // Replaces KeyHelpers by the lines of the shortcut-key file when it
   // exists; otherwise the list stays as it was.

@@ -9,6 +9,7 @@
 #include "FDName.h"
 #include "FDicSelector.h"
 #include "FEditor.h"
+#include "FDisplayer.h"
 #include "FEndLearnDlg.h"
 #include "FLearner.h"
 #include "Finformations.h"
@@ -45,6 +46,7 @@ void RegisterTrainerClasses() {
   RegisterDziennik();
   RegisterFEditor();
   RegisterOptions();
+  RegisterFDisplayer();
 }
 
 }  // namespace

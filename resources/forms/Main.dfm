@@ -91,6 +91,7 @@ object FMain: TFMain
       object ToolButton10: TToolButton
         Hint = 'Poznaj s'#322#243'wka'
         ImageIndex = 0
+        OnClick = Poznajswka1Click
       end
       object ToolButton1: TToolButton
         Hint = 'Ucz si'#281
@@ -149,6 +150,7 @@ object FMain: TFMain
       object Poznajswka1: TMenuItem
         Caption = 'Poznaj s'#322#243'wka...'
         Hint = 'Poznaj s'#322#243'wka...'
+        OnClick = Poznajswka1Click
       end
       object SL41: TMenuItem
         Tag = 2
