@@ -21,6 +21,7 @@ const char* const NoUser = "noname";
 const wchar_t* const MsgEmptyUserName = L"Wpisz imię użytkownika.";
 const wchar_t* const MsgReservedUserName = L"Imię „noname” jest zastrzeżone. Wpisz inne imię.";
 const wchar_t* const MsgQuoteInUserName = L"Imię użytkownika nie może zawierać cudzysłowu (\").";
+const wchar_t* const MsgApostrophesAroundUserName = L"Imię użytkownika nie może zaczynać się i kończyć apostrofem (').";
 const wchar_t* const CapBadUserName = L"Nieprawidłowe imię";
 const wchar_t* const MsgCannotRenameUser = L"Nie można zmienić nazwy pliku z wynikami użytkownika.";
 
@@ -248,6 +249,8 @@ bool TFOptions::RefuseName(const AnsiString& Name, int Except) {
     Text = MsgReservedUserName;
   else if (Name.find('"') != AnsiString::npos)
     Text = MsgQuoteInUserName;
+  else if (Name.size() > 1 && Name.front() == '\'' && Name.back() == '\'')
+    Text = MsgApostrophesAroundUserName;
   if (Text) {
     ShowAppMessage(Text, CapBadUserName, MB_OK | MB_ICONWARNING);
     return true;
@@ -255,7 +258,7 @@ bool TFOptions::RefuseName(const AnsiString& Name, int Except) {
   const TStrings* Items = CBUsers->Items();
   for (int I = 0; I < Items->Count(); ++I)
     if (I != Except && AnsiSameText(Items->Strings(I), Name)) {
-      ShowAppMessage(sMsgUserExists, sCapUserExists, MB_OK | MB_ICONWARNING);
+      ShowAppMessage(sMsgUserExists, sCapUserExists, MB_OK);
       return true;
     }
   return false;
@@ -308,7 +311,7 @@ void TFOptions::RenameUserEntry(const AnsiString& OldName, const AnsiString& New
   if (Index < 0 || Name == OldName || RefuseName(Name, Index)) return;
   // The new name's own results would be taken over by this user.
   if (HasResultFile(Name)) {
-    ShowAppMessage(sMsgUserExists, sCapUserExists, MB_OK | MB_ICONWARNING);
+    ShowAppMessage(sMsgUserExists, sCapUserExists, MB_OK);
     return;
   }
   // A user without a result file is renamed in the list alone.

@@ -49,9 +49,9 @@ public:
   void SetShortcutSymbol(WideChar Ch);
 
   // Makes a new user (or one whose result file is still there) current and
-  // lists it. A name that is blank, "noname", holds a double quote or is
-  // already listed is refused with a message; the name is trimmed (and cut
-  // to 255 characters) first.
+  // lists it. A name that is blank, "noname", holds a double quote, begins
+  // and ends with an apostrophe or is already listed is refused with a
+  // message; the name is trimmed (and cut to 255 characters) first.
   void AddUserEntry(const AnsiString& AName);
   // Deletes the user's result file and its entry; the first remaining user,
   // or none, becomes current.

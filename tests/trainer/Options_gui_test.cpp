@@ -652,4 +652,85 @@ TEST_F(ShortcutPage, OkWritesNothingWhenNoLineChanged) {
   EXPECT_EQ(FileLines(), std::vector<AnsiString>{"16449=261"});
 }
 
+
+// Whether each message box the timer closed showed an icon (the icon
+// control of the system's message box, under either of its known ids).
+std::vector<bool> BoxIcons;
+
+void CALLBACK AnswerBoxNotingIcon(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    HWND Box = FindWindowW(L"#32770", nullptr);
+    if (!Box) return;
+    wchar_t Text[256] = {};
+    GetDlgItemTextW(Box, 0xFFFF, Text, 256);
+    BoxTexts.push_back(Text);
+    BoxIcons.push_back(SendDlgItemMessageW(Box, 0x0440, STM_GETICON, 0, 0) != 0 ||
+                       SendDlgItemMessageW(Box, 0x0014, STM_GETICON, 0, 0) != 0);
+    PostMessageW(Box, WM_COMMAND, IDOK, 0);
+  } catch (...) {
+  }
+}
+
+TEST_F(Options, ATakenNameIsReportedInAPlainBox) {
+  WritePrivateProfileStringA("users", "0", "Ala", ConfigPath().c_str());
+  // A user whose entry is not listed but whose results are still there.
+  {
+    TDUser Czesiek("Czesiek");
+    Czesiek.ClearResults();
+    Czesiek.Save();
+  }
+  OpenMain("Ala");
+  TFOptions* Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+  BoxTexts.clear();
+  BoxIcons.clear();
+  const UINT_PTR Timer = SetTimer(nullptr, 0, 50, AnswerBoxNotingIcon);
+  AddUser(Form, "ALA");
+  Form->RenameUserEntry("Ala", "Czesiek");
+  // A name of our own refusing keeps its warning sign.
+  AddUser(Form, "noname");
+  KillTimer(nullptr, Timer);
+  const std::wstring Taken = L"Nie można utworzyć drugiego użytkownika o takim samym imieniu.";
+  EXPECT_EQ(BoxTexts, (std::vector<std::wstring>{Taken, Taken, L"Imię „noname” jest zastrzeżone. Wpisz inne imię."}));
+  EXPECT_EQ(BoxIcons, (std::vector<bool>{false, false, true}));
+  EXPECT_EQ(Lines(Form->CBUsers->Items()), std::vector<AnsiString>{"Ala"});
+  EXPECT_EQ(ResultSize("Czesiek"), 0);
+}
+
+TEST_F(Options, AddedNamesComeBackFromTheSettingsFileAsTyped) {
+  OpenMain("Ala");
+  TFOptions* Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+  // The settings file drops a pair of apostrophes around a value, so such
+  // a name would come back as another user with another result file.
+  struct TCase {
+    const char* Typed;
+    bool Refused;
+  };
+  const TCase Cases[] = {{"'Ola'", true}, {"''", true}, {"O'Brien", false}, {"'Ola", false}, {"Ola'", false}};
+  std::vector<AnsiString> Added;
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Typed);
+    TBoxAnswerer Answerer;
+    AddUser(Form, Case.Typed);
+    if (Case.Refused) {
+      EXPECT_EQ(BoxTexts, std::vector<std::wstring>{L"Imię użytkownika nie może zaczynać się i kończyć apostrofem (')."});
+      EXPECT_EQ(ResultSize(Case.Typed), -1);
+    } else {
+      EXPECT_TRUE(BoxTexts.empty());
+      EXPECT_EQ(FMain->CurrentUser->Name(), Case.Typed);
+      Added.push_back(Case.Typed);
+    }
+  }
+  EXPECT_EQ(Lines(Form->CBUsers->Items()), Added);
+  CloseWith(Form->BOk);
+
+  Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Lines(Form->CBUsers->Items()), Added);
+  CloseWith(Form->BCancel);
+  for (const AnsiString& Name : Added) EXPECT_EQ(ResultSize(Name), 0) << Name;
+  for (const TCase& Case : Cases) DeleteFile(ResultFile(Case.Typed));
+}
+
 }  // namespace
