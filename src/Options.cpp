@@ -147,6 +147,9 @@ void TFOptions::LoadOptions() {
 
 void TFOptions::SaveOptions() {
   TIniFile* Config = FMain->Config.get();
+  // A number typed into the spin edit is only brought into its range when
+  // the edit loses the focus, which Enter on the default button skips.
+  SERep->SetValue(SERep->Value());
   Config->WriteInteger("test", "repeat count", SERep->Value());
   Config->WriteBool("test", "randomize", CBRandom->Checked());
   Config->WriteBool("test", "LStats", CBLStats->Checked());

@@ -733,4 +733,23 @@ TEST_F(Options, AddedNamesComeBackFromTheSettingsFileAsTyped) {
   for (const TCase& Case : Cases) DeleteFile(ResultFile(Case.Typed));
 }
 
+TEST_F(Options, RepetitionsTypedOutsideTheirRangeAreWrittenWithinIt) {
+  OpenMain("Ala");
+  TFOptions* Form = OpenFromMenu(FMain->Opcjenaukaitesty1);
+  ASSERT_NE(Form, nullptr);
+  // Typed and saved while the spin edit never lost the focus.
+  struct TCase {
+    const char* Typed;
+    const char* Written;
+  };
+  const TCase Cases[] = {{"9", "5"}, {"0", "1"}, {"-3", "1"}, {"3", "3"}};
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Typed);
+    SetWindowTextA(Form->SERep->Handle(), Case.Typed);
+    Form->BApplyClick(Form->BApply);
+    EXPECT_EQ(Profile("test", "repeat count"), Case.Written);
+    EXPECT_EQ(Form->SERep->Text(), Case.Written);
+  }
+}
+
 }  // namespace
