@@ -1,6 +1,6 @@
 // The dictionary chooser over a small tree inside the dictionaries folder:
 // what it lists, the header preview, the folder bound and the modal result.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,45 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "Dict_Strings.h"
-#include "Dict_engine.h"
-#include "FDicSelector.h"
-#include "Framework.h"
-#include "JEdit.h"
-#include "Main.h"
-#include "SysUtils.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
-
 namespace {
 
-class TChooserEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterWImage();
-    RegisterJEdit();
-    RegisterMain();
-    RegisterFDicSelector();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
-};
-
-[[maybe_unused]] const auto* const ChooserEnvironment = ::testing::AddGlobalTestEnvironment(new TChooserEnvironment);
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
 // A .dic header: the title field (81 units) and the description field (161
 // units), each filled with Text and zero-padded; longer texts fill the field
@@ -69,23 +33,6 @@ void WriteBytes(const AnsiString& Path, const std::string& Bytes) {
   std::ofstream(Path, std::ios::binary) << Bytes;
 }
 
-AnsiString ConfigPath() {
-  char Dir[MAX_PATH];
-  GetWindowsDirectoryA(Dir, MAX_PATH);
-  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
-}
-
-// Runs the action once from inside the modal loop.
-std::function<void()> ModalAction;
-
-void CALLBACK RunModalAction(HWND, UINT, UINT_PTR Id, DWORD) {
-  try {
-    KillTimer(nullptr, Id);
-    if (ModalAction) ModalAction();
-  } catch (...) {
-  }
-}
-
 class Chooser : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -97,8 +44,7 @@ protected:
     WriteBytes(Tree + "\\angielski.dic", Header(L"Angielski – podstawy", L"\nSłówka na co dzień"));
     WriteBytes(Tree + "\\notes.txt", "x");
     WriteBytes(Outside + "\\obcy.dic", Header(L"Obcy", L""));
-    DeleteFile(ConfigPath());
-    WritePrivateProfileStringA("global", "LastUser", "Tester", ConfigPath().c_str());
+    FreshSettingsFor("Tester");
     Application->CreateForm(FMain);
     FMain->Show();
     PumpFor(200);
@@ -107,9 +53,7 @@ protected:
   }
   void TearDown() override {
     FreeAndNil(FSelDic);
-    FMain->CurrentUser->DeleteUser("Tester");
-    FreeAndNil(FMain);
-    DeleteFile(ConfigPath());
+    CloseMainRemoving("Tester");
     for (const char* Name : {"\\angielski.dic", "\\notes.txt", "\\long.dic", "\\short.dic"}) DeleteFile(Tree + Name);
     RemoveDir(Tree + "\\inner");
     RemoveDir(Tree);
@@ -129,13 +73,10 @@ protected:
     Form->FLDic->Click();
   }
 
+  // Shows the dialog modally and runs the action once from inside its loop.
   int ShowWith(std::function<void()> Action) {
-    ModalAction = std::move(Action);
-    const UINT_PTR Timer = SetTimer(nullptr, 0, 100, RunModalAction);
-    const int Result = Form->ShowModal();
-    KillTimer(nullptr, Timer);
-    ModalAction = nullptr;
-    return Result;
+    const TWhenReady Run([] { return true; }, std::move(Action), 100);
+    return Form->ShowModal();
   }
 
   static void Press(TButton* Button) { SendMessageA(Button->Handle(), BM_CLICK, 0, 0); }

@@ -1,33 +1,17 @@
 // The presentation inside the main window: the answers it shows, marking
 // words as known or not, the end and its restarts, and the sound player
 // driven through a logging stand-in of the audio library.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "Bledy.h"
-#include "Dict_Strings.h"
-#include "Dict_engine.h"
-#include "FDicSelector.h"
-#include "FDisplayer.h"
-#include "FEndLearnDlg.h"
 #include "FileUtils.h"
-#include "Framework.h"
-#include "JEdit.h"
-#include "Main.h"
 #include "QPlayer.h"
-#include "SysUtils.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
 
 namespace {
 
@@ -38,7 +22,7 @@ using TLogReset = void (*)(const char* Failing);
 TLogText LogText = nullptr;
 TLogReset LogReset = nullptr;
 
-class TDisplayEnvironment : public ::testing::Environment {
+class TDisplayEnvironment : public TTrainerEnvironment {
 public:
   void SetUp() override {
     // Loaded by full path first, the stand-in is what the player's load of
@@ -48,25 +32,7 @@ public:
     LogText = reinterpret_cast<TLogText>(reinterpret_cast<void*>(GetProcAddress(Stub, "AudiereLogText")));
     LogReset = reinterpret_cast<TLogReset>(reinterpret_cast<void*>(GetProcAddress(Stub, "AudiereLogReset")));
     ASSERT_TRUE(LogText && LogReset);
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterWImage();
-    RegisterJEdit();
-    RegisterMain();
-    RegisterFDicSelector();
-    RegisterBledy();
-    RegisterFEndLearnDlg();
-    RegisterFDisplayer();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
+    TTrainerEnvironment::SetUp();
   }
 };
 
@@ -79,29 +45,6 @@ std::vector<std::string> LogLines() {
   std::istringstream In(LogText());
   for (std::string Line; std::getline(In, Line);) Lines.push_back(Line);
   return Lines;
-}
-
-AnsiString ConfigPath() {
-  char Dir[MAX_PATH];
-  GetWindowsDirectoryA(Dir, MAX_PATH);
-  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
-}
-
-// Message boxes seen while the watcher runs: each is noted and answered OK.
-std::vector<std::wstring> Boxes;
-
-void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR, DWORD) {
-  try {
-    HWND Box = FindWindowW(L"#32770", nullptr);
-    if (!Box || !IsWindowVisible(Box)) return;
-    wchar_t Caption[64] = {}, Text[512] = {};
-    GetWindowTextW(Box, Caption, 64);
-    GetDlgItemTextW(Box, 0xFFFF, Text, 512);
-    Boxes.push_back(std::wstring(Caption) + L"|" + Text);
-    PostMessageW(Box, WM_COMMAND, IDOK, 0);
-    ShowWindow(Box, SW_HIDE);
-  } catch (...) {
-  }
 }
 
 // The end dialog, answered with a button once it shows; the presentation's
@@ -120,45 +63,6 @@ void CALLBACK AnswerEnd(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-// Saves what the screen shows of the window, frame and all, as a 24-bit
-// bitmap file (the buttons are the system's own and draw only on screen).
-void SaveWindowPicture(HWND Window, const AnsiString& Path) {
-  RECT R;
-  GetWindowRect(Window, &R);
-  const int Width = R.right - R.left, Height = R.bottom - R.top;
-  HDC Screen = GetDC(nullptr);
-  HDC Memory = CreateCompatibleDC(Screen);
-  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, Width, Height);
-  HGDIOBJ Old = SelectObject(Memory, Bitmap);
-  BitBlt(Memory, 0, 0, Width, Height, Screen, R.left, R.top, SRCCOPY);
-  SelectObject(Memory, Old);
-  BITMAPINFOHEADER Info{};
-  Info.biSize = sizeof Info;
-  Info.biWidth = Width;
-  Info.biHeight = Height;
-  Info.biPlanes = 1;
-  Info.biBitCount = 24;
-  const int Row = (Width * 3 + 3) & ~3;
-  std::vector<unsigned char> Bytes(54 + size_t(Row) * Height);
-  GetDIBits(Memory, Bitmap, 0, Height, Bytes.data() + 54, reinterpret_cast<BITMAPINFO*>(&Info), DIB_RGB_COLORS);
-  DeleteObject(Bitmap);
-  DeleteDC(Memory);
-  ReleaseDC(nullptr, Screen);
-  auto Put32 = [&Bytes](size_t At, unsigned Value) {
-    for (int I = 0; I < 4; ++I) Bytes[At + I] = static_cast<unsigned char>(Value >> (8 * I));
-  };
-  Bytes[0] = 'B';
-  Bytes[1] = 'M';
-  Put32(2, unsigned(Bytes.size()));
-  Put32(10, 54);
-  Put32(14, 40);
-  Put32(18, unsigned(Width));
-  Put32(22, unsigned(Height));
-  Bytes[26] = 1;
-  Bytes[28] = 24;
-  TFileStream(Path, fmCreate).Write(Bytes.data(), int(Bytes.size()));
-}
-
 // The dictionary chooser, cancelled whenever it shows.
 int ChooserShown = 0;
 UINT_PTR ChooserTimer = 0;
@@ -172,26 +76,19 @@ void CALLBACK CancelChooser(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-struct TEntry {
-  const wchar_t* Word;
-  std::vector<const wchar_t*> Answers;
-};
-
 class Presentation : public ::testing::Test {
 protected:
   void SetUp() override {
-    DeleteFile(ConfigPath());
-    WritePrivateProfileStringA("global", "LastUser", UserName, ConfigPath().c_str());
+    FreshSettingsFor(UserName);
     WritePrivateProfileStringA("test", "randomize", "0", ConfigPath().c_str());
     DeleteFile(RecentListFile(2));
     Dir = IncludeTrailingPathDelimiter(DictionariesDir()) + "display-test";
     ForceDirectories(Dir + "\\words_snd");
     LogReset("");
-    Boxes.clear();
     EndDialogs = 0;
     GoodAtEnd = -1;
     ChooserShown = 0;
-    BoxTimer = SetTimer(nullptr, 0, 30, AnswerBoxes);
+    Answerer.emplace(IDOK, 30);
     Application->CreateForm(FMain);
     Application->CreateForm(FSelDic);
     Application->CreateForm(FBledy);
@@ -200,16 +97,14 @@ protected:
     PumpFor(200);
   }
   void TearDown() override {
-    KillTimer(nullptr, BoxTimer);
+    Answerer.reset();
     if (EndTimer) KillTimer(nullptr, EndTimer);
     if (ChooserTimer) KillTimer(nullptr, ChooserTimer);
     ChooserTimer = 0;
     FreeAndNil(EndLearnDlg);
     FreeAndNil(FBledy);
     FreeAndNil(FSelDic);
-    FMain->CurrentUser->DeleteUser(UserName);
-    FreeAndNil(FMain);
-    DeleteFile(ConfigPath());
+    CloseMainRemoving(UserName);
     DeleteFile(RecentListFile(2));
     DeleteFile(Dir + "\\words_snd\\good_morning.mp3");
     RemoveDirectoryA((Dir + "\\words_snd\\run.mp3").c_str());
@@ -221,17 +116,14 @@ protected:
   }
 
   AnsiString MakeDict(const char* Name, const std::vector<TEntry>& Entries) {
-    TDict Dict;
-    Dict.SetTitle(L"Próba");
-    for (const TEntry& Entry : Entries) {
-      TQuestion Q;
-      Q.SetQuestion(Entry.Word);
-      for (size_t I = 0; I < Entry.Answers.size(); ++I) Q.SetAnswer(int(I) + 1, Entry.Answers[I]);
-      Dict.Add(Q.Record());
-    }
-    const AnsiString Path = Dir + "\\" + Name;
-    Dict.SaveToFile(Path);
-    return Path;
+    return SaveDict(Dir + "\\" + Name, Entries);
+  }
+
+  // The message boxes seen, each as "caption|text".
+  std::vector<std::wstring> Boxes() const {
+    std::vector<std::wstring> Result;
+    for (const TBoxSeen& Box : Answerer->Seen()) Result.push_back(Box.Caption + L"|" + Box.Text);
+    return Result;
   }
 
   // Three words in order: no sound, a sound, a folder in the sound's place.
@@ -278,7 +170,8 @@ protected:
   }
 
   AnsiString Dir;
-  UINT_PTR BoxTimer = 0;
+  // Each message box is noted and answered OK.
+  std::optional<TBoxAnswerer> Answerer;
   UINT_PTR EndTimer = 0;
 };
 
@@ -306,7 +199,7 @@ TEST_F(Presentation, ShowsEachWordWithItsAnswersAndPlaysItsSound) {
   const AnsiString Path = MakeWords();
   TFDisplay* Form = Open(Path);
   ASSERT_NE(Form, nullptr);
-  EXPECT_TRUE(Boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(Form->Caption(), WideToAnsi(L"Próba"));
   EXPECT_EQ(Form->Top(), (FMain->ClientHeight() - (Form->Height() + FMain->PTop->Height())) / 2 - 23);
   EXPECT_EQ(Form->EQ->Text(), "cat");
@@ -352,10 +245,7 @@ TEST_F(Presentation, ShowsEachWordWithItsAnswersAndPlaysItsSound) {
 
   // With SLOVANTA_SHOTS naming a folder, a picture of the window for a
   // person to look at.
-  if (const char* Shots = getenv("SLOVANTA_SHOTS")) {
-    PumpFor(300);
-    SaveWindowPicture(FMain->Handle(), AnsiString(Shots) + "\\display-presentation.bmp");
-  }
+  SaveShot(FMain->Handle(), "display-presentation", 300);
 
   // Closing stops the sound and releases it, then the device.
   LogReset("");
@@ -372,8 +262,8 @@ TEST_F(Presentation, WithoutADeviceReportsOnceAndWorksWithoutSound) {
   LogReset("device");
   TFDisplay* Form = Open(Path);
   ASSERT_NE(Form, nullptr);
-  ASSERT_EQ(Boxes.size(), 1u);
-  EXPECT_EQ(Boxes[0], L"Błąd|Wystąpił problem podczas inicjalizacji odtwarzania dźwięku.\r"
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], L"Błąd|Wystąpił problem podczas inicjalizacji odtwarzania dźwięku.\r"
                       L"Proszę sprawdzić czy karta dźwiękowa jest poprawnie zainstalowana i dostępna w systemie.");
   EXPECT_FALSE(Form->Player->Ready());
   // The file is there, so the button is offered; pressing it does nothing.
@@ -388,7 +278,7 @@ TEST_F(Presentation, WithoutADeviceReportsOnceAndWorksWithoutSound) {
   EXPECT_EQ(Form->LGAns->Caption(), "0");
   EXPECT_EQ(Form->LQCount->Caption(), "1");
   EXPECT_EQ(Form->EQ->Text(), "good morning");
-  EXPECT_EQ(Boxes.size(), 1u);
+  EXPECT_EQ(Boxes().size(), 1u);
 
   AnswerEndWith(&TEndLearnDlg::BFinish);
   MarkAndStep(Form, Form->BBRemove);
@@ -533,10 +423,10 @@ TEST_F(Presentation, AnEmptyOrDamagedDictionaryCountsNothing) {
     const AnsiString Path = Dir + "\\" + Case.Name;
     const std::vector<char> Bytes(Case.Bytes, 'x');
     TFileStream(Path, fmCreate).Write(Bytes.data(), Case.Bytes);
-    Boxes.clear();
+    Answerer->Clear();
     TFDisplay* Form = Open(Path);
     ASSERT_NE(Form, nullptr);
-    EXPECT_EQ(Boxes, Case.Boxes);
+    EXPECT_EQ(Boxes(), Case.Boxes);
     Form->BBRemove->SetFocus();
     PostMessageA(Form->BBRemove->Handle(), WM_KEYDOWN, VK_RETURN, 0);
     PostMessageA(Form->BBRemove->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);

@@ -1,100 +1,30 @@
 // The grade journal inside the main window: the stored results of the
 // current user, clearing them, and closing with Esc.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "Dict_Strings.h"
-#include "Dict_engine.h"
-#include "Dziennik.h"
-#include "Framework.h"
-#include "JEdit.h"
 #include "Lists.h"
-#include "Main.h"
-#include "SysUtils.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
 
 namespace {
 
-class TJournalEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterWImage();
-    RegisterJEdit();
-    RegisterMain();
-    RegisterDziennik();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
-};
-
-[[maybe_unused]] const auto* const JournalEnvironment = ::testing::AddGlobalTestEnvironment(new TJournalEnvironment);
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
 const char* const UserName = "Tester";
-
-AnsiString ConfigPath() {
-  char Dir[MAX_PATH];
-  GetWindowsDirectoryA(Dir, MAX_PATH);
-  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
-}
-
-// What the answering timer saw of the message box, and how it answers.
-std::wstring BoxText;
-std::wstring BoxCaption;
-int BoxAnswer = IDNO;
-
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR Id, DWORD) {
-  try {
-    HWND Box = FindWindowW(L"#32770", nullptr);
-    if (!Box) return;
-    wchar_t Text[256] = {};
-    GetDlgItemTextW(Box, 0xFFFF, Text, 256);
-    BoxText = Text;
-    GetWindowTextW(Box, Text, 256);
-    BoxCaption = Text;
-    KillTimer(nullptr, Id);
-    PostMessageW(Box, WM_COMMAND, BoxAnswer, 0);
-  } catch (...) {
-  }
-}
-
-std::vector<AnsiString> Lines(TStrings* Items) {
-  std::vector<AnsiString> Result;
-  for (int I = 0; I < Items->Count(); ++I) Result.push_back(Items->Strings(I));
-  return Result;
-}
 
 class Journal : public ::testing::Test {
 protected:
   void SetUp() override {
-    DeleteFile(ConfigPath());
-    WritePrivateProfileStringA("global", "LastUser", UserName, ConfigPath().c_str());
+    FreshSettingsFor(UserName);
     Application->CreateForm(FMain);
     FMain->Show();
     PumpFor(200);
     ASSERT_EQ(FMain->CurrentUser->Name(), UserName);
   }
   void TearDown() override {
-    FMain->CurrentUser->DeleteUser(UserName);
-    FreeAndNil(FMain);
-    DeleteFile(ConfigPath());
+    CloseMainRemoving(UserName);
   }
 
   // Stores the records as a finished test would; the stamps are the
@@ -125,13 +55,11 @@ protected:
                  reinterpret_cast<LPARAM>(Box));
   }
 
-  static void ClickClear(TFDzienn* Form, int Answer) {
-    BoxText.clear();
-    BoxCaption.clear();
-    BoxAnswer = Answer;
-    const UINT_PTR Timer = SetTimer(nullptr, 0, 100, AnswerBox);
+  // Clicks "clear" and answers its question; what the question showed.
+  static TBoxSeen ClickClear(TFDzienn* Form, int Answer) {
+    const TBoxAnswerer Answerer(Answer, 100);
     SendMessageA(Form->BClear->Handle(), BM_CLICK, 0, 0);
-    KillTimer(nullptr, Timer);
+    return Answerer.Last();
   }
 
   bool IsGrade(const AnsiString& Line, const AnsiString& Rest) const {
@@ -191,15 +119,15 @@ TEST_F(Journal, ClearsTheResultsOnlyWhenConfirmed) {
   ASSERT_NE(Form, nullptr);
   ChooseTest(Form, 1);
 
-  ClickClear(Form, IDNO);
-  EXPECT_EQ(BoxText, L"Czy na pewno chcesz wyczyścić oceny?");
-  EXPECT_EQ(BoxCaption, L"Potwierdź usuwanie");
+  TBoxSeen Box = ClickClear(Form, IDNO);
+  EXPECT_EQ(Box.Text, L"Czy na pewno chcesz wyczyścić oceny?");
+  EXPECT_EQ(Box.Caption, L"Potwierdź usuwanie");
   EXPECT_EQ(Form->CBTests->Items()->Count(), 2);
   EXPECT_EQ(Form->LBMarks->Items()->Count(), 1);
   EXPECT_EQ(TDUser(UserName).TestedDictionaries()->Count(), 2);
 
-  ClickClear(Form, IDYES);
-  EXPECT_EQ(BoxText, L"Czy na pewno chcesz wyczyścić oceny?");
+  Box = ClickClear(Form, IDYES);
+  EXPECT_EQ(Box.Text, L"Czy na pewno chcesz wyczyścić oceny?");
   EXPECT_EQ(Form->CBTests->Items()->Count(), 0);
   EXPECT_EQ(Form->LBMarks->Items()->Count(), 0);
   // Cleared on disk too, for every dictionary.

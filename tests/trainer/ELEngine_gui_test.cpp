@@ -1,51 +1,21 @@
 // Special characters typed into answer edits: the user's shortcut-key list,
 // the shortcut manager with its keypad sequences, the macron vowels, and the
 // whole path from real key messages through a window that hosts such an edit.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "Dict_Strings.h"
 #include "ELEngine.h"
 #include "FileUtils.h"
-#include "Framework.h"
-#include "Main.h"
 #include "StdCtrls.h"
-#include "SysUtils.h"
 #include "TestSupport.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
 
 namespace {
 
-class TKeysEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterWImage();
-    RegisterMain();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
-};
-
-[[maybe_unused]] const auto* const KeysEnvironment = ::testing::AddGlobalTestEnvironment(new TKeysEnvironment);
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
 const TShiftState Ctrl{ssCtrl};
 const TShiftState CtrlShift{ssCtrl, ssShift};

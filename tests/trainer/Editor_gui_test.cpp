@@ -2,11 +2,9 @@
 // dialog: building entries, keeping the two lists in step, saving under a
 // new name in a new folder and opening it again, the import, and the names
 // and files that are refused.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -15,88 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "Dict_Strings.h"
-#include "Dict_engine.h"
-#include "FDName.h"
-#include "FDicSelector.h"
-#include "FEditor.h"
-#include "Framework.h"
-#include "ImgBtn.h"
-#include "JEdit.h"
-#include "Main.h"
-#include "SysUtils.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
-
 namespace {
 
-class TEditorEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterWImage();
-    RegisterImgBtn();
-    RegisterJEdit();
-    RegisterMain();
-    RegisterFDicSelector();
-    RegisterFDName();
-    RegisterFEditor();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
-};
-
-[[maybe_unused]] const auto* const EditorEnvironment = ::testing::AddGlobalTestEnvironment(new TEditorEnvironment);
-
-AnsiString ConfigPath() {
-  char Dir[MAX_PATH];
-  GetWindowsDirectoryA(Dir, MAX_PATH);
-  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
-}
-
-// With SLOVANTA_SHOTS naming a folder, the window as it stands on the screen
-// is saved there as <Name>.bmp, for looking at the layouts.
-void SaveShot(HWND Window, const char* Name) {
-  const char* Folder = std::getenv("SLOVANTA_SHOTS");
-  if (!Folder) return;
-  RECT R;
-  GetWindowRect(Window, &R);
-  const int W = R.right - R.left, H = R.bottom - R.top;
-  HDC Screen = GetDC(nullptr);
-  HDC Dc = CreateCompatibleDC(Screen);
-  BITMAPINFO Info{};
-  Info.bmiHeader = {sizeof(BITMAPINFOHEADER), W, H, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* Bits = nullptr;
-  HBITMAP Bitmap = CreateDIBSection(Dc, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-  HGDIOBJ Old = SelectObject(Dc, Bitmap);
-  BitBlt(Dc, 0, 0, W, H, Screen, R.left, R.top, SRCCOPY);
-  const DWORD Size = ((W * 3 + 3) & ~3) * H;
-  BITMAPFILEHEADER File{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + Size), 0, 0,
-                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  if (FILE* Out = std::fopen((IncludeTrailingPathDelimiter(Folder) + Name + ".bmp").c_str(), "wb")) {
-    std::fwrite(&File, sizeof File, 1, Out);
-    std::fwrite(&Info.bmiHeader, sizeof Info.bmiHeader, 1, Out);
-    std::fwrite(Bits, Size, 1, Out);
-    std::fclose(Out);
-  }
-  SelectObject(Dc, Old);
-  DeleteObject(Bitmap);
-  DeleteDC(Dc);
-  ReleaseDC(nullptr, Screen);
-}
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
 // --- a script of user actions run from a timer, inside whichever modal loop
 // is running; a step returns false while what it waits for is not there yet.
@@ -106,11 +25,6 @@ std::deque<TStep> Steps;
 bool InStep = false;
 bool InScript = false;
 DWORD Deadline = 0;
-
-HWND FindMessageBox() {
-  HWND Box = FindWindowW(L"#32770", nullptr);
-  return Box && IsWindowVisible(Box) && GetDlgItem(Box, 0xFFFF) ? Box : nullptr;
-}
 
 void Press(TWinControl* Button) { PostMessageA(Button->Handle(), BM_CLICK, 0, 0); }
 
@@ -141,20 +55,12 @@ TStep OnForm(TCustomForm* Form, std::function<void()> Action) {
   };
 }
 
-struct TBox {
-  std::wstring Text, Caption;
-};
-
 // Notes the message box and answers it.
-TStep AnswerBox(int Answer, TBox* Seen) {
+TStep AnswerBox(int Answer, TBoxSeen* Seen) {
   return [=] {
     HWND Box = FindMessageBox();
     if (!Box) return false;
-    wchar_t Text[256] = {};
-    GetDlgItemTextW(Box, 0xFFFF, Text, 256);
-    Seen->Text = Text;
-    GetWindowTextW(Box, Text, 256);
-    Seen->Caption = Text;
+    *Seen = ReadMessageBox(Box);
     PostMessageW(Box, WM_COMMAND, Answer, 0);
     return true;
   };
@@ -202,11 +108,7 @@ void RunScript(const std::vector<TStep>& Script, const std::function<void()>& Ac
   Steps.clear();
 }
 
-std::vector<AnsiString> Items(TListBox* List) {
-  std::vector<AnsiString> Result;
-  for (int I = 0; I < List->Items()->Count(); ++I) Result.push_back(List->Items()->Strings(I));
-  return Result;
-}
+std::vector<AnsiString> Items(TListBox* List) { return Lines(List->Items()); }
 
 // An entry as "question|answer 1|...|answer 4".
 AnsiString EntryText(const TDict* Dict, int Index) {
@@ -229,8 +131,7 @@ protected:
     Root = DictionariesDir();
     Tree = Root + "\\editor-test";
     std::filesystem::remove_all(Tree.c_str());
-    DeleteFile(ConfigPath());
-    WritePrivateProfileStringA("global", "LastUser", "Tester", ConfigPath().c_str());
+    FreshSettingsFor("Tester");
     Application->CreateForm(FMain);
     FMain->Show();
     PumpFor(200);
@@ -245,9 +146,7 @@ protected:
     while (FMain->MDIChildCount() > 0) FMain->MDIChildren(0)->Free();
     FreeAndNil(FDicName);
     FreeAndNil(FSelDic);
-    FMain->CurrentUser->DeleteUser("Tester");
-    FreeAndNil(FMain);
-    DeleteFile(ConfigPath());
+    CloseMainRemoving("Tester");
     std::filesystem::remove_all(Tree.c_str());
   }
 
@@ -466,7 +365,7 @@ TEST_F(Editor, ReplacingAnExistingFileIsAskedAndTheCloseBoxAlwaysCloses) {
 
   Enter("pies", "dog");
   Edit->IBAdd->Click();
-  TBox Seen;
+  TBoxSeen Seen;
   // No keeps the dialog open; its close box then leaves without saving.
   SaveAs("plik", {AnswerBox(IDNO, &Seen), OnForm(FDicName, [] { PostMessageA(FDicName->Handle(), WM_CLOSE, 0, 0); })});
   EXPECT_EQ(Seen.Text, L"Plik istnieje. Zastąpić?");
@@ -480,7 +379,7 @@ TEST_F(Editor, ReplacingAnExistingFileIsAskedAndTheCloseBoxAlwaysCloses) {
 }
 
 TEST_F(Editor, RefusedNamesAndMissingTextsShowTheirMessageAndWriteNothing) {
-  TBox Seen;
+  TBoxSeen Seen;
   Enter("kot", "cat");
   Edit->IBAdd->Click();
   Describe("Tytu\xB3", "");
@@ -544,7 +443,7 @@ TEST_F(Editor, CancelledOpenKeepsTheWorkAndAnUnreadableFileIsReported) {
   EXPECT_EQ(Edit->MDesc->Text(), "Nowy opis");
   EXPECT_EQ(FDicName->EDN->Text(), "nowy");
 
-  TBox Seen;
+  TBoxSeen Seen;
   RunScript({OnForm(FSelDic, [] { Press(FSelDic->BOk); }), AnswerBox(IDOK, &Seen)}, [&] { Edit->IBOpenClick(nullptr); });
   EXPECT_EQ(Seen.Text, L"Nie można załadować słownika. Plik jest uszkodzony.");
   EXPECT_EQ(Seen.Caption, L"Błąd pliku");

@@ -1,85 +1,21 @@
 // The end-of-exercise dialog and the wrong-answer list: their texts, the
 // results their buttons give, and where they appear over the main window.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "Bledy.h"
-#include "Dict_Strings.h"
-#include "Dict_engine.h"
-#include "FEndLearnDlg.h"
-#include "Framework.h"
-#include "JEdit.h"
-#include "Main.h"
-#include "SysUtils.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
-
 namespace {
 
-class TEndDialogsEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterWImage();
-    RegisterJEdit();
-    RegisterMain();
-    RegisterFEndLearnDlg();
-    RegisterBledy();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
-};
-
-[[maybe_unused]] const auto* const EndDialogsEnvironment =
-    ::testing::AddGlobalTestEnvironment(new TEndDialogsEnvironment);
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
 const char* const UserName = "Tester";
 
-AnsiString ConfigPath() {
-  char Dir[MAX_PATH];
-  GetWindowsDirectoryA(Dir, MAX_PATH);
-  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
-}
-
-// What runs once the modal dialog is up: the timer waits for Shown() and
-// then acts, from inside the dialog's own message loop.
-std::function<bool()> Shown;
-std::function<void()> Act;
-
-void CALLBACK ActWhenShown(HWND, UINT, UINT_PTR Id, DWORD) {
-  try {
-    if (!Shown()) return;
-    KillTimer(nullptr, Id);
-    Act();
-  } catch (...) {
-  }
-}
-
-// Runs the modal call with Action done once Form is showing; a dialog that
-// never closes is cancelled by the watchdog so the test fails instead of
-// hanging.
+// Runs the modal call with Action done once Form is showing, from inside
+// the dialog's own message loop.
 int RunModal(TForm* Form, const std::function<void()>& Action, const std::function<int()>& Modal) {
-  Shown = [Form] { return Form->Showing(); };
-  Act = Action;
-  const UINT_PTR Timer = SetTimer(nullptr, 0, 50, ActWhenShown);
-  const int Result = Modal();
-  KillTimer(nullptr, Timer);
-  return Result;
+  const TWhenReady Run([Form] { return Form->Showing(); }, Action);
+  return Modal();
 }
 
 struct TSeen {
@@ -93,8 +29,7 @@ struct TSeen {
 class EndDialogs : public ::testing::Test {
 protected:
   void SetUp() override {
-    DeleteFile(ConfigPath());
-    WritePrivateProfileStringA("global", "LastUser", UserName, ConfigPath().c_str());
+    FreshSettingsFor(UserName);
     Application->CreateForm(FMain);
     Application->CreateForm(EndLearnDlg);
     Application->CreateForm(FBledy);
@@ -108,9 +43,7 @@ protected:
   void TearDown() override {
     FreeAndNil(FBledy);
     FreeAndNil(EndLearnDlg);
-    FMain->CurrentUser->DeleteUser(UserName);
-    FreeAndNil(FMain);
-    DeleteFile(ConfigPath());
+    CloseMainRemoving(UserName);
   }
 
   static int ExpectedTop(TForm* Dialog) {

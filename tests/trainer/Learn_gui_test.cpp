@@ -2,78 +2,25 @@
 // the end after the needed correct answers, the feedback, the statistics,
 // the stored test result, the end dialog's choices and the main window's
 // ways of starting an exercise.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "Bledy.h"
-#include "Dict_Strings.h"
-#include "Dict_engine.h"
-#include "FDicSelector.h"
-#include "FEndLearnDlg.h"
-#include "FLearner.h"
 #include "FileUtils.h"
-#include "Framework.h"
 #include "IniFiles.h"
-#include "JEdit.h"
-#include "Main.h"
 #include "Streams.h"
-#include "SysUtils.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
 
 namespace {
 
-class TLearnEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterWImage();
-    RegisterJEdit();
-    RegisterMain();
-    RegisterFDicSelector();
-    RegisterBledy();
-    RegisterFEndLearnDlg();
-    RegisterFLearner();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
-};
-
-[[maybe_unused]] const auto* const LearnEnvironment = ::testing::AddGlobalTestEnvironment(new TLearnEnvironment);
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
 const char* const UserName = "Tester";
 
-AnsiString ConfigPath() {
-  char Dir[MAX_PATH];
-  GetWindowsDirectoryA(Dir, MAX_PATH);
-  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
-}
-
 AnsiString FixtureDir() { return IncludeTrailingPathDelimiter(DictionariesDir()) + "learn-tests"; }
-
-struct TEntry {
-  const wchar_t* Word;
-  std::vector<const wchar_t*> Answers;
-};
 
 // The fixture files made so far; the folder goes with them after each
 // test, so that no other test finds them among the shipped dictionaries.
@@ -89,19 +36,7 @@ AnsiString FixturePath(const AnsiString& Name) {
 // save.
 AnsiString MakeDict(const AnsiString& Name, const std::vector<TEntry>& Entries, const WideString& Title = L"Próba",
                     bool ResizeFont = false) {
-  TOwned<TDict> Dict(new TDict());
-  Dict->SetTitle(Title);
-  Dict->SetResizeFont(ResizeFont);
-  Dict->SetDescription(L"Słówka na próbę");
-  for (const TEntry& Entry : Entries) {
-    TOwned<TQuestion> Q(new TQuestion());
-    Q->SetQuestion(Entry.Word);
-    for (size_t I = 0; I < Entry.Answers.size(); ++I) Q->SetAnswer(static_cast<int>(I) + 1, Entry.Answers[I]);
-    Dict->Add(Q->Record());
-  }
-  const AnsiString Path = FixturePath(Name);
-  Dict->SaveToFile(Path);
-  return Path;
+  return SaveDict(FixturePath(Name), Entries, Title, L"Słówka na próbę", ResizeFont);
 }
 
 const std::vector<TEntry> Three = {{L"dom", {L"house", L"home"}}, {L"kot", {L"cat"}}, {L"pies", {L"dog"}}};
@@ -126,11 +61,9 @@ void Click(TButton* Button) { SendMessageA(Button->Handle(), BM_CLICK, 0, 0); }
 void CALLBACK Answerer(HWND, UINT, UINT_PTR, DWORD) {
   try {
     if (HWND Box = FindWindowW(L"#32770", nullptr)) {
-      wchar_t Text[256] = {};
-      GetDlgItemTextW(Box, 0xFFFF, Text, 256);
-      Seen.BoxText = Text;
-      GetWindowTextW(Box, Text, 256);
-      Seen.BoxCaption = Text;
+      const TBoxSeen Read = ReadMessageBox(Box);
+      Seen.BoxText = Read.Text;
+      Seen.BoxCaption = Read.Caption;
       Seen.Order.push_back("box");
       PostMessageW(Box, WM_COMMAND, IDOK, 0);
       return;
@@ -148,8 +81,7 @@ void CALLBACK Answerer(HWND, UINT, UINT_PTR, DWORD) {
     if (FBledy->Showing() && !BledyClicked) {
       BledyClicked = true;
       Seen.Order.push_back("bledy");
-      Seen.Bledy.clear();
-      for (int I = 0; I < FBledy->LBB->Items()->Count(); ++I) Seen.Bledy.push_back(FBledy->LBB->Items()->Strings(I));
+      Seen.Bledy = Lines(FBledy->LBB->Items());
       Click(FBledy->Button1);
     } else if (!FBledy->Showing()) {
       BledyClicked = false;
@@ -166,64 +98,13 @@ void CALLBACK Answerer(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-// With SLOVANTA_SHOTS set, the main window as it stands on the screen is
-// saved as <Name>.bmp in the working folder, for looking at the layout.
-void SaveShot(const char* Name) {
-  if (!std::getenv("SLOVANTA_SHOTS")) return;
-  RECT R;
-  GetWindowRect(FMain->Handle(), &R);
-  const int W = R.right - R.left, H = R.bottom - R.top;
-  const int Row = (W * 3 + 3) & ~3;
-  std::vector<unsigned char> Pixels(static_cast<size_t>(Row) * H);
-  HDC Screen = GetDC(nullptr);
-  HDC Dc = CreateCompatibleDC(Screen);
-  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, W, H);
-  HGDIOBJ Old = SelectObject(Dc, Bitmap);
-  BitBlt(Dc, 0, 0, W, H, Screen, R.left, R.top, SRCCOPY);
-  SelectObject(Dc, Old);
-  BITMAPINFO Info{};
-  Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  Info.bmiHeader.biWidth = W;
-  Info.bmiHeader.biHeight = H;
-  Info.bmiHeader.biPlanes = 1;
-  Info.bmiHeader.biBitCount = 24;
-  Info.bmiHeader.biCompression = BI_RGB;
-  GetDIBits(Dc, Bitmap, 0, H, Pixels.data(), &Info, DIB_RGB_COLORS);
-  DeleteObject(Bitmap);
-  DeleteDC(Dc);
-  ReleaseDC(nullptr, Screen);
-
-  // A 24-bit bottom-up bitmap file: 14 bytes of file header, 40 of
-  // picture header, the rows.
-  std::vector<unsigned char> Bytes;
-  const auto Put = [&](unsigned Value, int Count) {
-    for (int I = 0; I < Count; ++I) Bytes.push_back(static_cast<unsigned char>(Value >> (8 * I)));
-  };
-  Put('B' | ('M' << 8), 2);
-  Put(54 + static_cast<unsigned>(Pixels.size()), 4);
-  Put(0, 4);
-  Put(54, 4);
-  Put(40, 4);
-  Put(W, 4);
-  Put(H, 4);
-  Put(1, 2);
-  Put(24, 2);
-  Put(0, 4);
-  Put(static_cast<unsigned>(Pixels.size()), 4);
-  Put(0, 16);
-  Bytes.insert(Bytes.end(), Pixels.begin(), Pixels.end());
-  TFileStream File(AnsiString(Name) + ".bmp", fmCreate);
-  File.WriteBuffer(Bytes.data(), static_cast<int>(Bytes.size()));
-}
-
 class Learn : public ::testing::Test {
 protected:
   void SetUp() override {
-    DeleteFile(ConfigPath());
-    for (int Mode = 0; Mode < 3; ++Mode) DeleteFile(RecentListFile(Mode));
+    FreshSettingsFor(UserName);
+    DeleteRecentLists();
     ForceDirectories(FixtureDir());
-    DeleteFile(UserFileName(UserName));
-    WritePrivateProfileStringA("global", "LastUser", UserName, ConfigPath().c_str());
+    DeleteFile(ResultFile(UserName));
     Setting("randomize", "0");
     Seen = TSeen{};
     EndButton = &TEndLearnDlg::BFinish;
@@ -245,11 +126,11 @@ protected:
     FreeAndNil(EndLearnDlg);
     FreeAndNil(FBledy);
     FreeAndNil(FSelDic);
-    const AnsiString ResultFile = ExtractFilePath(Application->ExeName()) + UserFileName(UserName);
+    const AnsiString Results = ResultFile(UserName);
     FreeAndNil(FMain);
-    DeleteFile(ResultFile);
+    DeleteFile(Results);
     DeleteFile(ConfigPath());
-    for (int Mode = 0; Mode < 3; ++Mode) DeleteFile(RecentListFile(Mode));
+    DeleteRecentLists();
     for (const AnsiString& Path : Fixtures) DeleteFile(Path);
     Fixtures.clear();
     RemoveDir(FixtureDir());
@@ -324,7 +205,7 @@ TEST_F(Learn, TestAsksEachWordOnceAndStoresTheResult) {
 
   // The record in the user's file: the file name without its folder, good
   // 2 of 3.
-  TFileStream File(ExtractFilePath(Application->ExeName()) + UserFileName(UserName), fmOpenRead);
+  TFileStream File(ResultFile(UserName), fmOpenRead);
   ASSERT_EQ(File.Size(), ResultRecordBytes);
   unsigned char Record[ResultRecordBytes];
   File.ReadBuffer(Record, ResultRecordBytes);
@@ -463,7 +344,7 @@ TEST_F(Learn, FeedbackNamesEveryAnswerAndAnyKeyMovesOn) {
   bool Known = false;
   for (const WideString& Start : sCorrection) Known = Known || Bad == Start + Expected;
   EXPECT_TRUE(Known) << WideToAnsi(Bad);
-  SaveShot("learn-feedback-correction");
+  SaveShot(FMain->Handle(), "learn-feedback-correction");
   ASSERT_EQ(FBledy->LBB->Items()->Count(), 1);
   EXPECT_EQ(FBledy->LBB->Items()->Strings(0), "dom => house, home");
 
@@ -495,14 +376,14 @@ TEST_F(Learn, FeedbackPicturesShowOverTheWindow) {
   Type(Window, RightAnswer(Window));
   PumpFor(100);
   EXPECT_GT(Painted(Green), 300);
-  SaveShot("learn-feedback-good");
+  SaveShot(FMain->Handle(), "learn-feedback-good");
   MoveOn(Window);
 
   Type(Window, L"zle");
   PumpFor(100);
   EXPECT_GT(Painted(Red), 300);
   EXPECT_EQ(Painted(Green), 0);
-  SaveShot("learn-feedback-bad");
+  SaveShot(FMain->Handle(), "learn-feedback-bad");
 }
 
 TEST_F(Learn, ShortcutTypesItsCharacterAndOtherKeysStillEdit) {
@@ -566,7 +447,7 @@ TEST_F(Learn, DamagedOrMissingDictionaryLeavesAnEmptyUsableWindow) {
     EXPECT_EQ(Window->Good, 0);
     EXPECT_EQ(FBledy->LBB->Items()->Count(), 0);
     EXPECT_EQ(Window_(), Window);
-    EXPECT_FALSE(FileExists(ExtractFilePath(Application->ExeName()) + UserFileName(UserName)));
+    EXPECT_FALSE(FileExists(ResultFile(UserName)));
     Window->Close();
     EXPECT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 1000));
   }

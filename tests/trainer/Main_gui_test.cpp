@@ -1,130 +1,67 @@
 // The main window on real windows: the first start without a user, the
 // remembered user, and the recent-dictionary lists with their menus.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "Dict_Strings.h"
-#include "Dict_engine.h"
-#include "Framework.h"
-#include "ImgBtn.h"
 #include "Lists.h"
-#include "Main.h"
-#include "Options.h"
-#include "SysUtils.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
 
 namespace {
 
-class TMainEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterImgBtn();
-    RegisterWImage();
-    RegisterMain();
-    RegisterOptions();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
-};
-
-[[maybe_unused]] const auto* const MainEnvironment = ::testing::AddGlobalTestEnvironment(new TMainEnvironment);
-
-AnsiString ConfigPath() {
-  char Dir[MAX_PATH];
-  GetWindowsDirectoryA(Dir, MAX_PATH);
-  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
-}
-
-// What the answering timer saw of the message box.
-std::wstring BoxText;
-std::wstring BoxCaption;
-
-// Answers the first message box of the thread with OK.
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR Id, DWORD) {
-  HWND Box = FindWindowW(L"#32770", nullptr);
-  if (!Box) return;
-  wchar_t Text[256] = {};
-  GetDlgItemTextW(Box, 0xFFFF, Text, 256);
-  BoxText = Text;
-  GetWindowTextW(Box, Text, 256);
-  BoxCaption = Text;
-  KillTimer(nullptr, Id);
-  PostMessageW(Box, WM_COMMAND, IDOK, 0);
-}
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
 class MainWindow : public ::testing::Test {
 protected:
   void SetUp() override {
     DeleteFile(ConfigPath());
-    for (int Mode = 0; Mode < 3; ++Mode) DeleteFile(RecentListFile(Mode));
+    DeleteRecentLists();
     ForceDirectories(DictionariesDir());
   }
   void TearDown() override {
     CloseMain();
     DeleteFile(ConfigPath());
-    for (int Mode = 0; Mode < 3; ++Mode) DeleteFile(RecentListFile(Mode));
+    DeleteRecentLists();
     // The dictionaries folder is the one the sample dictionaries ship in.
     for (const AnsiString& Path : Made) DeleteFile(Path);
   }
 
   // Creates and shows the window, answering the "no user" box if it comes.
   void OpenMain() {
-    BoxText.clear();
-    BoxCaption.clear();
-    const UINT_PTR Timer = SetTimer(nullptr, 0, 100, AnswerBox);
+    const TBoxAnswerer Answerer(IDOK, 100);
     Application->CreateForm(FMain);
     FMain->Show();
     PumpFor(300);
-    KillTimer(nullptr, Timer);
+    Box = Answerer.Last();
   }
   void CloseMain() { FreeAndNil(FMain); }
 
   // A saved dictionary in the dictionaries folder, loaded so that it has its
   // file name; removed again after the test.
   TOwned<TDict> MakeDict(const AnsiString& Name, const WideString& Title) {
+    Made.push_back(SaveDict(IncludeTrailingPathDelimiter(DictionariesDir()) + Name, {}, Title));
     TOwned<TDict> Dict(new TDict());
-    Dict->SetTitle(Title);
-    const AnsiString Path = IncludeTrailingPathDelimiter(DictionariesDir()) + Name;
-    Dict->SaveToFile(Path);
-    Made.push_back(Path);
-    Dict->LoadFromFile(Path);
+    Dict->LoadFromFile(Made.back());
     return Dict;
   }
   std::vector<AnsiString> Made;
+  // What the "no user" box showed, if it came.
+  TBoxSeen Box;
 
   static std::vector<AnsiString> ListLines(int Mode) {
     TOwned<TStringList> List(new TStringList());
     List->LoadFromFile(RecentListFile(Mode));
-    std::vector<AnsiString> Lines;
-    for (int I = 0; I < List->Count(); ++I) Lines.push_back(List->Strings(I));
-    return Lines;
+    return Lines(List.get());
   }
 };
 
 TEST_F(MainWindow, FirstStartWithoutConfigAsksForAUser) {
   OpenMain();
   EXPECT_EQ(FMain->CurrentUser->Name(), "noname");
-  EXPECT_EQ(BoxText, L"Przed rozpoczęciem pracy musisz utworzyć użytkownika.");
-  EXPECT_EQ(BoxCaption, L"Brak użytkowników");
+  EXPECT_EQ(Box.Text, L"Przed rozpoczęciem pracy musisz utworzyć użytkownika.");
+  EXPECT_EQ(Box.Caption, L"Brak użytkowników");
   EXPECT_EQ(FMain->Caption(), "Vardo Slovanta");
   EXPECT_EQ(FMain->Uczsi1->Caption(), WideToAnsi(L"Ucz się..."));
   EXPECT_EQ(FMain->Poznajswka1->Hint(), WideToAnsi(L"Poznaj słówka..."));
@@ -143,7 +80,7 @@ TEST_F(MainWindow, LastUserIsRememberedAndCurrentAtNextStart) {
   OpenMain();
   EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
   EXPECT_EQ(FMain->LUser->Caption(), "Ala");
-  EXPECT_TRUE(BoxText.empty()) << "no message for a real user";
+  EXPECT_TRUE(Box.Text.empty()) << "no message for a real user";
   DeleteFile(UserFileName("Ala"));
 }
 

@@ -1,67 +1,20 @@
 // The options window inside the main window: its pages, the learning and
 // test settings in "dict.cfg", and the users with their result files.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "Dict_Strings.h"
-#include "Dict_engine.h"
-#include "Framework.h"
-#include "ImgBtn.h"
 #include "Lists.h"
-#include "Main.h"
 #include "Menus.h"
-#include "Options.h"
 #include "Streams.h"
-#include "Symb.h"
-#include "SysUtils.h"
 #include "TestSupport.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
 
 namespace {
 
-class TOptionsEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterImgBtn();
-    RegisterWImage();
-    RegisterMain();
-    RegisterOptions();
-    RegisterSymb();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
-};
-
-[[maybe_unused]] const auto* const OptionsEnvironment = ::testing::AddGlobalTestEnvironment(new TOptionsEnvironment);
-
-AnsiString ConfigPath() {
-  char Dir[MAX_PATH];
-  GetWindowsDirectoryA(Dir, MAX_PATH);
-  return IncludeTrailingPathDelimiter(Dir) + "dict.cfg";
-}
-
-AnsiString ResultFile(const AnsiString& Name) { return ExtractFilePath(Application->ExeName()) + UserFileName(Name); }
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
 // The size of a user's result file, -1 when there is none.
 Int64 ResultSize(const AnsiString& Name) {
@@ -74,76 +27,6 @@ AnsiString Profile(const char* Section, const char* Key) {
   char Value[300] = {};
   GetPrivateProfileStringA(Section, Key, "(none)", Value, sizeof Value, ConfigPath().c_str());
   return Value;
-}
-
-std::vector<AnsiString> Lines(TStrings* Items) {
-  std::vector<AnsiString> Result;
-  for (int I = 0; I < Items->Count(); ++I) Result.push_back(Items->Strings(I));
-  return Result;
-}
-
-// What the answering timer saw of the message boxes it closed.
-std::vector<std::wstring> BoxTexts;
-std::vector<std::wstring> BoxCaptions;
-
-void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
-  try {
-    HWND Box = FindWindowW(L"#32770", nullptr);
-    if (!Box) return;
-    wchar_t Text[256] = {};
-    GetDlgItemTextW(Box, 0xFFFF, Text, 256);
-    BoxTexts.push_back(Text);
-    GetWindowTextW(Box, Text, 256);
-    BoxCaptions.push_back(Text);
-    PostMessageW(Box, WM_COMMAND, IDOK, 0);
-  } catch (...) {
-  }
-}
-
-// Answers every message box with OK while alive.
-class TBoxAnswerer {
-public:
-  TBoxAnswerer() : FTimer(SetTimer(nullptr, 0, 50, AnswerBox)) {
-    BoxTexts.clear();
-    BoxCaptions.clear();
-  }
-  ~TBoxAnswerer() { KillTimer(nullptr, FTimer); }
-  TBoxAnswerer(const TBoxAnswerer&) = delete;
-  TBoxAnswerer& operator=(const TBoxAnswerer&) = delete;
-
-private:
-  UINT_PTR FTimer;
-};
-
-// With SLOVANTA_SHOTS set, the window as it stands on the screen is saved
-// as <Name>.bmp in the working folder, for looking at the layout.
-void SaveShot(HWND Window, const char* Name) {
-  if (!std::getenv("SLOVANTA_SHOTS")) return;
-  PumpFor(100);
-  RECT R;
-  GetWindowRect(Window, &R);
-  const int W = R.right - R.left, H = R.bottom - R.top;
-  HDC Screen = GetDC(nullptr);
-  HDC Dc = CreateCompatibleDC(Screen);
-  BITMAPINFO Info{};
-  Info.bmiHeader = {sizeof(BITMAPINFOHEADER), W, H, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* Bits = nullptr;
-  HBITMAP Bitmap = CreateDIBSection(Dc, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-  HGDIOBJ Old = SelectObject(Dc, Bitmap);
-  BitBlt(Dc, 0, 0, W, H, Screen, R.left, R.top, SRCCOPY);
-  const DWORD Size = ((W * 3 + 3) & ~3) * H;
-  BITMAPFILEHEADER File{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + Size), 0, 0,
-                        sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-  if (FILE* Out = std::fopen((AnsiString(Name) + ".bmp").c_str(), "wb")) {
-    std::fwrite(&File, sizeof File, 1, Out);
-    std::fwrite(&Info.bmiHeader, sizeof Info.bmiHeader, 1, Out);
-    std::fwrite(Bits, Size, 1, Out);
-    std::fclose(Out);
-  }
-  SelectObject(Dc, Old);
-  DeleteObject(Bitmap);
-  DeleteDC(Dc);
-  ReleaseDC(nullptr, Screen);
 }
 
 const char* const TestUsers[] = {"Ala", "Bartek", "Czesiek", "Ewa", "Jan"};
@@ -240,7 +123,7 @@ TEST_F(Options, EachEntryPointOpensItsPage) {
     EXPECT_EQ(SendMessageA(Form->LBMenu->Handle(), LB_GETCURSEL, 0, 0), Case.MenuIndex);
     EXPECT_EQ(Form->Top(), (FMain->ClientHeight() - (Form->Height() + FMain->PTop->Height())) / 2);
     EXPECT_EQ(Form->Left(), (FMain->ClientWidth() - Form->Width()) / 2);
-    SaveShot(Form->Handle(), Case.Shot);
+    SaveShot(Form->Handle(), Case.Shot, 100);
     // Another request while the window is open opens no second one.
     FMain->Uytkownicy1Click(nullptr);
     EXPECT_EQ(FMain->MDIChildCount(), 1);
@@ -352,7 +235,7 @@ TEST_F(Options, UsersAreAddedChosenRenamedAndDeletedWithTheirFiles) {
   EXPECT_EQ(ResultSize("Ala"), ResultRecordBytes);
   EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala", "Bartek"}));
   EXPECT_EQ(Form->CBUsers->ItemIndex(), 1);
-  SaveShot(Form->Handle(), "options-users-added");
+  SaveShot(Form->Handle(), "options-users-added", 100);
 
   ChooseUser(Form, "Ala");
   EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
@@ -418,8 +301,8 @@ TEST_F(Options, RefusedNamesShowWhyAndChangeNothing) {
     SCOPED_TRACE(Case.Name);
     TBoxAnswerer Answerer;
     AddUser(Form, Case.Name);
-    EXPECT_EQ(BoxTexts, std::vector<std::wstring>{Case.Text});
-    EXPECT_EQ(BoxCaptions, std::vector<std::wstring>{Case.Caption});
+    EXPECT_EQ(Answerer.Texts(), std::vector<std::wstring>{Case.Text});
+    EXPECT_EQ(Answerer.Captions(), std::vector<std::wstring>{Case.Caption});
     EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala"}));
     EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
     EXPECT_EQ(ResultSize(Trim(AnsiString(Case.Name))), -1);
@@ -429,7 +312,7 @@ TEST_F(Options, RefusedNamesShowWhyAndChangeNothing) {
   {
     TBoxAnswerer Answerer;
     Form->RenameUserEntry("Ala", "noname");
-    EXPECT_EQ(BoxCaptions, std::vector<std::wstring>{Invalid});
+    EXPECT_EQ(Answerer.Captions(), std::vector<std::wstring>{Invalid});
     EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala"}));
   }
 }
@@ -474,8 +357,8 @@ TEST_F(Options, FirstStartEndsOnTheUsersPageAndTheAddedUserIsCurrent) {
     FMain->Show();
     PumpUntil([] { return Current() != nullptr; });
     Form = Current();
-    EXPECT_EQ(BoxTexts, std::vector<std::wstring>{L"Przed rozpoczęciem pracy musisz utworzyć użytkownika."});
-    EXPECT_EQ(BoxCaptions, std::vector<std::wstring>{L"Brak użytkowników"});
+    EXPECT_EQ(Answerer.Texts(), std::vector<std::wstring>{L"Przed rozpoczęciem pracy musisz utworzyć użytkownika."});
+    EXPECT_EQ(Answerer.Captions(), std::vector<std::wstring>{L"Brak użytkowników"});
   }
   ASSERT_NE(Form, nullptr);
   EXPECT_TRUE(IsWindowVisible(Form->GBUsers->Handle()));
@@ -484,7 +367,7 @@ TEST_F(Options, FirstStartEndsOnTheUsersPageAndTheAddedUserIsCurrent) {
   EXPECT_EQ(Form->CBUsers->Items()->Count(), 0);
   EXPECT_EQ(Form->EUser->Text(), "");
   EXPECT_EQ(FMain->CurrentUser->Name(), "noname");
-  SaveShot(Form->Handle(), "options-first-start");
+  SaveShot(Form->Handle(), "options-first-start", 100);
 
   AddUser(Form, "Jan");
   EXPECT_EQ(FMain->CurrentUser->Name(), "Jan");
@@ -492,21 +375,6 @@ TEST_F(Options, FirstStartEndsOnTheUsersPageAndTheAddedUserIsCurrent) {
   EXPECT_EQ(ResultSize("Jan"), 0);
   CloseWith(Form->BOk);
   EXPECT_EQ(Profile("users", "0"), "Jan");
-}
-
-// What runs inside the symbol picker's modal loop once it is on the screen.
-std::function<void()> WhilePicking;
-bool Picked = false;
-
-void CALLBACK PickWhileShown(HWND, UINT, UINT_PTR Id, DWORD) {
-  if (!FSymbol->HandleAllocated() || !IsWindowVisible(FSymbol->Handle())) return;
-  KillTimer(nullptr, Id);
-  Picked = true;
-  try {
-    WhilePicking();
-  } catch (...) {
-    PostMessageW(FSymbol->Handle(), WM_CLOSE, 0, 0);
-  }
 }
 
 // The shortcut page keeps its lines in a file of its own for the test.
@@ -526,7 +394,7 @@ protected:
   // "Wybierz symbol" clicked; the picker's cell is chosen and the picker
   // closed with its button (or with Esc when Cancel is set).
   static void PickSymbol(TFOptions* Form, int ACol, int ARow, bool Cancel = false) {
-    WhilePicking = [=] {
+    const auto Pick = [=] {
       HWND Grid = FSymbol->SGS->Handle();
       const LPARAM At = MAKELPARAM(ACol * 16 + 8, ARow * 16 + 8);
       SendMessageW(Grid, WM_LBUTTONDOWN, MK_LBUTTON, At);
@@ -536,11 +404,7 @@ protected:
       else
         PostMessageW(FSymbol->BSym->Handle(), BM_CLICK, 0, 0);
     };
-    Picked = false;
-    const UINT_PTR Timer = SetTimer(nullptr, 0, 50, PickWhileShown);
-    Click(static_cast<TControl*>(Form->BSCB));
-    KillTimer(nullptr, Timer);
-    EXPECT_TRUE(Picked);
+    EXPECT_TRUE(WhilePickerShown(Pick, [Form] { Click(static_cast<TControl*>(Form->BSCB)); }));
   }
 
   static AnsiString KeysFile() { return TestTempPath("options", "keys.shc"); }
@@ -596,7 +460,7 @@ TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
   const std::vector<AnsiString> Applied{"16449=228", "broken line", "16450=abc", "16453=281"};
   EXPECT_EQ(FileLines(), Applied);
   EXPECT_EQ(Lines(FMain->KeyHelpers.get()), Applied);
-  SaveShot(Form->Handle(), "options-shortcut-lines");
+  SaveShot(Form->Handle(), "options-shortcut-lines", 100);
 
   // A line clicked shows its shortcut and character.
   HWND List = Form->LBSC->Handle();

@@ -1,78 +1,14 @@
 // The symbol picker: its grid of symbols drawn as UTF-16 text, choosing a
 // cell with the mouse, closing by double click, the button or Esc, and its
 // place over the main window.
-#include "GuiTestSupport.h"
+#include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
-
-#include "Dict_Strings.h"
-#include "Framework.h"
-#include "Main.h"
-#include "Symb.h"
-#include "UniClasses.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
 
 namespace {
 
-class TSymbEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeDict_Strings();
-    RegisterWImage();
-    RegisterMain();
-    RegisterSymb();
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
-};
-
-[[maybe_unused]] const auto* const SymbEnvironment = ::testing::AddGlobalTestEnvironment(new TSymbEnvironment);
-
-// With SLOVANTA_SHOTS naming a folder, the window as it stands on the screen
-// is saved there as <Name>.bmp.
-void SaveShot(HWND Window, const char* Name) {
-  const char* Dir = std::getenv("SLOVANTA_SHOTS");
-  if (!Dir) return;
-  RECT R;
-  GetWindowRect(Window, &R);
-  TOwned<TBitmap> Shot(new TBitmap());
-  Shot->SetPixelFormat(pf24bit);
-  Shot->SetSize(R.right - R.left, R.bottom - R.top);
-  HDC Screen = GetDC(nullptr);
-  BitBlt(Shot->Canvas()->Handle(), 0, 0, Shot->Width(), Shot->Height(), Screen, R.left, R.top, SRCCOPY);
-  ReleaseDC(nullptr, Screen);
-  Shot->SaveToFile(IncludeTrailingPathDelimiter(Dir) + Name + ".bmp");
-}
-
-// What runs inside the picker's modal loop, once it is on the screen.
-std::function<void()> WhileShown;
-bool Shown = false;
-
-void CALLBACK ActWhileShown(HWND, UINT, UINT_PTR Id, DWORD) {
-  if (!FSymbol->HandleAllocated() || !IsWindowVisible(FSymbol->Handle())) return;
-  KillTimer(nullptr, Id);
-  Shown = true;
-  try {
-    WhileShown();
-  } catch (...) {
-    PostMessageW(FSymbol->Handle(), WM_CLOSE, 0, 0);
-  }
-}
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
 LPARAM At(int X, int Y) { return MAKELPARAM(X, Y); }
 
@@ -88,13 +24,9 @@ protected:
   void TearDown() override { FreeAndNil(FSymbol); }
 
   // Shows the picker modally and runs Act once it is up.
-  TModalResult ShowWith(std::function<void()> Act) {
-    WhileShown = std::move(Act);
-    Shown = false;
-    const UINT_PTR Timer = SetTimer(nullptr, 0, 50, ActWhileShown);
-    const TModalResult Result = FSymbol->ShowModal();
-    KillTimer(nullptr, Timer);
-    EXPECT_TRUE(Shown);
+  TModalResult ShowWith(const std::function<void()>& Act) {
+    TModalResult Result = mrNone;
+    EXPECT_TRUE(WhilePickerShown(Act, [&Result] { Result = FSymbol->ShowModal(); }));
     return Result;
   }
   // A click in the middle of a grid cell.
