@@ -517,8 +517,10 @@ TEST_F(ShortcutPage, OkWritesNothingWhenNoLineChanged) {
 }
 
 
-// Whether each message box the timer closed showed an icon (the icon
-// control of the system's message box, under either of its known ids).
+// The text of each message box the timer closed, and whether it showed an
+// icon (the icon control of the system's message box, under either of its
+// known ids).
+std::vector<std::wstring> BoxTexts;
 std::vector<bool> BoxIcons;
 
 void CALLBACK AnswerBoxNotingIcon(HWND, UINT, UINT_PTR, DWORD) {
@@ -578,10 +580,10 @@ TEST_F(Options, AddedNamesComeBackFromTheSettingsFileAsTyped) {
     TBoxAnswerer Answerer;
     AddUser(Form, Case.Typed);
     if (Case.Refused) {
-      EXPECT_EQ(BoxTexts, std::vector<std::wstring>{L"Imię użytkownika nie może zaczynać się i kończyć apostrofem (')."});
+      EXPECT_EQ(Answerer.Texts(), std::vector<std::wstring>{L"Imię użytkownika nie może zaczynać się i kończyć apostrofem (')."});
       EXPECT_EQ(ResultSize(Case.Typed), -1);
     } else {
-      EXPECT_TRUE(BoxTexts.empty());
+      EXPECT_TRUE(Answerer.Texts().empty());
       EXPECT_EQ(FMain->CurrentUser->Name(), Case.Typed);
       Added.push_back(Case.Typed);
     }
