@@ -60,7 +60,7 @@ const char* const ToolBarImages[7] = {"TB_PRESENTATION", "TB_LEARNING", "TB_TEST
 
 }  // namespace
 
-AnsiString DictionariesDir() { return ExcludeTrailingPathDelimiter(ExpandFileName(ExeDir() + "slowniki")); }
+AnsiString DictionariesDir() { return ExcludeTrailingPathDelimiter(ExpandFileName(ExeDir() + sDictFolder)); }
 
 bool IsInDictionariesDir(const AnsiString& Path) {
   if (Path.empty()) return false;
@@ -79,7 +79,15 @@ TFMain::~TFMain() = default;
 
 void TFMain::FormCreate(TObject*) {
   Config.reset(new TIniFile("dict.cfg"));
-  CurrentUser.reset(new TDUser(Config->ReadString("global", "LastUser", NoUser)));
+  // The last user's results may be unreadable (a damaged or locked file):
+  // that is reported, and the trainer starts without a user, which leads to
+  // the users page, rather than without a working window.
+  try {
+    CurrentUser.reset(new TDUser(Config->ReadString("global", "LastUser", NoUser)));
+  } catch (...) {
+    Application->HandleException(this);
+    CurrentUser.reset(new TDUser(AnsiString()));
+  }
   CurrentUser->SetLabel(LUser);
   Randomize();
   KeyHelpers.reset(new TStringList());
@@ -130,9 +138,9 @@ void TFMain::Label1MouseLeave(TObject*) { LUser->Font()->SetColor(clBlack); }
 
 void TFMain::Zamknij1Click(TObject*) { Close(); }
 
-void TFMain::ematy1Click(TObject*) { ShellOpen(ExeDir() + "Slovanta.chm"); }
+void TFMain::ematy1Click(TObject*) { ShellOpen(ExeDir() + sHelpFile); }
 
-void TFMain::ToolButton6Click(TObject*) { ShellOpen(ExeDir() + "Info.chm"); }
+void TFMain::ToolButton6Click(TObject*) { ShellOpen(ExeDir() + sInfoHelpFile); }
 
 void TFMain::Kursyjzykowe1Click(TObject*) { ShellOpen(sCoursesUrl); }
 

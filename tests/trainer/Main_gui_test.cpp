@@ -163,4 +163,48 @@ TEST_F(MainWindow, UserLabelTurnsBlueUnderTheMouse) {
   EXPECT_EQ(FMain->LUser->Font()->Color(), clBlack);
 }
 
+// Every message box that shows while it runs, answered with OK.
+std::vector<std::wstring> BoxesSeen;
+HWND LastBoxAnswered = nullptr;
+
+void CALLBACK AnswerEveryBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND Box = FindWindowW(L"#32770", nullptr);
+  if (!Box || Box == LastBoxAnswered || !IsWindowVisible(Box)) return;
+  LastBoxAnswered = Box;
+  wchar_t Text[512] = {};
+  GetDlgItemTextW(Box, 0xFFFF, Text, 512);
+  BoxesSeen.push_back(Text);
+  PostMessageW(Box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(MainWindow, UnreadableResultsOfTheLastUserAreReportedAndTheStartGoesOn) {
+  WritePrivateProfileStringA("global", "LastUser", "Ala", "dict.cfg");
+  // Held open by someone else, the user's result file cannot be read.
+  const AnsiString Results = ExtractFilePath(Application->ExeName()) + UserFileName("Ala");
+  HANDLE Lock = CreateFileA(Results.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(Lock, INVALID_HANDLE_VALUE);
+  BoxesSeen.clear();
+  LastBoxAnswered = nullptr;
+  const UINT_PTR Timer = SetTimer(nullptr, 0, 50, AnswerEveryBox);
+  Application->CreateForm(FMain);
+  FMain->Show();
+  PumpFor(800);
+  KillTimer(nullptr, Timer);
+  CloseHandle(Lock);
+  DeleteFile(Results);
+
+  ASSERT_TRUE(FMain->CurrentUser);
+  EXPECT_EQ(FMain->CurrentUser->Name(), "noname");
+  EXPECT_EQ(FMain->LUser->Caption(), "noname");
+  // The error first, then the way to a user.
+  ASSERT_EQ(BoxesSeen.size(), 2u);
+  EXPECT_FALSE(BoxesSeen[0].empty());
+  EXPECT_NE(BoxesSeen[0], BoxesSeen[1]);
+  EXPECT_EQ(BoxesSeen[1], L"Przed rozpoczęciem pracy musisz utworzyć użytkownika.");
+  // The rest of the start-up ran.
+  EXPECT_TRUE(FMain->KeyHelpers);
+  EXPECT_EQ(FMain->ImageList1->Count(), 7);
+  EXPECT_GT(FMain->WImage1->Picture()->Width(), 0);
+}
+
 }  // namespace
