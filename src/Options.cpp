@@ -185,6 +185,8 @@ void TFOptions::IBDelClick(TObject*) {
   LBHK->Items()->Delete(Index);
   LBSC->Items()->Delete(Index);
   ShowShortcutCharacter(-1);
+  // Should the file refuse the write, OK tries again.
+  FShortcutsChanged = true;
   // The deleted shortcut stops typing at once, not only after OK.
   SaveShortcuts();
 }

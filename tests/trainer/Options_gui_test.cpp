@@ -618,4 +618,27 @@ TEST_F(Options, RepetitionsTypedOutsideTheirRangeAreWrittenWithinIt) {
   }
 }
 
+// A deletion the file refused to take (the error was shown) is written by
+// the next OK, not lost.
+TEST_F(ShortcutPage, DeletionTheFileRefusedIsWrittenOnOk) {
+  WriteKeys({"16449=261", "16450=322"});
+  TFOptions* Form = OpenPage();
+  ASSERT_NE(Form, nullptr);
+  ASSERT_EQ(Form->HK->HotKey(), 16449);
+  // A folder in the file's place makes the write fail.
+  DeleteFile(KeysFile());
+  ASSERT_TRUE(CreateDirectoryA(KeysFile().c_str(), nullptr));
+  {
+    TBoxAnswerer Answerer;
+    Click(static_cast<TControl*>(Form->IBDel));
+    EXPECT_EQ(Answerer.Texts().size(), 1u) << "the write error is shown";
+  }
+  EXPECT_EQ(Lines(Form->LBHK->Items()), std::vector<AnsiString>{"16450=322"});
+  RemoveDirectoryA(KeysFile().c_str());
+  CloseWith(Form->BOk);
+  ASSERT_TRUE(FileExists(KeysFile()));
+  EXPECT_EQ(FileLines(), std::vector<AnsiString>{"16450=322"});
+  EXPECT_EQ(Lines(FMain->KeyHelpers.get()), std::vector<AnsiString>{"16450=322"});
+}
+
 }  // namespace
