@@ -245,12 +245,12 @@ void TFLearn::EndFeedback() {
   THide->SetEnabled(false);
   FeedbackShown = false;
   if (!Showing()) return;
-  if (Finished()) {
+  // The statistics keep counting the answers given; the word now asked
+  // joins them when it is answered.
+  if (Finished())
     FinishExercise();
-  } else {
+  else
     NextQuestion();
-    RefreshStats();
-  }
 }
 
 bool TFLearn::Finished() const {

@@ -544,4 +544,28 @@ TEST_F(Learn, StartsAreRefusedWhileAWindowIsOpenAndTestsNeedAUser) {
   EXPECT_EQ(Seen.Order.size(), 4u);
 }
 
+TEST_F(Learn, StatisticsCountTheAnswersGivenWhileTheNextWordIsAsked) {
+  TFLearn* Window = Start(MakeDict("three.dic", Three), true);
+  ASSERT_NE(Window, nullptr);
+  struct TCase {
+    bool Right;
+    const char* Count;  // answers given
+    const char* Correct;
+    const char* Effectiveness;
+  };
+  const TCase Cases[] = {{true, "1", "1", "100 %"}, {false, "2", "1", "50 %"}};
+  for (int I = 0; I < 2; ++I) {
+    SCOPED_TRACE(I);
+    const TCase& Case = Cases[I];
+    Type(Window, Case.Right ? RightAnswer(Window) : WideString(L"zle"));
+    MoveOn(Window);
+    // The next word is up, not yet answered: it counts for nothing yet.
+    ASSERT_EQ(Window->Current, I + 1);
+    EXPECT_EQ(Window->LQNo->Caption(), IntToStr(I + 2) + " z 3");
+    EXPECT_EQ(Window->LQCount->Caption(), Case.Count);
+    EXPECT_EQ(Window->LGAns->Caption(), Case.Correct);
+    EXPECT_EQ(Window->LEffi->Caption(), Case.Effectiveness);
+  }
+}
+
 }  // namespace
