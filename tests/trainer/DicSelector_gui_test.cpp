@@ -167,4 +167,30 @@ TEST_F(Chooser, OkGivesTheChosenFileAndCancelOrNoSelectionCancels) {
             mrCancel);
 }
 
+TEST_F(Chooser, DoubleClickOnADictionaryChoosesItAndOnNothingKeepsTheDialogOpen) {
+  Form->DLB->SetDirectory(Tree);
+  // A double click on the first row, the way the mouse gives it.
+  auto DoubleClick = [&] {
+    const TRect R = Form->FLDic->ItemRect(0);
+    const LPARAM At = MAKELPARAM((R.left + R.right) / 2, (R.top + R.bottom) / 2);
+    SendMessageA(Form->FLDic->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At);
+    SendMessageA(Form->FLDic->Handle(), WM_LBUTTONUP, 0, At);
+    SendMessageA(Form->FLDic->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, At);
+    SendMessageA(Form->FLDic->Handle(), WM_LBUTTONUP, 0, At);
+  };
+  EXPECT_EQ(ShowWith(DoubleClick), mrOk);
+  EXPECT_TRUE(AnsiSameText(Form->FLDic->FileName(), Tree + "\\angielski.dic")) << Form->FLDic->FileName();
+
+  bool StayedOpen = false;
+  EXPECT_EQ(ShowWith([&] {
+              Form->FLDic->SetItemIndex(-1);
+              Form->FLDic->DblClick();
+              PumpFor(100);
+              StayedOpen = Form->Visible();
+              Press(Form->BCancel);
+            }),
+            mrCancel);
+  EXPECT_TRUE(StayedOpen);
+}
+
 }  // namespace
