@@ -48,7 +48,13 @@ void TFDisplay::FormCreate(TObject*) {
   try {
     if (FSelDic && FSelDic->FLDic && !FSelDic->FLDic->FileName().empty()) DictPath = FSelDic->FLDic->FileName();
     Dict->LoadFromFile(DictPath);
-    FMain->AddRecent(Dict.get(), 2);
+    // The recent list is a convenience: a list that cannot be written is
+    // reported, but the presentation goes on with the loaded dictionary.
+    try {
+      FMain->AddRecent(Dict.get(), 2);
+    } catch (...) {
+      Application->HandleException(this);
+    }
     if (!Dict->GetTitle().empty()) SetCaption(WideToAnsi(Dict->GetTitle()));
     Current = -1;
     Asked = 0;
