@@ -88,25 +88,36 @@ build_project() {
 # glibc need not have the locale, and the shell would warn if it were exported.
 wenv() { env LC_ALL=pl_PL.UTF-8 "$@"; }
 
-export WINEPREFIX=$BUILD/wine
+# ./test and ./run each have a Wine prefix of their own: the trainer keeps its
+# settings (dict.cfg) in C:\windows of the prefix, so nothing a test leaves
+# there, even one that dies, reaches the trainer. Build steps and
+# scripts/wine-run use the tests' prefix; ./run switches with use_prefix run.
+use_prefix() { export WINEPREFIX=$BUILD/wine-$1; }
+use_prefix test
 export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export XAUTHORITY=${XAUTHORITY:-$HOME/.Xauthority}
 export HOME=$BUILD/home
 
+# Xvfb picks a free display itself and writes its number once it accepts
+# connections: builds that start at the same time never share a display.
 STARTED_XVFB=
 start_xvfb() {
-  local n=90
-  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  local numberfile n=
+  numberfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
   STARTED_XVFB=$!
-  export DISPLAY=:$n
-  for _ in $(seq 100); do
-    [ -e /tmp/.X11-unix/X$n ] && xdpyinfo >/dev/null 2>&1 && return 0
+  for _ in $(seq 300); do
+    n=$(head -n 1 "$numberfile")
+    [ -n "$n" ] && break
+    kill -0 "$STARTED_XVFB" 2>/dev/null || break
     sleep 0.1
   done
-  log "Xvfb did not start"; exit 1
+  rm -f "$numberfile"
+  if [ -z "$n" ]; then log "Xvfb did not start"; exit 1; fi
+  export DISPLAY=:$n
+  if ! xdpyinfo >/dev/null 2>&1; then log "Xvfb on :$n does not answer"; exit 1; fi
 }
 
 stop_all() {

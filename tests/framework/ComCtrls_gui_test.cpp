@@ -61,10 +61,11 @@ bool SameRect(const TRect& A, const TRect& B) {
   return A.left == B.left && A.top == B.top && A.right == B.right && A.bottom == B.bottom;
 }
 
-// Picks the first item of the open popup menu.
+// Picks the first item of the popup menu once it is open.
 void CALLBACK ChooseFirstMenuItem(HWND, UINT, UINT_PTR Id, DWORD) {
-  KillTimer(nullptr, Id);
   HWND MenuWindow = FindWindowA("#32768", nullptr);
+  if (!MenuWindow || !IsWindowVisible(MenuWindow)) return;
+  KillTimer(nullptr, Id);
   PostMessageA(MenuWindow, WM_KEYDOWN, VK_DOWN, 1);
   PostMessageA(MenuWindow, WM_KEYDOWN, VK_RETURN, 1);
 }

@@ -34,6 +34,14 @@ void StartSteps(std::vector<std::function<void()>> List) {
   StepTimer = SetTimer(nullptr, 0, 80, RunStep);
 }
 
+// Steps a failed test left go with it: they hold its locals.
+[[maybe_unused]] const bool StepsCleared = AfterEachTest([] {
+  if (StepTimer) KillTimer(nullptr, StepTimer);
+  StepTimer = 0;
+  Steps.clear();
+  NextStep = 0;
+});
+
 // The input dialog's controls while it is up.
 TCustomForm* ActiveDialog() { return Screen->ActiveForm(); }
 
@@ -110,7 +118,7 @@ public:
     Application->CreateForm(MainRef);
     Application->SetTitle("Vardo Slovanta");
     MainRef->Show();
-    PumpUntil([] { return Screen->ActiveForm() == MainRef; }, 500);
+    WaitUntil("the main form to be active", [] { return Screen->ActiveForm() == MainRef; });
   }
   void TearDown() override { FinalizeForms(); }
 };

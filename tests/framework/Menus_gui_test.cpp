@@ -37,6 +37,14 @@ void StartSteps(std::vector<std::function<void()>> List) {
   StepTimer = SetTimer(nullptr, 0, 60, RunStep);
 }
 
+// Steps a failed test left go with it: they hold its locals.
+[[maybe_unused]] const bool StepsCleared = AfterEachTest([] {
+  if (StepTimer) KillTimer(nullptr, StepTimer);
+  StepTimer = 0;
+  Steps.clear();
+  NextStep = 0;
+});
+
 // The open menu's window (a popup menu being tracked), or the focus.
 void PostKey(WPARAM Key) {
   HWND Target = FindWindowA("#32768", nullptr);

@@ -286,7 +286,9 @@ TEST(Thread, SynchronizeServedByAMessageLoopAndByCheckSynchronize) {
   TOwned<TTestThread> T(new TTestThread(true, [&](TTestThread* Self) {
     Self->CallSynchronize(TThreadMethod(&Obs, &TObserver::SyncCall));
     Phase = 1;
-    WaitForSingleObject(Gate, INFINITE);
+    // Not forever: a test that failed before opening the gate must still
+    // be able to free the thread.
+    WaitForSingleObject(Gate, 10000);
     Self->CallSynchronize(TThreadMethod(&Obs, &TObserver::SyncCall));
     Phase = 2;
   }));

@@ -21,7 +21,7 @@ template <class F> void WhileClosing(TCustomForm* Form, TButton* Button, const c
                            SaveShot(Form->Handle(), Shot);
                            PostMessageA(Button->Handle(), BM_CLICK, 0, 0);
                          },
-                         200);
+                         200, std::string("the window ") + Shot);
   Open();
   SeenVisible = Close.Done();
 }
@@ -29,7 +29,7 @@ template <class F> void WhileClosing(TCustomForm* Form, TButton* Button, const c
 class AboutInfo : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
-    WritePrivateProfileStringA("global", "LastUser", "Ala", ConfigPath().c_str());
+    FreshSettingsFor("Ala");
     Application->CreateForm(FMain);
     Application->CreateForm(About);
     Application->CreateForm(FInfo);

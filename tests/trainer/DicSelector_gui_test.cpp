@@ -39,6 +39,8 @@ protected:
     Root = DictionariesDir();
     Tree = Root + "\\chooser-test";
     Outside = Root + "-obce";
+    RemoveTree(Tree);
+    RemoveTree(Outside);
     ASSERT_TRUE(ForceDirectories(Tree + "\\inner"));
     ASSERT_TRUE(ForceDirectories(Outside));
     WriteBytes(Tree + "\\angielski.dic", Header(L"Angielski – podstawy", L"\nSłówka na co dzień"));
@@ -54,11 +56,8 @@ protected:
   void TearDown() override {
     FreeAndNil(FSelDic);
     CloseMainRemoving("Tester");
-    for (const char* Name : {"\\angielski.dic", "\\notes.txt", "\\long.dic", "\\short.dic"}) DeleteFile(Tree + Name);
-    RemoveDir(Tree + "\\inner");
-    RemoveDir(Tree);
-    DeleteFile(Outside + "\\obcy.dic");
-    RemoveDir(Outside);
+    RemoveTree(Tree);
+    RemoveTree(Outside);
   }
 
   std::vector<AnsiString> Files() const {

@@ -83,6 +83,7 @@ protected:
     WritePrivateProfileStringA("test", "randomize", "0", ConfigPath().c_str());
     DeleteFile(RecentListFile(2));
     Dir = IncludeTrailingPathDelimiter(DictionariesDir()) + "display-test";
+    RemoveTree(Dir);
     ForceDirectories(Dir + "\\words_snd");
     LogReset("");
     EndDialogs = 0;
@@ -106,13 +107,7 @@ protected:
     FreeAndNil(FSelDic);
     CloseMainRemoving(UserName);
     DeleteFile(RecentListFile(2));
-    DeleteFile(Dir + "\\words_snd\\good_morning.mp3");
-    RemoveDirectoryA((Dir + "\\words_snd\\run.mp3").c_str());
-    RemoveDirectoryA((Dir + "\\words_snd").c_str());
-    DeleteFile(Dir + "\\one_snd\\good_morning.mp3");
-    RemoveDirectoryA((Dir + "\\one_snd").c_str());
-    for (const char* Name : {"words.dic", "one.dic", "empty.dic", "bad.dic"}) DeleteFile(Dir + "\\" + Name);
-    RemoveDirectoryA(Dir.c_str());
+    RemoveTree(Dir);
   }
 
   AnsiString MakeDict(const char* Name, const std::vector<TEntry>& Entries) {

@@ -18,6 +18,7 @@ class Journal : public ::testing::Test {
 protected:
   void SetUp() override {
     FreshSettingsFor(UserName);
+    DeleteFile(ResultFile(UserName));
     Application->CreateForm(FMain);
     FMain->Show();
     PumpFor(200);

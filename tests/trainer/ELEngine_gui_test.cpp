@@ -52,9 +52,14 @@ class SpecialKeys : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     DeleteFile("keys.shc");
+    DeleteFile(ConfigPath());
     Application->CreateForm(FMain);
   }
-  static void TearDownTestSuite() { FreeAndNil(FMain); }
+  static void TearDownTestSuite() {
+    FreeAndNil(FMain);
+    DeleteFile("keys.shc");
+    DeleteFile(ConfigPath());
+  }
 
   void SetUp() override {
     FMain->KeyHelpers->Clear();

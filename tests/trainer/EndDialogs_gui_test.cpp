@@ -14,7 +14,7 @@ const char* const UserName = "Tester";
 // Runs the modal call with Action done once Form is showing, from inside
 // the dialog's own message loop.
 int RunModal(TForm* Form, const std::function<void()>& Action, const std::function<int()>& Modal) {
-  const TWhenReady Run([Form] { return Form->Showing(); }, Action);
+  const TWhenReady Run([Form] { return Form->Showing(); }, Action, 50, "the dialog " + Form->Name());
   return Modal();
 }
 

@@ -22,15 +22,9 @@ const char* const UserName = "Tester";
 
 AnsiString FixtureDir() { return IncludeTrailingPathDelimiter(DictionariesDir()) + "learn-tests"; }
 
-// The fixture files made so far; the folder goes with them after each
-// test, so that no other test finds them among the shipped dictionaries.
-std::vector<AnsiString> Fixtures;
-
-AnsiString FixturePath(const AnsiString& Name) {
-  const AnsiString Path = IncludeTrailingPathDelimiter(FixtureDir()) + Name;
-  Fixtures.push_back(Path);
-  return Path;
-}
+// A file in the fixture folder; the folder goes with all it holds after each
+// test, so that no other test finds it among the shipped dictionaries.
+AnsiString FixturePath(const AnsiString& Name) { return IncludeTrailingPathDelimiter(FixtureDir()) + Name; }
 
 // A dictionary file in the fixture folder, written by the dictionary's own
 // save.
@@ -53,48 +47,37 @@ struct TSeen {
 TSeen Seen;
 TButton* TEndLearnDlg::* EndButton = &TEndLearnDlg::BFinish;
 bool ChooserOk = true;
-bool EndClicked = false, BledyClicked = false, ChooserClicked = false;
 
 void Click(TButton* Button) { SendMessageA(Button->Handle(), BM_CLICK, 0, 0); }
 
-// Answers every modal window of the thread as it comes up.
-void CALLBACK Answerer(HWND, UINT, UINT_PTR, DWORD) {
-  try {
-    if (HWND Box = FindWindowW(L"#32770", nullptr)) {
-      const TBoxSeen Read = ReadMessageBox(Box);
-      Seen.BoxText = Read.Text;
-      Seen.BoxCaption = Read.Caption;
-      Seen.Order.push_back("box");
-      PostMessageW(Box, WM_COMMAND, IDOK, 0);
-      return;
-    }
-    if (EndLearnDlg->Showing() && !EndClicked) {
-      EndClicked = true;
-      Seen.Order.push_back("end");
-      Seen.EndCaption = EndLearnDlg->Caption();
-      Seen.EndMessage = EndLearnDlg->MMessage->Caption();
-      Seen.EndAt = GetTickCount();
-      Click(EndLearnDlg->*EndButton);
-    } else if (!EndLearnDlg->Showing()) {
-      EndClicked = false;
-    }
-    if (FBledy->Showing() && !BledyClicked) {
-      BledyClicked = true;
-      Seen.Order.push_back("bledy");
-      Seen.Bledy = Lines(FBledy->LBB->Items());
-      Click(FBledy->Button1);
-    } else if (!FBledy->Showing()) {
-      BledyClicked = false;
-    }
-    if (FSelDic->Showing() && !ChooserClicked) {
-      ChooserClicked = true;
-      Seen.Order.push_back("chooser");
-      Seen.ChooserAt = GetTickCount();
-      Click(ChooserOk ? FSelDic->BOk : FSelDic->BCancel);
-    } else if (!FSelDic->Showing()) {
-      ChooserClicked = false;
-    }
-  } catch (...) {
+// Answers every modal window of the thread as it comes up, each showing
+// once: a form is answered while it awaits an answer, whichever tick sees
+// it first.
+void Answer() {
+  if (HWND Box = FindMessageBox()) {
+    const TBoxSeen Read = ReadMessageBox(Box);
+    Seen.BoxText = Read.Text;
+    Seen.BoxCaption = Read.Caption;
+    Seen.Order.push_back("box");
+    PostMessageW(Box, WM_COMMAND, IDOK, 0);
+    return;
+  }
+  if (AwaitsAnswer(EndLearnDlg)) {
+    Seen.Order.push_back("end");
+    Seen.EndCaption = EndLearnDlg->Caption();
+    Seen.EndMessage = EndLearnDlg->MMessage->Caption();
+    Seen.EndAt = GetTickCount();
+    Click(EndLearnDlg->*EndButton);
+  }
+  if (AwaitsAnswer(FBledy)) {
+    Seen.Order.push_back("bledy");
+    Seen.Bledy = Lines(FBledy->LBB->Items());
+    Click(FBledy->Button1);
+  }
+  if (AwaitsAnswer(FSelDic)) {
+    Seen.Order.push_back("chooser");
+    Seen.ChooserAt = GetTickCount();
+    Click(ChooserOk ? FSelDic->BOk : FSelDic->BCancel);
   }
 }
 
@@ -103,6 +86,8 @@ protected:
   void SetUp() override {
     FreshSettingsFor(UserName);
     DeleteRecentLists();
+    // What a run that died left in the fixture folder goes first.
+    RemoveTree(FixtureDir());
     ForceDirectories(FixtureDir());
     DeleteFile(ResultFile(UserName));
     Setting("randomize", "0");
@@ -115,13 +100,14 @@ protected:
     Application->CreateForm(EndLearnDlg);
     FMain->Show();
     PumpFor(100);
-    Timer = SetTimer(nullptr, 0, 30, Answerer);
+    Answerer = std::make_unique<TTickTimer>(30, Answer);
   }
   void TearDown() override {
-    KillTimer(nullptr, Timer);
-    while (TFLearn* Window = Window_()) {
+    Answerer.reset();
+    for (int Tries = 0; Window_() && Tries < 5; ++Tries) {
+      TFLearn* Window = Window_();
       Window->Close();
-      PumpUntil([&] { return Window_() != Window; }, 1000);
+      WaitUntil("the exercise window to close", [&] { return Window_() != Window; });
     }
     FreeAndNil(EndLearnDlg);
     FreeAndNil(FBledy);
@@ -131,9 +117,7 @@ protected:
     DeleteFile(Results);
     DeleteFile(ConfigPath());
     DeleteRecentLists();
-    for (const AnsiString& Path : Fixtures) DeleteFile(Path);
-    Fixtures.clear();
-    RemoveDir(FixtureDir());
+    RemoveTree(FixtureDir());
   }
 
   // "test" settings must be in the file before the window reads them.
@@ -146,7 +130,7 @@ protected:
   static TFLearn* Start(const AnsiString& Path, bool Test) {
     FSelDic->FLDic->SetFileName(Path);
     Create<TFLearn>(Application, Test);
-    PumpUntil([] { return Window_() != nullptr; }, 1000);
+    WaitUntil("the exercise window", [] { return Window_() != nullptr; });
     return Window_();
   }
 
@@ -161,20 +145,20 @@ protected:
   static void Type(TFLearn* Window, const WideString& Text) {
     Window->EA->SetText(WideToAnsi(Text));
     PressKey(Window, VK_RETURN);
-    PumpUntil([Window] { return Window_() != Window || Window->FeedbackShown; }, 1000);
+    WaitUntil("the feedback on the answer", [Window] { return Window_() != Window || Window->FeedbackShown; });
   }
 
   // Ends the feedback with Enter; the next word shows, or the exercise
   // ends and the answering timer replies to what comes.
   static void MoveOn(TFLearn* Window) {
     PressKey(Window, VK_RETURN);
-    PumpUntil([Window] { return Window_() != Window || !Window->FeedbackShown; }, 1000);
+    WaitUntil("the feedback to end", [Window] { return Window_() != Window || !Window->FeedbackShown; });
     PumpFor(50);
   }
 
   static WideString RightAnswer(TFLearn* Window) { return Window->Question->GetAnswer(1); }
 
-  UINT_PTR Timer = 0;
+  std::unique_ptr<TTickTimer> Answerer;
 };
 
 TEST_F(Learn, TestAsksEachWordOnceAndStoresTheResult) {

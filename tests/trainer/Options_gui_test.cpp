@@ -57,7 +57,7 @@ protected:
   // The menu item clicked on the real menu, as the user does it.
   static TFOptions* OpenFromMenu(TMenuItem* Item) {
     PostMessageA(FMain->Handle(), WM_COMMAND, MAKEWPARAM(Item->Command(), 0), 0);
-    PumpUntil([] { return Current() != nullptr; }, 1000);
+    WaitUntil("the options window", [] { return Current() != nullptr; });
     return Current();
   }
 
@@ -96,7 +96,7 @@ protected:
 
   static void CloseWith(TButton* Button) {
     Click(Button);
-    PumpUntil([] { return FMain->MDIChildCount() == 0; });
+    WaitUntil("the options window to close", [] { return FMain->MDIChildCount() == 0; });
   }
 };
 
@@ -355,7 +355,7 @@ TEST_F(Options, FirstStartEndsOnTheUsersPageAndTheAddedUserIsCurrent) {
     TBoxAnswerer Answerer;
     Application->CreateForm(FMain);
     FMain->Show();
-    PumpUntil([] { return Current() != nullptr; });
+    WaitUntil("the users page after the first-start question", [] { return Current() != nullptr; });
     Form = Current();
     EXPECT_EQ(Answerer.Texts(), std::vector<std::wstring>{L"Przed rozpoczęciem pracy musisz utworzyć użytkownika."});
     EXPECT_EQ(Answerer.Captions(), std::vector<std::wstring>{L"Brak użytkowników"});
@@ -441,7 +441,7 @@ TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
   // A key typed into the hot-key control takes Ctrl as its modifier; a new
   // shortcut waits for OK or Apply before it reaches the file.
   PostMessageA(Form->HK->Handle(), WM_KEYDOWN, 'E', MAKELPARAM(1, MapVirtualKeyA('E', 0)));
-  PumpUntil([&] { return Form->HK->HotKey() == (scCtrl | 'E'); }, 1000);
+  WaitUntil("Ctrl+E in the hot-key control", [&] { return Form->HK->HotKey() == (scCtrl | 'E'); });
   ASSERT_EQ(Form->HK->HotKey(), scCtrl | 'E');
   EXPECT_EQ(Form->BSC->Caption(), "...");
   PickSymbol(Form, 13, 5);
@@ -525,7 +525,7 @@ std::vector<bool> BoxIcons;
 
 void CALLBACK AnswerBoxNotingIcon(HWND, UINT, UINT_PTR, DWORD) {
   try {
-    HWND Box = FindWindowW(L"#32770", nullptr);
+    HWND Box = FindMessageBox();
     if (!Box) return;
     wchar_t Text[256] = {};
     GetDlgItemTextW(Box, 0xFFFF, Text, 256);

@@ -141,7 +141,8 @@ protected:
     const TPoint P = Form->ClientToScreen(FAt);
     SetCursorPos(P.x, P.y);
     const bool Inside = X >= 20 && X < 60 && Y >= 20 && Y < 60;
-    PumpUntil([&] { return Button->MouseInControl() == Inside; }, 1000);
+    WaitUntil(Inside ? "the mouse over the button" : "the mouse off the button",
+              [&] { return Button->MouseInControl() == Inside; });
     PumpFor(20);
   }
   void Post(UINT Msg, WPARAM Keys) {

@@ -15,10 +15,14 @@ LPARAM At(int X, int Y) { return MAKELPARAM(X, Y); }
 class SymbolPicker : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
+    DeleteFile(ConfigPath());
     Application->CreateForm(FMain);
     FMain->SetBounds(40, 30, FMain->Width(), FMain->Height());
   }
-  static void TearDownTestSuite() { FreeAndNil(FMain); }
+  static void TearDownTestSuite() {
+    FreeAndNil(FMain);
+    DeleteFile(ConfigPath());
+  }
 
   void SetUp() override { Application->CreateForm(FSymbol); }
   void TearDown() override { FreeAndNil(FSymbol); }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -109,6 +110,12 @@ inline void DeleteRecentLists() {
   for (int Mode = 0; Mode < 3; ++Mode) DeleteFile(RecentListFile(Mode));
 }
 
+// Removes the folder with all it holds; nothing when it is not there.
+inline void RemoveTree(const AnsiString& Dir) {
+  std::error_code Ignored;
+  std::filesystem::remove_all(Dir.c_str(), Ignored);
+}
+
 // A word and its answers, in order.
 struct TEntry {
   const wchar_t* Word;
@@ -201,21 +208,27 @@ private:
 };
 
 // Once Ready() holds, Act runs once from inside whatever loop is going (a
-// modal one the test has started); Done tells whether it came to that.
+// modal one the test has started); Done tells whether it came to that. When
+// Ready() does not hold within TimeoutMs, a failure names What and the modal
+// loops are ended, so that the test goes on.
 class TWhenReady {
 public:
-  TWhenReady(std::function<bool()> Ready, std::function<void()> Act, UINT Interval = 50)
-      : FTimer(Interval, [this, Ready = std::move(Ready), Act = std::move(Act)] {
-          if (!Ready()) return;
-          FTimer.Stop();
-          FDone = true;
-          Act();
-        }) {}
+  TWhenReady(std::function<bool()> Ready, std::function<void()> Act, UINT Interval = 50,
+             std::string What = "the window the test acts on", DWORD TimeoutMs = 10000)
+      : FTimer(Interval,
+               [this, Ready = std::move(Ready), Act = std::move(Act)] {
+                 if (!Ready()) return;
+                 FTimer.Stop();
+                 FDone = true;
+                 Act();
+               }),
+        FDeadline(std::move(What), TimeoutMs, [this] { return FDone; }) {}
   bool Done() const { return FDone; }
 
 private:
   bool FDone = false;
   TTickTimer FTimer;
+  TModalDeadline FDeadline;
 };
 
 // Runs Open, which shows the symbol picker modally, and does Act once the
@@ -229,7 +242,8 @@ inline bool WhilePickerShown(const std::function<void()>& Act, const std::functi
                          } catch (...) {
                            PostMessageW(FSymbol->Handle(), WM_CLOSE, 0, 0);
                          }
-                       });
+                       },
+                       50, "the symbol picker");
   Open();
   return Run.Done();
 }
