@@ -2,6 +2,7 @@
 // notification.
 #pragma once
 
+#include <unordered_map>
 #include <vector>
 
 #include "SysUtils.h"
@@ -103,6 +104,10 @@ private:
 
   TComponent* FOwner = nullptr;
   std::vector<TComponent*> FComponents;
+  // The named ones among FComponents by upper-case name (names are ASCII
+  // identifiers), so that a name is found, and checked for uniqueness, at
+  // the same cost whatever the number of components.
+  std::unordered_map<AnsiString, TComponent*> FNames;
   std::vector<TComponent*> FFreeNotifies;
   AnsiString FName;
   int FTag = 0;
