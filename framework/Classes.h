@@ -80,7 +80,9 @@ public:
 protected:
   // AComponent was inserted into or is being removed from this component's
   // world (owned components and free-notification peers). Overrides clear
-  // their references and call up.
+  // their references and call up. The base passes a removal on to the owned
+  // components, except while this component is being destroyed (references
+  // among components that go together are kept by free notification).
   virtual void Notification(TComponent* AComponent, TOperation Operation);
 
   // Layout reading. ReadState reads this component's properties and

@@ -151,7 +151,10 @@ private:
   class TNesting {
   public:
     explicit TNesting(TLayoutParser& Parser) : FParser(Parser) {
-      if (++FParser.FDepth > MaxLayoutNesting) FParser.Error("Layout nested too deeply");
+      if (++FParser.FDepth > MaxLayoutNesting) {
+        --FParser.FDepth;
+        FParser.Error("Layout nested too deeply");
+      }
     }
     ~TNesting() { --FParser.FDepth; }
     TNesting(const TNesting&) = delete;
