@@ -11,9 +11,17 @@ bool SameName(const AnsiString& A, const AnsiString& B) {
   return A.size() == B.size() && lstrcmpiA(A.c_str(), B.c_str()) == 0;
 }
 
+AnsiString NameKey(AnsiString Name) {
+  for (char& C : Name)
+    if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
+  return Name;
+}
+
+// Searched from the end: components go in the reverse order of their
+// coming, so the one sought is usually the last.
 void Erase(std::vector<TComponent*>& List, TComponent* Item) {
-  auto It = std::find(List.begin(), List.end(), Item);
-  if (It != List.end()) List.erase(It);
+  auto It = std::find(List.rbegin(), List.rend(), Item);
+  if (It != List.rend()) List.erase(std::next(It).base());
 }
 
 }  // namespace
@@ -115,21 +123,25 @@ void TComponent::SetName(const AnsiString& NewName) {
   if (FName == NewName) return;
   if (!NewName.empty() && !IsValidIdent(NewName))
     throw EComponentError("\"" + NewName + "\" is not a valid component name");
-  if (FOwner) FOwner->ValidateRename(this, FName, NewName);
+  if (FOwner) {
+    FOwner->ValidateRename(this, FName, NewName);
+    if (!FName.empty()) FOwner->FNames.erase(NameKey(FName));
+    if (!NewName.empty()) FOwner->FNames[NameKey(NewName)] = this;
+  }
   FName = NewName;
 }
 
 TComponent* TComponent::FindComponent(const AnsiString& AName) const {
   if (AName.empty()) return nullptr;
-  for (TComponent* C : FComponents)
-    if (SameName(C->FName, AName)) return C;
-  return nullptr;
+  const auto It = FNames.find(NameKey(AName));
+  return It == FNames.end() ? nullptr : It->second;
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
   if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
   ValidateRename(AComponent, AnsiString(), AComponent->FName);
   FComponents.push_back(AComponent);
+  if (!AComponent->FName.empty()) FNames[NameKey(AComponent->FName)] = AComponent;
   AComponent->FOwner = this;
   Notification(AComponent, opInsert);
 }
@@ -138,6 +150,7 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
   if (AComponent->FOwner != this) return;
   Notification(AComponent, opRemove);
   Erase(FComponents, AComponent);
+  if (!AComponent->FName.empty()) FNames.erase(NameKey(AComponent->FName));
   AComponent->FOwner = nullptr;
 }
 
@@ -156,12 +169,23 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
 }
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
-  if (Operation == opRemove) Erase(FFreeNotifies, AComponent);
-  // Copy: a handler may free or insert components.
-  const std::vector<TComponent*> Owned = FComponents;
-  for (TComponent* C : Owned)
-    if (C != AComponent && std::find(FComponents.begin(), FComponents.end(), C) != FComponents.end())
-      C->Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  Erase(FFreeNotifies, AComponent);
+  // The owned components hear of a removal so that none keeps a reference
+  // to it; an insertion concerns nobody but the owner. While the owner goes
+  // they all go, and a reference among them is a free notification, told
+  // by the one that goes: telling every other one of every removal would
+  // make freeing an owner take time in the square of its components.
+  if (FComponentState.Contains(csDestroying)) return;
+  // By index from the end: a handler may free or insert components.
+  for (size_t I = FComponents.size(); I-- > 0;) {
+    if (I >= FComponents.size()) {
+      I = FComponents.size();
+      continue;
+    }
+    TComponent* C = FComponents[I];
+    if (C != AComponent) C->Notification(AComponent, Operation);
+  }
 }
 
 void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }

@@ -2,6 +2,7 @@
 // notification.
 #pragma once
 
+#include <unordered_map>
 #include <vector>
 
 #include "SysUtils.h"
@@ -79,7 +80,9 @@ public:
 protected:
   // AComponent was inserted into or is being removed from this component's
   // world (owned components and free-notification peers). Overrides clear
-  // their references and call up.
+  // their references and call up. The base passes a removal on to the owned
+  // components, except while this component is being destroyed (references
+  // among components that go together are kept by free notification).
   virtual void Notification(TComponent* AComponent, TOperation Operation);
 
   // Layout reading. ReadState reads this component's properties and
@@ -103,6 +106,10 @@ private:
 
   TComponent* FOwner = nullptr;
   std::vector<TComponent*> FComponents;
+  // The named ones among FComponents by upper-case name (names are ASCII
+  // identifiers), so that a name is found, and checked for uniqueness, at
+  // the same cost whatever the number of components.
+  std::unordered_map<AnsiString, TComponent*> FNames;
   std::vector<TComponent*> FFreeNotifies;
   AnsiString FName;
   int FTag = 0;

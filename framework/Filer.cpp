@@ -34,6 +34,10 @@ AnsiString Describe(TPersistent* Instance) {
 
 TReader::TPropertyReader GPropertyReader = nullptr;
 
+// No layout comes near this many levels of nested objects, lists and
+// collections; deeper ones are refused before they exhaust the stack.
+constexpr int MaxLayoutNesting = 1000;
+
 // The 10-byte x87 extended format of float values: a 64-bit mantissa with
 // its integer bit, then 15 exponent bits (bias 16383) and the sign.
 void EncodeExtended(double Value, Byte* Out) {
@@ -141,6 +145,24 @@ private:
   void Mark() {
     if (FLines) FLines->push_back({FOut.Size(), FTokenLine});
   }
+
+  // One more level of nested objects, lists or collections for as long as
+  // it lives.
+  class TNesting {
+  public:
+    explicit TNesting(TLayoutParser& Parser) : FParser(Parser) {
+      if (++FParser.FDepth > MaxLayoutNesting) {
+        --FParser.FDepth;
+        FParser.Error("Layout nested too deeply");
+      }
+    }
+    ~TNesting() { --FParser.FDepth; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+  private:
+    TLayoutParser& FParser;
+  };
 
   // --- tokens ---
 
@@ -400,6 +422,7 @@ private:
   // --- grammar ---
 
   void ParseObject() {
+    const TNesting Level(*this);
     Mark();
     Next();
     AnsiString Name = ExpectIdent("Object name");
@@ -536,6 +559,7 @@ private:
   }
 
   void ParseList() {
+    const TNesting Level(*this);
     FOut.Put(vaList);
     Next();
     while (!IsSymbol(')')) ParseValue();
@@ -544,6 +568,7 @@ private:
   }
 
   void ParseCollection() {
+    const TNesting Level(*this);
     FOut.Put(vaCollection);
     Next();
     while (!IsSymbol('>')) {
@@ -575,6 +600,7 @@ private:
   // The units of the string token, and whether it must be UTF-16.
   WideString FUnits;
   bool FWide = false;
+  int FDepth = 0;
 };
 
 void ConvertText(TStream* Text, TStream* Binary, TLayoutLines* Lines) {
@@ -604,6 +630,13 @@ void TReader::FormatError(const AnsiString& Message) {
 }
 
 void TReader::ValueError() { throw EReadError("Invalid property value"); }
+
+TReader::TNesting::TNesting(TReader& Reader) : FReader(Reader) {
+  if (++FReader.FDepth > MaxLayoutNesting) {
+    --FReader.FDepth;
+    FReader.FormatError("Layout nested too deeply");
+  }
+}
 
 void TReader::Read(void* Buffer, int Count) {
   if (Count > 0 && FStream->Read(Buffer, Count) != Count) FormatError("Stream read error");
@@ -882,10 +915,12 @@ void TReader::SkipValue() {
     case vaTrue:
     case vaNil:
       return;
-    case vaList:
+    case vaList: {
+      const TNesting Level(*this);
       while (!EndOfList()) SkipValue();
       ReadListEnd();
       return;
+    }
     case vaInt8: return SkipBytes(1);
     case vaInt16: return SkipBytes(2);
     case vaInt32:
@@ -907,7 +942,10 @@ void TReader::SkipValue() {
     case vaWString:
       Read(B, 4);
       return SkipBytes(static_cast<Int64>(LittleEndian<std::int32_t>(B)) * 2);
-    case vaCollection: return SkipCollectionBody();
+    case vaCollection: {
+      const TNesting Level(*this);
+      return SkipCollectionBody();
+    }
   }
 }
 
@@ -1100,6 +1138,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* P) {
 }
 
 void TReader::ReadCollection(TCollection* Collection) {
+  const TNesting Level(*this);
   Collection->BeginUpdate();
   try {
     Collection->Clear();
@@ -1161,6 +1200,7 @@ AnsiString TReader::Location(Int64 Offset) const {
 }
 
 void TReader::ReadComponent() {
+  const TNesting Level(*this);
   MarkItem();
   TFilerFlags Flags;
   int ChildPos;

@@ -201,6 +201,20 @@ private:
   AnsiString Location(Int64 Offset) const;
   void EndLoadingOnError();
 
+  // One more level of nested objects, lists or collections for as long as
+  // it lives; beyond the limit the stream is refused as damaged.
+  class TNesting {
+  public:
+    explicit TNesting(TReader& Reader);
+    ~TNesting() { --FReader.FDepth; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+  private:
+    TReader& FReader;
+  };
+  int FDepth = 0;
+
   AnsiString FPropName;
   bool FCanHandleExceptions = true;
   bool FFormatBroken = false;

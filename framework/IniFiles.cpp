@@ -160,10 +160,30 @@ void TMemIniFile::LoadValues() {
   SetStrings(&List);
 }
 
+TMemIniFile::TSection* TMemIniFile::FindIn(std::vector<TSection>& Sections, const TSectionIndex& Index,
+                                            const AnsiString& Section) {
+  TSection* First = nullptr;
+  const auto [Begin, End] = Index.equal_range(AnsiUpperCase(Section));
+  for (auto It = Begin; It != End; ++It) {
+    TSection& S = Sections[It->second];
+    if ((!First || &S < First) && AnsiSameText(S.Name, Section)) First = &S;
+  }
+  return First;
+}
+
+void TMemIniFile::AddSection(std::vector<TSection>& Sections, TSectionIndex& Index, const AnsiString& Name) {
+  Sections.push_back(TSection{Name, true, {}});
+  Index.emplace(AnsiUpperCase(Name), Sections.size() - 1);
+}
+
+void TMemIniFile::Reindex() {
+  FIndex.clear();
+  for (size_t I = 0; I < FSections.size(); ++I)
+    if (FSections[I].HasHeader) FIndex.emplace(AnsiUpperCase(FSections[I].Name), I);
+}
+
 TMemIniFile::TSection* TMemIniFile::FindSection(const AnsiString& Section) {
-  for (TSection& S : FSections)
-    if (S.HasHeader && AnsiSameText(S.Name, Section)) return &S;
-  return nullptr;
+  return FindIn(FSections, FIndex, Section);
 }
 
 TMemIniFile::TLine* TMemIniFile::FindKey(TSection& Section, const AnsiString& Ident) {
@@ -181,7 +201,10 @@ AnsiString TMemIniFile::ReadString(const AnsiString& Section, const AnsiString& 
 void TMemIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) {
   CheckSingleLine(FileName(), Section + Ident + Value);
   TSection* S = FindSection(Section);
-  if (!S) S = &FSections.emplace_back(TSection{Trim(Section), true, {}});
+  if (!S) {
+    AddSection(FSections, FIndex, Trim(Section));
+    S = &FSections.back();
+  }
   if (TLine* L = FindKey(*S, Ident))
     L->Value = Trim(Value);
   else
@@ -215,6 +238,7 @@ void TMemIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings
 
 void TMemIniFile::EraseSection(const AnsiString& Section) {
   std::erase_if(FSections, [&](const TSection& S) { return S.HasHeader && AnsiSameText(S.Name, Section); });
+  Reindex();
 }
 
 void TMemIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) {
@@ -229,7 +253,10 @@ void TMemIniFile::UpdateFile() {
   List.SaveToFile(FileName());
 }
 
-void TMemIniFile::Clear() { FSections.clear(); }
+void TMemIniFile::Clear() {
+  FSections.clear();
+  FIndex.clear();
+}
 
 void TMemIniFile::GetStrings(TStrings* List) const {
   Refill(List, [&] {
@@ -243,6 +270,7 @@ void TMemIniFile::GetStrings(TStrings* List) const {
 
 void TMemIniFile::SetStrings(TStrings* List) {
   std::vector<TSection> Sections;
+  TSectionIndex Index;
   size_t Current = 0;  // index into Sections; none while Sections is empty
   for (int I = 0; I < List->Count(); ++I) {
     AnsiString S = Trim(List->Strings(I));
@@ -251,14 +279,11 @@ void TMemIniFile::SetStrings(TStrings* List) {
       // The name ends at the first "]", as the system reads it.
       size_t Close = S.find(']');
       AnsiString Name = Trim(S.substr(1, Close == AnsiString::npos ? AnsiString::npos : Close - 1));
-      auto Found = std::find_if(Sections.begin(), Sections.end(), [&](const TSection& Sec) {
-        return Sec.HasHeader && AnsiSameText(Sec.Name, Name);
-      });
-      if (Found == Sections.end()) {
-        Sections.push_back(TSection{Name, true, {}});
-        Current = Sections.size() - 1;
+      if (const TSection* Found = FindIn(Sections, Index, Name)) {
+        Current = static_cast<size_t>(Found - Sections.data());
       } else {
-        Current = static_cast<size_t>(Found - Sections.begin());
+        AddSection(Sections, Index, Name);
+        Current = Sections.size() - 1;
       }
       continue;
     }
@@ -270,6 +295,7 @@ void TMemIniFile::SetStrings(TStrings* List) {
       Sections[Current].Lines.push_back(TLine{TrimRight(S.substr(0, Eq)), TrimLeft(S.substr(Eq + 1)), true});
   }
   FSections = std::move(Sections);
+  FIndex = std::move(Index);
 }
 
 void TMemIniFile::Rename(const AnsiString& AFileName, bool Reload) {

@@ -3,6 +3,7 @@
 // (TMemIniFile).
 #pragma once
 
+#include <unordered_map>
 #include <vector>
 
 #include "Lists.h"
@@ -111,9 +112,17 @@ private:
     bool HasHeader;  // false for the lines before the first section
     std::vector<TLine> Lines;
   };
+  // Sections found through an index by upper-case name, confirmed by the
+  // locale's comparison, so that a file of many sections loads in time
+  // proportional to its size.
+  using TSectionIndex = std::unordered_multimap<AnsiString, size_t>;
+  static TSection* FindIn(std::vector<TSection>& Sections, const TSectionIndex& Index, const AnsiString& Section);
+  static void AddSection(std::vector<TSection>& Sections, TSectionIndex& Index, const AnsiString& Name);
   TSection* FindSection(const AnsiString& Section);
   TLine* FindKey(TSection& Section, const AnsiString& Ident);
   void LoadValues();
+  void Reindex();
 
   std::vector<TSection> FSections;
+  TSectionIndex FIndex;
 };

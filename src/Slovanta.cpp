@@ -22,6 +22,7 @@
 #include "UniClasses.h"
 #include "UniSysUtils.h"
 #include "UniSystem.h"
+#include "VsIni.h"
 #include "VsStrUtils.h"
 #include "VsTools.h"
 #include "WImage.h"
@@ -54,6 +55,7 @@ void RegisterTrainerClasses() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeFramework();
   InitializeVsTools();
+  InitializeVsIni();
   InitializeUniSysUtils();
   InitializeUniSystem();
   InitializeUniClasses();

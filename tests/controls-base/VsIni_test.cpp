@@ -225,23 +225,63 @@ TEST(VsIniText, LineParsingFollowsQuotesCommentsAndTrimming) {
   }
 }
 
-TEST(VsIni, EveryFormRoundTripsEveryType) {
+// Strings that begin like binary data without being what the store writes
+// for binary data (with or without its last blank).
+const char* const BinaryLookalikes[] = {
+    "454Cx", "454C", "454C FFFFFFFF 01", "454C 7FFFFFFF 01 02", "454C 3 01 02", "454C 2 1 2", "454C 2 0a 0b",
+    "454C 1 01 02",
+};
+
+TEST(VsIni, EveryFormRoundTripsEveryTypeWithOrWithoutTrimming) {
   auto Source = NewIni();
   FillEveryType(*Source);
+  for (const char* S : BinaryLookalikes) ASSERT_TRUE(Source->WriteString("\\Look", S, S));
   const AnsiString Expected = Dump(*Source);
   EXPECT_NE(Expected.find("|5|454C 3 00 7F FF "), AnsiString::npos);
+  EXPECT_NE(Expected.find("|5|454C 0 "), AnsiString::npos);
 
-  for (bool Binary : {false, true}) {
-    Source->SetBinaryMode(Binary);
-    const std::string Bytes = SavedBytes(*Source);
-    auto Copy = NewIni();
-    Copy->SetBinaryMode(Binary);
-    LoadBytes(*Copy, Bytes);
-    EXPECT_EQ(Dump(*Copy), Expected) << (Binary ? "binary" : "text");
-    EXPECT_EQ(SavedBytes(*Copy), Bytes);
-    double Tiny = 0;
-    EXPECT_TRUE(Copy->ReadFloat("\\Page", "Tiny", Tiny, 0));
-    EXPECT_EQ(Tiny, 1e-20);
+  for (bool Binary : {false, true})
+    for (bool Trim : {false, true}) {
+      const std::string Form = std::string(Binary ? "binary" : "text") + (Trim ? ", trimmed" : "");
+      Source->SetBinaryMode(Binary);
+      Source->SetTrimSpaces(Trim);
+      const std::string Bytes = SavedBytes(*Source);
+      auto Copy = NewIni();
+      Copy->SetBinaryMode(Binary);
+      Copy->SetTrimSpaces(Trim);
+      ASSERT_NO_THROW(LoadBytes(*Copy, Bytes)) << Form;
+      EXPECT_EQ(Dump(*Copy), Expected) << Form;
+      EXPECT_EQ(SavedBytes(*Copy), Bytes) << Form;
+      double Tiny = 0;
+      EXPECT_TRUE(Copy->ReadFloat("\\Page", "Tiny", Tiny, 0));
+      EXPECT_EQ(Tiny, 1e-20);
+    }
+}
+
+TEST(VsIniText, TextThatOnlyLooksBinaryIsAStringAndTheRestOfTheFileLoads) {
+  std::vector<const char*> Strings(std::begin(BinaryLookalikes), std::end(BinaryLookalikes));
+  Strings.insert(Strings.end(), {"454C ", "454C 0", "454C 2 0A FF"});  // a blank short, untrimmed
+  for (const char* S : Strings) {
+    auto Ini = NewIni();
+    LoadBytes(*Ini, std::string("[x]\r\nb=") + S + "\r\nafter=1\r\n");
+    EXPECT_EQ(Ini->GetValueType("\\x", "b"), ivtString) << S;
+    AnsiString Text;
+    EXPECT_TRUE(Ini->ReadString("\\x", "b", Text, "?"));
+    EXPECT_EQ(Text, S);
+    EXPECT_EQ(Ini->GetValueType("\\x", "after"), ivtInteger) << S;
+  }
+  // What the store writes for binary data is binary data, trimmed or not.
+  for (bool Trim : {false, true}) {
+    auto Ini = NewIni();
+    Ini->SetTrimSpaces(Trim);
+    LoadBytes(*Ini, "[x]\r\ne=454C 0 \r\nb=454C 2 0A FF \r\n");
+    int Size = 2;
+    Byte Bytes[2] = {};
+    EXPECT_TRUE(Ini->ReadBinary("\\x", "b", Size, Bytes));
+    EXPECT_EQ(Size, 2);
+    EXPECT_EQ(Bytes[1], 0xFF);
+    Size = 0;
+    EXPECT_TRUE(Ini->ReadBinary("\\x", "e", Size, nullptr)) << Trim;
   }
 }
 
@@ -292,14 +332,6 @@ TEST(VsIni, DamagedDataRaisesAndLeavesTheStoreAsItWas) {
   LoadBytes(*Ini, Good);
   EXPECT_FALSE(Ini->KeyExists("\\keep"));
 
-  // Hexadecimal text whose size the text cannot hold.
-  auto Text = NewIni();
-  Text->WriteInteger("", "kept", 1);
-  for (const char* Line : {"b=454C FFFFFFFF 01", "b=454C 7FFFFFFF 01 02", "b=454C 3 01 02"}) {
-    EXPECT_EQ(MessageOf<EVsIniError>([&] { LoadBytes(*Text, std::string("[x]\r\n") + Line + "\r\n"); }),
-              "Damaged binary value in line 2");
-    EXPECT_TRUE(Text->KeyExists("") && Text->GetValueType("", "kept") == ivtInteger);
-  }
 
   // Through a file: the error propagates after the after-event.
   const AnsiString Path = TempPath("damaged.bin");
@@ -309,6 +341,108 @@ TEST(VsIni, DamagedDataRaisesAndLeavesTheStoreAsItWas) {
   Ini->SetPath(Path);
   EXPECT_THROW(Ini->Load(), EVsIniError);
   EXPECT_EQ(Events.Log, "<loadload>");
+  DeleteFileA(Path.c_str());
+}
+
+// "a\a\...\a", Depth names.
+AnsiString DeepPath(int Depth) {
+  AnsiString P = "a";
+  for (int I = 1; I < Depth; ++I) P += "\\a";
+  return P;
+}
+
+TEST(VsIniKeys, KeysAreNestedAtMostAThousandLevels) {
+  // Deep enough to have exhausted the stack when the tree was freed.
+  const int TooDeep = 14500;
+  auto Ini = NewIni();
+  Ini->WriteInteger("\\keep", "n", 1);
+  const AnsiString Before = Dump(*Ini);
+  EXPECT_EQ(MessageOf<EVsIniError>([&] { LoadBytes(*Ini, "; x\r\n[" + DeepPath(TooDeep) + "]\r\nv=1\r\n"); }),
+            "Keys nested deeper than 1000 levels in line 2");
+  EXPECT_EQ(Dump(*Ini), Before);
+  Ini->SetBinaryMode(true);
+  const std::string Record = "\x01" + LP("k") + "\x01" + LP(DeepPath(1001));
+  EXPECT_EQ(MessageOf<EVsIniError>([&] { LoadBytes(*Ini, Record); }),
+            "Keys nested deeper than 1000 levels at offset 6");
+  EXPECT_EQ(Dump(*Ini), Before);
+
+  // Nor can a program build them any deeper.
+  auto Built = NewIni();
+  EXPECT_TRUE(Built->OpenKey("\\" + DeepPath(1000), true));
+  EXPECT_FALSE(Built->OpenKey("a", true));
+  EXPECT_EQ(Built->CurrentPath(), "\\" + DeepPath(1000));
+  EXPECT_FALSE(Built->WriteInteger("a", "n", 1));
+  ASSERT_TRUE(Built->WriteInteger("", "n", 1000));
+
+  // A thousand levels go through either form and are freed.
+  for (bool Binary : {false, true}) {
+    Built->SetBinaryMode(Binary);
+    auto Copy = NewIni();
+    Copy->SetBinaryMode(Binary);
+    LoadBytes(*Copy, SavedBytes(*Built));
+    Integer N = 0;
+    EXPECT_TRUE(Copy->ReadInteger("\\" + DeepPath(1000), "n", N, 0));
+    EXPECT_EQ(N, 1000);
+  }
+}
+
+TEST(VsIniKeys, ManyValuesInOneKeyKeepTheFirstOfEachName) {
+  auto Ini = NewIni();
+  for (int I = 0; I < 3000; ++I) ASSERT_TRUE(Ini->WriteInteger("\\k", "v" + IntToStr(I), I));
+  Integer N = 0;
+  EXPECT_TRUE(Ini->ReadInteger("\\k", " V2999 ", N, -1));
+  EXPECT_EQ(N, 2999);
+  // A key renamed to a value's name: the earlier of the two is found.
+  ASSERT_TRUE(Ini->OpenKey("\\k\\sub", true));
+  ASSERT_TRUE(Ini->RenameKey("\\k\\sub", "v5"));
+  EXPECT_EQ(Ini->GetValueType("\\k", "v5"), ivtInteger);
+  EXPECT_TRUE(Ini->Delete("\\k", "v5"));
+  EXPECT_TRUE(Ini->KeyExists("\\k\\v5"));
+  EXPECT_TRUE(Ini->RenameValue("\\k", "v7", "w"));
+  EXPECT_EQ(Ini->GetValueType("\\k", "v7"), ivtNone);
+  EXPECT_TRUE(Ini->ReadInteger("\\k", "W", N, -1));
+  EXPECT_EQ(N, 7);
+}
+
+TEST(VsIni, ASaveThatFailsKeepsTheFileAsItWas) {
+  const AnsiString Path = TempPath("safe.ini");
+  const AnsiString Temp = Path + ".tmp";
+  RemoveDirectoryA(Temp.c_str());
+  DeleteFileA(Temp.c_str());
+  DeleteFileA(Path.c_str());
+  auto Ini = NewIni();
+  Ini->SetPath(Path);
+  Ini->SetWarningMessage("");
+  ASSERT_TRUE(Ini->WriteInteger("\\s", "n", 1));
+  ASSERT_TRUE(Ini->Save());
+  EXPECT_EQ(GetFileAttributesA(Temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  const std::string Saved = ReadFileBytes(Path);
+  ASSERT_EQ(Saved, "\r\n[s]\r\nn=1\r\n");
+
+  // Held open by a program that lets others read and write it, but not
+  // replace it.
+  ASSERT_TRUE(Ini->WriteInteger("\\s", "n", 2));
+  HANDLE Held = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(Held, INVALID_HANDLE_VALUE);
+  TEventLog Events;
+  Events.Attach(*Ini);
+  EXPECT_EQ(MessageOf<EFCreateError>([&] { Ini->Save(); }), "Cannot create file " + Path);
+  CloseHandle(Held);
+  EXPECT_EQ(Events.Log, "<savesave>");
+  EXPECT_EQ(ReadFileBytes(Path), Saved);
+  EXPECT_EQ(GetFileAttributesA(Temp.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(Ini->Modified());
+
+  // Where the new file cannot be made at all.
+  ASSERT_TRUE(CreateDirectoryA(Temp.c_str(), nullptr));
+  EXPECT_EQ(MessageOf<EFCreateError>([&] { Ini->Save(); }), "Cannot create file " + Path);
+  EXPECT_EQ(ReadFileBytes(Path), Saved);
+  RemoveDirectoryA(Temp.c_str());
+
+  ASSERT_TRUE(Ini->Save());
+  EXPECT_EQ(ReadFileBytes(Path), "\r\n[s]\r\nn=2\r\n");
+  Ini->SetPath("");
   DeleteFileA(Path.c_str());
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -543,4 +544,59 @@ TEST(VsWideStrings, DamagedStoredStringsRaiseAndKeepWhatWasRead) {
     L.Add(L"b");
     EXPECT_EQ(Events.Changed, 2);
   }
+}
+
+namespace {
+
+// Comparisons that do not keep to any order. Each raises when asked about an
+// index outside the list being sorted.
+TVsWideStringList* GSorted = nullptr;
+std::uint32_t GSeed = 1;
+
+void CheckIndexes(TVsWideStringList* List, int Index1, int Index2) {
+  if (List != GSorted || Index1 < 0 || Index2 < 0 || Index1 >= List->Count() || Index2 >= List->Count())
+    throw std::out_of_range("compared outside the list: " + std::to_string(Index1) + ", " + std::to_string(Index2));
+}
+
+int RandomAnswer(TVsWideStringList* List, int Index1, int Index2) {
+  CheckIndexes(List, Index1, Index2);
+  GSeed = GSeed * 1664525u + 1013904223u;
+  return static_cast<int>(GSeed >> 30) - 1;  // -1, 0, 1 or 2
+}
+
+int AlwaysLess(TVsWideStringList* List, int Index1, int Index2) {
+  CheckIndexes(List, Index1, Index2);
+  return -1;
+}
+
+int AlwaysGreater(TVsWideStringList* List, int Index1, int Index2) {
+  CheckIndexes(List, Index1, Index2);
+  return 1;
+}
+
+}  // namespace
+
+TEST(VsWideStringList, CustomSortWithAComparisonThatLiesStaysInTheListAndKeepsEveryLine) {
+  const struct {
+    const char* Name;
+    TVsWideStringListSortCompare Compare;
+  } Cases[] = {{"random", RandomAnswer}, {"always less", AlwaysLess}, {"always greater", AlwaysGreater}};
+  for (const auto& C : Cases)
+    for (int Count : {2, 3, 17, 3000}) {
+      TVsWideStringList L;
+      std::vector<std::pair<WideString, TObject*>> Before;
+      for (int I = 0; I < Count; ++I) {
+        L.AddObject(L"line " + std::to_wstring(I % 500), reinterpret_cast<TObject*>(static_cast<intptr_t>(I + 1)));
+        Before.emplace_back(L.Strings(I), L.Objects(I));
+      }
+      std::sort(Before.begin(), Before.end());
+      GSorted = &L;
+      GSeed = static_cast<std::uint32_t>(Count);
+      EXPECT_NO_THROW(L.CustomSort(C.Compare)) << C.Name << ", " << Count << " lines";
+      std::vector<std::pair<WideString, TObject*>> After;
+      for (int I = 0; I < L.Count(); ++I) After.emplace_back(L.Strings(I), L.Objects(I));
+      std::sort(After.begin(), After.end());
+      EXPECT_EQ(After, Before) << C.Name << ", " << Count << " lines";
+      GSorted = nullptr;
+    }
 }

@@ -71,6 +71,58 @@ TEST(Component, FreeNotificationArrivesWhileBothAreWhole) {
   Root->Free();
 }
 
+TEST(Component, NamesFollowRenamesAndMovesBetweenOwners) {
+  auto* Root = new TComponent(nullptr);
+  auto* Other = new TComponent(nullptr);
+  auto* A = new TComponent(Root);
+  A->SetName("Alpha");
+  A->SetName("Gamma");
+  EXPECT_EQ(Root->FindComponent("alpha"), nullptr);
+  EXPECT_EQ(Root->FindComponent("GAMMA"), A);
+  auto* B = new TComponent(Root);
+  B->SetName("Alpha");  // the old name is free again
+  EXPECT_EQ(Root->FindComponent("Alpha"), B);
+  Other->InsertComponent(A);
+  EXPECT_EQ(Root->FindComponent("Gamma"), nullptr);
+  EXPECT_EQ(Other->FindComponent("gamma"), A);
+  A->SetName("");
+  EXPECT_EQ(Other->FindComponent("Gamma"), nullptr);
+  B->Free();
+  EXPECT_EQ(Root->FindComponent("Alpha"), nullptr);
+  auto* C = new TComponent(Root);
+  C->SetName("Alpha");
+  EXPECT_EQ(Root->FindComponent("alpha"), C);
+  Root->Free();
+  Other->Free();
+}
+
+TEST(Component, SiblingsFreedWithTheirOwnerHearThroughFreeNotification) {
+  std::vector<std::string> Log;
+  // Owned components go from the last one: a watcher made first outlives
+  // what it watches and is told when it goes.
+  for (bool WatcherFirst : {true, false}) {
+    auto* Root = new TComponent(nullptr);
+    TWatcher* W = nullptr;
+    TComponent* Watched = nullptr;
+    for (int I = 0; I < 2; ++I) {
+      if ((I == 0) == WatcherFirst) {
+        W = new TWatcher(Root);
+        W->SetName("Watcher");
+        W->Log = &Log;
+      } else {
+        Watched = new TComponent(Root);
+        Watched->SetName("Watched");
+      }
+    }
+    W->Peer = Watched;
+    Watched->FreeNotification(W);
+    Log.clear();
+    Root->Free();
+    EXPECT_EQ(Log, WatcherFirst ? std::vector<std::string>{"Watcher lost Watched"} : std::vector<std::string>{})
+        << WatcherFirst;
+  }
+}
+
 TEST(Component, DestroyingStateIsSetBeforeDestructors) {
   auto* Root = new TComponent(nullptr);
   auto* Child = new TComponent(Root);

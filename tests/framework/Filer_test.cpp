@@ -617,3 +617,64 @@ TEST(Collection, ItemsAreOwnedOrderedAndAssigned) {
   TStringList NotACollection;
   EXPECT_THROW(A.Assign(&NotACollection), EConvertError);
 }
+
+namespace {
+
+std::string Repeat(const std::string& S, int Count) {
+  std::string R;
+  R.reserve(S.size() * static_cast<size_t>(Count));
+  for (int I = 0; I < Count; ++I) R += S;
+  return R;
+}
+
+// The message of the error that reading Bytes (text or binary) into a fresh
+// root raises, or "" when it reads.
+std::string ReadError(const std::string& Bytes) {
+  auto Root = NewRoot();
+  try {
+    TStringStream S(Bytes);
+    ReadComponentLayout(&S, Root.get());
+  } catch (const EReadError& E) {
+    return E.Message();
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(Layout, NestingBeyondAThousandLevelsIsRefused) {
+  EnsureRegistered();
+  // Deep enough to have exhausted the stack of the text parser.
+  const int Deep = 13000;
+  const std::string Head = "object R: TTestRoot\n  Number = 1\n  ";
+  const std::string Lists = Head + "Lines.Strings = " + Repeat("(", Deep) + Repeat(")", Deep) + "\nend\n";
+  const std::string Items = Head + "Items = " + Repeat("< item Width = ", Deep) + "1" + Repeat(" end >", Deep) + "\nend\n";
+  const std::string Objects = Head + Repeat("object A: TTestNode\n", Deep) + Repeat("end\n", Deep) + "end\n";
+  // The root is the first level: the thousandth nested object is on line 1002.
+  EXPECT_EQ(ReadError(Lists), "Line 3: Layout nested too deeply");
+  EXPECT_EQ(ReadError(Items), "Line 3: Layout nested too deeply");
+  EXPECT_EQ(ReadError(Objects), "Line 1002: Layout nested too deeply");
+
+  // The binary form, as deep as it exhausted the stack of the reader.
+  TFormBytes ListBytes;
+  ListBytes.Raw("TPF0").Object("TTestRoot", "R").Prop("Lines.Strings");
+  ListBytes.Raw(std::string(22000, static_cast<char>(vaList)) + std::string(22001, static_cast<char>(vaNull)));
+  TFormBytes CollectionBytes;
+  CollectionBytes.Raw("TPF0").Object("TTestRoot", "R").Prop("Items");
+  for (int I = 0; I < 22000; ++I) CollectionBytes.Byte(vaCollection).Byte(vaList).Prop("Width");
+  CollectionBytes.Int8(1).Raw(std::string(2 * 22000, static_cast<char>(vaNull))).End().End();
+  TFormBytes ObjectBytes;
+  ObjectBytes.Raw("TPF0").Object("TTestRoot", "R").End();
+  for (int I = 0; I < 20000; ++I) ObjectBytes.Object("TTestNode", "").End();
+  ObjectBytes.Raw(std::string(20001, static_cast<char>(vaNull)));
+  for (const TFormBytes* B : {&ListBytes, &CollectionBytes, &ObjectBytes}) {
+    const std::string Message = ReadError(B->S);
+    EXPECT_NE(Message.find("Layout nested too deeply"), std::string::npos) << Message;
+  }
+
+  // Real layouts nest a few levels; up to the limit they still read.
+  const std::string AtTheLimit = "object R: TTestRoot\n" + Repeat("object TTestNode\n", 999) + Repeat("end\n", 999) +
+                                 "object First: TTestNode\nend\nobject Second: TTestNode\nend\n"
+                                 "object Inner: TTestNode\nend\nend\n";
+  EXPECT_EQ(ReadError(AtTheLimit), "");
+}

@@ -195,6 +195,10 @@ TEST_F(IniFileTest, MemIniEditsReachTheFileOnlyOnUpdate) {
   EXPECT_EQ("[A]\r\nk=v2\r\n\r\n[B]\r\nn=5\r\n\r\n", ReadBytes(Path));
 
   Ini.EraseSection("a");
+  EXPECT_EQ(5, Ini.ReadInteger("b", "n", 0));  // found where it moved to
+  Ini.WriteString("\xBF\xF3\xB3w", "k", "1");
+  EXPECT_EQ("1", Ini.ReadString("\xAF\xD3\xA3W", "k", ""));  // Polish letters in either case
+  Ini.EraseSection("\xBF\xF3\xB3w");
   Ini.GetStrings(&List);
   EXPECT_EQ("[B]\r\nn=5\r\n\r\n", List.Text());
   List.SetText("[C]\r\nx = 1\r\n");

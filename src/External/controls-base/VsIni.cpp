@@ -59,6 +59,29 @@ bool IsCanonicalInteger(Integer Value, const AnsiString& Text) {
   return Text == "0x" + Hex || Text == "$" + Hex;
 }
 
+// No settings file of ours comes near this depth of keys. No key is made
+// deeper, and a file that goes beyond it is refused.
+constexpr int MaxKeyDepth = 1000;
+
+// The number of names in a key path.
+int KeyDepth(const AnsiString& Path, AnsiChar Delimiter) {
+  int Depth = 1;
+  for (size_t I = 1; I + 1 < Path.size(); ++I)
+    if (Path[I] == Delimiter) ++Depth;
+  return Depth;
+}
+
+// Binary data as the writer produces it, so that any other text beginning
+// with "454C" (a string that merely looks like it) stays a string and reads
+// back as written. Trimmed lines have lost the blank that ends the text.
+bool IsBinaryText(const AnsiString& Value, bool Trimmed, std::vector<Byte>& Bytes) {
+  if (!StartsWith(Value, "454C")) return false;
+  int Size;
+  if (!HexTextToBinary(Trimmed ? Value + " " : Value, Bytes, Size)) return false;
+  const AnsiString Canonical = BinaryToHexText(Bytes.data(), Size);
+  return Canonical == Value || (Trimmed && Canonical == Value + " ");
+}
+
 [[noreturn]] void DamagedData(Int64 Offset) {
   throw EVsIniError(Format("Damaged settings data at offset %d", static_cast<int>(Offset)));
 }
@@ -106,7 +129,54 @@ TVsIniEntry::TVsIniEntry(TVsIniEntry* AParent, const AnsiString& AName, bool AIs
   FChildren.OnDelete = TVsListDeleteEvent(this, &TVsIniEntry::ChildDeleted);
 }
 
-TVsIniEntry::~TVsIniEntry() { ClearChildren(); }
+TVsIniEntry::~TVsIniEntry() {
+  // Everything below is freed from a list rather than by recursion, so that
+  // no depth of keys can exhaust the stack.
+  std::vector<TVsIniEntry*> Pending;
+  TakeChildren(Pending);
+  while (!Pending.empty()) {
+    TVsIniEntry* Entry = Pending.back();
+    Pending.pop_back();
+    Entry->TakeChildren(Pending);
+    Entry->Free();
+  }
+}
+
+void TVsIniEntry::TakeChildren(std::vector<TVsIniEntry*>& Into) {
+  for (int I = 0; I < ChildCount(); ++I) Into.push_back(Child(I));
+  const TVsListDeleteEvent Handler = FChildren.OnDelete;
+  FChildren.OnDelete = TVsListDeleteEvent();
+  FChildren.Clear();
+  FChildren.OnDelete = Handler;
+  FIndex.clear();
+  FSharedNames = false;
+}
+
+void TVsIniEntry::SetName(const AnsiString& Value) {
+  if (!FParent) {
+    FName = Value;
+    return;
+  }
+  FParent->Unindex(this, NameKey(FName));
+  FName = Value;
+  const auto [It, Added] = FParent->FIndex.try_emplace(NameKey(Value), this);
+  if (Added) return;
+  FParent->FSharedNames = true;
+  // The index keeps whichever of the two comes first.
+  if (FParent->FChildren.IndexOf(this) < FParent->FChildren.IndexOf(It->second)) It->second = this;
+}
+
+void TVsIniEntry::Unindex(TVsIniEntry* AChild, const AnsiString& Key) {
+  const auto It = FIndex.find(Key);
+  if (It == FIndex.end() || It->second != AChild) return;
+  FIndex.erase(It);
+  if (!FSharedNames) return;
+  for (int I = 0; I < ChildCount(); ++I)
+    if (Child(I) != AChild && NameKey(Child(I)->FName) == Key) {
+      FIndex.emplace(Key, Child(I));
+      return;
+    }
+}
 
 void TVsIniEntry::ChildDeleted(TObject*, void* Item) {
   auto* Entry = static_cast<TVsIniEntry*>(Item);
@@ -175,24 +245,29 @@ void TVsIniEntry::SetEmptyValue(TVsIniValueType Type) {
 }
 
 TVsIniEntry* TVsIniEntry::FindChild(const AnsiString& AName) const {
-  const AnsiString Key = NameKey(AName);
-  for (int I = 0; I < ChildCount(); ++I)
-    if (NameKey(Child(I)->FName) == Key) return Child(I);
-  return nullptr;
+  const auto It = FIndex.find(NameKey(AName));
+  return It == FIndex.end() ? nullptr : It->second;
 }
 
 TVsIniEntry* TVsIniEntry::AddChild(const AnsiString& AName, bool AIsKey) {
   auto Entry = std::make_unique<TVsIniEntry>(this, AName, AIsKey);
   FChildren.Add(Entry.get());
+  if (!FIndex.try_emplace(NameKey(AName), Entry.get()).second) FSharedNames = true;
   return Entry.release();  // the children list owns it now
 }
 
 void TVsIniEntry::DeleteChild(TVsIniEntry* AChild) {
   const int Index = FChildren.IndexOf(AChild);
-  if (Index >= 0) FChildren.Delete(Index);
+  if (Index < 0) return;
+  Unindex(AChild, NameKey(AChild->FName));
+  FChildren.Delete(Index);
 }
 
-void TVsIniEntry::ClearChildren() { FChildren.Clear(); }
+void TVsIniEntry::ClearChildren() {
+  FChildren.Clear();
+  FIndex.clear();
+  FSharedNames = false;
+}
 
 bool TVsIniEntry::IsWithin(const TVsIniEntry* Entry) const {
   for (const TVsIniEntry* E = this; E; E = E->FParent)
@@ -394,13 +469,15 @@ bool TVsIniFile::WalkKey(const AnsiString& APath, bool CanCreate, TVsIniEntry*& 
     if (P != Delim) P += Delim;
   }
   if (!Rest.empty() && Rest.back() == FDelimiter) Rest.pop_back();
+  int Depth = 0;
+  for (const TVsIniEntry* Up = E; Up->Parent(); Up = Up->Parent()) ++Depth;
   bool Ok = true;
   size_t Start = 0;
   while (Ok && !Rest.empty()) {
     const size_t Stop = Rest.find(FDelimiter, Start);
     const AnsiString Name = Rest.substr(Start, Stop == AnsiString::npos ? AnsiString::npos : Stop - Start);
     TVsIniEntry* Child = Name.empty() ? nullptr : E->FindChild(Name);
-    if (Name.empty()) {
+    if (Name.empty() || ++Depth > MaxKeyDepth) {
       Ok = false;
     } else if (!Child || !Child->IsKey()) {
       if (!CanCreate) {
@@ -973,9 +1050,23 @@ bool TVsIniFile::Save() {
     // never leaves half a file.
     TMemoryStream Data;
     SaveToStream(&Data);
-    TFileStream File(FPath, fmCreate);
-    File.WriteBuffer(Data.Memory(), static_cast<int>(Data.Size()));
-    FlushFileBuffers(File.Handle());
+    // Written beside the file and put in its place only once complete, so
+    // that a save that fails half way keeps the previous settings.
+    const AnsiString Temp = FPath + ".tmp";
+    try {
+      TFileStream File(Temp, fmCreate);
+      File.WriteBuffer(Data.Memory(), static_cast<int>(Data.Size()));
+      FlushFileBuffers(File.Handle());
+    } catch (const EFCreateError&) {
+      throw EFCreateError("Cannot create file " + FPath);
+    } catch (...) {
+      DeleteFileA(Temp.c_str());
+      throw;
+    }
+    if (!MoveFileExA(Temp.c_str(), FPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      DeleteFileA(Temp.c_str());
+      throw EFCreateError("Cannot create file " + FPath);
+    }
     FModified = false;
   } catch (...) {
     DoAfterSave();
@@ -1064,6 +1155,8 @@ void TVsIniFile::ReadText(TStream* Stream) {
       if (Semicolon != AnsiString::npos) S.erase(Semicolon);
       S = TrimRight(S);
       const AnsiString Name = S.size() >= 2 && S.back() == ']' ? S.substr(1, S.size() - 2) : S.substr(1);
+      if (KeyDepth(Name, FDelimiter) > MaxKeyDepth)
+        throw EVsIniError(Format("Keys nested deeper than %d levels in line %d", MaxKeyDepth, LineNumber));
       // A section that cannot be opened hides its values up to the next one.
       Section = FindKey(AnsiString(1, FDelimiter) + Name, true);
       continue;
@@ -1107,12 +1200,9 @@ void TVsIniFile::ReadText(TStream* Stream) {
       E->SetFloat(FloatValue);
       continue;
     }
-    if (StartsWith(Value, "454C")) {
-      std::vector<Byte> Bytes;
-      int Size;
-      if (!HexTextToBinary(Value, Bytes, Size))
-        throw EVsIniError(Format("Damaged binary value in line %d", LineNumber));
-      E->SetBinary(Bytes.data(), Size);
+    std::vector<Byte> Bytes;
+    if (IsBinaryText(Value, FTrimSpaces, Bytes)) {
+      E->SetBinary(Bytes.data(), static_cast<int>(Bytes.size()));
       continue;
     }
     E->SetString(Value);
@@ -1199,6 +1289,9 @@ void TVsIniFile::ReadBinaryStream(TStream* Stream) {
       AnsiString KeyPath;
       if (!ReadStringFromStream(Stream, KeyPath)) DamagedData(RecordStart);
       if (KeyPath.empty() || KeyPath[0] != FDelimiter) KeyPath.insert(0, 1, FDelimiter);
+      if (KeyDepth(KeyPath, FDelimiter) > MaxKeyDepth)
+        throw EVsIniError(Format("Keys nested deeper than %d levels at offset %d", MaxKeyDepth,
+                                 static_cast<int>(RecordStart)));
       // The values of a key that cannot be opened are skipped by their sizes.
       Section = FindKey(KeyPath, true);
       continue;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "Classes.h"
@@ -35,7 +36,7 @@ public:
   ~TVsIniEntry() override;
 
   const AnsiString& Name() const { return FName; }
-  void SetName(const AnsiString& Value) { FName = Value; }
+  void SetName(const AnsiString& Value);
   bool IsKey() const { return FIsKey; }
   void SetIsKey(bool Value) { FIsKey = Value; }
   TVsIniEntry* Parent() const { return FParent; }
@@ -76,8 +77,17 @@ public:
 
 private:
   void ChildDeleted(TObject* Sender, void* Item);
+  // Moves the children out of the list into Into, without freeing them.
+  void TakeChildren(std::vector<TVsIniEntry*>& Into);
+  // The child no longer answers to the name Key in the index.
+  void Unindex(TVsIniEntry* AChild, const AnsiString& Key);
 
   TVsList FChildren;
+  // The first child of each name (in FindChild's form), so that finding a
+  // child does not take longer the more siblings it has.
+  std::unordered_map<AnsiString, TVsIniEntry*> FIndex;
+  // Whether two children share a name (only the first is in the index).
+  bool FSharedNames = false;
   bool FIsKey;
   TVsIniEntry* FParent;
   TVsIniValueType FValueType = ivtNone;
@@ -102,6 +112,7 @@ public:
   // Saves a modified store with LazyWrite (errors swallowed).
   void BeforeDestruction() override;
 
+  // Keys nest at most 1000 levels deep: a path going deeper fails.
   bool OpenKey(const AnsiString& APath, bool CanCreate);
   bool KeyExists(const AnsiString& Key);
   // The number of child keys; -1 when the key does not exist.
@@ -154,8 +165,9 @@ public:
   virtual bool RenameValue(const AnsiString& Key, const AnsiString& Name, const AnsiString& NewName);
 
   // From / to the file Path (false without one or in registry mode). A
-  // damaged file raises EVsIniError and leaves the store as it was; a
-  // loaded store is not modified.
+  // damaged file, or one nesting keys too deeply, raises EVsIniError and
+  // leaves the store as it was; a loaded store is not modified. Save writes
+  // "<Path>.tmp" and puts it in the file's place once complete.
   bool Load();
   bool Save();
   // The same formats on a stream, from its position; nothing in registry

@@ -550,8 +550,10 @@ void TVsWideStringList::QuickSort(int L, int R, TVsWideStringListSortCompare Com
     int J = R;
     int P = static_cast<int>((static_cast<unsigned>(L) + static_cast<unsigned>(R)) >> 1);
     do {
-      while (Compare(this, I, P) < 0) ++I;
-      while (Compare(this, J, P) > 0) --J;
+      // The bounds never stop a consistent comparison (the pivot stops it
+      // first); they keep a careless one inside the list.
+      while (I < R && Compare(this, I, P) < 0) ++I;
+      while (J > L && Compare(this, J, P) > 0) --J;
       if (I <= J) {
         if (I != J) ExchangeItems(I, J);
         // The pivot is compared by index, so it follows its item.
@@ -563,8 +565,17 @@ void TVsWideStringList::QuickSort(int L, int R, TVsWideStringListSortCompare Com
         --J;
       }
     } while (I <= J);
-    if (L < J) QuickSort(L, J, Compare);
-    L = I;
+    // The smaller part is sorted by recursion and the larger one by the
+    // loop, so that a comparison splitting off one line at a time cannot
+    // nest the calls as deep as the list is long.
+    if (J - L < R - I) {
+      if (L < J) QuickSort(L, J, Compare);
+      L = I;
+    } else {
+      if (I < R) QuickSort(I, R, Compare);
+      R = J;
+      I = L;
+    }
   } while (I < R);
 }
 
