@@ -14,16 +14,12 @@ constexpr DWORD WorkerPoll = 50;
 
 }  // namespace
 
-TWaveStream::TWaveStream(Audiere::IAudioDevice* Device, Audiere::ISampleSource* Source, int Channels, int Rate)
-    : FDevice(Device),
-      FSource(Source),
-      FChannels(Channels),
+TWaveStream::TWaveStream(int Channels, int Rate)
+    : FChannels(Channels),
       FBufferFrames(Rate / BuffersPerSecond > 256 ? Rate / BuffersPerSecond : 256),
       FBuffers(BufferCount) {
   InitializeCriticalSection(&FLock);
   for (TBuffer& Buffer : FBuffers) Buffer.Samples.resize(size_t(FBufferFrames) * size_t(Channels));
-  FDevice->ref();
-  FSource->ref();
 }
 
 TWaveStream::~TWaveStream() {
@@ -43,8 +39,8 @@ TWaveStream::~TWaveStream() {
   if (FWakeEvent) CloseHandle(FWakeEvent);
   if (FDoneEvent) CloseHandle(FDoneEvent);
   DeleteCriticalSection(&FLock);
-  FSource->unref();
-  FDevice->unref();
+  if (FSource) FSource->unref();
+  if (FDevice) FDevice->unref();
 }
 
 TWaveStream* TWaveStream::Open(Audiere::IAudioDevice* Device, Audiere::ISampleSource* Source) {
@@ -59,8 +55,14 @@ TWaveStream* TWaveStream::Open(Audiere::IAudioDevice* Device, Audiere::ISampleSo
   Pcm.nBlockAlign = WORD(2 * Channels);
   Pcm.nAvgBytesPerSec = Pcm.nSamplesPerSec * Pcm.nBlockAlign;
   std::unique_ptr<TWaveStream, void (*)(TWaveStream*)> Stream(
-      new (std::nothrow) TWaveStream(Device, Source, Channels, Rate), [](TWaveStream* S) { delete S; });
+      new (std::nothrow) TWaveStream(Channels, Rate), [](TWaveStream* S) { delete S; });
   if (!Stream || !Stream->Start(Pcm)) return nullptr;
+  // Held only once the sound is made: a sound that fails must not free
+  // what its caller has not referenced yet.
+  Stream->FDevice = Device;
+  Stream->FSource = Source;
+  Device->ref();
+  Source->ref();
   Source->reset();
   return Stream.release();
 }

@@ -41,7 +41,7 @@ private:
     bool Queued = false;
   };
 
-  TWaveStream(Audiere::IAudioDevice* Device, Audiere::ISampleSource* Source, int Channels, int Rate);
+  TWaveStream(int Channels, int Rate);
   bool Start(WAVEFORMATEX& Format);
   static DWORD WINAPI Run(void* Stream);
   void Work();
@@ -56,8 +56,8 @@ private:
   // Takes back every buffer; the sound is over.
   void Unqueue();
 
-  Audiere::IAudioDevice* FDevice;
-  Audiere::ISampleSource* FSource;
+  Audiere::IAudioDevice* FDevice = nullptr;
+  Audiere::ISampleSource* FSource = nullptr;
   int FChannels;
   int FBufferFrames;
   HWAVEOUT FWave = nullptr;
