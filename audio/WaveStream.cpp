@@ -1,5 +1,6 @@
 #include "WaveStream.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -16,7 +17,7 @@ constexpr DWORD WorkerPoll = 50;
 
 TWaveStream::TWaveStream(int Channels, int Rate)
     : FChannels(Channels),
-      FBufferFrames(Rate / BuffersPerSecond > 256 ? Rate / BuffersPerSecond : 256),
+      FBufferFrames(std::max(Rate / BuffersPerSecond, 256)),
       FBuffers(BufferCount) {
   InitializeCriticalSection(&FLock);
   for (TBuffer& Buffer : FBuffers) Buffer.Samples.resize(size_t(FBufferFrames) * size_t(Channels));
@@ -75,7 +76,8 @@ bool TWaveStream::Start(WAVEFORMATEX& Format) {
     FWave = nullptr;
     return false;
   }
-  FThread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+  // The worker needs little stack.
+  FThread = CreateThread(nullptr, 64 * 1024, Run, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   return FThread != nullptr;
 }
 
