@@ -24,7 +24,7 @@ using namespace Audiere;
 
 struct TFigures {
   double OpenMs = 0;    // opening the source and the sound
-  double PlayMs = 0;    // play, best of 20 starts
+  double PlayMs = 0;    // play, best of 50 starts
   double PeakMb = 0;    // the process's peak private memory
   double GrowthMb = 0;  // of it, above the memory before the file was opened
   double WorkingMb = 0;  // the peak working set
@@ -71,7 +71,7 @@ int MeasureOne(const char* File) {
   }
   Stream->ref();
   Figures.PlayMs = 1e9;
-  for (int Run = 0; Run < 20; ++Run) {
+  for (int Run = 0; Run < 50; ++Run) {
     Start = Seconds();
     Stream->play();
     Figures.PlayMs = std::min(Figures.PlayMs, (Seconds() - Start) * 1000);
@@ -80,7 +80,7 @@ int MeasureOne(const char* File) {
       std::fprintf(stderr, "%s: does not play\n", File);
       return 1;
     }
-    Sleep(100);
+    Sleep(30);
     Stream->stop();
     Stream->reset();
   }
