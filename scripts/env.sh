@@ -9,7 +9,7 @@ JPEG_PREFIX=$CACHE/libjpeg-turbo-$JPEG_VERSION
 
 PACKAGES="wine wine32:i386 xvfb imagemagick g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
 binutils-mingw-w64-i686 cmake ninja-build googletest dpkg-dev x11-utils xdotool locales fp-utils-3.2.2
-mpg123"
+mpg123 lame"
 
 log() { printf '[setup] %s\n' "$*" >&2; }
 
