@@ -1,4 +1,5 @@
 #include "ActnList.h"
+#include "Consts.h"
 
 #include <algorithm>
 
@@ -129,7 +130,7 @@ void TActionList::BeforeDestruction() {
 
 TAction* TActionList::Actions(int Index) const {
   if (Index < 0 || Index >= ActionCount())
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    throw EListError(FmtLoadStr(SListIndexError, Index));
   return FActions[static_cast<size_t>(Index)];
 }
 

@@ -1,4 +1,5 @@
 #include "Buttons.h"
+#include "Consts.h"
 
 #include <algorithm>
 
@@ -235,7 +236,7 @@ void TSpeedButton::DrawGlyph(int X, int Y, TButtonState ForState) {
   if (!MaskDC || !Mask) {
     if (Mask) DeleteObject(Mask);
     if (MaskDC) DeleteDC(MaskDC);
-    throw EOutOfResources("Out of system resources");
+    throw EOutOfResources(LoadStr(SOutOfResources));
   }
   HGDIOBJ OldMask = SelectObject(MaskDC, Mask);
   {

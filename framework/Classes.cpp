@@ -1,4 +1,5 @@
 #include "Classes.h"
+#include "Consts.h"
 
 #include <algorithm>
 
@@ -42,7 +43,7 @@ void TPersistent::DefineProperties(TFiler*) {}
 
 void TPersistent::AssignError(TPersistent* Source) {
   const AnsiString SourceName = Source ? Source->ClassName() : AnsiString("nil");
-  throw EConvertError("Cannot assign a " + SourceName + " to a " + ClassName());
+  throw EConvertError(FmtLoadStr(SAssignError, SourceName, ClassName()));
 }
 
 // --- TComponent ---
@@ -102,7 +103,7 @@ void TComponent::DetachFromOwner() {
 
 TComponent* TComponent::Components(int Index) const {
   if (Index < 0 || Index >= ComponentCount())
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    throw EListError(FmtLoadStr(SListIndexError, Index));
   return FComponents[static_cast<size_t>(Index)];
 }
 
@@ -116,13 +117,13 @@ void TComponent::ValidateRename(TComponent* AComponent, const AnsiString& CurNam
   if (NewName.empty() || SameName(CurName, NewName)) return;
   TComponent* Existing = FindComponent(NewName);
   if (Existing && Existing != AComponent)
-    throw EComponentError("A component named " + NewName + " already exists");
+    throw EComponentError(FmtLoadStr(SDuplicateName, NewName));
 }
 
 void TComponent::SetName(const AnsiString& NewName) {
   if (FName == NewName) return;
   if (!NewName.empty() && !IsValidIdent(NewName))
-    throw EComponentError("\"" + NewName + "\" is not a valid component name");
+    throw EComponentError(FmtLoadStr(SInvalidName, NewName));
   if (FOwner) {
     FOwner->ValidateRename(this, FName, NewName);
     if (!FName.empty()) FOwner->FNames.erase(NameKey(FName));

@@ -1,4 +1,5 @@
 #include "Collections.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <string>
@@ -49,7 +50,7 @@ TCollection::~TCollection() {
 }
 
 void TCollection::CheckIndex(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count()) throw EListError(FmtLoadStr(SListIndexError, Index));
 }
 
 TCollectionItem* TCollection::Items(int Index) const {
@@ -89,7 +90,7 @@ TCollectionItem* TCollection::Add() {
 }
 
 TCollectionItem* TCollection::Insert(int Index) {
-  if (Index < 0 || Index > Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index > Count()) throw EListError(FmtLoadStr(SListIndexError, Index));
   BeginUpdate();
   try {
     TCollectionItem* Item = Add();

@@ -1,4 +1,5 @@
 #include "ComCtrls.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <climits>
@@ -23,7 +24,7 @@ int GRichEditWindows = 0;
 void LoadRichEdit() {
   if (GRichEditModule) return;
   GRichEditModule = LoadLibraryA("riched20.dll");
-  if (!GRichEditModule) throw EOSError("Cannot load riched20.dll", GetLastError());
+  if (!GRichEditModule) throw EOSError(FmtLoadStr(SCannotLoadLibrary, "riched20.dll"), GetLastError());
 }
 
 // Navigation keys the hot-key control names as the extended keys (not as
@@ -229,7 +230,7 @@ TToolBar::~TToolBar() = default;
 
 TToolButton* TToolBar::Buttons(int Index) const {
   if (Index < 0 || Index >= ButtonCount())
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    throw EListError(FmtLoadStr(SListIndexError, Index));
   return FButtons[static_cast<size_t>(Index)];
 }
 
@@ -383,7 +384,7 @@ void TToolBar::InsertWindowButton(TToolButton* Button, int Index) {
   const AnsiString Text = Button->Caption();
   TBBUTTON Data = ButtonData(Button, FImages != nullptr, FShowCaptions, Button->FSeparatorWidth, Button->FCommand, Text);
   if (!SendMessageA(FHandle, TB_INSERTBUTTONA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&Data)))
-    throw EOutOfResources("Cannot add a button to the tool bar");
+    throw EOutOfResources(LoadStr(SToolButtonError));
 }
 
 void TToolBar::UpdateButton(TToolButton* Button) {
@@ -720,7 +721,7 @@ void TRichEditStrings::SetTextStr(const AnsiString& Value) {
 AnsiString TRichEditStrings::Get(int Index) const {
   TStringList Lines;
   Split(Lines);
-  if (Index < 0 || Index >= Lines.Count()) Error("List index out of bounds (%d)", Index);
+  if (Index < 0 || Index >= Lines.Count()) Error(SListIndexError, Index);
   return Lines.Strings(Index);
 }
 
@@ -734,7 +735,7 @@ void TRichEditStrings::Insert(int Index, const AnsiString& S) {
   TStringList Lines;
   Split(Lines);
   const int Count = Lines.Count();
-  if (Index < 0 || Index > Count) Error("List index out of bounds (%d)", Index);
+  if (Index < 0 || Index > Count) Error(SListIndexError, Index);
   if (!Live()) {
     Lines.Insert(Index, S);
     FEdit->SetText(Lines.Text());
@@ -756,7 +757,7 @@ void TRichEditStrings::Delete(int Index) {
   TStringList Lines;
   Split(Lines);
   const int Count = Lines.Count();
-  if (Index < 0 || Index >= Count) Error("List index out of bounds (%d)", Index);
+  if (Index < 0 || Index >= Count) Error(SListIndexError, Index);
   if (!Live()) {
     Lines.Delete(Index);
     FEdit->SetText(Lines.Text());
@@ -902,7 +903,7 @@ void TCustomRichEdit::StreamIn(const AnsiString& Data, bool Rtf) {
   Stream.dwCookie = reinterpret_cast<DWORD_PTR>(&State);
   Stream.pfnCallback = ReadChunk;
   SendMessageA(Handle(), EM_STREAMIN, Rtf ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&Stream));
-  if (Stream.dwError != 0) throw EReadError("Error reading the text of " + (Name().empty() ? ClassName() : Name()));
+  if (Stream.dwError != 0) throw EReadError(FmtLoadStr(SRichEditReadError, Name().empty() ? ClassName() : Name()));
 }
 
 AnsiString TCustomRichEdit::StreamOut() {

@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <climits>
@@ -401,7 +402,7 @@ void TControl::BeforeDestruction() {
 void TControl::SetParent(TWinControl* AParent) {
   if (FParent == AParent) return;
   if (AParent && IsInside(AParent, this))
-    throw EInvalidOperation("A control cannot have itself or one of its children as its parent");
+    throw EInvalidOperation(LoadStr(SControlParentSelf));
   if (FParent) FParent->RemoveControl(this);
   if (AParent) AParent->InsertControl(this);
 }
@@ -454,7 +455,7 @@ void TControl::SetClientWidth(int Value) { SetWidth(FWidth - ClientWidth() + Val
 void TControl::SetClientHeight(int Value) { SetHeight(FHeight - ClientHeight() + Value); }
 
 TPoint TControl::ClientOrigin() const {
-  if (!FParent) throw EInvalidOperation("Control '" + Name() + "' has no parent window");
+  if (!FParent) throw EInvalidOperation(FmtLoadStr(SParentRequired, Name()));
   TPoint P = FParent->ClientOrigin();
   return Point(P.x + FLeft, P.y + FTop);
 }
@@ -968,7 +969,7 @@ void TWinControl::CreateParams(TCreateParams& Params) {
 void TWinControl::CreateSubClass(TCreateParams& Params, const char* ControlClassName) {
   WNDCLASSA System{};
   if (!GetClassInfoA(nullptr, ControlClassName, &System) && !GetClassInfoA(ModuleInstance(), ControlClassName, &System))
-    throw EOSError(AnsiString("Window class ") + ControlClassName + " not found", GetLastError());
+    throw EOSError(FmtLoadStr(SWindowClassNotFound, ControlClassName), GetLastError());
   const AnsiString Saved = Params.WinClassName;
   Params.WindowClass = System;
   Params.WindowClass.hInstance = ModuleInstance();
@@ -982,7 +983,7 @@ void TWinControl::CreateWnd() {
   TCreateParams Params;
   CreateParams(Params);
   if ((Params.Style & WS_CHILD) && !Params.WndParent)
-    throw EInvalidOperation("Control '" + Name() + "' has no parent window");
+    throw EInvalidOperation(FmtLoadStr(SParentRequired, Name()));
   FDefWndProc = Params.WindowClass.lpfnWndProc;
   WNDCLASSA Registered{};
   const char* ClassName = Params.WinClassName.c_str();
@@ -993,7 +994,7 @@ void TWinControl::CreateWnd() {
     Class.lpfnWndProc = InitWndProc;
     Class.lpszClassName = ClassName;
     if (!RegisterClassA(&Class))
-      throw EOSError("Cannot register window class " + Params.WinClassName, GetLastError());
+      throw EOSError(FmtLoadStr(SCannotRegisterClass, Params.WinClassName), GetLastError());
   }
   TWinControl* Saved = GCreationControl;
   GCreationControl = this;
@@ -1004,7 +1005,7 @@ void TWinControl::CreateWnd() {
     throw;
   }
   GCreationControl = Saved;
-  if (!FHandle) throw EOSError("Error creating window of " + this->ClassName(), GetLastError());
+  if (!FHandle) throw EOSError(FmtLoadStr(SWindowCreateError, this->ClassName()), GetLastError());
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), 0);
 }
 
@@ -1090,7 +1091,7 @@ bool TWinControl::Showing() const { return FShowing && (!FParent || FParent->Sho
 
 TControl* TWinControl::Controls(int Index) const {
   if (Index < 0 || Index >= ControlCount())
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    throw EListError(FmtLoadStr(SListIndexError, Index));
   return FControls[static_cast<size_t>(Index)];
 }
 
@@ -1387,7 +1388,7 @@ bool TWinControl::Focused() const { return FHandle && GetFocus() == FHandle; }
 void TWinControl::SetFocus() { TopLevel()->FocusControl(this); }
 
 void TWinControl::FocusControl(TWinControl* Control) {
-  if (!Control->CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  if (!Control->CanFocus()) throw EInvalidOperation(LoadStr(SCannotFocus));
   ::SetFocus(Control->Handle());
 }
 
@@ -2170,7 +2171,7 @@ void TControlCanvas::CreateHandle() {
   if (!Wnd) return;
   FWindowHandle = Wnd->Handle();
   FDeviceContext = GetDCEx(FWindowHandle, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
-  if (!FDeviceContext) throw EOutOfResources("Out of system resources");
+  if (!FDeviceContext) throw EOutOfResources(LoadStr(SOutOfResources));
   if (Windowless) {
     SetViewportOrgEx(FDeviceContext, FControl->Left(), FControl->Top(), nullptr);
     IntersectClipRect(FDeviceContext, 0, 0, FControl->Width(), FControl->Height());

@@ -1,4 +1,5 @@
 #include "Dialogs.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -139,9 +140,9 @@ bool TOpenDialog::RunDialog(OPENFILENAMEA& Params) {
 void TOpenDialog::CheckDialogError() {
   const DWORD Error = CommDlgExtendedError();
   if (Error == 0) return;
-  if (Error == FNERR_BUFFERTOOSMALL) throw EInvalidOperation("Too many files were chosen at once");
-  if (Error == FNERR_INVALIDFILENAME) throw EInvalidOperation("The file name given to the dialog is not valid");
-  throw EInvalidOperation("The file dialog failed (error " + IntToHex(static_cast<Int64>(Error), 4) + ")");
+  if (Error == FNERR_BUFFERTOOSMALL) throw EInvalidOperation(LoadStr(STooManyFiles));
+  if (Error == FNERR_INVALIDFILENAME) throw EInvalidOperation(LoadStr(SInvalidDialogFileName));
+  throw EInvalidOperation(FmtLoadStr(SFileDialogError, IntToHex(static_cast<Int64>(Error), 4)));
 }
 
 bool TSaveDialog::RunDialog(OPENFILENAMEA& Params) {
@@ -181,14 +182,14 @@ bool InputQuery(const AnsiString& ACaption, const AnsiString& APrompt, AnsiStrin
 
   auto* Ok = new TButton(Form.get());
   Ok->SetParent(Form.get());
-  Ok->SetCaption("OK");
+  Ok->SetCaption(LoadStr(SMsgDlgOK));
   Ok->SetDefault(true);
   Ok->SetModalResult(mrOk);
   Ok->SetBounds(ClientWidth / 2 - DX(2) - ButtonWidth, ButtonTop, ButtonWidth, ButtonHeight);
 
   auto* Cancel = new TButton(Form.get());
   Cancel->SetParent(Form.get());
-  Cancel->SetCaption("Anuluj");
+  Cancel->SetCaption(LoadStr(SMsgDlgCancel));
   Cancel->SetCancel(true);
   Cancel->SetModalResult(mrCancel);
   Cancel->SetBounds(ClientWidth / 2 + DX(2), ButtonTop, ButtonWidth, ButtonHeight);

@@ -1,4 +1,5 @@
 #include "ExtCtrls.h"
+#include "Consts.h"
 
 #include <algorithm>
 
@@ -145,7 +146,7 @@ TCanvas* TImage::Canvas() {
     FPicture->SetGraphic(Blank.get());
   }
   auto* Bitmap = dynamic_cast<TBitmap*>(FPicture->Graphic());
-  if (!Bitmap) throw EInvalidOperation("Can only modify an image if it contains a bitmap");
+  if (!Bitmap) throw EInvalidOperation(LoadStr(SImageNeedsBitmap));
   return Bitmap->Canvas();
 }
 
@@ -383,7 +384,7 @@ void TTimer::UpdateTimer() {
     FRunning = false;
   }
   if (!FEnabled || FInterval == 0) return;
-  if (!SetTimer(FWindow, 1, FInterval, nullptr)) throw EOutOfResources("Not enough timers available");
+  if (!SetTimer(FWindow, 1, FInterval, nullptr)) throw EOutOfResources(LoadStr(SNoTimers));
   FRunning = true;
 }
 

@@ -1,4 +1,5 @@
 #include "FileCtrl.h"
+#include "Consts.h"
 
 #include <algorithm>
 
@@ -17,7 +18,7 @@ constexpr int IndentStep = 8;
 AnsiString CheckedFolder(const AnsiString& Value) {
   AnsiString Dir = ExpandFileName(Value);
   if (!Dir.empty() && Dir != ExtractFileDrive(Dir) + "\\") Dir = ExcludeTrailingPathDelimiter(Dir);
-  if (Dir.empty() || !DirectoryExists(Dir)) throw EInOutError("Path not found: " + Value, ERROR_PATH_NOT_FOUND);
+  if (Dir.empty() || !DirectoryExists(Dir)) throw EInOutError(FmtLoadStr(SPathNotFound, Value), ERROR_PATH_NOT_FOUND);
   return Dir;
 }
 
@@ -347,7 +348,7 @@ void TDirectoryListBox::Change() {
 AnsiString TDirectoryListBox::GetItemPath(int Index) {
   if (!FBuilt) BuildList();
   if (Index < 0 || Index >= static_cast<int>(FEntries.size()))
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    throw EListError(FmtLoadStr(SListIndexError, Index));
   return FEntries[static_cast<size_t>(Index)].Path;
 }
 
@@ -390,6 +391,11 @@ void TDirectoryListBox::Loaded() {
   TCustomListBox::Loaded();
   BuildList();
   UpdateLinks();
+}
+
+void TDirectoryListBox::Update() {
+  BuildList();
+  TCustomListBox::Update();
 }
 
 void TDirectoryListBox::DblClick() {

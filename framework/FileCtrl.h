@@ -101,6 +101,9 @@ public:
   // Makes the selected row's folder the Directory.
   void OpenCurrent();
 
+  // Reads the sub-folders again (folders made or removed meanwhile show)
+  // and repaints; the Directory stays.
+  void Update() override;
   void DblClick() override;
   void WndProc(TMessage& Message) override;
 

@@ -1,4 +1,5 @@
 #include "FileUtils.h"
+#include "Consts.h"
 
 #include <vector>
 
@@ -238,8 +239,8 @@ AnsiString SysErrorMessage(Cardinal ErrorCode) {
 
 void RaiseLastOSError() {
   const DWORD Code = GetLastError();
-  if (Code == 0) throw EOSError("A call to an OS function failed");
-  throw EOSError(Format("System Error.  Code: %d.\r\n%s", Code, SysErrorMessage(Code)), Code);
+  if (Code == 0) throw EOSError(LoadStr(SUnkOSError));
+  throw EOSError(FmtLoadStr(SOSError, Code, SysErrorMessage(Code)), Code);
 }
 
 HMODULE SafeLoadLibrary(const AnsiString& FileName, UINT ErrorMode) {

@@ -1,4 +1,5 @@
 #include "Filer.h"
+#include "Consts.h"
 
 #include <bit>
 #include <charconv>
@@ -129,9 +130,9 @@ public:
   std::string Convert() {
     FOut.Bytes("TPF0");
     Next();
-    if (!IsObjectKeyword()) Error("\"object\" expected");
+    if (!IsObjectKeyword()) Error(FmtLoadStr(SLayoutExpected, "\"object\""));
     ParseObject();
-    if (FKind != kEnd) Error("Text after the end of the layout");
+    if (FKind != kEnd) Error(LoadStr(SLayoutTextAfterEnd));
     return FOut.Data();
   }
 
@@ -139,7 +140,7 @@ private:
   enum TKind { kEnd, kIdent, kString, kInteger, kFloat, kSymbol, kBinary };
 
   [[noreturn]] void Error(const AnsiString& Message) const {
-    throw EParserError("Line " + std::to_string(FTokenLine) + ": " + Message);
+    throw EParserError(FmtLoadStr(SLayoutLine, FTokenLine, Message));
   }
 
   void Mark() {
@@ -212,7 +213,7 @@ private:
       FToken = C;
       ++FPos;
     } else {
-      Error("Invalid character in the layout");
+      Error(LoadStr(SLayoutInvalidChar));
     }
   }
 
@@ -260,15 +261,15 @@ private:
       Extra = 3;
       CP = Lead & 0x07;
     } else {
-      Error("Invalid UTF-8 text in a string");
+      Error(LoadStr(SLayoutInvalidUTF8));
     }
     for (int I = 1; I <= Extra; ++I) {
       const auto Cont = static_cast<unsigned char>(At(FPos + static_cast<size_t>(I)));
-      if ((Cont & 0xC0) != 0x80) Error("Invalid UTF-8 text in a string");
+      if ((Cont & 0xC0) != 0x80) Error(LoadStr(SLayoutInvalidUTF8));
       CP = (CP << 6) | (Cont & 0x3F);
     }
     static const std::uint32_t Least[] = {0, 0x80, 0x800, 0x10000};
-    if (CP < Least[Extra] || CP > 0x10FFFF || (CP >= 0xD800 && CP <= 0xDFFF)) Error("Invalid UTF-8 text in a string");
+    if (CP < Least[Extra] || CP > 0x10FFFF || (CP >= 0xD800 && CP <= 0xDFFF)) Error(LoadStr(SLayoutInvalidUTF8));
     FPos += static_cast<size_t>(Extra) + 1;
     AppendCodePoint(CP);
     FWide = true;
@@ -284,7 +285,7 @@ private:
       if (C == '\'') {
         ++FPos;
         for (;;) {
-          if (FPos >= FText.size() || FText[FPos] == '\n' || FText[FPos] == '\r') Error("Unterminated string");
+          if (FPos >= FText.size() || FText[FPos] == '\n' || FText[FPos] == '\r') Error(LoadStr(SLayoutUnterminatedString));
           if (FText[FPos] == '\'') {
             if (At(FPos + 1) != '\'') break;
             ++FPos;
@@ -308,7 +309,7 @@ private:
             ++Digits;
           }
         }
-        if (Digits == 0 || Code > 0xFFFF) Error("Invalid character code");
+        if (Digits == 0 || Code > 0xFFFF) Error(LoadStr(SLayoutInvalidCharCode));
         if (Code > 0xFF) FWide = true;
         FUnits.push_back(static_cast<wchar_t>(Code));
       } else {
@@ -325,10 +326,10 @@ private:
       std::uint64_t V = 0;
       int Digits = 0;
       while (IsHexDigit(At(FPos))) {
-        if (++Digits > 16) Error("Number too large");
+        if (++Digits > 16) Error(LoadStr(SLayoutNumberTooLarge));
         V = V * 16 + static_cast<std::uint64_t>(HexValue(FText[FPos++]));
       }
-      if (Digits == 0) Error("Invalid number");
+      if (Digits == 0) Error(LoadStr(SLayoutInvalidNumber));
       // Up to eight digits are a 32-bit pattern, as colours are written.
       Int64 Value = Digits <= 8 ? static_cast<Int64>(static_cast<std::int32_t>(static_cast<std::uint32_t>(V)))
                                 : static_cast<Int64>(V);
@@ -347,26 +348,26 @@ private:
     if (UpperChar(At(FPos)) == 'E') {
       size_t E = FPos + 1;
       if (At(E) == '+' || At(E) == '-') ++E;
-      if (!IsDigit(At(E))) Error("Invalid number");
+      if (!IsDigit(At(E))) Error(LoadStr(SLayoutInvalidNumber));
       Float = true;
       FPos = E;
       while (IsDigit(At(FPos))) ++FPos;
     }
-    if (IsIdentStart(At(FPos))) Error("Invalid number");
+    if (IsIdentStart(At(FPos))) Error(LoadStr(SLayoutInvalidNumber));
     const std::string Text = FText.substr(Start, FPos - Start);
     if (Float) {
       FKind = kFloat;
       // Independent of the locale's decimal separator.
       const auto Result = std::from_chars(Text.data(), Text.data() + Text.size(), FFloat);
-      if (Result.ec == std::errc::result_out_of_range || !std::isfinite(FFloat)) Error("Number too large");
-      if (Result.ec != std::errc()) Error("Invalid number");
+      if (Result.ec == std::errc::result_out_of_range || !std::isfinite(FFloat)) Error(LoadStr(SLayoutNumberTooLarge));
+      if (Result.ec != std::errc()) Error(LoadStr(SLayoutInvalidNumber));
       if (Negative) FFloat = -FFloat;
       return;
     }
     std::uint64_t V = 0;
     for (char D : Text) {
       const std::uint64_t Digit = static_cast<std::uint64_t>(D - '0');
-      if (V > (std::uint64_t(std::numeric_limits<Int64>::max()) - Digit) / 10) Error("Number too large");
+      if (V > (std::uint64_t(std::numeric_limits<Int64>::max()) - Digit) / 10) Error(LoadStr(SLayoutNumberTooLarge));
       V = V * 10 + Digit;
     }
     FKind = kInteger;
@@ -378,7 +379,7 @@ private:
     ++FPos;
     int High = -1;
     for (;;) {
-      if (FPos >= FText.size()) Error("Unterminated binary data");
+      if (FPos >= FText.size()) Error(LoadStr(SLayoutUnterminatedBinary));
       const char C = FText[FPos++];
       if (C == '}') break;
       if (C == '\n') {
@@ -391,10 +392,10 @@ private:
           High = -1;
         }
       } else if (!IsOneOf(C, " \t\r")) {
-        Error("Invalid binary data");
+        Error(LoadStr(SLayoutInvalidBinary));
       }
     }
-    if (High >= 0) Error("Binary data with an odd number of hex digits");
+    if (High >= 0) Error(LoadStr(SLayoutOddBinary));
   }
 
   bool IsSymbol(char C) const { return FKind == kSymbol && FToken[0] == C; }
@@ -406,15 +407,15 @@ private:
     Next();
   }
 
-  AnsiString ExpectIdent(const char* What) {
-    if (FKind != kIdent) Error(AnsiString(What) + " expected");
+  AnsiString ExpectIdent(const wchar_t* What) {
+    if (FKind != kIdent) Error(FmtLoadStr(SLayoutExpected, LoadStr(What)));
     AnsiString Name = FToken;
     Next();
     return Name;
   }
 
   void ShortString(const AnsiString& S) {
-    if (S.size() > 255) Error("Name too long");
+    if (S.size() > 255) Error(LoadStr(SLayoutNameTooLong));
     FOut.Put(static_cast<unsigned>(S.size()));
     FOut.Bytes(S);
   }
@@ -425,11 +426,11 @@ private:
     const TNesting Level(*this);
     Mark();
     Next();
-    AnsiString Name = ExpectIdent("Object name");
+    AnsiString Name = ExpectIdent(SLayoutObjectName);
     AnsiString ClassName;
     if (IsSymbol(':')) {
       Next();
-      ClassName = ExpectIdent("Class name");
+      ClassName = ExpectIdent(SLayoutClassName);
     } else {
       ClassName = Name;
       Name.clear();
@@ -438,13 +439,13 @@ private:
     ShortString(Name);
     bool InChildren = false;
     while (!IsKeyword("end")) {
-      if (FKind == kEnd) Error("\"end\" expected");
+      if (FKind == kEnd) Error(FmtLoadStr(SLayoutExpected, "\"end\""));
       if (IsObjectKeyword()) {
         if (!InChildren) FOut.Put(vaNull);
         InChildren = true;
         ParseObject();
       } else {
-        if (InChildren) Error("Properties must come before the nested objects");
+        if (InChildren) Error(LoadStr(SLayoutPropsFirst));
         ParseProperty();
       }
     }
@@ -455,7 +456,7 @@ private:
 
   void ParseProperty() {
     Mark();
-    ShortString(ExpectIdent("Property name"));
+    ShortString(ExpectIdent(SLayoutPropertyName));
     Expect('=');
     ParseValue();
   }
@@ -504,7 +505,7 @@ private:
       case kEnd:
         break;
     }
-    Error("Value expected");
+    Error(LoadStr(SLayoutValueExpected));
   }
 
   // A string and the strings joined to it with +.
@@ -517,7 +518,7 @@ private:
       Next();
       if (!IsSymbol('+')) break;
       Next();
-      if (FKind != kString) Error("String expected after +");
+      if (FKind != kString) Error(LoadStr(SLayoutStringAfterPlus));
     }
     WriteString(Units, Wide);
   }
@@ -549,7 +550,7 @@ private:
     Next();
     if (!IsSymbol(']')) {
       for (;;) {
-        ShortString(ExpectIdent("Set element"));
+        ShortString(ExpectIdent(SLayoutSetElement));
         if (IsSymbol(']')) break;
         Expect(',');
       }
@@ -572,12 +573,12 @@ private:
     FOut.Put(vaCollection);
     Next();
     while (!IsSymbol('>')) {
-      if (!IsKeyword("item")) Error("\"item\" expected");
+      if (!IsKeyword("item")) Error(FmtLoadStr(SLayoutExpected, "\"item\""));
       Mark();
       Next();
       FOut.Put(vaList);
       while (!IsKeyword("end")) {
-        if (FKind == kEnd) Error("\"end\" expected");
+        if (FKind == kEnd) Error(FmtLoadStr(SLayoutExpected, "\"end\""));
         ParseProperty();
       }
       FOut.Put(vaNull);
@@ -629,7 +630,7 @@ void TReader::FormatError(const AnsiString& Message) {
   throw EReadError(Message);
 }
 
-void TReader::ValueError() { throw EReadError("Invalid property value"); }
+void TReader::ValueError() { throw EReadError(LoadStr(SInvalidPropertyValue)); }
 
 TReader::TNesting::TNesting(TReader& Reader) : FReader(Reader) {
   if (++FReader.FDepth > MaxLayoutNesting) {
@@ -639,25 +640,25 @@ TReader::TNesting::TNesting(TReader& Reader) : FReader(Reader) {
 }
 
 void TReader::Read(void* Buffer, int Count) {
-  if (Count > 0 && FStream->Read(Buffer, Count) != Count) FormatError("Stream read error");
+  if (Count > 0 && FStream->Read(Buffer, Count) != Count) FormatError(LoadStr(SReadError));
 }
 
 void TReader::SkipBytes(Int64 Count) {
   const Int64 Position = FStream->Position();
-  if (Count < 0 || Count > FStream->Size() - Position) FormatError("Stream read error");
+  if (Count < 0 || Count > FStream->Size() - Position) FormatError(LoadStr(SReadError));
   FStream->SetPosition(Position + Count);
 }
 
 void TReader::ReadSignature() {
   char Signature[4];
   Read(Signature, 4);
-  if (std::memcmp(Signature, "TPF0", 4) != 0) FormatError("Invalid stream format");
+  if (std::memcmp(Signature, "TPF0", 4) != 0) FormatError(LoadStr(SInvalidStreamFormat));
 }
 
 TValueType TReader::ReadValue() {
   Byte B;
   Read(&B, 1);
-  if (B > vaUTF8String) FormatError("Invalid value type " + std::to_string(B));
+  if (B > vaUTF8String) FormatError(FmtLoadStr(SInvalidValueType, static_cast<int>(B)));
   return static_cast<TValueType>(B);
 }
 
@@ -722,7 +723,7 @@ Int64 TReader::ReadInt64() {
 int TReader::ReadInteger() {
   const Int64 V = ReadInt64();
   if (V < std::numeric_limits<std::int32_t>::min() || V > std::numeric_limits<std::int32_t>::max())
-    throw EReadError("Integer value out of range: " + std::to_string(V));
+    throw EReadError(FmtLoadStr(SIntegerOutOfRange, std::to_string(V)));
   return static_cast<int>(V);
 }
 
@@ -793,7 +794,7 @@ AnsiString TReader::ReadString() {
       const TValueType V = ReadValue();
       Read(B, 4);
       const int Length = CheckedLength(LittleEndian<std::int32_t>(B), FStream->Size() - FStream->Position(), 1);
-      if (Length < 0) FormatError("Invalid string length");
+      if (Length < 0) FormatError(LoadStr(SInvalidStringLength));
       AnsiString S(static_cast<size_t>(Length), '\0');
       Read(S.data(), Length);
       return V == vaUTF8String ? WideToAnsi(UTF8ToWide(S)) : S;
@@ -813,7 +814,7 @@ WideString TReader::ReadWideString() {
       ReadValue();
       Read(B, 4);
       const int Length = CheckedLength(LittleEndian<std::int32_t>(B), FStream->Size() - FStream->Position(), 1);
-      if (Length < 0) FormatError("Invalid string length");
+      if (Length < 0) FormatError(LoadStr(SInvalidStringLength));
       std::string S(static_cast<size_t>(Length), '\0');
       Read(S.data(), Length);
       return UTF8ToWide(S);
@@ -824,7 +825,7 @@ WideString TReader::ReadWideString() {
   ReadValue();
   Read(B, 4);
   const int Count = CheckedLength(LittleEndian<std::int32_t>(B), FStream->Size() - FStream->Position(), 2);
-  if (Count < 0) FormatError("Invalid string length");
+  if (Count < 0) FormatError(LoadStr(SInvalidStringLength));
   std::string Bytes(static_cast<size_t>(Count) * 2, '\0');
   Read(Bytes.data(), static_cast<int>(Bytes.size()));
   WideString W(static_cast<size_t>(Count), L'\0');
@@ -965,7 +966,7 @@ bool TReader::Error(const AnsiString& Message) {
 
 void TReader::PropertyError(const AnsiString& Name) {
   SkipValue();
-  throw EReadError("Property " + Name + " does not exist");
+  throw EReadError(FmtLoadStr(SUnknownProperty, Name));
 }
 
 void TReader::ReadProperty(TPersistent* Instance) {
@@ -994,7 +995,7 @@ void TReader::DefaultReadProperty(TPersistent* AInstance) {
         auto* Next = P->Kind() == tkClass ? dynamic_cast<TPersistent*>(GetObjectProp(Instance, P)) : nullptr;
         if (!Next) {
           SkipValue();
-          throw EReadError("Invalid property path");
+          throw EReadError(LoadStr(SInvalidPropertyPath));
         }
         Instance = Next;
         Start = Dot + 1;
@@ -1015,7 +1016,7 @@ void TReader::DefaultReadProperty(TPersistent* AInstance) {
         if (!FPropName.empty()) PropertyError(FPropName);
       }
     } catch (const Exception& E) {
-      throw EReadError("Error reading " + Describe(AInstance) + "." + PropPath + ": " + E.Message());
+      throw EReadError(FmtLoadStr(SErrorReadingProperty, Describe(AInstance), PropPath, E.Message()));
     }
   } catch (const Exception& E) {
     if (!Recoverable || FFormatBroken || !FCanHandleExceptions || !Error(E.Message())) throw;
@@ -1030,7 +1031,7 @@ void TReader::ReadIntegerProp(TPersistent* Instance, const TPropInfo* P) {
   const AnsiString Ident = ReadIdent();
   const TIdentToInt Map = FindIdentToInt(P->TypeName());
   int Value = 0;
-  if (!Map || !Map(Ident, Value)) throw EReadError("Invalid property value " + Ident);
+  if (!Map || !Map(Ident, Value)) throw EReadError(FmtLoadStr(SInvalidPropertyValueIdent, Ident));
   SetOrdProp(Instance, P, Value);
 }
 
@@ -1043,7 +1044,7 @@ void TReader::ReadClassProp(TPersistent* Instance, const TPropInfo* P) {
     case vaIdent: {
       if (P->ReadOnly()) {
         SkipValue();
-        throw EReadError("Property " + P->Name() + " is read-only");
+        throw EReadError(FmtLoadStr(SReadOnlyProperty, P->Name()));
       }
       // Resolved once the whole tree exists.
       FFixups.push_back(TFixup{Instance, P, ReadIdent(), Describe(Instance) + "." + P->Name(), FItemOffset});
@@ -1078,9 +1079,9 @@ void TReader::ReadMethodProp(TPersistent* Instance, const TPropInfo* P) {
   const TClassInfo* RootClass = ClassInfoOf(FRoot);
   const TMethodInfo* Method = RootClass ? RootClass->FindMethod(Name) : nullptr;
   if (!Method)
-    throw EReadError("Method " + Name + " not found in " + (FRoot ? ShortTypeName(typeid(*FRoot)) : AnsiString("the layout")));
+    throw EReadError(FmtLoadStr(SMethodNotFound, Name, FRoot ? ShortTypeName(typeid(*FRoot)) : LoadStr(SLayoutThisForm)));
   if (!P->AcceptsCode(Method->Code))
-    throw EReadError("Method " + Name + " does not have the signature of " + P->Name() + " (" + P->TypeName() + ")");
+    throw EReadError(FmtLoadStr(SMethodSignature, Name, P->Name(), P->TypeName()));
   TMethod M;
   M.Data = FRoot;
   M.Code = Method->Code;
@@ -1103,7 +1104,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* P) {
       }
       const AnsiString Ident = ReadIdent();
       const int Ord = GetEnumValue(P, Ident);
-      if (Ord < 0) throw EReadError("Invalid property value " + Ident);
+      if (Ord < 0) throw EReadError(FmtLoadStr(SInvalidPropertyValueIdent, Ident));
       return SetOrdProp(Instance, P, Ord);
     }
     case tkSet: {
@@ -1115,7 +1116,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* P) {
       std::uint32_t Bits = 0;
       for (const AnsiString& Name : ReadSetNames()) {
         const int Ord = GetEnumValue(P, Name);
-        if (Ord < 0 || Ord >= 32) throw EReadError("Invalid property element " + Name);
+        if (Ord < 0 || Ord >= 32) throw EReadError(FmtLoadStr(SInvalidPropertyElement, Name));
         Bits |= std::uint32_t(1) << Ord;
       }
       return SetOrdProp(Instance, P, static_cast<int>(Bits));
@@ -1134,7 +1135,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* P) {
       break;
   }
   SkipValue();
-  throw EReadError("Property " + P->Name() + " cannot be read");
+  throw EReadError(FmtLoadStr(SPropertyCannotBeRead, P->Name()));
 }
 
 void TReader::ReadCollection(TCollection* Collection) {
@@ -1175,7 +1176,7 @@ void TReader::DefineBinaryProperty(const AnsiString& Name, TStreamProc ReadData,
   Byte B[4];
   Read(B, 4);
   const int Count = CheckedLength(LittleEndian<std::int32_t>(B), FStream->Size() - FStream->Position(), 1);
-  if (Count < 0) FormatError("Invalid binary data length");
+  if (Count < 0) FormatError(LoadStr(SInvalidBinaryLength));
   TMemoryStream Data;
   Data.SetSize(Count);
   Read(Data.Memory(), Count);
@@ -1190,13 +1191,13 @@ void TReader::MarkItem() { FItemOffset = FStream->Position() - FStart; }
 
 AnsiString TReader::Location(Int64 Offset) const {
   if (Offset < 0) return AnsiString();
-  if (FLines.empty()) return "Offset " + std::to_string(Offset) + ": ";
+  if (FLines.empty()) return FmtLoadStr(SLayoutOffset, Offset);
   int Line = FLines.front().Line;
   for (const TLayoutLine& L : FLines) {
     if (L.Offset > Offset) break;
     Line = L.Line;
   }
-  return "Line " + std::to_string(Line) + ": ";
+  return FmtLoadStr(SLayoutLine, Line, "");
 }
 
 void TReader::ReadComponent() {
@@ -1262,11 +1263,11 @@ void TReader::ResolveFixups() {
   for (const TFixup& F : Fixups) {
     FItemOffset = F.Offset;
     TComponent* Target = FindReference(F.Path);
-    if (!Target) throw EReadError("Error reading " + F.Where + ": Component " + F.Path + " not found");
+    if (!Target) throw EReadError(FmtLoadStr(SFixupNotFound, F.Where, F.Path));
     try {
       SetObjectProp(F.Instance, F.Prop, Target);
     } catch (const Exception& E) {
-      throw EReadError("Error reading " + F.Where + ": " + E.Message());
+      throw EReadError(FmtLoadStr(SErrorReading, F.Where, E.Message()));
     }
   }
 }
@@ -1278,9 +1279,9 @@ void TReader::SetFields() {
   for (const TFieldInfo* F : RootClass->FieldList()) {
     TComponent* Component = FRoot->FindComponent(F->Name);
     if (!Component)
-      throw EReadError("The layout of " + ShortTypeName(typeid(*FRoot)) + " has no component " + F->Name);
+      throw EReadError(FmtLoadStr(SLayoutNoComponent, ShortTypeName(typeid(*FRoot)), F->Name));
     if (!F->Accepts(Component))
-      throw EReadError("Component " + F->Name + " is a " + ShortTypeName(typeid(*Component)) + ", not a " + F->ClassTypeName);
+      throw EReadError(FmtLoadStr(SLayoutWrongClass, F->Name, ShortTypeName(typeid(*Component)), F->ClassTypeName));
     F->Set(FRoot, Component);
   }
 }
@@ -1295,7 +1296,7 @@ void TReader::EndLoadingOnError() {
 }
 
 void TReader::ReadRootComponent(TComponent* ARoot) {
-  if (!ARoot) throw EReadError("No component to read the layout into");
+  if (!ARoot) throw EReadError(LoadStr(SLayoutNoRoot));
   FRoot = ARoot;
   FOwner = ARoot;
   FParent = nullptr;

@@ -1,4 +1,5 @@
 #include "Forms.h"
+#include "Consts.h"
 
 #include <algorithm>
 
@@ -480,9 +481,9 @@ void TCustomForm::UpdateIcon() {
 void TCustomForm::SetActiveControl(TWinControl* Control) {
   if (FActiveControl == Control) return;
   if (Control && (Control == this || GetParentForm(Control) != this))
-    throw EInvalidOperation("Invalid control: " + Control->Name() + " is not on this form");
+    throw EInvalidOperation(FmtLoadStr(SNotOnForm, Control->Name()));
   if (Control && !FFormState.Contains(fsCreating) && Showing() && !Control->CanFocus())
-    throw EInvalidOperation("Cannot focus a disabled or invisible window");
+    throw EInvalidOperation(LoadStr(SCannotFocus));
   FActiveControl = Control;
   if (Control && Active()) Control->SetFocus();
 }
@@ -668,8 +669,8 @@ void TCustomForm::CloseModal() {
 
 int TCustomForm::ShowModal() {
   if (Visible() || !Enabled() || FFormState.Contains(fsModal) || FFormStyle == fsMDIChild)
-    throw EInvalidOperation("Cannot make a visible window modal");
-  if (!Application) throw EInvalidOperation("A modal form needs the application's message loop");
+    throw EInvalidOperation(LoadStr(SVisibleModal));
+  if (!Application) throw EInvalidOperation(LoadStr(SModalNeedsApplication));
   if (HWND Capture = GetCapture()) SendMessageA(Capture, WM_CANCELMODE, 0, 0);
   ReleaseCapture();
   if (Application) Application->CancelHint();
@@ -733,7 +734,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
     TCustomForm* Frame = MDIParentForm();
     if (Frame) Frame->HandleNeeded();
     if (!Frame || !Frame->FClientHandle)
-      throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+      throw EInvalidOperation(LoadStr(SNoMDIForm));
     Params.WndParent = Frame->FClientHandle;
     Params.ExStyle &= ~WS_EX_CONTROLPARENT;
     if (FWindowState == wsMaximized) Params.Style |= WS_MAXIMIZE;
@@ -779,7 +780,7 @@ void TCustomForm::CreateWnd() {
                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL |
                                         WS_HSCROLL | MDIS_ALLCHILDSTYLES,
                                     0, 0, R.right, R.bottom, FHandle, nullptr, GetModuleHandleA(nullptr), &Client);
-    if (!FClientHandle) throw EOutOfResources("Cannot create the MDI client window");
+    if (!FClientHandle) throw EOutOfResources(LoadStr(SMDIClientError));
     SetWindowPos(FClientHandle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     WNDPROC Old = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(FClientHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCustomForm::MDIClientProc)));
@@ -853,7 +854,7 @@ TCustomForm* TCustomForm::MDIChildren(int Index) const {
       TCustomForm* F = Screen->Forms(I);
       if (F->FFormStyle == fsMDIChild && F->FHandle && GetParent(F->FHandle) == FClientHandle && Index-- == 0) return F;
     }
-  throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  throw EListError(FmtLoadStr(SListIndexError, Index));
 }
 
 LRESULT CALLBACK TCustomForm::MDIClientProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
@@ -926,9 +927,14 @@ void TCustomForm::WndProc(TMessage& Message) {
         if (!HIWORD(Message.WParam)) RestoreFocus();
         Activate();
       } else {
+        // Both are sent, not posted, so the message loop never sees them.
+        if (Application) Application->CancelHint();
         Deactivate();
       }
       return;
+    case WM_ENTERMENULOOP:
+      if (Application) Application->CancelHint();
+      break;
     case WM_MDIACTIVATE:
       TCustomControl::WndProc(Message);
       if (FFormStyle == fsMDIChild) {
@@ -1025,7 +1031,7 @@ int TScreen::WorkAreaHeight() const {
 
 TCustomForm* TScreen::Forms(int Index) const {
   if (Index < 0 || Index >= FormCount())
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    throw EListError(FmtLoadStr(SListIndexError, Index));
   return FForms[static_cast<size_t>(Index)];
 }
 
@@ -1211,7 +1217,7 @@ void TApplication::HandleException(TObject* Sender) {
       Exception Wrapped(E.what());
       Report(Wrapped);
     } catch (...) {
-      Exception Wrapped("Unknown exception");
+      Exception Wrapped(LoadStr(SUnknownException));
       Report(Wrapped);
     }
   } catch (...) {
@@ -1360,6 +1366,11 @@ void TApplication::HintMouseCheck() {
 
 void TApplication::ActivateHint(const TPoint& CursorPos) {
   StopHintTimer(HintShowTimer);
+  // No hint over an open menu: the menu's own loop serves the timers but
+  // keeps the mouse and the keys that would end the hint.
+  GUITHREADINFO Gui{};
+  Gui.cbSize = sizeof(Gui);
+  if (GetGUIThreadInfo(GetCurrentThreadId(), &Gui) && (Gui.flags & GUI_INMENUMODE)) return;
   TControl* Control = FShowHint ? HintControlOf(FindDragTarget(CursorPos, false)) : nullptr;
   SetHintControl(Control);
   if (!Control) return;

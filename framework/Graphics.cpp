@@ -1,4 +1,5 @@
 #include "Graphics.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,9 +14,6 @@
 
 namespace {
 
-const char* const SOutOfResources = "Out of system resources";
-const char* const SInvalidBitmap = "Bitmap image is not valid";
-const char* const SInvalidIcon = "Icon image is not valid";
 
 // ---------------------------------------------------------------------------
 // Identifier tables
@@ -158,11 +156,11 @@ bool ParseInteger(const AnsiString& S, Integer& Value) {
 }
 
 [[noreturn]] void RaiseNotInteger(const AnsiString& S) {
-  throw EConvertError("'" + S + "' is not a valid integer value");
+  throw EConvertError(FmtLoadStr(SInvalidInteger, S));
 }
 
 HGDIOBJ CheckHandle(HGDIOBJ Handle) {
-  if (!Handle) throw EOutOfResources(SOutOfResources);
+  if (!Handle) throw EOutOfResources(LoadStr(SOutOfResources));
   return Handle;
 }
 
@@ -182,7 +180,7 @@ private:
 class TMemoryDC {
 public:
   explicit TMemoryDC(HBITMAP Bitmap) : FDC(CreateCompatibleDC(nullptr)) {
-    if (!FDC) throw EOutOfResources(SOutOfResources);
+    if (!FDC) throw EOutOfResources(LoadStr(SOutOfResources));
     FOld = SelectObject(FDC, Bitmap);
   }
   ~TMemoryDC() {
@@ -215,9 +213,9 @@ void PutU32(std::vector<Byte>& Out, std::uint32_t V) {
 }
 
 // Reads exactly Count bytes or raises EInvalidGraphic with Message.
-void ReadExact(TStream* Stream, void* Buffer, std::size_t Count, const char* Message) {
+void ReadExact(TStream* Stream, void* Buffer, std::size_t Count, const wchar_t* Message) {
   if (Count > 0x7FFFFFFF || Stream->Read(Buffer, static_cast<int>(Count)) != static_cast<int>(Count))
-    throw EInvalidGraphic(Message);
+    throw EInvalidGraphic(LoadStr(Message));
 }
 
 Int64 Remaining(TStream* Stream) { return Stream->Size() - Stream->Position(); }
@@ -310,7 +308,7 @@ HBITMAP NewBitmap(int Width, int Height, TPixelFormat Format, std::vector<RGBQUA
 TPixelFormat FormatOf(HBITMAP Handle, int& Width, int& Height) {
   DIBSECTION DS{};
   int Size = GetObjectA(Handle, sizeof(DS), &DS);
-  if (Size == 0) throw EInvalidGraphic(SInvalidBitmap);
+  if (Size == 0) throw EInvalidGraphic(LoadStr(SInvalidBitmap));
   Width = DS.dsBm.bmWidth;
   Height = DS.dsBm.bmHeight;
   if (Size != sizeof(DIBSECTION)) return pfDevice;
@@ -688,7 +686,7 @@ void TCanvas::RequiredState(TCanvasState ReqState) {
   if (Need.Empty()) return;
   if (Need.Contains(csHandleValid)) {
     CreateHandle();
-    if (!FHandle) throw EInvalidOperation("Canvas does not allow drawing");
+    if (!FHandle) throw EInvalidOperation(LoadStr(SNoCanvas));
   }
   if (Need.Contains(csFontValid)) {
     SelectObject(FHandle, FFont->Handle());
@@ -988,7 +986,7 @@ public:
 protected:
   void CreateHandle() override {
     HDC DC = CreateCompatibleDC(nullptr);
-    if (!DC) throw EOutOfResources(SOutOfResources);
+    if (!DC) throw EOutOfResources(LoadStr(SOutOfResources));
     if (FBitmap->FHandle) FOldBitmap = SelectObject(DC, FBitmap->FHandle);
     SetHandle(DC);
   }
@@ -1138,7 +1136,7 @@ HBITMAP TBitmap::ReleaseHandle() {
 
 void TBitmap::SetPixelFormat(TPixelFormat Value) {
   if (Value == FPixelFormat) return;
-  if (Value == pfCustom) throw EInvalidGraphicOperation("Invalid pixel format");
+  if (Value == pfCustom) throw EInvalidGraphicOperation(LoadStr(SInvalidPixelFormat));
   HBITMAP New = nullptr;
   if (FHandle) {
     New = NewBitmap(FWidth, FHeight, Value);
@@ -1151,10 +1149,10 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
 }
 
 void* TBitmap::ScanLine(int Row) {
-  if (Row < 0 || Row >= FHeight || !FHandle) throw EInvalidGraphicOperation("Scan line index out of range");
+  if (Row < 0 || Row >= FHeight || !FHandle) throw EInvalidGraphicOperation(LoadStr(SScanLineIndex));
   DIBSECTION DS{};
   if (GetObjectA(FHandle, sizeof(DS), &DS) != sizeof(DS) || !DS.dsBm.bmBits)
-    throw EInvalidGraphicOperation("Scan lines need a DIB bitmap");
+    throw EInvalidGraphicOperation(LoadStr(SScanLineNeedsDIB));
   GdiFlush();
   std::uint64_t Stride = RowBytes(DS.dsBm.bmWidth, DS.dsBm.bmBitsPixel);
   int Index = DS.dsBmih.biHeight > 0 ? FHeight - 1 - Row : Row;
@@ -1188,18 +1186,18 @@ static HBITMAP ReadDIB(TStream* Stream, std::uint32_t BitsOffset, int& Width, in
   ReadExact(Stream, Header, 4, SInvalidBitmap);
   std::uint32_t HeaderSize = GetU32(Header);
   if (HeaderSize != 40 && HeaderSize != 52 && HeaderSize != 56 && HeaderSize != 108 && HeaderSize != 124)
-    throw EInvalidGraphic(SInvalidBitmap);
+    throw EInvalidGraphic(LoadStr(SInvalidBitmap));
   ReadExact(Stream, Header + 4, HeaderSize - 4, SInvalidBitmap);
   std::int32_t W = GetI32(Header + 4), H = GetI32(Header + 8);
   int BitCount = GetU16(Header + 14);
   std::uint32_t Compression = GetU32(Header + 16);
   std::uint32_t ClrUsed = GetU32(Header + 32);
   if (GetU16(Header + 12) != 1 || W <= 0 || H == 0 || H == std::numeric_limits<std::int32_t>::min())
-    throw EInvalidGraphic(SInvalidBitmap);
+    throw EInvalidGraphic(LoadStr(SInvalidBitmap));
   if (BitCount != 1 && BitCount != 4 && BitCount != 8 && BitCount != 16 && BitCount != 24 && BitCount != 32)
-    throw EInvalidGraphic(SInvalidBitmap);
+    throw EInvalidGraphic(LoadStr(SInvalidBitmap));
   if (Compression != BI_RGB && !(Compression == BI_BITFIELDS && (BitCount == 16 || BitCount == 32)))
-    throw EInvalidGraphic(SInvalidBitmap);
+    throw EInvalidGraphic(LoadStr(SInvalidBitmap));
 
   std::uint32_t Consumed = HeaderSize;
   std::uint32_t Masks[4] = {0, 0, 0, 0};
@@ -1218,20 +1216,20 @@ static HBITMAP ReadDIB(TStream* Stream, std::uint32_t BitsOffset, int& Width, in
   std::vector<RGBQUAD> Palette;
   if (BitCount <= 8) {
     std::uint32_t Count = ClrUsed ? ClrUsed : (1u << BitCount);
-    if (Count > (1u << BitCount)) throw EInvalidGraphic(SInvalidBitmap);
+    if (Count > (1u << BitCount)) throw EInvalidGraphic(LoadStr(SInvalidBitmap));
     Palette.resize(Count);
     ReadExact(Stream, Palette.data(), Count * sizeof(RGBQUAD), SInvalidBitmap);
     for (RGBQUAD& Q : Palette) Q.rgbReserved = 0;
     Consumed += Count * sizeof(RGBQUAD);
   } else if (BitsOffset == 0) {
     // A packed bitmap may carry a colour table it does not need.
-    if (ClrUsed > 256) throw EInvalidGraphic(SInvalidBitmap);
+    if (ClrUsed > 256) throw EInvalidGraphic(LoadStr(SInvalidBitmap));
     BitsOffset = Consumed + ClrUsed * sizeof(RGBQUAD);
   }
   if (BitsOffset != 0) {
-    if (BitsOffset < Consumed) throw EInvalidGraphic(SInvalidBitmap);
+    if (BitsOffset < Consumed) throw EInvalidGraphic(LoadStr(SInvalidBitmap));
     if (BitsOffset > Consumed) {
-      if (Remaining(Stream) < BitsOffset - Consumed) throw EInvalidGraphic(SInvalidBitmap);
+      if (Remaining(Stream) < BitsOffset - Consumed) throw EInvalidGraphic(LoadStr(SInvalidBitmap));
       Stream->Seek(BitsOffset - Consumed, soCurrent);
     }
   }
@@ -1241,7 +1239,7 @@ static HBITMAP ReadDIB(TStream* Stream, std::uint32_t BitsOffset, int& Width, in
   std::uint64_t Stride = RowBytes(static_cast<std::uint32_t>(W), BitCount);
   std::uint64_t ImageSize = Stride * Rows;
   if (ImageSize > 0x10000000 || static_cast<std::uint64_t>(Remaining(Stream)) < ImageSize)
-    throw EInvalidGraphic(SInvalidBitmap);
+    throw EInvalidGraphic(LoadStr(SInvalidBitmap));
   std::vector<Byte> Bits(static_cast<std::size_t>(ImageSize));
   ReadExact(Stream, Bits.data(), Bits.size(), SInvalidBitmap);
 
@@ -1293,9 +1291,9 @@ static HBITMAP ReadDIB(TStream* Stream, std::uint32_t BitsOffset, int& Width, in
 void TBitmap::LoadFromStream(TStream* Stream) {
   Byte FileHeader[14];
   ReadExact(Stream, FileHeader, sizeof(FileHeader), SInvalidBitmap);
-  if (FileHeader[0] != 'B' || FileHeader[1] != 'M') throw EInvalidGraphic(SInvalidBitmap);
+  if (FileHeader[0] != 'B' || FileHeader[1] != 'M') throw EInvalidGraphic(LoadStr(SInvalidBitmap));
   std::uint32_t OffBits = GetU32(FileHeader + 10);
-  if (OffBits != 0 && OffBits < sizeof(FileHeader)) throw EInvalidGraphic(SInvalidBitmap);
+  if (OffBits != 0 && OffBits < sizeof(FileHeader)) throw EInvalidGraphic(LoadStr(SInvalidBitmap));
   int W, H;
   TPixelFormat Format;
   LONG XPels, YPels;
@@ -1359,7 +1357,7 @@ void TBitmap::SaveToStream(TStream* Stream) {
     HDC DC = ScreenDC();
     int Got = GetDIBits(DC, FHandle, 0, FHeight, Bits.data(), &Info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, DC);
-    if (Got != FHeight) throw EInvalidGraphicOperation("Cannot read the bitmap's pixels");
+    if (Got != FHeight) throw EInvalidGraphicOperation(LoadStr(SBitmapPixelsError));
   }
   std::uint32_t InfoSize = 40 + static_cast<std::uint32_t>(Masks.size() * 4 + Palette.size() * 4);
   std::vector<Byte> Out;
@@ -1399,7 +1397,7 @@ void TBitmap::ReadData(TStream* Stream) {
     Assign(nullptr);
     return;
   }
-  if (Size > static_cast<std::uint64_t>(Remaining(Stream))) throw EInvalidGraphic(SInvalidBitmap);
+  if (Size > static_cast<std::uint64_t>(Remaining(Stream))) throw EInvalidGraphic(LoadStr(SInvalidBitmap));
   TMemoryStream Data;
   Data.CopyFrom(Stream, Size);
   Data.SetPosition(0);
@@ -1471,11 +1469,11 @@ void TIcon::Draw(TCanvas* Canvas, const TRect& R) {
 }
 
 void TIcon::SetWidth(int Value) {
-  if (Value != FWidth) throw EInvalidGraphicOperation("Cannot change the size of an icon");
+  if (Value != FWidth) throw EInvalidGraphicOperation(LoadStr(SIconSizeFixed));
 }
 
 void TIcon::SetHeight(int Value) {
-  if (Value != FHeight) throw EInvalidGraphicOperation("Cannot change the size of an icon");
+  if (Value != FHeight) throw EInvalidGraphicOperation(LoadStr(SIconSizeFixed));
 }
 
 void TIcon::SetHandle(HICON Value) {
@@ -1497,7 +1495,7 @@ void TIcon::LoadFromStream(TStream* Stream) {
   std::vector<Byte> Data(6);
   ReadExact(Stream, Data.data(), 6, SInvalidIcon);
   int Count = GetU16(Data.data() + 4);
-  if (GetU16(Data.data()) != 0 || GetU16(Data.data() + 2) != 1 || Count == 0) throw EInvalidGraphic(SInvalidIcon);
+  if (GetU16(Data.data()) != 0 || GetU16(Data.data() + 2) != 1 || Count == 0) throw EInvalidGraphic(LoadStr(SInvalidIcon));
   std::size_t DirSize = 6 + 16 * static_cast<std::size_t>(Count);
   Data.resize(DirSize);
   ReadExact(Stream, Data.data() + 6, DirSize - 6, SInvalidIcon);
@@ -1505,11 +1503,11 @@ void TIcon::LoadFromStream(TStream* Stream) {
   for (int I = 0; I < Count; ++I) {
     const Byte* E = Data.data() + 6 + 16 * I;
     std::uint64_t Size = GetU32(E + 8), Offset = GetU32(E + 12);
-    if (Size == 0 || Offset < DirSize) throw EInvalidGraphic(SInvalidIcon);
+    if (Size == 0 || Offset < DirSize) throw EInvalidGraphic(LoadStr(SInvalidIcon));
     End = std::max(End, Offset + Size);
   }
   if (End > 0x4000000 || End - DirSize > static_cast<std::uint64_t>(Remaining(Stream)))
-    throw EInvalidGraphic(SInvalidIcon);
+    throw EInvalidGraphic(LoadStr(SInvalidIcon));
   Data.resize(static_cast<std::size_t>(End));
   ReadExact(Stream, Data.data() + DirSize, Data.size() - DirSize, SInvalidIcon);
 
@@ -1533,7 +1531,7 @@ void TIcon::LoadFromStream(TStream* Stream) {
   int W = E[0] ? E[0] : 256, H = E[1] ? E[1] : 256;
   HICON Icon = CreateIconFromResourceEx(Data.data() + GetU32(E + 12), GetU32(E + 8), TRUE, 0x00030000, W, H,
                                         LR_DEFAULTCOLOR);
-  if (!Icon) throw EInvalidGraphic(SInvalidIcon);
+  if (!Icon) throw EInvalidGraphic(LoadStr(SInvalidIcon));
   Reset(Icon, std::move(Data));
   Changed(this);
 }
@@ -1547,7 +1545,7 @@ void TIcon::SaveToStream(TStream* Stream) {
   // An icon made from a handle: one image of its colour bits (32 bits) or,
   // for a monochrome icon, its two-part mask in 1 bit, then the AND mask.
   ICONINFO Info{};
-  if (!GetIconInfo(FHandle, &Info)) throw EInvalidGraphicOperation("Cannot read the icon's image");
+  if (!GetIconInfo(FHandle, &Info)) throw EInvalidGraphicOperation(LoadStr(SIconImageError));
   TGdiObjectGuard ColorGuard(Info.hbmColor), MaskGuard(Info.hbmMask);
   bool Mono = Info.hbmColor == nullptr;
   std::vector<Byte> Header(sizeof(BITMAPINFOHEADER) + 2 * sizeof(RGBQUAD));
@@ -1564,7 +1562,7 @@ void TIcon::SaveToStream(TStream* Stream) {
     HDC DC = ScreenDC();
     int Got = GetDIBits(DC, Bitmap, 0, Rows, Bits.data(), BI, DIB_RGB_COLORS);
     ReleaseDC(nullptr, DC);
-    if (Got != Rows) throw EInvalidGraphicOperation("Cannot read the icon's image");
+    if (Got != Rows) throw EInvalidGraphicOperation(LoadStr(SIconImageError));
     return Bits;
   };
   std::vector<Byte> XorBits, AndBits;
@@ -1645,7 +1643,7 @@ const TFileFormat* FindByClass(const AnsiString& ClassName) {
 
 TOwned<TGraphic> NewGraphic(const AnsiString& ClassName) {
   const TFileFormat* F = FindByClass(ClassName);
-  if (!F) throw EInvalidGraphic("Unknown picture format " + ClassName);
+  if (!F) throw EInvalidGraphic(FmtLoadStr(SUnknownPictureFormat, ClassName));
   return F->Factory();
 }
 }  // namespace
@@ -1721,7 +1719,7 @@ void TPicture::LoadFromFile(const AnsiString& FileName) {
   const TFileFormat* Format = nullptr;
   for (const TFileFormat& F : FileFormats())
     if (F.Extension == Ext) Format = &F;
-  if (!Format) throw EInvalidGraphic("Unknown picture file extension (." + Ext + ")");
+  if (!Format) throw EInvalidGraphic(FmtLoadStr(SUnknownPictureExtension, Ext));
   TOwned<TGraphic> New = Format->Factory();
   New->LoadFromFile(FileName);
   Take(std::move(New));
@@ -1733,9 +1731,9 @@ void TPicture::SaveToFile(const AnsiString& FileName) {
 
 void TPicture::ReadData(TStream* Stream) {
   Byte Length;
-  ReadExact(Stream, &Length, 1, "Picture data is not valid");
+  ReadExact(Stream, &Length, 1, SInvalidPicture);
   AnsiString ClassName(Length, '\0');
-  ReadExact(Stream, ClassName.data(), Length, "Picture data is not valid");
+  ReadExact(Stream, ClassName.data(), Length, SInvalidPicture);
   if (ClassName.empty()) {
     Take(nullptr);
     return;

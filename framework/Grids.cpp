@@ -1,4 +1,5 @@
 #include "Grids.h"
+#include "Consts.h"
 
 #include <algorithm>
 
@@ -7,11 +8,10 @@
 
 namespace {
 
-const char* const IndexOutOfRange = "Grid index out of range";
 // A press this close to a line of the fixed area sizes the column or row.
 constexpr int SizingMargin = 3;
 
-[[noreturn]] void IndexError() { throw EInvalidGridOperation(IndexOutOfRange); }
+[[noreturn]] void IndexError() { throw EInvalidGridOperation(LoadStr(SGridIndexError)); }
 
 bool InGridRect(const TGridRect& R, int ACol, int ARow) {
   return ACol >= R.Left && ACol <= R.Right && ARow >= R.Top && ARow <= R.Bottom;
@@ -306,7 +306,7 @@ void TCustomGrid::SetRowCount(int Value) {
 void TCustomGrid::SetFixedCols(int Value) {
   if (Value == FFixedCols) return;
   if (Value < 0) IndexError();
-  if (Value >= FColCount) throw EInvalidGridOperation("Fixed column count must be less than column count");
+  if (Value >= FColCount) throw EInvalidGridOperation(LoadStr(SFixedColsTooBig));
   HideEditor(true);
   FFixedCols = Value;
   // The current cell starts over at the first non-fixed cell.
@@ -320,7 +320,7 @@ void TCustomGrid::SetFixedCols(int Value) {
 void TCustomGrid::SetFixedRows(int Value) {
   if (Value == FFixedRows) return;
   if (Value < 0) IndexError();
-  if (Value >= FRowCount) throw EInvalidGridOperation("Fixed row count must be less than row count");
+  if (Value >= FRowCount) throw EInvalidGridOperation(LoadStr(SFixedRowsTooBig));
   HideEditor(true);
   FFixedRows = Value;
   FTopLeft = {FFixedCols, FFixedRows};

@@ -1,4 +1,5 @@
 #include "ImgList.h"
+#include "Consts.h"
 
 #include <algorithm>
 
@@ -8,7 +9,6 @@
 
 namespace {
 
-const char* const SInvalidImageList = "Image list data is not valid";
 
 // A copy of a bitmap the image list may select into its own DCs (the
 // original may be selected into its canvas's DC).
@@ -26,7 +26,7 @@ void WriteInt(TStream* Stream, std::uint32_t Value) {
 
 std::int32_t ReadInt(TStream* Stream) {
   Byte B[4];
-  if (Stream->Read(B, sizeof(B)) != sizeof(B)) throw EInvalidGraphic(SInvalidImageList);
+  if (Stream->Read(B, sizeof(B)) != sizeof(B)) throw EInvalidGraphic(LoadStr(SInvalidImageList));
   return static_cast<std::int32_t>(B[0] | (B[1] << 8) | (B[2] << 16) | (static_cast<std::uint32_t>(B[3]) << 24));
 }
 
@@ -39,7 +39,7 @@ public:
       : FBitmap(CreateBitmap(Width, Height, 1, 1, nullptr)), FDC(CreateCompatibleDC(nullptr)) {
     if (!FBitmap || !FDC) {
       Release();
-      throw EOutOfResources("Out of system resources");
+      throw EOutOfResources(LoadStr(SOutOfResources));
     }
     FOld = SelectObject(FDC, FBitmap);
   }
@@ -86,7 +86,7 @@ void TCustomImageList::FreeHandle() {
 HIMAGELIST TCustomImageList::Handle() {
   if (!FHandle) {
     FHandle = ImageList_Create(FWidth, FHeight, ILC_COLOR24 | ILC_MASK, 4, 4);
-    if (!FHandle) throw EOutOfResources("Out of system resources");
+    if (!FHandle) throw EOutOfResources(LoadStr(SOutOfResources));
   }
   return FHandle;
 }
@@ -94,7 +94,7 @@ HIMAGELIST TCustomImageList::Handle() {
 int TCustomImageList::Count() const { return FHandle ? ImageList_GetImageCount(FHandle) : 0; }
 
 void TCustomImageList::SetSize(int AWidth, int AHeight) {
-  if (AWidth < 1 || AHeight < 1) throw EInvalidOperation("Invalid image size");
+  if (AWidth < 1 || AHeight < 1) throw EInvalidOperation(LoadStr(SInvalidImageSize));
   if (AWidth == FWidth && AHeight == FHeight) return;
   FreeHandle();
   FWidth = AWidth;
@@ -103,34 +103,34 @@ void TCustomImageList::SetSize(int AWidth, int AHeight) {
 }
 
 void TCustomImageList::CheckIndex(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EInvalidOperation("Image index out of range (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count()) throw EInvalidOperation(FmtLoadStr(SImageIndexError, Index));
 }
 
 int TCustomImageList::Add(TBitmap* Image, TBitmap* Mask) {
-  if (!Image || Image->Empty()) throw EInvalidOperation("Unable to insert an image");
+  if (!Image || Image->Empty()) throw EInvalidOperation(LoadStr(SImageInsertError));
   TOwned<TBitmap> ImageCopy = CopyOf(Image);
   TOwned<TBitmap> MaskCopy = Mask && !Mask->Empty() ? CopyOf(Mask) : nullptr;
   int Result = ImageList_Add(Handle(), ImageCopy->Handle(), MaskCopy ? MaskCopy->Handle() : nullptr);
-  if (Result < 0) throw EInvalidOperation("Unable to insert an image");
+  if (Result < 0) throw EInvalidOperation(LoadStr(SImageInsertError));
   Change();
   return Result;
 }
 
 int TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
   if (MaskColor == clNone) return Add(Image, nullptr);
-  if (!Image || Image->Empty()) throw EInvalidOperation("Unable to insert an image");
+  if (!Image || Image->Empty()) throw EInvalidOperation(LoadStr(SImageInsertError));
   // The platform blackens the masked pixels of the bitmap it is given.
   TOwned<TBitmap> ImageCopy = CopyOf(Image);
   int Result = ImageList_AddMasked(Handle(), ImageCopy->Handle(), static_cast<COLORREF>(ColorToRGB(MaskColor)));
-  if (Result < 0) throw EInvalidOperation("Unable to insert an image");
+  if (Result < 0) throw EInvalidOperation(LoadStr(SImageInsertError));
   Change();
   return Result;
 }
 
 int TCustomImageList::AddIcon(TIcon* Icon) {
-  if (!Icon || Icon->Empty()) throw EInvalidOperation("Unable to insert an image");
+  if (!Icon || Icon->Empty()) throw EInvalidOperation(LoadStr(SImageInsertError));
   int Result = ImageList_ReplaceIcon(Handle(), -1, Icon->Handle());
-  if (Result < 0) throw EInvalidOperation("Unable to insert an image");
+  if (Result < 0) throw EInvalidOperation(LoadStr(SImageInsertError));
   Change();
   return Result;
 }
@@ -170,7 +170,7 @@ void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabl
   const TColor Colors[2] = {clBtnHighlight, clBtnShadow};
   for (int I = 0; I < 2; ++I) {
     HBRUSH Brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Colors[I])));
-    if (!Brush) throw EOutOfResources("Out of system resources");
+    if (!Brush) throw EOutOfResources(LoadStr(SOutOfResources));
     HGDIOBJ Old = SelectObject(DC, Brush);
     BitBlt(DC, X + 1 - I, Y + 1 - I, FWidth, FHeight, ShapeDC, 0, 0, DSPDxax);
     SelectObject(DC, Old);
@@ -234,14 +234,14 @@ void TCustomImageList::ReadData(TStream* Stream) {
   std::int32_t N = ReadInt(Stream), W = ReadInt(Stream), H = ReadInt(Stream);
   // Each image takes at least its two size fields.
   if (N < 0 || W < 1 || H < 1 || W > 4096 || H > 4096 || static_cast<Int64>(N) * 8 > Stream->Size() - Stream->Position())
-    throw EInvalidGraphic(SInvalidImageList);
+    throw EInvalidGraphic(LoadStr(SInvalidImageList));
   std::vector<std::pair<TOwned<TBitmap>, TOwned<TBitmap>>> Images;
   for (std::int32_t I = 0; I < N; ++I) {
     TOwned<TBitmap> Picture(new TBitmap), Mask(new TBitmap);
     Picture->ReadData(Stream);
     Mask->ReadData(Stream);
     if (Picture->Width() != W || Picture->Height() != H || Mask->Width() != W || Mask->Height() != H)
-      throw EInvalidGraphic(SInvalidImageList);
+      throw EInvalidGraphic(LoadStr(SInvalidImageList));
     Images.emplace_back(std::move(Picture), std::move(Mask));
   }
   // Only a complete list replaces the images.
@@ -249,7 +249,7 @@ void TCustomImageList::ReadData(TStream* Stream) {
   FWidth = W;
   FHeight = H;
   for (auto& [Picture, Mask] : Images)
-    if (ImageList_Add(Handle(), Picture->Handle(), Mask->Handle()) < 0) throw EInvalidOperation("Unable to insert an image");
+    if (ImageList_Add(Handle(), Picture->Handle(), Mask->Handle()) < 0) throw EInvalidOperation(LoadStr(SImageInsertError));
   Change();
 }
 

@@ -1,4 +1,5 @@
 #include "IniFiles.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,7 +13,7 @@ namespace {
 // keys or sections, so such text is refused rather than stored.
 void CheckSingleLine(const AnsiString& FileName, const AnsiString& Text) {
   if (Text.find_first_of("\r\n") != AnsiString::npos)
-    throw EIniFileException(Format("Unable to write to %s: line breaks cannot be stored", FileName));
+    throw EIniFileException(FmtLoadStr(SIniFileLineBreak, FileName));
 }
 
 // Splits a zero-separated list that ends with an empty item.
@@ -95,7 +96,7 @@ void TIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, c
 
 void TIniFile::WriteProfile(const char* Section, const char* Ident, const char* Value) {
   if (!WritePrivateProfileStringA(Section, Ident, Value, FileName().c_str()))
-    throw EIniFileException(Format("Unable to write to %s", FileName()));
+    throw EIniFileException(FmtLoadStr(SIniFileWriteError, FileName()));
 }
 
 namespace {

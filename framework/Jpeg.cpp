@@ -1,4 +1,5 @@
 #include "Jpeg.h"
+#include "Consts.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -143,11 +144,11 @@ void TJPEGImage::Assign(TPersistent* Source) {
 void TJPEGImage::Draw(TCanvas* Canvas, const TRect& R) { FBitmap->Draw(Canvas, R); }
 
 void TJPEGImage::SetWidth(int Value) {
-  if (Value != Width()) throw EInvalidGraphicOperation("Cannot change the size of a JPEG image");
+  if (Value != Width()) throw EInvalidGraphicOperation(LoadStr(SJPEGSizeFixed));
 }
 
 void TJPEGImage::SetHeight(int Value) {
-  if (Value != Height()) throw EInvalidGraphicOperation("Cannot change the size of a JPEG image");
+  if (Value != Height()) throw EInvalidGraphicOperation(LoadStr(SJPEGSizeFixed));
 }
 
 void TJPEGImage::LoadFromBytes(std::vector<Byte> Data) {
@@ -155,9 +156,7 @@ void TJPEGImage::LoadFromBytes(std::vector<Byte> Data) {
   Job.Data = Data.data();
   Job.Size = static_cast<unsigned long>(Data.size());
   if (!Decode(&Job)) {
-    char Message[32];
-    std::snprintf(Message, sizeof(Message), "JPEG error #%d", Job.ErrorCode);
-    throw EJPEG(Message);
+    throw EJPEG(FmtLoadStr(SJPEGError, Job.ErrorCode));
   }
   TPixelsGuard Guard{Job.Pixels};
   TOwned<TBitmap> Bitmap(new TBitmap);
@@ -173,7 +172,7 @@ void TJPEGImage::LoadFromBytes(std::vector<Byte> Data) {
 
 void TJPEGImage::LoadFromStream(TStream* Stream) {
   Int64 Size = Stream->Size() - Stream->Position();
-  if (Size <= 0 || Size > 0x10000000) throw EJPEG("JPEG error #" + std::to_string(JERR_INPUT_EMPTY));
+  if (Size <= 0 || Size > 0x10000000) throw EJPEG(FmtLoadStr(SJPEGError, static_cast<int>(JERR_INPUT_EMPTY)));
   std::vector<Byte> Data(static_cast<std::size_t>(Size));
   Stream->ReadBuffer(Data.data(), static_cast<int>(Size));
   LoadFromBytes(std::move(Data));
@@ -186,14 +185,14 @@ void TJPEGImage::SaveToStream(TStream* Stream) {
 void TJPEGImage::ReadData(TStream* Stream) {
   Byte SizeBytes[4];
   if (Stream->Read(SizeBytes, sizeof(SizeBytes)) != sizeof(SizeBytes))
-    throw EJPEG("JPEG error #" + std::to_string(JERR_INPUT_EOF));
+    throw EJPEG(FmtLoadStr(SJPEGError, static_cast<int>(JERR_INPUT_EOF)));
   std::uint32_t Size = SizeBytes[0] | (SizeBytes[1] << 8) | (SizeBytes[2] << 16) | (static_cast<std::uint32_t>(SizeBytes[3]) << 24);
   if (Size == 0) {
     Assign(nullptr);
     return;
   }
   if (Size > static_cast<std::uint64_t>(Stream->Size() - Stream->Position()))
-    throw EJPEG("JPEG error #" + std::to_string(JERR_INPUT_EOF));
+    throw EJPEG(FmtLoadStr(SJPEGError, static_cast<int>(JERR_INPUT_EOF)));
   std::vector<Byte> Data(Size);
   Stream->ReadBuffer(Data.data(), static_cast<int>(Size));
   LoadFromBytes(std::move(Data));

@@ -1,4 +1,5 @@
 #include "Lists.h"
+#include "Consts.h"
 
 #include <algorithm>
 
@@ -49,18 +50,6 @@ AnsiString SortKey(const AnsiString& S, DWORD Flags) {
   return Key;
 }
 
-const char* const SListIndexError = "List index out of bounds (%d)";
-const char* const SListCapacityError = "List capacity out of bounds (%d)";
-const char* const SSortedListError = "Operation not allowed on sorted list";
-const char* const SDuplicateString = "String list does not allow duplicates";
-
-AnsiString FormatInt(const char* Msg, int Data) {
-  AnsiString S = Msg;
-  size_t P = S.find("%d");
-  if (P != AnsiString::npos) S.replace(P, 2, std::to_string(Data));
-  return S;
-}
-
 bool IsBlank(char C) { return static_cast<unsigned char>(C) <= ' '; }
 
 // Text up to the first zero byte: the 8-bit text formats end there.
@@ -74,7 +63,7 @@ AnsiString UpToZero(const AnsiString& S) {
 // --- TList ---
 
 void TList::CheckIndex(int Index, int Limit) const {
-  if (Index < 0 || Index >= Limit) throw EListError(FormatInt(SListIndexError, Index));
+  if (Index < 0 || Index >= Limit) throw EListError(FmtLoadStr(SListIndexError, Index));
 }
 
 int TList::Add(void* Item) {
@@ -135,7 +124,7 @@ void TList::Sort(TListSortCompare Compare) {
 }
 
 void TList::SetCapacity(int NewCapacity) {
-  if (NewCapacity < Count()) throw EListError(FormatInt(SListCapacityError, NewCapacity));
+  if (NewCapacity < Count()) throw EListError(FmtLoadStr(SListCapacityError, NewCapacity));
   std::vector<void*> Items;
   Items.reserve(static_cast<size_t>(NewCapacity));
   Items.assign(FList.begin(), FList.end());
@@ -144,7 +133,7 @@ void TList::SetCapacity(int NewCapacity) {
 
 // --- TStrings ---
 
-void TStrings::Error(const char* Msg, int Data) { throw EStringListError(FormatInt(Msg, Data)); }
+void TStrings::Error(const wchar_t* Msg, int Data) { throw EStringListError(FmtLoadStr(Msg, Data)); }
 
 void TStrings::Put(int Index, const AnsiString& S) {
   TObject* AObject = GetObject(Index);
@@ -436,7 +425,7 @@ void TStrings::LoadFromStream(TStream* Stream) {
   Int64 Left = Stream->Size() - Stream->Position();
   AnsiString Buffer;
   if (Left > 0) {
-    if (Left > INT32_MAX) throw EReadError("Stream read error");
+    if (Left > INT32_MAX) throw EReadError(LoadStr(SReadError));
     Buffer.resize(static_cast<size_t>(Left));
     Stream->ReadBuffer(Buffer.data(), static_cast<int>(Left));
   }

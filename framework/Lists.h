@@ -156,7 +156,7 @@ protected:
   virtual int CompareStrings(const AnsiString& S1, const AnsiString& S2) const;
   int UpdateCount() const { return FUpdateCount; }
   // Raises EStringListError with Msg formatted with Data ("%d").
-  [[noreturn]] static void Error(const char* Msg, int Data);
+  [[noreturn]] static void Error(const wchar_t* Msg, int Data);
 
 private:
   AnsiString FormatDelimited(char Delim, char Quote) const;

@@ -1,4 +1,5 @@
 #include "Menus.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -31,7 +32,7 @@ Word AllocateCommand(TMenuItem* Item) {
     GNextCommand = Command == LastCommand ? FirstCommand : static_cast<Word>(Command + 1);
     if (Table.emplace(Command, Item).second) return Command;
   }
-  throw EMenuError("Too many menu items");
+  throw EMenuError(LoadStr(STooManyMenuItems));
 }
 
 void ReleaseCommand(Word Command) { CommandTable().erase(Command); }
@@ -355,18 +356,18 @@ void TMenuItem::SetDefault(bool Value) {
 }
 
 TMenuItem* TMenuItem::Items(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EMenuError("Menu index out of range");
+  if (Index < 0 || Index >= Count()) throw EMenuError(LoadStr(SMenuIndexError));
   return FItems[static_cast<size_t>(Index)];
 }
 
 void TMenuItem::Add(TMenuItem* Item) { Insert(Count(), Item); }
 
 void TMenuItem::Insert(int Index, TMenuItem* Item) {
-  if (!Item) throw EMenuError("No menu item to insert");
-  if (Item->FParent || Item->FMenu) throw EMenuError("Menu inserted twice");
+  if (!Item) throw EMenuError(LoadStr(SNoMenuItem));
+  if (Item->FParent || Item->FMenu) throw EMenuError(LoadStr(SMenuReinserted));
   for (const TMenuItem* P = this; P; P = P->FParent)
-    if (P == Item) throw EMenuError("A menu item cannot contain itself");
-  if (Index < 0 || Index > Count()) throw EMenuError("Menu index out of range");
+    if (P == Item) throw EMenuError(LoadStr(SMenuInItself));
+  if (Index < 0 || Index > Count()) throw EMenuError(LoadStr(SMenuIndexError));
   FItems.insert(FItems.begin() + Index, Item);
   Item->FParent = this;
   MenuChanged(true);
@@ -381,7 +382,7 @@ void TMenuItem::Delete(int Index) {
 
 void TMenuItem::Remove(TMenuItem* Item) {
   const int Index = IndexOf(Item);
-  if (Index < 0) throw EMenuError("Sub-menu is not in menu");
+  if (Index < 0) throw EMenuError(LoadStr(SMenuNotFound));
   Delete(Index);
 }
 
@@ -424,7 +425,7 @@ TMenu* TMenuItem::GetParentMenu() const {
 HMENU TMenuItem::Handle() {
   if (!FHandle) {
     HMENU Menu = FMenu ? FMenu->CreateMenuHandle() : CreatePopupMenu();
-    if (!Menu) throw EOutOfResources("Cannot create a menu");
+    if (!Menu) throw EOutOfResources(LoadStr(SMenuCreateError));
     FHandle = Menu;
     RebuildHandle();
   }
@@ -508,7 +509,7 @@ void TMenuItem::InsertEntry(HMENU Menu, UINT Position) {
   Info.wID = FCommand;
   Info.dwItemData = EntryMark;
   if (!InsertMenuItemA(Menu, Position, TRUE, &Info))
-    throw EMenuError("Cannot insert menu item " + (Name().empty() ? FCaption : Name()));
+    throw EMenuError(FmtLoadStr(SMenuItemInsertError, Name().empty() ? FCaption : Name()));
 }
 
 void TMenuItem::RebuildHandle() {

@@ -1,4 +1,5 @@
 #include "Registry.h"
+#include "Consts.h"
 
 #include <cstring>
 #include <vector>
@@ -219,11 +220,11 @@ int TRegistry::GetDataSize(const AnsiString& Name) const {
 void TRegistry::SetValue(const AnsiString& Name, DWORD Type, const void* Data, DWORD Size) {
   if (!FCurrentKey ||
       RegSetValueExA(FCurrentKey, Name.c_str(), 0, Type, static_cast<const BYTE*>(Data), Size) != ERROR_SUCCESS)
-    throw ERegistryException(Format("Failed to set data for '%s'", Name));
+    throw ERegistryException(FmtLoadStr(SRegSetDataFailed, Name));
 }
 
 void TRegistry::ReadError(const AnsiString& Name) {
-  throw ERegistryException(Format("Invalid data type for '%s'", Name));
+  throw ERegistryException(FmtLoadStr(SRegInvalidDataType, Name));
 }
 
 AnsiString TRegistry::ReadString(const AnsiString& Name) const {
@@ -284,7 +285,7 @@ int TRegistry::ReadBinaryData(const AnsiString& Name, void* Buffer, int BufSize)
 }
 
 void TRegistry::WriteBinaryData(const AnsiString& Name, const void* Buffer, int BufSize) {
-  if (BufSize < 0) throw ERegistryException(Format("Failed to set data for '%s'", Name));
+  if (BufSize < 0) throw ERegistryException(FmtLoadStr(SRegSetDataFailed, Name));
   SetValue(Name, REG_BINARY, Buffer, static_cast<DWORD>(BufSize));
 }
 
@@ -321,7 +322,7 @@ AnsiString TRegIniFile::ReadString(const AnsiString& Section, const AnsiString& 
 
 void TRegIniFile::WriteString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Value) {
   TSectionKey Key(*this);
-  if (!Key.Open(Section, true)) throw ERegistryException(Format("Failed to set data for '%s'", Ident));
+  if (!Key.Open(Section, true)) throw ERegistryException(FmtLoadStr(SRegSetDataFailed, Ident));
   Key.WriteString(Ident, Value);
 }
 
@@ -341,7 +342,7 @@ int TRegIniFile::ReadInteger(const AnsiString& Section, const AnsiString& Ident,
 
 void TRegIniFile::WriteInteger(const AnsiString& Section, const AnsiString& Ident, int Value) {
   TSectionKey Key(*this);
-  if (!Key.Open(Section, true)) throw ERegistryException(Format("Failed to set data for '%s'", Ident));
+  if (!Key.Open(Section, true)) throw ERegistryException(FmtLoadStr(SRegSetDataFailed, Ident));
   Key.WriteInteger(Ident, Value);
 }
 

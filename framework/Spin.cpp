@@ -1,4 +1,5 @@
 #include "Spin.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <climits>
@@ -78,7 +79,7 @@ void TSpinEdit::CreateWnd() {
   InitCommonControlsEx(&Init);
   FUpDown = CreateWindowExA(0, UPDOWN_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, FHandle, nullptr,
                             GetModuleHandleA(nullptr), nullptr);
-  if (!FUpDown) throw EOSError("Cannot create the buttons of " + (Name().empty() ? ClassName() : Name()), GetLastError());
+  if (!FUpDown) throw EOSError(FmtLoadStr(SSpinButtonsError, Name().empty() ? ClassName() : Name()), GetLastError());
   // Every step is refused (and done here), so the position never reaches
   // an end of this range.
   SendMessageA(FUpDown, UDM_SETRANGE32, 0, 2);

@@ -1,4 +1,5 @@
 #include "StdCtrls.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <vector>
@@ -8,7 +9,6 @@
 
 namespace {
 
-const char* const SIndexError = "List index out of bounds (%d)";
 
 // Lends a DC to a canvas for the length of a drawing step; the DC's own
 // state comes back afterwards.
@@ -35,7 +35,7 @@ private:
 class TScreenDC {
 public:
   TScreenDC() : FDC(GetDC(nullptr)) {
-    if (!FDC) throw EOutOfResources("Out of system resources");
+    if (!FDC) throw EOutOfResources(LoadStr(SOutOfResources));
   }
   ~TScreenDC() { ReleaseDC(nullptr, FDC); }
   TScreenDC(const TScreenDC&) = delete;
@@ -132,7 +132,7 @@ protected:
   bool HasWindow() const { return FControl->HandleAllocated(); }
   LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam) const { return FControl->Perform(Msg, WParam, LParam); }
   void CheckIndex(int Index, int Limit) const {
-    if (Index < 0 || Index > Limit) Error(SIndexError, Index);
+    if (Index < 0 || Index > Limit) Error(SListIndexError, Index);
   }
 
 private:
@@ -147,7 +147,7 @@ private:
 
 int TItemStrings::WndInsert(UINT Msg, int Index, const AnsiString& S) {
   const LRESULT R = Send(Msg, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(S.c_str()));
-  if (R < 0) throw EOutOfResources("Unable to insert a line");
+  if (R < 0) throw EOutOfResources(LoadStr(SLineInsertError));
   return static_cast<int>(R);
 }
 
@@ -222,7 +222,7 @@ void TItemStrings::PutObject(int Index, TObject* AObject) {
 AnsiString TItemStrings::Get(int Index) const {
   if (!HasWindow()) return FKept.Strings(Index);
   const LRESULT Len = Send(Messages().GetTextLen, static_cast<WPARAM>(Index), 0);
-  if (Len < 0) Error(SIndexError, Index);
+  if (Len < 0) Error(SListIndexError, Index);
   std::vector<char> Buffer(static_cast<size_t>(Len) + 1, '\0');
   const LRESULT Got = Send(Messages().GetText, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(Buffer.data()));
   if (Got < 0) return {};
@@ -329,7 +329,7 @@ protected:
 
 private:
   void CheckWritable() const {
-    if (FListBox->IsVirtual()) throw EStringListError("The rows of a virtual list box cannot be changed");
+    if (FListBox->IsVirtual()) throw EStringListError(LoadStr(SVirtualListRows));
   }
   TCustomListBox* FListBox;
 };
@@ -442,7 +442,7 @@ int TMemoStrings::GetCount() const {
 }
 
 AnsiString TMemoStrings::Get(int Index) const {
-  if (Index < 0 || Index >= GetCount()) Error(SIndexError, Index);
+  if (Index < 0 || Index >= GetCount()) Error(SListIndexError, Index);
   const int Start = LineIndex(Index);
   const int Len = LineLength(Start);
   if (Len <= 0) return {};
@@ -455,7 +455,7 @@ AnsiString TMemoStrings::Get(int Index) const {
 }
 
 void TMemoStrings::Insert(int Index, const AnsiString& S) {
-  if (Index < 0 || Index > GetCount()) Error(SIndexError, Index);
+  if (Index < 0 || Index > GetCount()) Error(SListIndexError, Index);
   int Start = LineIndex(Index);
   if (Start >= 0) {
     Replace(Start, Start, S + "\r\n");
@@ -468,7 +468,7 @@ void TMemoStrings::Insert(int Index, const AnsiString& S) {
 }
 
 void TMemoStrings::Delete(int Index) {
-  if (Index < 0 || Index >= GetCount()) Error(SIndexError, Index);
+  if (Index < 0 || Index >= GetCount()) Error(SListIndexError, Index);
   const int Start = LineIndex(Index);
   int End = LineIndex(Index + 1);
   if (End < 0) End = Start + LineLength(Start);
@@ -476,7 +476,7 @@ void TMemoStrings::Delete(int Index) {
 }
 
 void TMemoStrings::Put(int Index, const AnsiString& S) {
-  if (Index < 0 || Index >= GetCount()) Error(SIndexError, Index);
+  if (Index < 0 || Index >= GetCount()) Error(SListIndexError, Index);
   const int Start = LineIndex(Index);
   Replace(Start, Start + LineLength(Start), S);
 }
@@ -1261,7 +1261,7 @@ int TCustomListBox::Count() const {
 }
 
 void TCustomListBox::SetCount(int Value) {
-  if (!IsVirtual()) throw EInvalidOperation("Count can only be set on a virtual list box");
+  if (!IsVirtual()) throw EInvalidOperation(LoadStr(SVirtualListCount));
   FCount = std::max(Value, 0);
   if (HandleAllocated()) Perform(LB_SETCOUNT, static_cast<WPARAM>(FCount), 0);
 }
@@ -1371,7 +1371,7 @@ void TCustomListBox::SetExtendedSelect(bool Value) {
 }
 
 bool TCustomListBox::Selected(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count()) throw EListError(FmtLoadStr(SListIndexError, Index));
   if (!HandleAllocated()) {
     if (!FMultiSelect) return Index == FItemIndex;
     return static_cast<size_t>(Index) < FSelection.size() && FSelection[static_cast<size_t>(Index)];
@@ -1380,7 +1380,7 @@ bool TCustomListBox::Selected(int Index) const {
 }
 
 void TCustomListBox::SetSelected(int Index, bool Value) {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count()) throw EListError(FmtLoadStr(SListIndexError, Index));
   if (HandleAllocated()) {
     if (FMultiSelect)
       Perform(LB_SETSEL, Value ? TRUE : FALSE, Index);

@@ -1,4 +1,5 @@
 #include "Streams.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <climits>
@@ -10,8 +11,8 @@ namespace {
 
 constexpr Int64 MaxMemoryStreamSize = INT_MAX;
 
-[[noreturn]] void InvalidPosition() { throw EStreamError("Invalid stream position"); }
-[[noreturn]] void InvalidSize() { throw EStreamError("Invalid stream size"); }
+[[noreturn]] void InvalidPosition() { throw EStreamError(LoadStr(SInvalidStreamPosition)); }
+[[noreturn]] void InvalidSize() { throw EStreamError(LoadStr(SInvalidStreamSize)); }
 
 // The position a seek in a memory-held stream leads to; it must lie within
 // 0..2 GB - 1 so that it always fits the int fields.
@@ -42,11 +43,11 @@ Int64 TStream::Size() {
 }
 
 void TStream::ReadBuffer(void* Buffer, int Count) {
-  if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError("Stream read error");
+  if (Count != 0 && Read(Buffer, Count) != Count) throw EReadError(LoadStr(SReadError));
 }
 
 void TStream::WriteBuffer(const void* Buffer, int Count) {
-  if (Count != 0 && Write(Buffer, Count) != Count) throw EWriteError("Stream write error");
+  if (Count != 0 && Write(Buffer, Count) != Count) throw EWriteError(LoadStr(SWriteError));
 }
 
 Int64 TStream::CopyFrom(TStream* Source, Int64 Count) {
@@ -54,7 +55,7 @@ Int64 TStream::CopyFrom(TStream* Source, Int64 Count) {
     Source->SetPosition(0);
     Count = Source->Size();
   }
-  if (Count < 0) throw EReadError("Stream read error");
+  if (Count < 0) throw EReadError(LoadStr(SReadError));
   constexpr int BufSize = 0xF000;
   std::vector<Byte> Buffer(static_cast<size_t>(std::min<Int64>(Count, BufSize)));
   Int64 Left = Count;
@@ -94,7 +95,7 @@ Int64 THandleStream::Seek(Int64 Offset, TSeekOrigin Origin) {
   LONG High = static_cast<LONG>(Offset >> 32);
   SetLastError(NO_ERROR);
   DWORD Low = SetFilePointer(FHandle, static_cast<LONG>(Offset & 0xFFFFFFFF), &High, Method);
-  if (Low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) throw EStreamError("Stream seek error");
+  if (Low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) throw EStreamError(LoadStr(SSeekError));
   return (static_cast<Int64>(static_cast<DWORD>(High)) << 32) | Low;
 }
 
@@ -104,7 +105,7 @@ void THandleStream::SetSize(Int64 NewSize) {
   Seek(NewSize, soBeginning);
   bool Done = SetEndOfFile(FHandle) != 0;
   Seek(std::min(Pos, NewSize), soBeginning);
-  if (!Done) throw EWriteError("Stream write error");
+  if (!Done) throw EWriteError(LoadStr(SWriteError));
 }
 
 // --- TFileStream ---
@@ -114,7 +115,7 @@ TFileStream::TFileStream(const AnsiString& AFileName, Word Mode)
   if (Mode == fmCreate) {
     FHandle = CreateFileA(AFileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (FHandle == INVALID_HANDLE_VALUE) throw EFCreateError("Cannot create file " + AFileName);
+    if (FHandle == INVALID_HANDLE_VALUE) throw EFCreateError(FmtLoadStr(SFCreateError, AFileName));
     return;
   }
   static constexpr DWORD Access[] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERIC_WRITE};
@@ -125,7 +126,7 @@ TFileStream::TFileStream(const AnsiString& AFileName, Word Mode)
   if (AccessMode < std::size(Access) && ShareMode < std::size(Share))
     FHandle = CreateFileA(AFileName.c_str(), Access[AccessMode], Share[ShareMode], nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (FHandle == INVALID_HANDLE_VALUE) throw EFOpenError("Cannot open file " + AFileName);
+  if (FHandle == INVALID_HANDLE_VALUE) throw EFOpenError(FmtLoadStr(SFOpenError, AFileName));
 }
 
 TFileStream::~TFileStream() {
@@ -183,7 +184,7 @@ void TMemoryStream::SetSize(Int64 NewSize) {
     try {
       FBuffer.resize(std::min<size_t>(Wanted, MaxMemoryStreamSize));
     } catch (const std::bad_alloc&) {
-      throw EOutOfMemory("Out of memory");
+      throw EOutOfMemory(LoadStr(SOutOfMemory));
     }
   }
   // Memory left from an earlier, larger size must not reappear.
@@ -265,7 +266,7 @@ TResourceStream::TResourceStream(HINSTANCE Instance, const AnsiString& ResName, 
 TResourceStream::TResourceStream(HINSTANCE Instance, int ResID, const char* ResType) {
   AnsiString Shown = std::to_string(ResID);
   // Larger numbers are no resource ids; MAKEINTRESOURCE would wrap them.
-  if (ResID < 0 || ResID > 0xFFFF) throw EResNotFound("Resource " + Shown + " not found");
+  if (ResID < 0 || ResID > 0xFFFF) throw EResNotFound(FmtLoadStr(SResNotFound, Shown));
   Initialize(Instance, MAKEINTRESOURCEA(ResID), Shown, ResType);
 }
 
@@ -274,14 +275,14 @@ void TResourceStream::Initialize(HINSTANCE Instance, const char* Name, const Ans
   HRSRC Info = ResType ? FindResourceA(Instance, Name, ResType) : nullptr;
   HGLOBAL Data = Info ? LoadResource(Instance, Info) : nullptr;
   void* Bytes = Data ? LockResource(Data) : nullptr;
-  if (!Bytes) throw EResNotFound("Resource " + ShownName + " not found");
+  if (!Bytes) throw EResNotFound(FmtLoadStr(SResNotFound, ShownName));
   SetPointer(Bytes, static_cast<int>(SizeofResource(Instance, Info)));
 }
 
 int TResourceStream::Write(const void*, int) {
-  throw EStreamError("Can't write to a read-only resource stream");
+  throw EStreamError(LoadStr(SCantWriteResourceStream));
 }
 
 void TResourceStream::SetSize(Int64) {
-  throw EStreamError("Can't write to a read-only resource stream");
+  throw EStreamError(LoadStr(SCantWriteResourceStream));
 }

@@ -1,4 +1,5 @@
 #include "SysUtils.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <charconv>
@@ -187,7 +188,7 @@ bool ParseInteger(const AnsiString& S, bool Is64, Int64& Result) {
 }
 
 [[noreturn]] void InvalidInteger(const AnsiString& S) {
-  throw EConvertError("'" + S + "' is not a valid integer value");
+  throw EConvertError(FmtLoadStr(SInvalidInteger, S));
 }
 
 }  // namespace
@@ -419,7 +420,7 @@ bool TryStrToFloat(const AnsiString& S, double& Value) { return ParseFloat(S, Va
 
 double StrToFloat(const AnsiString& S) {
   double V;
-  if (!ParseFloat(S, V)) throw EConvertError("'" + S + "' is not a valid floating point value");
+  if (!ParseFloat(S, V)) throw EConvertError(FmtLoadStr(SInvalidFloat, S));
   return V;
 }
 
@@ -468,8 +469,7 @@ template <class Str> [[noreturn]] void FormatError(const Str& Fmt, bool Missing)
   AnsiString Shown;
   if constexpr (std::is_same_v<Str, AnsiString>) Shown = Fmt;
   else Shown = WideToAnsi(Fmt);
-  throw EConvertError(Missing ? "No argument for format '" + Shown + "'"
-                              : "Format '" + Shown + "' invalid or incompatible with argument");
+  throw EConvertError(FmtLoadStr(Missing ? SArgumentMissing : SInvalidFormat, Shown));
 }
 
 template <class Str> Str DoFormat(const Str& Fmt, std::initializer_list<TFormatArg> Args) {
@@ -791,7 +791,7 @@ namespace {
 
 // |X| < 2^63, so that the integer part fits an Int64.
 void CheckInt64Range(double X) {
-  if (!(std::fabs(X) < 9223372036854775808.0)) throw EInvalidOp("Invalid floating point operation");
+  if (!(std::fabs(X) < 9223372036854775808.0)) throw EInvalidOp(LoadStr(SInvalidOp));
 }
 
 }  // namespace
@@ -884,7 +884,7 @@ struct TStamp {
   Int64 MSec;
 };
 
-[[noreturn]] void DateTimeOutOfRange() { throw EConvertError("Date and time value out of range"); }
+[[noreturn]] void DateTimeOutOfRange() { throw EConvertError(LoadStr(SDateTimeRange)); }
 
 TStamp ToStamp(TDateTime V) {
   if (!(V > double(MinDay - 1) && V < double(MaxDay + 1))) DateTimeOutOfRange();
@@ -925,12 +925,12 @@ bool TryEncodeDate(Word Year, Word Month, Word Day, TDateTime& Date) {
 
 TDateTime EncodeDate(Word Year, Word Month, Word Day) {
   TDateTime D;
-  if (!TryEncodeDate(Year, Month, Day, D)) throw EConvertError("Invalid argument to date encode");
+  if (!TryEncodeDate(Year, Month, Day, D)) throw EConvertError(LoadStr(SDateEncodeError));
   return D;
 }
 
 TDateTime EncodeTime(Word Hour, Word Min, Word Sec, Word MSec) {
-  if (Hour >= 24 || Min >= 60 || Sec >= 60 || MSec >= 1000) throw EConvertError("Invalid argument to time encode");
+  if (Hour >= 24 || Min >= 60 || Sec >= 60 || MSec >= 1000) throw EConvertError(LoadStr(STimeEncodeError));
   return (Hour * 3600000.0 + Min * 60000.0 + Sec * 1000.0 + MSec) / MSecsPerDay;
 }
 

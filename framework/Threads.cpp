@@ -1,4 +1,5 @@
 #include "Threads.h"
+#include "Consts.h"
 
 #include <process.h>
 
@@ -59,7 +60,7 @@ std::deque<TSyncRequest*> Pending;
 
 void Queue(TSyncRequest& Request) {
   std::lock_guard<std::mutex> Lock(StateLock);
-  if (!SyncWindow) throw EThread("No GUI thread serves synchronised calls");
+  if (!SyncWindow) throw EThread(LoadStr(SNoSyncThread));
   Pending.push_back(&Request);
   PostMessageA(SyncWindow->Handle(), WM_SYNCHRONIZE, 0, 0);
   SetEvent(SyncEvent.get());
@@ -85,7 +86,7 @@ void RunSynchronized(TThreadMethod Method) {
     return;
   }
   TOwnedHandle Done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!Done) throw EThread("Cannot create a synchronisation event");
+  if (!Done) throw EThread(LoadStr(SSyncEventError));
   TSyncRequest Request{Method, Done.get(), nullptr};
   Queue(Request);
   WaitForSingleObject(Done.get(), INFINITE);
@@ -123,7 +124,7 @@ void InitializeThreads() {
   std::lock_guard<std::mutex> Lock(StateLock);
   if (SyncWindow) return;
   SyncEvent.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-  if (!SyncEvent) throw EThread("Cannot create a synchronisation event");
+  if (!SyncEvent) throw EThread(LoadStr(SSyncEventError));
   SyncWindow.reset(new TSyncWindow());
   GUIThreadID = GetCurrentThreadId();
 }
@@ -141,7 +142,7 @@ bool CheckSynchronize() {
   DWORD GUIThread = GUIThreadID;
   if (GUIThread == 0) return false;
   if (GetCurrentThreadId() != GUIThread)
-    throw EThread("CheckSynchronize called from a thread that is not the GUI thread");
+    throw EThread(LoadStr(SSyncNotInMainThread));
   bool Ran = false;
   while (TSyncRequest* Request = NextRequest()) {
     try {
@@ -161,7 +162,7 @@ TThread::TThread(bool CreateSuspended) : FCreateSuspended(CreateSuspended) {
   InitializeThreads();
   unsigned Id = 0;
   uintptr_t Handle = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &Id);
-  if (!Handle) throw EThread("Thread creation error");
+  if (!Handle) throw EThread(LoadStr(SThreadCreateError));
   FHandle = reinterpret_cast<HANDLE>(Handle);
   FThreadID = Id;
 }
@@ -180,8 +181,8 @@ void TThread::Start() {
 }
 
 DWORD TThread::WaitFor() {
-  if (GetCurrentThreadId() == FThreadID) throw EThread("A thread cannot wait for itself");
-  if (!FStarted) throw EThread("Cannot wait for a thread that was never started");
+  if (GetCurrentThreadId() == FThreadID) throw EThread(LoadStr(SThreadWaitsForItself));
+  if (!FStarted) throw EThread(LoadStr(SThreadNotStarted));
   WaitForThreadHandle(FHandle);
   DWORD Code = 0;
   GetExitCodeThread(FHandle, &Code);

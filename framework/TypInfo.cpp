@@ -1,4 +1,5 @@
 #include "TypInfo.h"
+#include "Consts.h"
 
 #include <algorithm>
 #include <map>
@@ -59,15 +60,15 @@ TRegistry& Registry() {
   return R;
 }
 
-[[noreturn]] void NotOfKind(const TPropInfo* P, const char* What) {
-  throw EPropertyConvertError("Property " + P->Name() + " is not " + What);
+[[noreturn]] void NotOfKind(const TPropInfo* P, const wchar_t* What) {
+  throw EPropertyConvertError(FmtLoadStr(SPropertyIsNot, P->Name(), LoadStr(What)));
 }
 
-[[noreturn]] void IsReadOnly(const TPropInfo* P) { throw EPropertyError("Property " + P->Name() + " is read-only"); }
+[[noreturn]] void IsReadOnly(const TPropInfo* P) { throw EPropertyError(FmtLoadStr(SReadOnlyProperty, P->Name())); }
 
 const TPropInfo* Need(TObject* Instance, const AnsiString& PropName) {
   const TPropInfo* P = GetPropInfo(Instance, PropName);
-  if (!P) throw EPropertyError("Property " + PropName + " does not exist");
+  if (!P) throw EPropertyError(FmtLoadStr(SUnknownProperty, PropName));
   return P;
 }
 
@@ -76,6 +77,12 @@ bool IsOrdinal(TTypeKind Kind) {
 }
 
 }  // namespace
+
+void TypInfoDetail::RaiseNotAnObjectOf(const AnsiString& ClassName) {
+  throw EPropertyError(FmtLoadStr(SNotAnObjectOf, ClassName));
+}
+
+void TypInfoDetail::RaiseIncompatibleMethod() { throw EPropertyConvertError(LoadStr(SIncompatibleMethod)); }
 
 AnsiString ShortTypeName(const std::type_info& Type) {
   const AnsiString Full = TypeName(Type);
@@ -135,7 +142,7 @@ bool TClassInfo::InheritsFrom(const TClassInfo* Other) const {
 }
 
 TComponent* TClassInfo::Create(TComponent* Owner) const {
-  if (!FFactory) throw EClassNotFound("Class " + FName + " cannot be created");
+  if (!FFactory) throw EClassNotFound(FmtLoadStr(SClassCannotBeCreated, FName));
   return FFactory(Owner);
 }
 
@@ -187,7 +194,7 @@ TClassInfo& RegisterClassInfo(const AnsiString& Name, std::type_index Type, std:
   const AnsiString Key = Upper(Name);
   auto Named = R.ByName.find(Key);
   if (Named != R.ByName.end() && Named->second->Type() != Type)
-    throw EFilerError("A class named " + Name + " already exists");
+    throw EFilerError(FmtLoadStr(SDuplicateClass, Name));
   R.Resolved.clear();
   auto Known = R.ByType.find(Type);
   if (Known != R.ByType.end()) {
@@ -213,7 +220,7 @@ const TClassInfo* GetClass(const AnsiString& Name) {
 
 const TClassInfo* FindClass(const AnsiString& Name) {
   const TClassInfo* C = GetClass(Name);
-  if (!C) throw EClassNotFound("Class " + Name + " not found");
+  if (!C) throw EClassNotFound(FmtLoadStr(SClassNotFound, Name));
   return C;
 }
 
@@ -266,25 +273,25 @@ bool IsPublishedProp(const TObject* Instance, const AnsiString& PropName) {
 // --- typed access ---
 
 int GetOrdProp(TObject* Instance, const TPropInfo* P) {
-  if (!IsOrdinal(P->Kind())) NotOfKind(P, "of an ordinal type");
+  if (!IsOrdinal(P->Kind())) NotOfKind(P, SKindOrdinal);
   return P->FGetOrd(Instance);
 }
 
 void SetOrdProp(TObject* Instance, const TPropInfo* P, int Value) {
-  if (!IsOrdinal(P->Kind())) NotOfKind(P, "of an ordinal type");
+  if (!IsOrdinal(P->Kind())) NotOfKind(P, SKindOrdinal);
   if (!P->FSetOrd) IsReadOnly(P);
   const auto Count = P->EnumNames().size();
   if (P->Kind() == tkEnumeration && (Value < 0 || static_cast<size_t>(Value) >= Count))
-    throw EPropertyConvertError("Invalid value " + std::to_string(Value) + " for property " + P->Name());
+    throw EPropertyConvertError(FmtLoadStr(SInvalidPropertyValueOf, Value, P->Name()));
   if (P->Kind() == tkSet && Count < 32 && (static_cast<std::uint32_t>(Value) >> Count) != 0)
-    throw EPropertyConvertError("Invalid value " + std::to_string(Value) + " for property " + P->Name());
+    throw EPropertyConvertError(FmtLoadStr(SInvalidPropertyValueOf, Value, P->Name()));
   P->FSetOrd(Instance, Value);
 }
 
 AnsiString GetStrProp(TObject* Instance, const TPropInfo* P) {
   if (P->Kind() == tkString) return P->FGetStr(Instance);
   if (P->Kind() == tkWString) return WideToAnsi(P->FGetWStr(Instance));
-  NotOfKind(P, "a string");
+  NotOfKind(P, SKindString);
 }
 
 void SetStrProp(TObject* Instance, const TPropInfo* P, const AnsiString& Value) {
@@ -295,14 +302,14 @@ void SetStrProp(TObject* Instance, const TPropInfo* P, const AnsiString& Value) 
     if (!P->FSetWStr) IsReadOnly(P);
     P->FSetWStr(Instance, AnsiToWide(Value));
   } else {
-    NotOfKind(P, "a string");
+    NotOfKind(P, SKindString);
   }
 }
 
 WideString GetWideStrProp(TObject* Instance, const TPropInfo* P) {
   if (P->Kind() == tkWString) return P->FGetWStr(Instance);
   if (P->Kind() == tkString) return AnsiToWide(P->FGetStr(Instance));
-  NotOfKind(P, "a string");
+  NotOfKind(P, SKindString);
 }
 
 void SetWideStrProp(TObject* Instance, const TPropInfo* P, const WideString& Value) {
@@ -313,42 +320,41 @@ void SetWideStrProp(TObject* Instance, const TPropInfo* P, const WideString& Val
     if (!P->FSetStr) IsReadOnly(P);
     P->FSetStr(Instance, WideToAnsi(Value));
   } else {
-    NotOfKind(P, "a string");
+    NotOfKind(P, SKindString);
   }
 }
 
 double GetFloatProp(TObject* Instance, const TPropInfo* P) {
-  if (P->Kind() != tkFloat) NotOfKind(P, "a floating-point number");
+  if (P->Kind() != tkFloat) NotOfKind(P, SKindFloat);
   return P->FGetFloat(Instance);
 }
 
 void SetFloatProp(TObject* Instance, const TPropInfo* P, double Value) {
-  if (P->Kind() != tkFloat) NotOfKind(P, "a floating-point number");
+  if (P->Kind() != tkFloat) NotOfKind(P, SKindFloat);
   if (!P->FSetFloat) IsReadOnly(P);
   P->FSetFloat(Instance, Value);
 }
 
 TObject* GetObjectProp(TObject* Instance, const TPropInfo* P) {
-  if (P->Kind() != tkClass) NotOfKind(P, "of a class type");
+  if (P->Kind() != tkClass) NotOfKind(P, SKindClass);
   return P->FGetObj(Instance);
 }
 
 void SetObjectProp(TObject* Instance, const TPropInfo* P, TObject* Value) {
-  if (P->Kind() != tkClass) NotOfKind(P, "of a class type");
+  if (P->Kind() != tkClass) NotOfKind(P, SKindClass);
   if (!P->FSetObj) IsReadOnly(P);
   if (Value && !P->AcceptsObject(Value))
-    throw EPropertyConvertError("A " + ShortTypeName(typeid(*Value)) + " cannot be stored in " + P->Name() + " (" +
-                                P->TypeName() + ")");
+    throw EPropertyConvertError(FmtLoadStr(SObjectDoesNotFit, ShortTypeName(typeid(*Value)), P->Name(), P->TypeName()));
   P->FSetObj(Instance, Value);
 }
 
 TMethod GetMethodProp(TObject* Instance, const TPropInfo* P) {
-  if (P->Kind() != tkMethod) NotOfKind(P, "an event");
+  if (P->Kind() != tkMethod) NotOfKind(P, SKindEvent);
   return P->FGetMethod(Instance);
 }
 
 void SetMethodProp(TObject* Instance, const TPropInfo* P, const TMethod& Value) {
-  if (P->Kind() != tkMethod) NotOfKind(P, "an event");
+  if (P->Kind() != tkMethod) NotOfKind(P, SKindEvent);
   P->FSetMethod(Instance, Value);
 }
 
@@ -365,14 +371,14 @@ int GetEnumValue(const TPropInfo* P, const AnsiString& Name) {
 }
 
 AnsiString GetEnumProp(TObject* Instance, const TPropInfo* P) {
-  if (P->Kind() != tkEnumeration) NotOfKind(P, "an enumeration");
+  if (P->Kind() != tkEnumeration) NotOfKind(P, SKindEnum);
   return GetEnumName(P, GetOrdProp(Instance, P));
 }
 
 void SetEnumProp(TObject* Instance, const TPropInfo* P, const AnsiString& Value) {
-  if (P->Kind() != tkEnumeration) NotOfKind(P, "an enumeration");
+  if (P->Kind() != tkEnumeration) NotOfKind(P, SKindEnum);
   const int Ord = GetEnumValue(P, Trim(Value));
-  if (Ord < 0) throw EPropertyConvertError("Invalid property element: " + Value);
+  if (Ord < 0) throw EPropertyConvertError(FmtLoadStr(SInvalidPropertyElement, Value));
   SetOrdProp(Instance, P, Ord);
 }
 
@@ -390,7 +396,7 @@ AnsiString SetToString(const TPropInfo* P, int Value, bool Brackets) {
 int StringToSet(const TPropInfo* P, const AnsiString& Value) {
   AnsiString Text = Trim(Value);
   if (!Text.empty() && Text.front() == '[') {
-    if (Text.back() != ']') throw EPropertyConvertError("Invalid set value: " + Value);
+    if (Text.back() != ']') throw EPropertyConvertError(FmtLoadStr(SInvalidSetValue, Value));
     Text = Text.substr(1, Text.size() - 2);
   }
   std::uint32_t Bits = 0;
@@ -401,7 +407,7 @@ int StringToSet(const TPropInfo* P, const AnsiString& Value) {
     const AnsiString Name = Trim(Text.substr(Start, Comma - Start));
     if (!Name.empty()) {
       const int Ord = GetEnumValue(P, Name);
-      if (Ord < 0 || Ord >= 32) throw EPropertyConvertError("Invalid property element: " + Name);
+      if (Ord < 0 || Ord >= 32) throw EPropertyConvertError(FmtLoadStr(SInvalidPropertyElement, Name));
       Bits |= std::uint32_t(1) << Ord;
     }
     Start = Comma + 1;
@@ -410,12 +416,12 @@ int StringToSet(const TPropInfo* P, const AnsiString& Value) {
 }
 
 AnsiString GetSetProp(TObject* Instance, const TPropInfo* P, bool Brackets) {
-  if (P->Kind() != tkSet) NotOfKind(P, "a set");
+  if (P->Kind() != tkSet) NotOfKind(P, SKindSet);
   return SetToString(P, GetOrdProp(Instance, P), Brackets);
 }
 
 void SetSetProp(TObject* Instance, const TPropInfo* P, const AnsiString& Value) {
-  if (P->Kind() != tkSet) NotOfKind(P, "a set");
+  if (P->Kind() != tkSet) NotOfKind(P, SKindSet);
   SetOrdProp(Instance, P, StringToSet(P, Value));
 }
 

@@ -266,13 +266,16 @@ AnsiString ShortTypeName(const std::type_info& Type);
 
 namespace TypInfoDetail {
 
+[[noreturn]] void RaiseNotAnObjectOf(const AnsiString& ClassName);
+[[noreturn]] void RaiseIncompatibleMethod();
+
 template <class T> struct IsMethodPtr : std::false_type {};
 template <class S> struct IsMethodPtr<TMethodPtr<S>> : std::true_type {};
 
 // The instance as the registering class; another class is a caller's error.
 template <class C> C& Self(TObject* Obj) {
   C* P = dynamic_cast<C*>(Obj);
-  if (!P) throw EPropertyError("Object is not a " + ShortTypeName(typeid(C)));
+  if (!P) RaiseNotAnObjectOf(ShortTypeName(typeid(C)));
   return *P;
 }
 
@@ -403,7 +406,7 @@ public:
         return;
       }
       const TCode* Code = std::any_cast<TCode>(&Value.Code);
-      if (!Code) throw EPropertyConvertError("Incompatible method signature");
+      if (!Code) TypInfoDetail::RaiseIncompatibleMethod();
       Target = E(Value.Data, *Code);
     };
     return Add(std::move(P));

@@ -1,4 +1,5 @@
 #include "UtilWindow.h"
+#include "Consts.h"
 
 #include <cstring>
 #include <exception>
@@ -61,7 +62,7 @@ void RegisterUtilWindowClass() {
     Class.hInstance = GetModuleHandleA(nullptr);
     Class.lpszClassName = UtilWindowClass;
     if (!RegisterClassA(&Class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-      throw EOutOfResources("Cannot register the utility window class");
+      throw EOutOfResources(LoadStr(SUtilWindowClassError));
   });
 }
 
@@ -104,7 +105,7 @@ HWND AllocateHWnd(TWndMethod Method) {
   RegisterUtilWindowClass();
   HWND Wnd = CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
                              nullptr, GetModuleHandleA(nullptr), nullptr);
-  if (!Wnd) throw EOutOfResources("Cannot create a utility window");
+  if (!Wnd) throw EOutOfResources(LoadStr(SUtilWindowError));
   SetMethod(Wnd, Method);
   return Wnd;
 }

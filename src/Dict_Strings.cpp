@@ -16,6 +16,10 @@ WideString sMsgDictCorrupt;
 WideString sCapFileError;
 WideString sMsgClearGrades;
 WideString sCapConfirmDelete;
+WideString sMsgBadDicName;
+WideString sCapBadDicName;
+WideString sMsgNoDictFolder;
+WideString sCapNoDictFolder;
 
 WideString sEndTestMsg;
 WideString sEndTestCaption;
@@ -120,6 +124,13 @@ WideString sOptionsShowErrors;
 WideString sOptionsOK;
 WideString sOptionsCancel;
 WideString sOptionsApply;
+WideString sMsgEmptyUserName;
+WideString sMsgReservedUserName;
+WideString sMsgQuoteInUserName;
+WideString sMsgApostrophesAroundUserName;
+WideString sCapBadUserName;
+WideString sMsgCannotRenameUser;
+WideString sCapCannotRenameUser;
 
 WideString sDziennCaption;
 WideString sDziennUser;
@@ -130,6 +141,9 @@ WideString sDziennClear;
 
 WideString sAboutProductName;
 WideString sAboutUser;
+
+WideString sInfoContactCaption;
+WideString sInfoAboutCaption;
 
 namespace {
 
@@ -148,6 +162,10 @@ const TDictString Table[] = {
     {&sCapFileError, L"Błąd pliku"},
     {&sMsgClearGrades, L"Czy na pewno chcesz wyczyścić oceny?"},
     {&sCapConfirmDelete, L"Potwierdź usuwanie"},
+    {&sMsgBadDicName, L"Nie można utworzyć pliku. Sprawdź czy podana nazwa jest prawidłowa."},
+    {&sCapBadDicName, L"Błąd pliku"},
+    {&sMsgNoDictFolder, L"Nie można utworzyć katalogu. Sprawdź czy podana nazwa jest prawidłowa."},
+    {&sCapNoDictFolder, L"Błąd"},
 
     {&sEndTestMsg,
      L"Twoja efektywność wynosi: %d %%.\r\rCzy chcesz jeszcze raz sprawdzić znajomość słówek z tego słownika?"},
@@ -259,6 +277,13 @@ const TDictString Table[] = {
     {&sOptionsOK, L"OK"},
     {&sOptionsCancel, L"Anuluj"},
     {&sOptionsApply, L"Zastosuj"},
+    {&sMsgEmptyUserName, L"Wpisz imię użytkownika."},
+    {&sMsgReservedUserName, L"Imię „noname” jest zastrzeżone. Wpisz inne imię."},
+    {&sMsgQuoteInUserName, L"Imię użytkownika nie może zawierać cudzysłowu (\")."},
+    {&sMsgApostrophesAroundUserName, L"Imię użytkownika nie może zaczynać się i kończyć apostrofem (')."},
+    {&sCapBadUserName, L"Nieprawidłowe imię"},
+    {&sMsgCannotRenameUser, L"Nie można zmienić nazwy pliku z wynikami użytkownika."},
+    {&sCapCannotRenameUser, L"Błąd pliku"},
 
     {&sDziennCaption, L"Oceny"},
     {&sDziennUser, L"Użytkownik"},
@@ -269,6 +294,9 @@ const TDictString Table[] = {
 
     {&sAboutProductName, L"Vardo Slovanta"},
     {&sAboutUser, L"Użytkownik:"},
+
+    {&sInfoContactCaption, L"Kontakt"},
+    {&sInfoAboutCaption, L"O Vardo"},
 };
 
 bool ShowsModally(TCustomForm* Form) {

@@ -33,6 +33,10 @@ extern WideString sMsgDictCorrupt;       // dictionary not readable
 extern WideString sCapFileError;         // caption of the two boxes above
 extern WideString sMsgClearGrades;       // clear the grade journal (yes/no)
 extern WideString sCapConfirmDelete;
+extern WideString sMsgBadDicName;        // save-as name that is no plain file name
+extern WideString sCapBadDicName;
+extern WideString sMsgNoDictFolder;      // the dictionaries folder cannot be made
+extern WideString sCapNoDictFolder;
 
 // ---- end-of-exercise dialog ------------------------------------------------
 
@@ -155,6 +159,14 @@ extern WideString sOptionsShowErrors;
 extern WideString sOptionsOK;
 extern WideString sOptionsCancel;
 extern WideString sOptionsApply;
+// why a name cannot be a user's
+extern WideString sMsgEmptyUserName;
+extern WideString sMsgReservedUserName;
+extern WideString sMsgQuoteInUserName;
+extern WideString sMsgApostrophesAroundUserName;
+extern WideString sCapBadUserName;
+extern WideString sMsgCannotRenameUser;  // the result file cannot be renamed
+extern WideString sCapCannotRenameUser;
 
 // ---- grade journal ---------------------------------------------------------
 
@@ -169,6 +181,11 @@ extern WideString sDziennClear;
 
 extern WideString sAboutProductName;
 extern WideString sAboutUser;  // put before the user's name
+
+// ---- information window ----------------------------------------------------
+
+extern WideString sInfoContactCaption;
+extern WideString sInfoAboutCaption;
 
 // ---- 8-bit constants, system code page -------------------------------------
 

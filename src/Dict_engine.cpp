@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Consts.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
 #include "UtilWindow.h"
@@ -75,7 +76,7 @@ template <class F> void SaveFileSafely(const AnsiString& Path, F Write) {
   try {
     Stream.reset(Create<TFileStream>(Temp, fmCreate));
   } catch (const EFCreateError&) {
-    throw EFCreateError("Cannot create file " + Path);
+    throw EFCreateError(FmtLoadStr(SFCreateError, Path));
   }
   try {
     Write(Stream.get());
@@ -87,7 +88,7 @@ template <class F> void SaveFileSafely(const AnsiString& Path, F Write) {
   }
   if (!MoveFileExA(Temp.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DeleteFile(Temp);
-    throw EFCreateError("Cannot create file " + Path);
+    throw EFCreateError(FmtLoadStr(SFCreateError, Path));
   }
 }
 

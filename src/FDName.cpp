@@ -38,6 +38,8 @@ void TFDicName::FormCreate(TObject*) {
 void TFDicName::FormShow(TObject*) {
   SetTop((FMain->ClientHeight() - (Height() + FMain->PTop->Height())) / 2 + FMain->Top());
   SetLeft((FMain->ClientWidth() - Width()) / 2 + FMain->Left());
+  // Folders may have been made or removed since the last show.
+  DLB->Update();
 }
 
 void TFDicName::FormCloseQuery(TObject*, bool& CanClose) {
@@ -56,7 +58,7 @@ void TFDicName::BOkClick(TObject*) {
   FMayClose = false;
   if (EDN->Text().empty()) return;
   if (!IsPlainFileName(BaseName()) || !IsInDictionariesDir(DLB->Directory())) {
-    ShowAppMessage(sMsgCannotCreateFile, sCapFileError, MB_OK);
+    ShowAppMessage(sMsgBadDicName, sCapBadDicName, MB_OK);
     return;
   }
   FMayClose = !FileExists(GetDictionaryPath()) || ShowAppMessage(sMsgFileExists, sCapConfirmReplace, MB_YESNO) == IDYES;

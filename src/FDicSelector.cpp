@@ -37,7 +37,7 @@ void TFSelDic::FormCreate(TObject*) {
     DLB->SetDirectory(FRoot);
     DLB->SetHint(DLB->Directory());
   } else {
-    ShowAppMessage(sMsgCannotCreateDir, sCapError, MB_ICONERROR);
+    ShowAppMessage(sMsgNoDictFolder, sCapNoDictFolder, MB_ICONERROR);
   }
   ApplyCaptions();
 }
@@ -45,9 +45,18 @@ void TFSelDic::FormCreate(TObject*) {
 void TFSelDic::FormShow(TObject*) {
   SetTop((FMain->ClientHeight() - (Height() + FMain->PTop->Height())) / 2 + FMain->Top());
   SetLeft((FMain->ClientWidth() - Width()) / 2 + FMain->Left());
+  // Folders and files may have been made meanwhile, in the save-as dialog
+  // among others.
+  DLB->Update();
   FLDic->Update();
   EQL->SetText("");
   MDesc->Lines()->Clear();
+}
+
+void TFSelDic::SelectFile(const AnsiString& FileName) {
+  // The folder list takes the file list along to the file's folder.
+  DLB->SetDirectory(ExtractFilePath(FileName));
+  FLDic->SetFileName(FileName);
 }
 
 void TFSelDic::DLBChange(TObject*) {

@@ -20,6 +20,9 @@ public:
   void BOkClick(TObject* Sender);
 
   void ApplyCaptions();
+  // Shows and selects FileName, a dictionary inside the dictionaries
+  // folder, with both lists in its folder.
+  void SelectFile(const AnsiString& FileName);
 
   TDirectoryListBox* DLB = nullptr;
   TFileListBox* FLDic = nullptr;

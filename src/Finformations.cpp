@@ -3,23 +3,25 @@
 #include "Dict_Strings.h"
 #include "Streams.h"
 #include "TypInfo.h"
-#include "Win.h"
 
 TFInfo* FInfo = nullptr;
 
 namespace {
 
-// The pages are rich text linked into the executable as RCDATA.
-void LoadPage(TRichEdit* Edit, const char* ResName) {
-  TResourceStream Page(GetModuleHandleA(nullptr), ResName, MAKEINTRESOURCEA(10));
+// Each page is held as rich-text source in a hidden memo of the layout; the
+// rich edit reads the memo's lines back as rich text.
+void LoadPage(TRichEdit* Edit, const TMemo* Source) {
+  TMemoryStream Page;
+  Source->Lines()->SaveToStream(&Page);
+  Page.SetPosition(0);
   Edit->Lines()->LoadFromStream(&Page);
 }
 
 }  // namespace
 
 void TFInfo::FormCreate(TObject*) {
-  LoadPage(REKontakt, "INFO_KONTAKT");
-  LoadPage(REVARDO, "INFO_VARDO");
+  LoadPage(REKontakt, MKontakt);
+  LoadPage(REVARDO, MVARDO);
   BClose->SetCaption(WideToAnsi(sMenuClose));
 }
 
@@ -31,7 +33,7 @@ void TFInfo::ShowPage(bool Contact) {
   Back->SetVisible(false);
   Front->SetVisible(true);
   Front->BringToFront();
-  SetCaption(WideToAnsi(Contact ? sMenuContact : sMenuAbout));
+  SetCaption(WideToAnsi(Contact ? sInfoContactCaption : sInfoAboutCaption));
   BClose->BringToFront();
   ShowModal();
 }
@@ -41,7 +43,9 @@ void RegisterFinformations() {
       .Method("FormCreate", &TFInfo::FormCreate)
       .Field("PKontakt", &TFInfo::PKontakt)
       .Field("REKontakt", &TFInfo::REKontakt)
+      .Field("MKontakt", &TFInfo::MKontakt)
       .Field("PVARDO", &TFInfo::PVARDO)
       .Field("REVARDO", &TFInfo::REVARDO)
+      .Field("MVARDO", &TFInfo::MVARDO)
       .Field("BClose", &TFInfo::BClose);
 }

@@ -18,8 +18,10 @@ public:
 
   TPanel* PKontakt = nullptr;
   TRichEdit* REKontakt = nullptr;
+  TMemo* MKontakt = nullptr;
   TPanel* PVARDO = nullptr;
   TRichEdit* REVARDO = nullptr;
+  TMemo* MVARDO = nullptr;
   TButton* BClose = nullptr;
 };
 

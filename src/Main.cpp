@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "Consts.h"
 #include "Dict_Strings.h"
 #include "Dict_engine.h"
 #include "FAbout.h"
@@ -50,7 +51,7 @@ void SaveListSafely(const TStringList& List, const AnsiString& FileName) {
   if (!MoveFileExA(Temp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     const DWORD Error = GetLastError();
     DeleteFile(Temp);
-    throw EFCreateError("Cannot create file \"" + FileName + "\". " + SysErrorMessage(Error));
+    throw EFCreateError(FmtLoadStr(SFCreateError, FileName) + ". " + SysErrorMessage(Error));
   }
 }
 
@@ -217,7 +218,7 @@ void TFMain::LL44Click(TObject* Sender) {
   const AnsiString Path = Item->Hint();
   // A hand-edited list may point anywhere; the chooser only knows its folder.
   if (!FileExists(Path) || !IsInDictionariesDir(Path) || ActiveMDIChild()) return;
-  FSelDic->FLDic->SetFileName(Path);
+  FSelDic->SelectFile(Path);
   switch (Item->Tag()) {
     case 0:
       Create<TFLearn>(Application, false);

@@ -16,15 +16,6 @@ namespace {
 
 const char* const NoUser = "noname";
 
-// Why a name cannot be a user's. A name that "dict.cfg" would trim or
-// unquote would come back as another name with another result file.
-const wchar_t* const MsgEmptyUserName = L"Wpisz imię użytkownika.";
-const wchar_t* const MsgReservedUserName = L"Imię „noname” jest zastrzeżone. Wpisz inne imię.";
-const wchar_t* const MsgQuoteInUserName = L"Imię użytkownika nie może zawierać cudzysłowu (\").";
-const wchar_t* const MsgApostrophesAroundUserName = L"Imię użytkownika nie może zaczynać się i kończyć apostrofem (').";
-const wchar_t* const CapBadUserName = L"Nieprawidłowe imię";
-const wchar_t* const MsgCannotRenameUser = L"Nie można zmienić nazwy pliku z wynikami użytkownika.";
-
 // The name as the user record keeps it: without outer blanks, at most 255
 // characters, so that the list holds what the result file is named after.
 AnsiString UserNameOf(const AnsiString& Typed) {
@@ -247,17 +238,19 @@ void TFOptions::UserChanged() {
 }
 
 bool TFOptions::RefuseName(const AnsiString& Name, int Except) {
-  const wchar_t* Text = nullptr;
+  // A name that "dict.cfg" would trim or unquote would come back as another
+  // name with another result file.
+  const WideString* Text = nullptr;
   if (Name.empty())
-    Text = MsgEmptyUserName;
+    Text = &sMsgEmptyUserName;
   else if (AnsiSameText(Name, NoUser))
-    Text = MsgReservedUserName;
+    Text = &sMsgReservedUserName;
   else if (Name.find('"') != AnsiString::npos)
-    Text = MsgQuoteInUserName;
+    Text = &sMsgQuoteInUserName;
   else if (Name.size() > 1 && Name.front() == '\'' && Name.back() == '\'')
-    Text = MsgApostrophesAroundUserName;
+    Text = &sMsgApostrophesAroundUserName;
   if (Text) {
-    ShowAppMessage(Text, CapBadUserName, MB_OK | MB_ICONWARNING);
+    ShowAppMessage(*Text, sCapBadUserName, MB_OK | MB_ICONWARNING);
     return true;
   }
   const TStrings* Items = CBUsers->Items();
@@ -321,7 +314,7 @@ void TFOptions::RenameUserEntry(const AnsiString& OldName, const AnsiString& New
   }
   // A user without a result file is renamed in the list alone.
   if (!FMain->CurrentUser->RenameUser(OldName, Name) && HasResultFile(OldName)) {
-    ShowAppMessage(MsgCannotRenameUser, sCapFileError, MB_OK | MB_ICONERROR);
+    ShowAppMessage(sMsgCannotRenameUser, sCapCannotRenameUser, MB_OK | MB_ICONERROR);
     return;
   }
   CBUsers->Items()->Put(Index, Name);

@@ -242,7 +242,7 @@ TEST(VsList, AssignCopiesPointersAndCapacity) {
   EXPECT_EQ(Log.Events, std::vector<std::string>{});
 
   TPersistent Other;
-  EXPECT_EQ(MessageOf<EConvertError>([&] { Dest.Assign(&Other); }), "Cannot assign a TPersistent to a TVsList");
+  EXPECT_EQ(MessageOf<EConvertError>([&] { Dest.Assign(&Other); }), WideToAnsi(L"Nie można przypisać TPersistent do TVsList"));
   Dest.SetAutoClearObjects(false);
 }
 

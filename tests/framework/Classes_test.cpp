@@ -137,6 +137,6 @@ TEST(Persistent, DefaultAssignNamesBothClasses) {
     A.Assign(&B);
     FAIL();
   } catch (const EConvertError& E) {
-    EXPECT_EQ(E.Message(), "Cannot assign a TPersistent to a TPersistent");
+    EXPECT_EQ(E.Message(), WideToAnsi(L"Nie można przypisać TPersistent do TPersistent"));
   }
 }

@@ -436,36 +436,36 @@ TEST(Layout, BadLayoutsNameTheLine) {
   EnsureRegistered();
   struct TCase {
     const char* Text;
-    const char* Message;
+    const wchar_t* Message;
   };
   const TCase Cases[] = {
       {"object TestRoot: TTestRoot\n  Number = 1\n  object First: TTestNode\n    Bogus = 3\n  end\nend\n",
-       "Line 4: Error reading First.Bogus: Property Bogus does not exist"},
+       L"Wiersz 4: Błąd odczytu First.Bogus: Właściwość Bogus nie istnieje"},
       {"object TestRoot: TTestRoot\n  object First: TTestNode\n  end\n  object X: TNoSuchClass\n  end\nend\n",
-       "Line 4: Class TNoSuchClass not found"},
-      {"object TestRoot: TTestRoot\n  Caption = 'open\nend\n", "Line 2: Unterminated string"},
+       L"Wiersz 4: Nie znaleziono klasy TNoSuchClass"},
+      {"object TestRoot: TTestRoot\n  Caption = 'open\nend\n", L"Wiersz 2: Niezakończony napis"},
       {"object TestRoot: TTestRoot\n\n  OnPing = NodeKey\nend\n",
-       "Line 3: Error reading TestRoot.OnPing: Method NodeKey does not have the signature of OnPing (TNotifyEvent)"},
+       L"Wiersz 3: Błąd odczytu TestRoot.OnPing: Metoda NodeKey nie ma sygnatury zdarzenia OnPing (TNotifyEvent)"},
       {"object TestRoot: TTestRoot\n  OnPing = NoHandler\nend\n",
-       "Line 2: Error reading TestRoot.OnPing: Method NoHandler not found in TTestRoot"},
+       L"Wiersz 2: Błąd odczytu TestRoot.OnPing: Nie znaleziono metody NoHandler w TTestRoot"},
       {"object TestRoot: TTestRoot\n  Buddy = Nobody\n  object First: TTestNode\n  end\nend\n",
-       "Line 2: Error reading TestRoot.Buddy: Component Nobody not found"},
+       L"Wiersz 2: Błąd odczytu TestRoot.Buddy: nie znaleziono składnika Nobody"},
       {"object TestRoot: TTestRoot\n  Tone = toLoud\nend\n",
-       "Line 2: Error reading TestRoot.Tone: Invalid property value toLoud"},
+       L"Wiersz 2: Błąd odczytu TestRoot.Tone: Nieprawidłowa wartość właściwości toLoud"},
       {"object TestRoot: TTestRoot\n  Number = 'x'\nend\n",
-       "Line 2: Error reading TestRoot.Number: Invalid property value"},
+       L"Wiersz 2: Błąd odczytu TestRoot.Number: Nieprawidłowa wartość właściwości"},
       {"object TestRoot: TTestRoot\n  Font.Style = [sbBold, sbLoud]\nend\n",
-       "Line 2: Error reading TestRoot.Font.Style: Invalid property element sbLoud"},
+       L"Wiersz 2: Błąd odczytu TestRoot.Font.Style: Nieprawidłowy element właściwości: sbLoud"},
       {"object TestRoot: TTestRoot\n  Number.Size = 1\nend\n",
-       "Line 2: Error reading TestRoot.Number.Size: Invalid property path"},
+       L"Wiersz 2: Błąd odczytu TestRoot.Number.Size: Nieprawidłowa ścieżka właściwości"},
       {"object TestRoot: TTestRoot\n  object First: TTestNode\n  end\n  object First: TTestNode\n  end\nend\n",
-       "Line 4: A component named First already exists"},
-      {"object TestRoot: TTestRoot\n  Blob.Data = { 0A1 }\nend\n", "Line 2: Binary data with an odd number of hex digits"},
-      {"object TestRoot: TTestRoot\n  object First: TTestNode\n  end\n", "Line 4: \"end\" expected"},
+       L"Wiersz 4: Składnik o nazwie First już istnieje"},
+      {"object TestRoot: TTestRoot\n  Blob.Data = { 0A1 }\nend\n", L"Wiersz 2: Dane binarne o nieparzystej liczbie cyfr szesnastkowych"},
+      {"object TestRoot: TTestRoot\n  object First: TTestNode\n  end\n", L"Wiersz 4: Oczekiwano: \"end\""},
       {"object TestRoot: TTestRoot\n  object Second: TTestNode\n  end\nend\n",
-       "The layout of TTestRoot has no component First"},
+       L"Układ TTestRoot nie ma składnika First"},
       {"object TestRoot: TTestRoot\n  Number = 99999999999\nend\n",
-       "Line 2: Error reading TestRoot.Number: Integer value out of range: 99999999999"},
+       L"Wiersz 2: Błąd odczytu TestRoot.Number: Liczba całkowita poza zakresem: 99999999999"},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Text);
@@ -474,7 +474,7 @@ TEST(Layout, BadLayoutsNameTheLine) {
       ReadText(C.Text, Root.get());
       ADD_FAILURE() << "no error";
     } catch (const Exception& E) {
-      EXPECT_EQ(E.Message(), C.Message);
+      EXPECT_EQ(E.Message(), WideToAnsi(C.Message));
     }
     // What was created stays owned by the root, none of it left loading.
     for (int I = 0; I < Root->ComponentCount(); ++I)
@@ -579,7 +579,7 @@ TEST(Layout, PropertyReaderIsReplaceableAndErrorsMayBeSkipped) {
   TReader Reader(&Binary);
   Reader.OnError = TReaderError(&Sink, &TErrorSink::Skip);
   Reader.ReadRootComponent(Other.get());
-  EXPECT_EQ(Sink.Messages, (std::vector<std::string>{"Error reading R.Size: Property Size does not exist"}));
+  EXPECT_EQ(Sink.Messages, (std::vector<std::string>{WideToAnsi(L"Błąd odczytu R.Size: Właściwość Size nie istnieje")}));
   EXPECT_EQ(Other->Tone(), toMid);
 }
 

@@ -497,7 +497,7 @@ TEST(Bitmap, DamagedFilesRaiseAndKeepThePicture) {
       LoadBytes(B, Bytes);
       ADD_FAILURE() << C.What << " loaded";
     } catch (const EInvalidGraphic& E) {
-      EXPECT_EQ(E.Message(), "Bitmap image is not valid") << C.What;
+      EXPECT_EQ(E.Message(), WideToAnsi(L"Nieprawidłowy obraz mapy bitowej")) << C.What;
     }
     EXPECT_EQ(B.Width(), 5) << C.What;
     EXPECT_EQ(B.Canvas()->Pixels(0, 0), 0x4080C0) << C.What;
@@ -592,7 +592,7 @@ TEST(Picture, LoadFromFileChoosesTheClassByExtension) {
     P.LoadFromFile(Dir + "odd24.xyz");
     ADD_FAILURE() << "unknown extension loaded";
   } catch (const EInvalidGraphic& E) {
-    EXPECT_EQ(E.Message(), "Unknown picture file extension (.xyz)");
+    EXPECT_EQ(E.Message(), WideToAnsi(L"Nieznane rozszerzenie pliku obrazu (.xyz)"));
   }
   // The extension decides, in any case: a bitmap file named as a JPEG is
   // refused by the JPEG reader; a newly registered extension is used.

@@ -72,7 +72,7 @@ TEST(Jpeg, DamagedDataRaisesJpegErrors) {
       LoadBytes(J, Bad[N]);
       ADD_FAILURE() << "case " << N << " loaded";
     } catch (const EJPEG& E) {
-      EXPECT_EQ(E.Message().rfind("JPEG error #", 0), 0u) << E.Message();
+      EXPECT_EQ(E.Message().rfind("B\xB3\xB9" "d JPEG nr ", 0), 0u) << E.Message();
       EXPECT_GT(std::atoi(E.Message().c_str() + 12), 0) << E.Message();
     }
     // The picture loaded before stays.

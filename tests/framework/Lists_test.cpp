@@ -62,23 +62,23 @@ TEST(List, IndexOutOfBoundsNamesTheIndex) {
   L.Add(&V);
   L.Add(&V);
   struct Case {
-    const char* Expected;
+    const wchar_t* Expected;
     std::function<void()> Body;
   } Cases[] = {
-      {"List index out of bounds (2)", [&] { L.Items(2); }},
-      {"List index out of bounds (-1)", [&] { L.Items(-1); }},
-      {"List index out of bounds (3)", [&] { L.Insert(3, &V); }},
-      {"List index out of bounds (2)", [&] { L.Delete(2); }},
-      {"List index out of bounds (5)", [&] { L.SetItem(5, &V); }},
-      {"List index out of bounds (2)", [&] { L.Exchange(0, 2); }},
-      {"List index out of bounds (-1)", [&] { L.Move(-1, 0); }},
-      {"List capacity out of bounds (1)", [&] { L.SetCapacity(1); }},
+      {L"Indeks listy poza zakresem (2)", [&] { L.Items(2); }},
+      {L"Indeks listy poza zakresem (-1)", [&] { L.Items(-1); }},
+      {L"Indeks listy poza zakresem (3)", [&] { L.Insert(3, &V); }},
+      {L"Indeks listy poza zakresem (2)", [&] { L.Delete(2); }},
+      {L"Indeks listy poza zakresem (5)", [&] { L.SetItem(5, &V); }},
+      {L"Indeks listy poza zakresem (2)", [&] { L.Exchange(0, 2); }},
+      {L"Indeks listy poza zakresem (-1)", [&] { L.Move(-1, 0); }},
+      {L"Pojemność listy poza zakresem (1)", [&] { L.SetCapacity(1); }},
   };
-  for (auto& C : Cases) EXPECT_EQ(MessageOf<EListError>(C.Body), C.Expected);
+  for (auto& C : Cases) EXPECT_EQ(MessageOf<EListError>(C.Body), WideToAnsi(C.Expected));
   EXPECT_EQ(L.Count(), 2);
   TList Empty;
-  EXPECT_EQ(MessageOf<EListError>([&] { Empty.First(); }), "List index out of bounds (0)");
-  EXPECT_EQ(MessageOf<EListError>([&] { Empty.Last(); }), "List index out of bounds (-1)");
+  EXPECT_EQ(MessageOf<EListError>([&] { Empty.First(); }), "Indeks listy poza zakresem (0)");
+  EXPECT_EQ(MessageOf<EListError>([&] { Empty.Last(); }), "Indeks listy poza zakresem (-1)");
 }
 
 TEST(List, SortIsStableAndSurvivesAnInconsistentCompare) {
@@ -132,7 +132,7 @@ TEST(StringList, SortedAddAppliesTheDuplicatesPolicy) {
     }
     EXPECT_EQ(Lines(L), C.Expected) << C.Dup;
     EXPECT_EQ(Returned, C.Returned) << C.Dup;
-    EXPECT_EQ(Error, C.Raises ? "String list does not allow duplicates" : "") << C.Dup;
+    EXPECT_EQ(Error, C.Raises ? WideToAnsi(L"Lista nie dopuszcza powtórzeń") : "") << C.Dup;
   }
 }
 
@@ -187,7 +187,7 @@ TEST(StringList, SortedListRefusesPositionalChangesWithoutLosingLines) {
   TStringList L;
   Fill(L, {"c", "a", "b"});
   L.SetSorted(true);
-  const char* Msg = "Operation not allowed on sorted list";
+  const AnsiString Msg = WideToAnsi(L"Ta operacja jest niedozwolona na liście posortowanej");
   EXPECT_EQ(MessageOf<EStringListError>([&] { L.Insert(0, "z"); }), Msg);
   EXPECT_EQ(MessageOf<EStringListError>([&] { L.Put(0, "z"); }), Msg);
   EXPECT_EQ(MessageOf<EStringListError>([&] { L.Move(0, 2); }), Msg);
@@ -210,11 +210,11 @@ TEST(StringList, IndexErrorsLeaveTheListUnchanged) {
       [&] { L.Names(5); },
   };
   for (auto& Body : Bodies)
-    EXPECT_NE(MessageOf<EStringListError>(Body).find("List index out of bounds ("), std::string::npos);
-  EXPECT_EQ(MessageOf<EStringListError>([&] { L.Insert(3, "x"); }), "List index out of bounds (3)");
+    EXPECT_NE(MessageOf<EStringListError>(Body).find("Indeks listy poza zakresem ("), std::string::npos);
+  EXPECT_EQ(MessageOf<EStringListError>([&] { L.Insert(3, "x"); }), "Indeks listy poza zakresem (3)");
   L.Insert(2, "c");  // at Count appends
   EXPECT_EQ(Lines(L), (std::vector<AnsiString>{"a", "b", "c"}));
-  EXPECT_EQ(MessageOf<EStringListError>([&] { L.SetCapacity(2); }), "List capacity out of bounds (2)");
+  EXPECT_EQ(MessageOf<EStringListError>([&] { L.SetCapacity(2); }), WideToAnsi(L"Pojemność listy poza zakresem (2)"));
 }
 
 // --- names and values ---
@@ -334,7 +334,7 @@ TEST(Strings, LoadAndSaveCodePage1250ByteForByte) {
   DeleteFileA(Out.c_str());
 
   EXPECT_EQ(MessageOf<EFOpenError>([&] { L.LoadFromFile("Z:/no/such/file.txt"); }),
-            "Cannot open file Z:/no/such/file.txt");
+            WideToAnsi(L"Nie można otworzyć pliku Z:/no/such/file.txt"));
   EXPECT_EQ(L.Count(), 5);
 }
 
@@ -453,7 +453,7 @@ class TPlainStrings : public TStrings {
 public:
   std::vector<AnsiString> Items;
   void Insert(int Index, const AnsiString& S) override {
-    if (Index < 0 || Index > Count()) Error("List index out of bounds (%d)", Index);
+    if (Index < 0 || Index > Count()) Error(L"Indeks listy poza zakresem (%d)", Index);
     Items.insert(Items.begin() + Index, S);
   }
   void Delete(int Index) override { Items.erase(Items.begin() + Index); }
@@ -473,7 +473,7 @@ TEST(Strings, BaseOperationsWorkThroughTheAbstractOnes) {
   EXPECT_EQ(L.Items, (std::vector<AnsiString>{"d", "C", "a", "b"}));
   EXPECT_EQ(L.IndexOf("c"), 1);  // the base compares ignoring case
   // A bad target is refused before the line is taken out.
-  EXPECT_EQ(MessageOf<EStringListError>([&] { L.Move(1, 4); }), "List index out of bounds (4)");
+  EXPECT_EQ(MessageOf<EStringListError>([&] { L.Move(1, 4); }), "Indeks listy poza zakresem (4)");
   EXPECT_EQ(L.Items, (std::vector<AnsiString>{"d", "C", "a", "b"}));
 }
 

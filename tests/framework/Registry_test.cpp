@@ -119,7 +119,7 @@ TEST_F(RegistryTest, MissingOrMistypedValuesRaiseInvalidDataType) {
       C.Read();
       ADD_FAILURE() << "no exception";
     } catch (const ERegistryException& E) {
-      EXPECT_EQ(Format("Invalid data type for '%s'", C.Name), E.Message());
+      EXPECT_EQ(Format(WideToAnsi(L"Nieprawidłowy typ danych wartości „%s”"), C.Name), E.Message());
     }
   }
 }
@@ -129,7 +129,7 @@ TEST_F(RegistryTest, FailedWritesRaise) {
     Reg.WriteString("x", "no key is open");
     ADD_FAILURE() << "no exception";
   } catch (const ERegistryException& E) {
-    EXPECT_EQ("Failed to set data for 'x'", E.Message());
+    EXPECT_EQ(WideToAnsi(L"Nie można zapisać wartości „x”"), E.Message());
   }
   ASSERT_TRUE(Reg.CreateKey(TestKey));
   ASSERT_TRUE(Reg.OpenKeyReadOnly(TestKey));

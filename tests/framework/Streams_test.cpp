@@ -39,7 +39,7 @@ TEST(MemoryStream, GrowsSeeksAndStopsReadingAtTheEnd) {
   EXPECT_STREQ(Buf, "ere!");
   EXPECT_EQ(S.Read(Buf, 1), 0);
   S.SetPosition(10);
-  EXPECT_EQ(MessageOf<EReadError>([&] { S.ReadBuffer(Buf, 3); }), "Stream read error");
+  EXPECT_EQ(MessageOf<EReadError>([&] { S.ReadBuffer(Buf, 3); }), WideToAnsi(L"Błąd odczytu strumienia"));
 
   // Beyond the end: nothing to read; a write there fills the gap with zeros.
   S.SetPosition(14);
@@ -162,9 +162,9 @@ TEST(FileStream, WritesReadsAndTruncates) {
 
 TEST(FileStream, FailuresNameTheFile) {
   EXPECT_EQ(MessageOf<EFOpenError>([] { TFileStream F("Z:/no/such/dir/file.txt", fmOpenRead); }),
-            "Cannot open file Z:/no/such/dir/file.txt");
+            WideToAnsi(L"Nie można otworzyć pliku Z:/no/such/dir/file.txt"));
   EXPECT_EQ(MessageOf<EFCreateError>([] { TFileStream F("Z:/no/such/dir/file.txt", fmCreate); }),
-            "Cannot create file Z:/no/such/dir/file.txt");
+            WideToAnsi(L"Nie można utworzyć pliku Z:/no/such/dir/file.txt"));
 
   const AnsiString Name = TempPath("shared.bin");
   { TFileStream Create(Name, fmCreate); }
@@ -219,7 +219,7 @@ TEST(ResourceStream, ReadsAResourceByNameOrId) {
   TResourceStream ById(Module, 101, RcData);
   EXPECT_EQ(std::string(static_cast<const char*>(ById.Memory()), static_cast<size_t>(ById.Size())), "by id");
 
-  const std::string ReadOnly = "Can't write to a read-only resource stream";
+  const std::string ReadOnly = WideToAnsi(L"Nie można zapisywać do strumienia zasobu, który jest tylko do odczytu");
   EXPECT_EQ(MessageOf<EStreamError>([&] { ById.Write("x", 1); }), ReadOnly);
   EXPECT_EQ(MessageOf<EStreamError>([&] { ById.SetSize(1); }), ReadOnly);
   EXPECT_EQ(ById.Size(), 5);
@@ -228,10 +228,10 @@ TEST(ResourceStream, ReadsAResourceByNameOrId) {
 TEST(ResourceStream, MissingResourceIsReported) {
   HINSTANCE Module = GetModuleHandleA(nullptr);
   EXPECT_EQ(MessageOf<EResNotFound>([&] { TResourceStream S(Module, "NOPE", RcData); }),
-            "Resource NOPE not found");
-  EXPECT_EQ(MessageOf<EResNotFound>([&] { TResourceStream S(Module, 102, RcData); }), "Resource 102 not found");
+            "Nie znaleziono zasobu NOPE");
+  EXPECT_EQ(MessageOf<EResNotFound>([&] { TResourceStream S(Module, 102, RcData); }), "Nie znaleziono zasobu 102");
   EXPECT_EQ(MessageOf<EResNotFound>([&] { TResourceStream S(Module, 101 + 0x10000, RcData); }),
-            "Resource 65637 not found");
+            "Nie znaleziono zasobu 65637");
   EXPECT_EQ(MessageOf<EResNotFound>([&] { TResourceStream S(Module, "SAMPLE", MAKEINTRESOURCEA(2)); }),
-            "Resource SAMPLE not found");
+            "Nie znaleziono zasobu SAMPLE");
 }

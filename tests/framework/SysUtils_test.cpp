@@ -72,7 +72,7 @@ TEST(IntegerText, ErrorsNameTheText) {
     StrToInt("12 ");
     FAIL() << "no exception";
   } catch (const EConvertError& E) {
-    EXPECT_EQ(E.Message(), "'12 ' is not a valid integer value");
+    EXPECT_EQ(E.Message(), WideToAnsi(L"„12 ” nie jest prawidłową liczbą całkowitą"));
   }
 }
 
@@ -166,7 +166,7 @@ TEST(FloatText, StrToFloatAcceptsOnlyTheLocaleSyntax) {
     StrToFloat("1.5");
     FAIL() << "no exception";
   } catch (const EConvertError& E) {
-    EXPECT_EQ(E.Message(), "'1.5' is not a valid floating point value");
+    EXPECT_EQ(E.Message(), WideToAnsi(L"„1.5” nie jest prawidłową liczbą"));
   }
   // Values with at most 15 significant digits survive the round trip.
   for (double V : {0.1, 3.25, -1234.5678, 6.02214076e23, 1.602176634e-19})
@@ -228,14 +228,14 @@ TEST(FormatText, WrongOrMissingArgumentsRaise) {
       C.Call();
       ADD_FAILURE() << "no exception";
     } catch (const EConvertError& E) {
-      EXPECT_EQ(E.Message(), "Format '" + C.Fmt + "' invalid or incompatible with argument");
+      EXPECT_EQ(E.Message(), Format(WideToAnsi(L"Format „%s” jest nieprawidłowy lub nie pasuje do argumentu"), C.Fmt));
     }
   }
   try {
     Format("%d and %d", 1);
     FAIL() << "no exception";
   } catch (const EConvertError& E) {
-    EXPECT_EQ(E.Message(), "No argument for format '%d and %d'");
+    EXPECT_EQ(E.Message(), WideToAnsi(L"Brak argumentu dla formatu „%d and %d”"));
   }
 }
 
@@ -807,7 +807,7 @@ TEST(SystemErrors, MessagesAndRaiseLastOSError) {
     RaiseLastOSError();
   } catch (const EOSError& E) {
     EXPECT_EQ(E.ErrorCode, 5u);
-    EXPECT_EQ(E.Message(), "System Error.  Code: 5.\r\n" + SysErrorMessage(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(E.Message(), WideToAnsi(L"Błąd systemu. Kod: 5.\r\n") + SysErrorMessage(ERROR_ACCESS_DENIED));
   }
   SetLastError(0);
   EXPECT_THROW(RaiseLastOSError(), EOSError);

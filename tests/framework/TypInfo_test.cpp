@@ -101,7 +101,7 @@ TEST(ClassRegistry, LookupCreatesAndWalksParents) {
     FindClass("TNoSuch");
     FAIL();
   } catch (const EClassNotFound& E) {
-    EXPECT_EQ(E.Message(), "Class TNoSuch not found");
+    EXPECT_EQ(E.Message(), "Nie znaleziono klasy TNoSuch");
   }
   EXPECT_FALSE(ClassInfoOf<TPersistent>()->CanCreate());
   EXPECT_THROW((RegisterClass<TUnregistered, TSampleChild>("TSample")), EFilerError);
@@ -171,13 +171,13 @@ TEST(PublishedProperties, TypedAccessors) {
     SetOrdProp(&S, "Version", 4);
     FAIL();
   } catch (const EPropertyError& E) {
-    EXPECT_EQ(E.Message(), "Property Version is read-only");
+    EXPECT_EQ(E.Message(), WideToAnsi(L"Właściwość Version jest tylko do odczytu"));
   }
   try {
     GetOrdProp(&S, "Nothing");
     FAIL();
   } catch (const EPropertyError& E) {
-    EXPECT_EQ(E.Message(), "Property Nothing does not exist");
+    EXPECT_EQ(E.Message(), WideToAnsi(L"Właściwość Nothing nie istnieje"));
   }
   EXPECT_THROW(GetFloatProp(&S, "Size"), EPropertyConvertError);
   EXPECT_THROW(SetOrdProp(&S, "Shade", 3), EPropertyConvertError);
@@ -213,7 +213,7 @@ TEST(PublishedProperties, SetText) {
     SetSetProp(&S, Marks, "[mkBold,mkNone]");
     FAIL();
   } catch (const EPropertyConvertError& E) {
-    EXPECT_EQ(E.Message(), "Invalid property element: mkNone");
+    EXPECT_EQ(E.Message(), WideToAnsi(L"Nieprawidłowy element właściwości: mkNone"));
   }
   EXPECT_THROW(SetSetProp(&S, Marks, "[mkBold"), EPropertyConvertError);
   EXPECT_THROW(SetOrdProp(&S, Marks, 8), EPropertyConvertError);

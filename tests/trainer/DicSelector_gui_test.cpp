@@ -192,4 +192,132 @@ TEST_F(Chooser, DoubleClickOnADictionaryChoosesItAndOnNothingKeepsTheDialogOpen)
   EXPECT_TRUE(StayedOpen);
 }
 
+// The folder rows of a folder list.
+std::vector<AnsiString> Folders(TDirectoryListBox* List) {
+  std::vector<AnsiString> Result;
+  for (int I = 0; I < List->Items()->Count(); ++I) Result.push_back(List->GetItemPath(I));
+  return Result;
+}
+
+bool Lists(TDirectoryListBox* List, const AnsiString& Folder) {
+  for (const AnsiString& Path : Folders(List))
+    if (AnsiSameText(Path, Folder)) return true;
+  return false;
+}
+
+TEST_F(Chooser, FoldersMadeMeanwhileShowInBothDialogsAtTheirNextShow) {
+  const AnsiString Made = Tree + "\\nowy";
+  const AnsiString Elsewhere = Tree + "\\inny";
+  // Removes the folders and the save-as dialog, also when the test fails.
+  struct TCleanUp {
+    AnsiString Made, Elsewhere;
+    ~TCleanUp() {
+      FreeAndNil(FDicName);
+      RemoveDir(Made);
+      RemoveDir(Elsewhere);
+    }
+  } CleanUp{Made, Elsewhere};
+  RemoveDir(Made);
+  RemoveDir(Elsewhere);
+  Application->CreateForm(FDicName);
+  Form->DLB->SetDirectory(Tree);
+  FDicName->DLB->SetDirectory(Tree);
+  EXPECT_EQ(ShowWith([&] { Press(Form->BCancel); }), mrCancel);
+
+  // "Utwórz katalog" in the save-as dialog, answered with a name; the
+  // dialog then stands in the new folder and is cancelled.
+  const DWORD Deadline = GetTickCount() + 5000;
+  const TWhenReady Create([] { return FDicName->Visible() && IsWindowEnabled(FDicName->Handle()); },
+                          [] { PostMessageA(FDicName->BCreate->Handle(), BM_CLICK, 0, 0); });
+  const TWhenReady Answer(
+      [] {
+        HWND Window = FindWindowA(nullptr, sNewFolderCaption);
+        return Window && IsWindowVisible(Window);
+      },
+      [] {
+        auto* Query = dynamic_cast<TCustomForm*>(FindControl(FindWindowA(nullptr, sNewFolderCaption)));
+        if (!Query) return;
+        for (int I = 0; I < Query->ComponentCount(); ++I) {
+          if (auto* Edit = dynamic_cast<TEdit*>(Query->Components(I))) Edit->SetText("nowy");
+          if (auto* Button = dynamic_cast<TButton*>(Query->Components(I)); Button && Button->ModalResult() == mrOk)
+            PostMessageA(Button->Handle(), BM_CLICK, 0, 0);
+        }
+      });
+  const TWhenReady Leave([&] { return AnsiSameText(FDicName->DLB->Directory(), Made) && IsWindowEnabled(FDicName->Handle()); },
+                         [] { PostMessageA(FDicName->BCancel->Handle(), BM_CLICK, 0, 0); });
+  // Whatever stayed open closes by the deadline.
+  const TWhenReady GiveUp([Deadline] { return GetTickCount() > Deadline; },
+                          [] {
+                            if (HWND Query = FindWindowA(nullptr, sNewFolderCaption)) PostMessageA(Query, WM_CLOSE, 0, 0);
+                            PostMessageA(FDicName->Handle(), WM_CLOSE, 0, 0);
+                          });
+  FDicName->ShowModal();
+  ASSERT_TRUE(Leave.Done()) << "the save-as dialog never stood in the new folder";
+  ASSERT_TRUE(DirectoryExists(Made));
+
+  // The chooser, still in the folder above, lists the new folder as soon as
+  // it is shown; a folder made outside either dialog shows in both.
+  ASSERT_TRUE(ForceDirectories(Elsewhere));
+  bool ChooserLists = false, ChooserListsOther = false;
+  EXPECT_EQ(ShowWith([&] {
+              ChooserLists = Lists(Form->DLB, Made);
+              ChooserListsOther = Lists(Form->DLB, Elsewhere);
+              Press(Form->BCancel);
+            }),
+            mrCancel);
+  EXPECT_TRUE(ChooserLists) << "the folder made in the save-as dialog is missing";
+  EXPECT_TRUE(ChooserListsOther);
+
+  FDicName->DLB->SetDirectory(Tree);
+  ASSERT_TRUE(RemoveDir(Made));
+  bool SaveAsListsOther = false, SaveAsListsRemoved = true;
+  const TWhenReady Look([] { return FDicName->Visible(); },
+                        [&] {
+                          SaveAsListsOther = Lists(FDicName->DLB, Elsewhere);
+                          SaveAsListsRemoved = Lists(FDicName->DLB, Made);
+                          PostMessageA(FDicName->BCancel->Handle(), BM_CLICK, 0, 0);
+                        });
+  const TWhenReady GiveUpAgain([Deadline] { return GetTickCount() > Deadline + 3000; },
+                               [] { PostMessageA(FDicName->Handle(), WM_CLOSE, 0, 0); });
+  FDicName->ShowModal();
+  EXPECT_TRUE(SaveAsListsOther) << "a folder made meanwhile is missing from the save-as dialog";
+  EXPECT_FALSE(SaveAsListsRemoved) << "a removed folder is still listed";
+}
+
+TEST_F(Chooser, ARecentItemPutsBothListsInTheRecentFilesFolder) {
+  const AnsiString Path = Tree + "\\inner\\ostatni.dic";
+  // Closes the exercise and removes its dictionary and recent list, also
+  // when the test fails.
+  struct TCleanUp {
+    AnsiString Path;
+    ~TCleanUp() {
+      while (TCustomForm* Child = FMain->ActiveMDIChild()) {
+        Child->Close();
+        if (!PumpUntil([Child] { return FMain->ActiveMDIChild() != Child; }, 2000)) break;
+      }
+      FreeAndNil(FBledy);
+      DeleteRecentLists();
+      DeleteFile(Path);
+    }
+  } CleanUp{Path};
+  DeleteRecentLists();
+  SaveDict(Path, {{L"dom", {L"house"}}});
+  Application->CreateForm(FBledy);
+  // The chooser stands in the dictionaries folder, as after a start.
+  Form->DLB->SetDirectory(Root);
+
+  FMain->LL41->SetHint(Path);
+  FMain->LL44Click(FMain->LL41);
+  ASSERT_NE(FMain->ActiveMDIChild(), nullptr) << "the recent item started nothing";
+  EXPECT_TRUE(AnsiSameText(Form->FLDic->FileName(), Path)) << Form->FLDic->FileName();
+  EXPECT_TRUE(AnsiSameText(Form->FLDic->Directory(), Tree + "\\inner")) << Form->FLDic->Directory();
+  EXPECT_TRUE(AnsiSameText(Form->DLB->Directory(), Tree + "\\inner")) << Form->DLB->Directory();
+  ASSERT_GE(Form->DLB->ItemIndex(), 0);
+  EXPECT_TRUE(AnsiSameText(Form->DLB->GetItemPath(Form->DLB->ItemIndex()), Tree + "\\inner"))
+      << "the folder list highlights another folder";
+  // The folder is the one the chooser keeps: going above the root brings it back.
+  Form->DLB->SetDirectory(ExtractFileDir(Root));
+  EXPECT_TRUE(AnsiSameText(Form->DLB->Directory(), Tree + "\\inner")) << Form->DLB->Directory();
+}
+
 }  // namespace

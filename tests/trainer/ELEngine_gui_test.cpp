@@ -149,7 +149,7 @@ TEST_F(SpecialKeys, NonNumericValueRaisesAndTypesNothing) {
   ASSERT_TRUE(Consumed);
   Key = 'B';
   EXPECT_EQ(MessageOf<EConvertError>([&] { FMain->TranslateShortcutKey(Key, Ctrl, Consumed, Host->Edit); }),
-            "'abc' is not a valid integer value");
+            WideToAnsi(L"„abc” nie jest prawidłową liczbą całkowitą"));
   EXPECT_FALSE(Consumed);
   EXPECT_EQ(Text(), L"x\u0105y");
 }

@@ -207,4 +207,125 @@ TEST_F(MainWindow, UnreadableResultsOfTheLastUserAreReportedAndTheStartGoesOn) {
   EXPECT_GT(FMain->WImage1->Picture()->Width(), 0);
 }
 
+BOOL CALLBACK FindShownHint(HWND Wnd, LPARAM Data) {
+  auto* Hint = dynamic_cast<THintWindow*>(FindControl(Wnd));
+  if (Hint && IsWindowVisible(Wnd)) *reinterpret_cast<THintWindow**>(Data) = Hint;
+  return TRUE;
+}
+
+// The application's hint window while it is on the screen, else null.
+THintWindow* ShownHint() {
+  THintWindow* Found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindShownHint, reinterpret_cast<LPARAM>(&Found));
+  return Found;
+}
+
+// Clicks the screen point with the real mouse.
+void ClickAt(const POINT& P) {
+  SetCursorPos(P.x, P.y);
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+}
+
+TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft) {
+  OpenMain();
+  // The options window of the first start is not needed here.
+  while (TCustomForm* Child = FMain->ActiveMDIChild()) {
+    Child->Close();
+    if (!PumpUntil([Child] { return FMain->ActiveMDIChild() != Child; }, 2000)) break;
+  }
+  SetForegroundWindow(FMain->Handle());
+  PumpFor(100);
+  TToolButton* Button = FMain->ToolButton1;
+  // Brings the mouse onto the tool button and waits for its hint.
+  auto HintComes = [Button] {
+    Application->CancelHint();
+    // From the background, so that the button is entered anew.
+    const TPoint Away = FMain->ClientToScreen(Point(FMain->ClientWidth() / 2, FMain->ClientHeight() / 2));
+    SetCursorPos(Away.x, Away.y);
+    PumpFor(100);
+    const TPoint P = Button->ClientToScreen(Point(Button->Width() / 2, Button->Height() / 2));
+    SetCursorPos(P.x, P.y);
+    return PumpUntil([] { return ShownHint() != nullptr; }, 3000);
+  };
+
+  // A menu opened, with the mouse or by the menu's own key: the hint goes,
+  // and none shows while the mouse moves over the menu where it covers the
+  // tool bar.
+  RECT Item;
+  ASSERT_TRUE(GetMenuItemRect(FMain->Handle(), GetMenu(FMain->Handle()), 0, &Item));
+  const TRect Bar = FMain->ToolBar1->BoundsRect();
+  const TPoint BarTopLeft = FMain->ToolBar1->Parent()->ClientToScreen(Point(Bar.left, Bar.top));
+  const RECT BarOnScreen{BarTopLeft.x, BarTopLeft.y, BarTopLeft.x + Bar.right - Bar.left,
+                         BarTopLeft.y + Bar.bottom - Bar.top};
+  struct TCase {
+    const char* How;
+    std::function<void()> Open;
+  };
+  const TCase Cases[] = {
+      {"mouse", [&] { ClickAt({(Item.left + Item.right) / 2, (Item.top + Item.bottom) / 2}); }},
+      {"menu key", [] { PostMessageA(FMain->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 0); }},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.How);
+    ASSERT_TRUE(HintComes()) << "no hint came over the tool button";
+    ASSERT_EQ(ShownHint()->Caption(), WideToAnsi(L"Ucz się"));
+    bool MenuOpened = false, Dropped = false, OverBar = false, HintWithMenu = false, Sampled = false;
+    DWORD OpenedAt = 0;
+    const TTickTimer WhileMenuOpen(50, [&] {
+      GUITHREADINFO Gui{};
+      Gui.cbSize = sizeof(Gui);
+      const bool InMenu = GetGUIThreadInfo(GetCurrentThreadId(), &Gui) && (Gui.flags & GUI_INMENUMODE);
+      HWND Menu = FindWindowA("#32768", nullptr);
+      const bool Shown = Menu && IsWindowVisible(Menu);
+      if ((!InMenu && !Shown) || Sampled) return;
+      HintWithMenu = HintWithMenu || ShownHint() != nullptr;
+      if (!MenuOpened) {
+        MenuOpened = true;
+        OpenedAt = GetTickCount();
+      }
+      if (!Shown) {
+        // The menu bar is selected from the keyboard: a real key drops it.
+        keybd_event(VK_DOWN, 0, 0, 0);
+        keybd_event(VK_DOWN, 0, KEYEVENTF_KEYUP, 0);
+        return;
+      }
+      if (!Dropped) {
+        Dropped = true;
+        RECT Popup, Both;
+        GetWindowRect(Menu, &Popup);
+        OverBar = IntersectRect(&Both, &Popup, &BarOnScreen) != 0;
+        if (OverBar) SetCursorPos((Both.left + Both.right) / 2, (Both.top + Both.bottom) / 2);
+        return;
+      }
+      // Longer than the hint's pause; then the menu is closed again.
+      if (GetTickCount() - OpenedAt < static_cast<DWORD>(Application->HintPause()) + 500) return;
+      Sampled = true;
+      EndMenu();
+    });
+    Case.Open();
+    EXPECT_TRUE(PumpUntil([&] { return Sampled; }, 4000)) << "the menu did not open or close";
+    EndMenu();
+    EXPECT_TRUE(OverBar) << "the menu does not cover the tool bar";
+    EXPECT_FALSE(HintWithMenu) << "a hint showed while the menu was open";
+    PumpFor(100);
+  }
+
+  // A key pressed with the mouse still on the button.
+  ASSERT_TRUE(HintComes());
+  keybd_event(VK_SHIFT, 0, 0, 0);
+  keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+  EXPECT_TRUE(PumpUntil([] { return ShownHint() == nullptr; }, 1000)) << "the hint stayed after a key";
+
+  // Another window made active.
+  ASSERT_TRUE(HintComes());
+  HWND Other = CreateWindowExA(0, "STATIC", "inne okno", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_TRUE(Other);
+  SetForegroundWindow(Other);
+  const bool Gone = PumpUntil([] { return ShownHint() == nullptr; }, 1000);
+  DestroyWindow(Other);
+  EXPECT_TRUE(Gone) << "the hint stayed after the window was left";
+}
+
 }  // namespace
