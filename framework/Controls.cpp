@@ -252,6 +252,11 @@ AnsiString GetLongHint(const AnsiString& Hint) {
 
 TWinControl* FindControl(HWND Wnd) {
   if (!Wnd) return nullptr;
+  // Another copy of the program marks its windows with the same property,
+  // and a window of another process can be met under the mouse; its
+  // pointer means nothing here.
+  DWORD Process = 0;
+  if (!GetWindowThreadProcessId(Wnd, &Process) || Process != GetCurrentProcessId()) return nullptr;
   return static_cast<TWinControl*>(GetPropA(Wnd, ControlProp));
 }
 

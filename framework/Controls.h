@@ -349,7 +349,7 @@ struct TCreateParams {
 LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 
 // The control bound to a window, or nullptr for a window that is not one of
-// ours.
+// ours (a window of another process, another copy of the program too).
 TWinControl* FindControl(HWND Wnd);
 // The control whose window is being made by CreateWnd right now, or nullptr.
 TWinControl* CreationControl();

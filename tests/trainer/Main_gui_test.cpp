@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -329,3 +330,93 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
 }
 
 }  // namespace
+
+// Another copy of the trainer, the program itself started beside this test
+// program on the same folder and settings; ended when the test ends, also
+// when it fails.
+class TSecondCopy {
+public:
+  TSecondCopy() {
+    const AnsiString Exe = ExtractFilePath(Application->ExeName()) + "Slovanta.exe";
+    STARTUPINFOA Startup{};
+    Startup.cb = sizeof Startup;
+    AnsiString CommandLine = "\"" + Exe + "\"";
+    FStarted = CreateProcessA(Exe.c_str(), CommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              ExtractFilePath(Exe).c_str(), &Startup, &FProcess) != 0;
+  }
+  ~TSecondCopy() {
+    if (!FStarted) return;
+    if (FWindow) PostMessageW(FWindow, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(FProcess.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(FProcess.hProcess, 1);
+    CloseHandle(FProcess.hThread);
+    CloseHandle(FProcess.hProcess);
+  }
+  TSecondCopy(const TSecondCopy&) = delete;
+  TSecondCopy& operator=(const TSecondCopy&) = delete;
+
+  bool Started() const { return FStarted; }
+  // Its main window once it is on the screen, or null after the deadline.
+  HWND WaitForWindow(DWORD TimeoutMs) {
+    PumpUntil([this] { return (FWindow = FindWindowOf(FProcess.dwProcessId)) != nullptr; }, TimeoutMs);
+    return FWindow;
+  }
+
+private:
+  struct TSearch {
+    DWORD Process;
+    HWND Found;
+  };
+  static BOOL CALLBACK Visit(HWND Wnd, LPARAM Data) {
+    auto* Search = reinterpret_cast<TSearch*>(Data);
+    DWORD Owner = 0;
+    GetWindowThreadProcessId(Wnd, &Owner);
+    char Caption[64] = {};
+    GetWindowTextA(Wnd, Caption, sizeof Caption);
+    if (Owner != Search->Process || !IsWindowVisible(Wnd) || std::strcmp(Caption, "Vardo Slovanta") != 0) return TRUE;
+    Search->Found = Wnd;
+    return FALSE;
+  }
+  static HWND FindWindowOf(DWORD Process) {
+    TSearch Search{Process, nullptr};
+    EnumWindows(Visit, reinterpret_cast<LPARAM>(&Search));
+    return Search.Found;
+  }
+
+  PROCESS_INFORMATION FProcess{};
+  bool FStarted = false;
+  HWND FWindow = nullptr;
+};
+
+// The other copy marks its windows as this one does; the mouse over them,
+// met by the hint check whenever this copy is idle, once made this copy
+// follow the other one's pointers and die.
+TEST_F(MainWindow, AnotherCopysWindowUnderTheMouseIsNoneOfOurs) {
+  WritePrivateProfileStringA("global", "LastUser", "Kopia", ConfigPath().c_str());
+  OpenMain();
+  FMain->SetBounds(0, 0, FMain->Width(), FMain->Height());
+  // Over this copy's own window until the test moves it.
+  SetCursorPos(FMain->Width() / 2, FMain->Height() / 2);
+  TSecondCopy Other;
+  ASSERT_TRUE(Other.Started());
+  HWND OtherMain = Other.WaitForWindow(20000);
+  ASSERT_NE(OtherMain, nullptr) << "the second copy's main window did not come up";
+  SetWindowPos(OtherMain, HWND_TOP, 400, 400, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  PumpFor(300);
+
+  // A point of the other copy's window that ours does not cover.
+  RECT R;
+  GetWindowRect(OtherMain, &R);
+  const POINT P{R.right - 60, R.bottom - 60};
+  HWND Under = WindowFromPoint(P);
+  DWORD Owner = 0;
+  GetWindowThreadProcessId(Under, &Owner);
+  ASSERT_NE(Owner, GetCurrentProcessId()) << "the point is not on the other copy's window";
+
+  ASSERT_EQ(FindControl(Under), nullptr);
+  EXPECT_EQ(FindDragTarget(P, false), nullptr);
+  // This copy idles with the mouse over the other one.
+  SetCursorPos(P.x, P.y);
+  const TTickTimer Wake(20, [] {});
+  for (int I = 0; I < 5; ++I) Application->HandleMessage();
+  EXPECT_EQ(FindDragTarget(P, false), nullptr);
+}
