@@ -195,6 +195,80 @@ void WideTextMessage(WNDPROC Proc, HWND Wnd, TMessage& Message) {
   Message.Result = static_cast<LRESULT>(N);
 }
 
+// The same for the framework's list-box and edit messages that carry 8-bit
+// strings; true when Message was one of them. A list drawn by its owner
+// without strings keeps its item data and gets the message as it is.
+bool WideStringMessage(WNDPROC Proc, HWND Wnd, TMessage& Message) {
+  auto HasStrings = [Wnd] {
+    const LONG Style = GetWindowLongW(Wnd, GWL_STYLE);
+    return !(Style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) || (Style & LBS_HASSTRINGS);
+  };
+  switch (Message.Msg) {
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+    case LB_FINDSTRING:
+    case LB_FINDSTRINGEXACT:
+    case LB_SELECTSTRING:
+    case EM_REPLACESEL: {
+      if (Message.Msg != EM_REPLACESEL && !HasStrings()) return false;
+      const char* Text = reinterpret_cast<const char*>(Message.LParam);
+      const WideString Wide = AnsiToWide(Text ? Text : "");
+      Message.Result = CallWide(Proc, Wnd, Message.Msg, Message.WParam, reinterpret_cast<LPARAM>(Wide.c_str()));
+      return true;
+    }
+    case LB_GETTEXT:
+    case LB_GETTEXTLEN: {
+      if (!HasStrings()) return false;
+      const LRESULT Len = CallWide(Proc, Wnd, LB_GETTEXTLEN, Message.WParam, 0);
+      if (Len < 0) {
+        Message.Result = LB_ERR;
+        return true;
+      }
+      WideString Wide(static_cast<size_t>(Len) + 1, L'\0');
+      const LRESULT Got = CallWide(Proc, Wnd, LB_GETTEXT, Message.WParam, reinterpret_cast<LPARAM>(Wide.data()));
+      if (Got < 0) {
+        Message.Result = LB_ERR;
+        return true;
+      }
+      Wide.resize(static_cast<size_t>(std::min(Got, Len)));
+      const AnsiString Text = WideToAnsi(Wide);
+      char* Buffer = reinterpret_cast<char*>(Message.LParam);
+      if (Message.Msg == LB_GETTEXT) {
+        // The caller sized the buffer by LB_GETTEXTLEN, which gives this length.
+        if (!Buffer) {
+          Message.Result = LB_ERR;
+          return true;
+        }
+        std::memcpy(Buffer, Text.data(), Text.size());
+        Buffer[Text.size()] = '\0';
+      }
+      Message.Result = static_cast<LRESULT>(Text.size());
+      return true;
+    }
+    case EM_GETLINE: {
+      char* Buffer = reinterpret_cast<char*>(Message.LParam);
+      Message.Result = 0;
+      if (!Buffer) return true;
+      WORD Size = 0;
+      std::memcpy(&Size, Buffer, sizeof Size);
+      const LRESULT Index = CallWide(Proc, Wnd, EM_LINEINDEX, Message.WParam, 0);
+      if (Index < 0 || Size == 0) return true;
+      const LRESULT Len = std::min<LRESULT>(CallWide(Proc, Wnd, EM_LINELENGTH, static_cast<WPARAM>(Index), 0), 0xFFFE);
+      WideString Wide(static_cast<size_t>(std::max<LRESULT>(Len, 1)) + 1, L'\0');
+      Wide[0] = static_cast<WideChar>(Wide.size());
+      const LRESULT Got = CallWide(Proc, Wnd, EM_GETLINE, Message.WParam, reinterpret_cast<LPARAM>(Wide.data()));
+      Wide.resize(static_cast<size_t>(std::clamp<LRESULT>(Got, 0, static_cast<LRESULT>(Wide.size()))));
+      const AnsiString Text = WideToAnsi(Wide);
+      const size_t N = std::min(Text.size(), static_cast<size_t>(Size));
+      std::memcpy(Buffer, Text.data(), N);
+      Message.Result = static_cast<LRESULT>(N);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 TPopupMenuHandler PopupMenuHandler = nullptr;
@@ -1474,9 +1548,12 @@ bool TWinControl::DoKeyDown(TMessage& Message) {
 bool TWinControl::DoKeyPress(TMessage& Message) {
   TWinControl* Top = TopLevel();
   if (Top != this && Top->PreviewsKeys() && Top->DoKeyPress(Message)) return true;
-  char Key = static_cast<char>(Message.WParam);
+  const char Original = static_cast<char>(Message.WParam);
+  char Key = Original;
   if (!FControlStyle.Contains(csNoStdEvents)) KeyPress(Key);
-  Message.WParam = static_cast<unsigned char>(Key);
+  // A kept key keeps the whole parameter (a Unicode window's wide character
+  // rides in its high word).
+  if (Key != Original) Message.WParam = static_cast<unsigned char>(Key);
   return Key == '\0';
 }
 
@@ -1912,6 +1989,7 @@ void TWinControl::DefaultHandler(void* Msg) {
     WideTextMessage(FDefWndProc, FHandle, M);
     return;
   }
+  if (Wide && !IsWindowMessage(M) && WideStringMessage(FDefWndProc, FHandle, M)) return;
   if (FDefWndProc)
     M.Result = Wide ? CallWindowProcW(FDefWndProc, FHandle, M.Msg, M.WParam, M.LParam)
                     : CallWindowProcA(FDefWndProc, FHandle, M.Msg, M.WParam, M.LParam);

@@ -1,0 +1,178 @@
+#include "UniMenus.h"
+
+#include "FileUtils.h"
+#include "TypInfo.h"
+#include "UniClasses.h"
+#include "UniControls.h"
+#include "UniSysUtils.h"
+
+bool UniFarEastLocale = false;
+
+namespace {
+
+// "(&X)" at Index: a Far-East accelerator group.
+bool IsFarEastGroup(const WideString& S, size_t Index) {
+  return UniFarEastLocale && Index + 3 < S.size() && S[Index] == L'(' && S[Index + 1] == L'&' && S[Index + 3] == L')';
+}
+
+// The wide caption with its accelerator marks where the 8-bit caption has
+// them; the 8-bit caption converted when the two do not fit together.
+WideString SyncHotKeyPosition(const AnsiString& Ansi, const WideString& Wide) {
+  const WideString Marks = AnsiToWide(Ansi);
+  const WideString Text = WideStripHotkey(Wide);
+  WideString Result;
+  size_t J = 0;
+  bool Fits = true;
+  for (size_t I = 0; I < Marks.size() && Fits; ++I) {
+    if (IsFarEastGroup(Marks, I)) {
+      Result.append(Marks, I, 4);
+      I += 3;
+    } else if (Marks[I] == L'&') {
+      Result += L'&';
+      if (I + 1 < Marks.size() && Marks[I + 1] == L'&') {
+        Result += L'&';
+        ++I;
+        Fits = J < Text.size() && Text[J] == L'&';
+        ++J;
+      }
+    } else if (J < Text.size()) {
+      Result += Text[J++];
+    } else {
+      Fits = false;
+    }
+  }
+  if (!Fits || J != Text.size() || WideToAnsi(Result) != Ansi) return Marks;
+  return Result;
+}
+
+}  // namespace
+
+int WideGetHotkeyPos(const WideString& Caption) {
+  int Pos = 0;
+  const size_t N = Caption.size();
+  for (size_t I = 0; I + 1 < N; ++I) {
+    if (Caption[I] != L'&') continue;
+    if (Caption[I + 1] != L'&') Pos = static_cast<int>(I) + 2;
+    ++I;
+  }
+  return Pos;
+}
+
+WideString WideGetHotkey(const WideString& Caption) {
+  const int Pos = WideGetHotkeyPos(Caption);
+  return Pos ? Caption.substr(static_cast<size_t>(Pos) - 1, 1) : WideString();
+}
+
+WideString WideStripHotkey(const WideString& Caption) {
+  WideString Result;
+  Result.reserve(Caption.size());
+  for (size_t I = 0; I < Caption.size(); ++I) {
+    if (IsFarEastGroup(Caption, I)) {
+      I += 3;
+    } else if (Caption[I] != L'&') {
+      Result += Caption[I];
+    } else if (I + 1 < Caption.size() && Caption[I + 1] == L'&') {
+      Result += L'&';
+      ++I;
+    }
+  }
+  return Result;
+}
+
+bool WideSameCaption(const WideString& A, const WideString& B) {
+  return UniSysUtils::WideUpperCase(WideStripHotkey(A)) == UniSysUtils::WideUpperCase(WideStripHotkey(B));
+}
+
+WideString WideShortCutToText(TShortCut ShortCut) {
+  const Word Key = ShortCut & 0xFF;
+  const bool Special = Key == VK_BACK || Key == VK_TAB || Key == VK_RETURN || Key == VK_ESCAPE ||
+                       (Key >= VK_SPACE && Key <= VK_DOWN) || Key == VK_INSERT || Key == VK_DELETE ||
+                       (Key >= VK_F1 && Key <= VK_F24);
+  if (!IsUnicodePlatform || Special) return AnsiToWide(ShortCutToText(ShortCut));
+  WideString KeyText;
+  const bool Digit = (Key >= '0' && Key <= '9') || (Key >= VK_NUMPAD0 && Key <= VK_NUMPAD9);
+  if (Digit || (Key >= 'A' && Key <= 'Z')) {
+    if (const WideChar Ch = static_cast<WideChar>(MapVirtualKeyW(Key, 2) & 0xFFFF)) KeyText.assign(1, Ch);
+  } else {
+    WideChar Buffer[256] = {};
+    const int N = GetKeyNameTextW(static_cast<LONG>(MapVirtualKeyW(Key, 0) << 16), Buffer, 256);
+    if (N > 0) KeyText.assign(Buffer, static_cast<size_t>(N));
+  }
+  // A keyboard without a character for the keypad digits: the framework
+  // names them.
+  if (KeyText.empty() && Key >= VK_NUMPAD0 && Key <= VK_NUMPAD9) return AnsiToWide(::ShortCutToText(ShortCut));
+  if (KeyText.empty()) return {};
+  WideString Result;
+  if (ShortCut & scShift) Result += L"Shift+";
+  if (ShortCut & scCtrl) Result += L"Ctrl+";
+  if (ShortCut & scAlt) Result += L"Alt+";
+  return Result + KeyText;
+}
+
+// ---------------------------------------------------------------------------
+// TUniMenuItem
+
+WideString TUniMenuItem::Caption() {
+  const AnsiString Ansi = TMenuItem::Caption();
+  if (WideToAnsi(FWideCaption) != Ansi && WideSameCaption(AnsiToWide(Ansi), FWideCaption))
+    FWideCaption = SyncHotKeyPosition(Ansi, FWideCaption);
+  return SyncWideRead(FWideCaption, Ansi);
+}
+
+void TUniMenuItem::SetCaption(const WideString& Value) {
+  SyncWideWrite(Value, FWideCaption, TMenuItem::Caption(), [this](const AnsiString& A) { TMenuItem::SetCaption(A); });
+}
+
+WideString TUniMenuItem::Hint() { return SyncWideRead(FWideHint, TMenuItem::Hint()); }
+
+void TUniMenuItem::SetHint(const WideString& Value) {
+  SyncWideWrite(Value, FWideHint, TMenuItem::Hint(), [this](const AnsiString& A) { TMenuItem::SetHint(A); });
+}
+
+void TUniMenuItem::DefineProperties(TFiler* Filer) {
+  TMenuItem::DefineProperties(Filer);
+  TUniWideStringPropertyFiler::DefineProperties(Filer, this);
+}
+
+WideString TUniMenuItem::WideMenuText() {
+  WideString Text = Caption();
+  TMenu* Menu = GetParentMenu();
+  const bool OnBar = Parent() && Menu && Parent() == Menu->Items() && dynamic_cast<TMainMenu*>(Menu);
+  if (Count() == 0 && ShortCut() != 0 && !OnBar) {
+    const WideString Keys = WideShortCutToText(ShortCut());
+    if (!Keys.empty()) Text += L"\t" + Keys;
+  }
+  return Text;
+}
+
+AnsiString TUniMenuItem::MenuText() const { return WideToAnsi(const_cast<TUniMenuItem*>(this)->WideMenuText()); }
+
+void TUniMenuItem::InsertEntry(HMENU Menu, UINT Position) {
+  if (!IsUnicodePlatform || IsLine()) {
+    TMenuItem::InsertEntry(Menu, Position);
+    return;
+  }
+  const WideString Text = WideMenuText();
+  MENUITEMINFOW Info{};
+  Info.cbSize = sizeof(Info);
+  Info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_DATA | MIIM_STRING;
+  Info.fType = RadioItem() ? MFT_RADIOCHECK : MFT_STRING;
+  Info.dwTypeData = const_cast<WideChar*>(Text.c_str());
+  Info.cch = static_cast<UINT>(Text.size());
+  if (Count() > 0) Info.hSubMenu = Handle();
+  Info.fState = (Enabled() ? MFS_ENABLED : MFS_GRAYED) | (Checked() ? MFS_CHECKED : 0) | (Default() ? MFS_DEFAULT : 0);
+  Info.wID = Command();
+  Info.dwItemData = EntryMark;
+  if (!InsertMenuItemW(Menu, Position, TRUE, &Info)) RaiseLastOSError();
+}
+
+// ---------------------------------------------------------------------------
+
+void InitializeUniMenus() {
+  UniFarEastLocale = GetSystemMetrics(SM_DBCSENABLED) != 0;
+  RegisterClass<TUniMenuItem, TMenuItem>()
+      .WStr("Caption", &TUniMenuItem::Caption, &TUniMenuItem::SetCaption, "TWideCaption")
+      .WStr("Hint", &TUniMenuItem::Hint, &TUniMenuItem::SetHint);
+}
+
+void FinalizeUniMenus() {}
