@@ -20,6 +20,9 @@
 #include "Options.h"
 #include "Symb.h"
 #include "UniClasses.h"
+#include "UniControls.h"
+#include "UniForms.h"
+#include "UniMenus.h"
 #include "UniSysUtils.h"
 #include "UniSystem.h"
 #include "VsStrUtils.h"
@@ -57,6 +60,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeUniSysUtils();
   InitializeUniSystem();
   InitializeUniClasses();
+  InitializeUniControls();
+  InitializeUniMenus();
+  InitializeUniForms();
   InitializeDict_Strings();
   try {
     RegisterTrainerClasses();
@@ -74,7 +80,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (...) {
     Application->HandleException(nullptr);
   }
+  FinalizeUniForms();
+  FinalizeUniMenus();
   FinalizeFramework();
+  FinalizeUniControls();
   FinalizeDict_Strings();
   FinalizeUniSystem();
   FinalizeVsStrUtils();

@@ -33,6 +33,9 @@
 #include "Symb.h"
 #include "SysUtils.h"
 #include "UniClasses.h"
+#include "UniControls.h"
+#include "UniForms.h"
+#include "UniMenus.h"
 #include "UniSysUtils.h"
 #include "UniSystem.h"
 #include "VsStrUtils.h"
@@ -50,6 +53,9 @@ public:
     InitializeUniSysUtils();
     InitializeUniSystem();
     InitializeUniClasses();
+    InitializeUniControls();
+    InitializeUniMenus();
+    InitializeUniForms();
     InitializeDict_Strings();
     RegisterImgBtn();
     RegisterWImage();
@@ -69,7 +75,10 @@ public:
     RegisterFDisplayer();
   }
   void TearDown() override {
+    FinalizeUniForms();
+    FinalizeUniMenus();
     FinalizeFramework();
+    FinalizeUniControls();
     FinalizeDict_Strings();
     FinalizeUniSystem();
     FinalizeVsStrUtils();

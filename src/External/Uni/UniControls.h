@@ -15,7 +15,8 @@
 #include "Forms.h"
 #include "UniSysUtils.h"
 
-// Start-up: the holder and trap records. Shut-down (after every control is
+// Start-up: the holder and trap records; registers TUniHintWindow.
+// Shut-down (after every control is
 // gone): frees them; traps pass nothing on from then on.
 void InitializeUniControls();
 void FinalizeUniControls();
@@ -134,3 +135,38 @@ private:
 
 // The control's trap, or nullptr.
 TWinControlTrap* FindWinControlTrap(TControl* Control);
+
+// ---------------------------------------------------------------------------
+// Wide hints
+
+// The trap's step on CM_HINTSHOW (Unicode platform): the framework's hint
+// window class (or none) becomes TUniHintWindow; for that class or a
+// descendant the record is marked as a wide hint and its 8-bit text becomes
+// the 8-bit form of the wide short hint of the control (or its parents).
+// Other hint window classes are left alone.
+void WideSubstituteHint(THintInfo& Info);
+// Whether Data is the record WideSubstituteHint marked last, for a
+// TUniHintWindow class. Nothing but that record is looked at.
+bool IsWideHintData(const void* Data);
+// The wide text of a marked hint record: the wide short hint while its
+// 8-bit form is the record's text, else that text converted.
+WideString WideHintText(const THintInfo& Info);
+
+// A hint window that measures and draws the wide text of a marked hint.
+class TUniHintWindow : public THintWindow {
+public:
+  using THintWindow::THintWindow;
+
+  void ActivateHint(const TRect& Rect, const AnsiString& AHint) override;
+  void ActivateHintData(const TRect& Rect, const AnsiString& AHint, void* AData) override;
+  TRect CalcHintRect(int MaxWidth, const AnsiString& AHint, void* AData) override;
+  void WndProc(TMessage& Message) override;
+
+protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void Paint() override;
+
+private:
+  bool FActivating = false;
+  bool FDataPainting = false;
+};
