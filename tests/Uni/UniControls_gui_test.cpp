@@ -2,6 +2,7 @@
 // trap, the framework's string messages to such windows, and wide canvas
 // text.
 #include "GuiTestSupport.h"
+#include "UniGuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <random>
@@ -86,29 +87,8 @@ namespace {
 const WideChar* const AMacron = L"\u0101";  // ā: 'a' in code page 1250, no round trip
 const WideChar* const NTilde = L"\u00F1";   // ñ: 'n'
 
-class TUniEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniControls();
-    TForm* Main = nullptr;
-    Application->CreateForm(Main);
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeUniControls();
-    FinalizeUniSystem();
-  }
-};
-[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TUniEnvironment);
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TUniGuiEnvironment);
 
-WideString WindowTextW(HWND Wnd) {
-  WideChar Buffer[256] = {};
-  GetWindowTextW(Wnd, Buffer, 256);
-  return Buffer;
-}
 
 std::string WindowTextA(HWND Wnd) {
   char Buffer[256] = {};

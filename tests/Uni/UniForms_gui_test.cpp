@@ -1,6 +1,7 @@
 // Wide hints, the wide application hint, the message hook for wide
 // characters, the accelerator test and the popup list.
 #include "GuiTestSupport.h"
+#include "UniGuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <random>
@@ -48,34 +49,8 @@ public:
 
 namespace {
 
-class TUniEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniControls();
-    InitializeUniMenus();
-    InitializeUniForms();
-    RegisterClass<TOtherHintWindow, THintWindow>();
-    TForm* Main = nullptr;
-    Application->CreateForm(Main);
-  }
-  void TearDown() override {
-    FinalizeUniForms();
-    FinalizeUniMenus();
-    FinalizeFramework();
-    FinalizeUniControls();
-    FinalizeUniSystem();
-  }
-};
-[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TUniEnvironment);
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TUniGuiEnvironment);
 
-WideString WindowTextW(HWND Wnd) {
-  WideChar Buffer[256] = {};
-  GetWindowTextW(Wnd, Buffer, 256);
-  return Buffer;
-}
 
 void TypeUnicode(const WideString& Text) {
   std::vector<INPUT> Inputs;
@@ -195,6 +170,8 @@ TEST_F(UniFormsTest, HintSubstitution) {
 
   // Another hint window class keeps its 8-bit hint; none at all counts as
   // the framework's own.
+  static const bool Registered = (RegisterClass<TOtherHintWindow, THintWindow>(), true);
+  ASSERT_TRUE(Registered);
   THintInfo Other = InfoFor(Edit);
   Other.HintWindowClass = ClassInfoOf<TOtherHintWindow>();
   WideSubstituteHint(Other);

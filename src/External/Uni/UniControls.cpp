@@ -4,9 +4,11 @@
 #include <map>
 #include <vector>
 
+#include "ActnList.h"
 #include "FileUtils.h"
 #include "TypInfo.h"
 #include "UniGraphics.h"
+#include "UniMenus.h"
 #include "UtilWindow.h"
 
 // The records of the layer reach into the trap's fields.
@@ -213,6 +215,16 @@ WideString WideGetParentHint(TControl* Control) {
     if (!Hint.empty()) return Hint;
   }
   return {};
+}
+
+bool IsWideCaptionStored(TControl* Control) {
+  const TActionLink* Link = Control->ActionLink();
+  return !(Link && Link->IsCaptionLinked());
+}
+
+bool IsWideHintStored(TControl* Control) {
+  const TActionLink* Link = Control->ActionLink();
+  return !(Link && Link->IsHintLinked());
 }
 
 WideString WideGetShortHint(const WideString& Hint) {
@@ -501,7 +513,12 @@ WideString WideHintText(const THintInfo& Info) {
   WideString Result = AnsiToWide(Info.HintStr);
   if (Info.HintStr.empty()) return Result;
   const WideString Short = WideGetShortHint(WideGetParentHint(Info.HintControl));
-  if (WideToAnsi(Short) == Info.HintStr) Result = Short;
+  if (WideToAnsi(Short) == Info.HintStr) return Short;
+  // The hint with the shortcut of the control's action behind it.
+  const TAction* Action = Info.HintControl ? Info.HintControl->Action() : nullptr;
+  if (Application && Application->HintShortCuts() && Action && Action->ShortCut() &&
+      WideToAnsi(Short) + " (" + ShortCutToText(Action->ShortCut()) + ")" == Info.HintStr)
+    Result = Short + L" (" + WideShortCutToText(Action->ShortCut()) + L")";
   return Result;
 }
 

@@ -62,6 +62,10 @@ void WideSetControlHint(TControl* Control, const WideString& Text);
 // The first non-empty wide hint of the control or its parents; empty when
 // none has one.
 WideString WideGetParentHint(TControl* Control);
+// False while the control's action link supplies the caption (hint): then
+// the action holds the value, not the control.
+bool IsWideCaptionStored(TControl* Control);
+bool IsWideHintStored(TControl* Control);
 // The part before and after the first "|"; the whole hint without one.
 WideString WideGetShortHint(const WideString& Hint);
 WideString WideGetLongHint(const WideString& Hint);
@@ -149,7 +153,8 @@ void WideSubstituteHint(THintInfo& Info);
 // TUniHintWindow class. Nothing but that record is looked at.
 bool IsWideHintData(const void* Data);
 // The wide text of a marked hint record: the wide short hint while its
-// 8-bit form is the record's text, else that text converted.
+// 8-bit form is the record's text (also with the shortcut of the control's
+// action behind it, in the wide shortcut text), else that text converted.
 WideString WideHintText(const THintInfo& Info);
 
 // A hint window that measures and draws the wide text of a marked hint.

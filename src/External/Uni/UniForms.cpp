@@ -1,7 +1,9 @@
 #include "UniForms.h"
 
 #include "FileUtils.h"
+#include "UniActnList.h"
 #include "UniControls.h"
+#include "UniStdActns.h"
 #include "UniMenus.h"
 #include "UniSysUtils.h"
 
@@ -25,9 +27,43 @@ LRESULT CALLBACK GetMessageHook(int Code, WPARAM WParam, LPARAM LParam) {
 
 }  // namespace
 
-TUniApplication::TUniApplication() : TComponent(nullptr) {}
+TUniAppIdleEventControl::TUniAppIdleEventControl(TComponent* AOwner) : TControl(AOwner) {
+  SetParentFont(false);
+  auto* Action = new TUniAction(this);  // owned by the control
+  Action->OnExecute = TNotifyEvent(this, &TUniAppIdleEventControl::Idle);
+  Action->OnUpdate = TNotifyEvent(this, &TUniAppIdleEventControl::Idle);
+  SetAction(Action);
+}
+
+TUniAppIdleEventControl::~TUniAppIdleEventControl() {
+  if (UniApplication && UniApplication->IdleControl == this) UniApplication->IdleControl = nullptr;
+}
+
+void TUniAppIdleEventControl::Idle(TObject*) { UpdateWideAppHint(); }
+
+TUniApplication::TUniApplication() : TComponent(nullptr) {
+  if (Application) Application->HookMainWindow(TWindowHook(this, &TUniApplication::MainWindowHook));
+}
 
 TUniApplication::~TUniApplication() = default;
+
+void TUniApplication::BeforeDestruction() {
+  if (Application) Application->UnhookMainWindow(TWindowHook(this, &TUniApplication::MainWindowHook));
+  if (IdleControl) IdleControl->Free();
+  IdleControl = nullptr;
+  TComponent::BeforeDestruction();
+}
+
+bool TUniApplication::MainWindowHook(TMessage& Message) {
+  if (Message.Msg != CM_ACTIONEXECUTE || !Message.LParam) return false;
+  auto* Action = reinterpret_cast<TAction*>(Message.LParam);
+  if (typeid(*Action) != typeid(THintAction) || Action->Hint() != WideToAnsi(GetWideAppHint())) return false;
+  TOwned<TUniHintAction> Wide(new TUniHintAction(Application));  // freed here
+  Wide->SetHint(GetWideAppHint());
+  Wide->Execute();
+  Message.Result = 1;
+  return true;
+}
 
 WideString GetWideAppHint() {
   if (!UniApplication || !Application) return {};
@@ -47,6 +83,13 @@ void UpdateWideAppHint() {
 }
 
 bool ProcessWideCharMessage(MSG& Msg) {
+  if (!UniApplication->IdleChecked && Application && Application->MainForm()) {
+    UniApplication->IdleChecked = true;
+    auto* Control = new TUniAppIdleEventControl(Application->MainForm());  // owned by the main form
+    Control->SetBounds(0, 0, 0, 0);
+    Control->SetParent(Application->MainForm());
+    UniApplication->IdleControl = Control;
+  }
   if (Msg.message != WM_CHAR || (Msg.wParam & 0xFFFF) < 128 || !Msg.hwnd || !IsWindowUnicode(Msg.hwnd)) return false;
   bool Handled = false;
   if (Application) {

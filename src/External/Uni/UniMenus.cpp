@@ -5,6 +5,8 @@
 #include "UniClasses.h"
 #include <algorithm>
 
+#include "ActnList.h"
+#include "UniActnList.h"
 #include "UniControls.h"
 #include "UniForms.h"
 #include "UniSysUtils.h"
@@ -132,6 +134,29 @@ WideString TUniMenuItem::Hint() { return SyncWideRead(FWideHint, TMenuItem::Hint
 
 void TUniMenuItem::SetHint(const WideString& Value) {
   SyncWideWrite(Value, FWideHint, TMenuItem::Hint(), [this](const AnsiString& A) { TMenuItem::SetHint(A); });
+}
+
+bool TUniMenuItem::IsCaptionStored() const {
+  const TActionLink* Link = ActionLink();
+  return !(Link && Link->IsCaptionLinked());
+}
+
+bool TUniMenuItem::IsHintStored() const {
+  const TActionLink* Link = ActionLink();
+  return !(Link && Link->IsHintLinked());
+}
+
+void TUniMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* A = dynamic_cast<TAction*>(Sender);
+  if (A && dynamic_cast<IUniAction*>(A)) {
+    if (!CheckDefaults || Caption().empty()) SetCaption(WideGetActionCaption(A));
+    if (!CheckDefaults || Hint().empty()) SetHint(WideGetActionHint(A));
+  }
+  TMenuItem::ActionChange(Sender, CheckDefaults);
+}
+
+const TActionLinkClass* TUniMenuItem::GetActionLinkClass() const {
+  return ChooseUniActionLinkClass(const_cast<TUniMenuItem*>(this), TMenuItem::GetActionLinkClass());
 }
 
 void TUniMenuItem::DefineProperties(TFiler* Filer) {

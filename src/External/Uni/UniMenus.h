@@ -48,9 +48,15 @@ public:
   // The entry's text: the wide caption, then a tab and the shortcut's text
   // for an item without sub-items (not on a main menu's bar).
   WideString WideMenuText();
+  // False while the action link supplies the caption (hint).
+  bool IsCaptionStored() const;
+  bool IsHintStored() const;
 
 protected:
   void DefineProperties(TFiler* Filer) override;
+  // A wide action's wide caption and hint first.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  const TActionLinkClass* GetActionLinkClass() const override;
   AnsiString MenuText() const override;
   void InsertEntry(HMENU Menu, UINT Position) override;
 
