@@ -293,6 +293,18 @@ TEST_F(UniControlsTest, WideCharacterPassesThe8BitKeyHandler) {
   EXPECT_EQ(WindowTextW(W), L"\u0101\u00F1x\u0105");
 }
 
+TEST_F(UniControlsTest, ImeCharacterBeforeXPIsSentAsACharacter) {
+  TWideEdit* E = Make<TWideEdit>();
+  HWND W = E->Handle();
+  // From XP on the edit's own procedure takes it as it is.
+  SendMessageW(W, WM_IME_CHAR, 0x0101, 1);
+  EXPECT_TRUE(E->Keys.empty());
+  IsXPOrLater = false;
+  SendMessageW(W, WM_IME_CHAR, 0x00F1, 1);
+  EXPECT_EQ(E->Keys, (std::vector<int>{255}));
+  EXPECT_EQ(WindowTextW(W).back(), L'\u00F1');
+}
+
 TEST_F(UniControlsTest, ConsumedWindowMessageLeavesNoStaleOrigin) {
   TWideEdit* E = Make<TWideEdit>();
   WideSetControlText(E, L"x\u0105y\u00F1");
@@ -479,6 +491,36 @@ TEST(UniGraphics, CanvasTextMatchesExtTextOutW) {
     EXPECT_EQ(Ours, Draw(false, Clear));
     EXPECT_GT(std::count(Ours.begin(), Ours.end(), RGB(0, 0, 0)), 20);
   }
+
+  // Right-to-left reading on a right-to-left canvas: X is the text's end.
+  auto DrawRtl = [&](bool Ours) {
+    TBitmap Bitmap;
+    Bitmap.SetWidth(120);
+    Bitmap.SetHeight(30);
+    TCanvas* C = Bitmap.Canvas();
+    C->Brush()->SetColor(clWhite);
+    C->FillRect(Rect(0, 0, 120, 30));
+    C->Font()->SetName("Arial");
+    C->Font()->SetHeight(-14);
+    C->RequiredState(TCanvasState{csHandleValid, csFontValid, csBrushValid});
+    SetLayout(C->Handle(), LAYOUT_RTL);
+    C->SetTextFlags(ETO_RTLREADING);
+    const TRect R = Rect(0, 0, 120, 30);
+    if (Ours) {
+      WideCanvasTextRect(C, R, 4, 5, Text);
+    } else {
+      SIZE Size{};
+      GetTextExtentPoint32W(C->Handle(), Text.c_str(), static_cast<int>(Text.size()), &Size);
+      ExtTextOutW(C->Handle(), 4 + Size.cx + 1, 5, ETO_RTLREADING | ETO_CLIPPED | ETO_OPAQUE, &R, Text.c_str(),
+                  static_cast<UINT>(Text.size()), nullptr);
+    }
+    EXPECT_EQ(C->CanvasOrientation(), coRightToLeft);
+    std::vector<COLORREF> Pixels;
+    for (int Y = 0; Y < 30; ++Y)
+      for (int X = 0; X < 120; ++X) Pixels.push_back(GetPixel(C->Handle(), X, Y));
+    return Pixels;
+  };
+  EXPECT_EQ(DrawRtl(true), DrawRtl(false));
 
   TBitmap Bitmap;
   TCanvas* C = Bitmap.Canvas();
