@@ -147,6 +147,17 @@ TEST_F(UniFormsTest, AnExceptionInTheHookGoesToTheApplication) {
   EXPECT_LE(WindowTextW(Edit->Handle()).size(), 1u);
 }
 
+TEST_F(UniFormsTest, DialogWindowTakesTheCharacterOnce) {
+  auto* Edit = Make<TWideEdit>();
+  Application->SetDialogHandle(Form->Handle());
+  PostMessageW(Edit->Handle(), WM_CHAR, 0x0101, 1);
+  const bool Arrived = PumpUntil([&] { return !WindowTextW(Edit->Handle()).empty(); }, 1000);
+  PumpFor(50);
+  Application->SetDialogHandle(nullptr);
+  ASSERT_TRUE(Arrived) << "waiting for the character through the dialog window";
+  EXPECT_EQ(WindowTextW(Edit->Handle()), L"\u0101");
+}
+
 TEST_F(UniFormsTest, HintSubstitution) {
   auto* Edit = Make<TWideEdit>();
   WideSetControlHint(Edit, L"Zapisz \u00F1|Zapisuje s\u0142ownik");
