@@ -458,18 +458,35 @@ TEST_F(UniControlsTest, EveryCodeSurvivesPackHandlerAndUnpack) {
 
 // ---- canvas text ------------------------------------------------------------------
 
+namespace {
+
+// A 120 x 30 white bitmap with a 14-pixel Arial font on its canvas.
+void PrepareCanvas(TBitmap& Bitmap) {
+  Bitmap.SetWidth(120);
+  Bitmap.SetHeight(30);
+  TCanvas* C = Bitmap.Canvas();
+  C->Brush()->SetColor(clWhite);
+  C->FillRect(Rect(0, 0, 120, 30));
+  C->Font()->SetName("Arial");
+  C->Font()->SetHeight(-14);
+  C->Font()->SetColor(clBlack);
+}
+
+std::vector<COLORREF> PixelsOf(TCanvas* C) {
+  std::vector<COLORREF> Pixels;
+  for (int Y = 0; Y < 30; ++Y)
+    for (int X = 0; X < 120; ++X) Pixels.push_back(GetPixel(C->Handle(), X, Y));
+  return Pixels;
+}
+
+}  // namespace
+
 TEST(UniGraphics, CanvasTextMatchesExtTextOutW) {
   const WideString Text = L"\u0101\u00F1\u0105 \u0416 ok";
   auto Draw = [&](bool Ours, bool Clear) {
     TBitmap Bitmap;
-    Bitmap.SetWidth(120);
-    Bitmap.SetHeight(30);
+    PrepareCanvas(Bitmap);
     TCanvas* C = Bitmap.Canvas();
-    C->Brush()->SetColor(clWhite);
-    C->FillRect(Rect(0, 0, 120, 30));
-    C->Font()->SetName("Arial");
-    C->Font()->SetHeight(-14);
-    C->Font()->SetColor(clBlack);
     C->Brush()->SetColor(clYellow);
     if (Clear) C->Brush()->SetStyle(bsClear);
     const TRect R = Rect(5, 3, 100, 25);
@@ -480,10 +497,7 @@ TEST(UniGraphics, CanvasTextMatchesExtTextOutW) {
       ExtTextOutW(C->Handle(), 8, 5, ETO_CLIPPED | (Clear ? 0 : ETO_OPAQUE), &R, Text.c_str(),
                   static_cast<UINT>(Text.size()), nullptr);
     }
-    std::vector<COLORREF> Pixels;
-    for (int Y = 0; Y < 30; ++Y)
-      for (int X = 0; X < 120; ++X) Pixels.push_back(GetPixel(C->Handle(), X, Y));
-    return Pixels;
+    return PixelsOf(C);
   };
   for (bool Clear : {false, true}) {
     SCOPED_TRACE(Clear ? "clear brush" : "solid brush");
@@ -495,13 +509,8 @@ TEST(UniGraphics, CanvasTextMatchesExtTextOutW) {
   // Right-to-left reading on a right-to-left canvas: X is the text's end.
   auto DrawRtl = [&](bool Ours) {
     TBitmap Bitmap;
-    Bitmap.SetWidth(120);
-    Bitmap.SetHeight(30);
+    PrepareCanvas(Bitmap);
     TCanvas* C = Bitmap.Canvas();
-    C->Brush()->SetColor(clWhite);
-    C->FillRect(Rect(0, 0, 120, 30));
-    C->Font()->SetName("Arial");
-    C->Font()->SetHeight(-14);
     C->RequiredState(TCanvasState{csHandleValid, csFontValid, csBrushValid});
     SetLayout(C->Handle(), LAYOUT_RTL);
     C->SetTextFlags(ETO_RTLREADING);
@@ -515,10 +524,7 @@ TEST(UniGraphics, CanvasTextMatchesExtTextOutW) {
                   static_cast<UINT>(Text.size()), nullptr);
     }
     EXPECT_EQ(C->CanvasOrientation(), coRightToLeft);
-    std::vector<COLORREF> Pixels;
-    for (int Y = 0; Y < 30; ++Y)
-      for (int X = 0; X < 120; ++X) Pixels.push_back(GetPixel(C->Handle(), X, Y));
-    return Pixels;
+    return PixelsOf(C);
   };
   EXPECT_EQ(DrawRtl(true), DrawRtl(false));
 
