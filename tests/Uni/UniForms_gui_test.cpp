@@ -263,6 +263,16 @@ TEST_F(UniFormsTest, HintWindowMeasuresAndDrawsTheWideText) {
   const int DX = Origin.x - Frame.left, DY = Origin.y - Frame.top;
   EXPECT_EQ(Shot.Count(Rect(DX, DY, DX + Client.right, DY + Client.bottom), Ink), RefInk);
 
+  // And on the screen, painted by the window itself.
+  ShowWindow(Hint->Handle(), SW_SHOWNOACTIVATE);
+  PumpFor(100);
+  HDC Desktop = GetDC(nullptr);
+  int OnScreen = 0;
+  for (int Y = Origin.y; Y < Origin.y + Client.bottom; ++Y)
+    for (int X = Origin.x; X < Origin.x + Client.right; ++X) OnScreen += GetPixel(Desktop, X, Y) == Ink;
+  ReleaseDC(nullptr, Desktop);
+  EXPECT_EQ(OnScreen, RefInk);
+
   // A packed hint shows up to its zero.
   Edit->SetHint(std::string("Zap\0isz|d", 9));
   THintInfo Packed = InfoFor(Edit);

@@ -282,7 +282,10 @@ void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, cons
     GiveChildId(Control->Handle());
     return;
   }
-  WNDPROC DefaultProc = DefWindowProcW;
+  // A window of a system class gets the trap's default procedure in front
+  // of the class's own; one without keeps none, so that the framework
+  // paints it (DefWindowProcW does the rest).
+  WNDPROC DefaultProc = nullptr;
   WNDCLASSW System{};
   if (SystemClass && (GetClassInfoW(Params.WindowClass.hInstance, SystemClass, &System) ||
                       GetClassInfoW(nullptr, SystemClass, &System)))
@@ -290,7 +293,7 @@ void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, cons
   const WideString ClassName = RegisterUnicodeClass(Params);
   TWinControlTrap* Trap = TUniControlsAccess::TrapFor(Control);
   Trap->FSavedDefaultProc = DefaultProc;
-  Control->SetDefWndProc(TUniControlsAccess::DefaultProc);
+  Control->SetDefWndProc(DefaultProc ? TUniControlsAccess::DefaultProc : nullptr);
 
   TWinControl* Saved = GCreatingUnicodeControl;
   GCreatingUnicodeControl = Control;
@@ -318,7 +321,7 @@ void SubClassUnicodeControl(TWinControl* Control, const AnsiString& Caption) {
   if (!Wnd || !IsWindowUnicode(Wnd))
     throw EUniInternalError("Internal Error: SubClassUnicodeControl.Control is not Unicode.");
   TWinControlTrap* Trap = TUniControlsAccess::TrapFor(Control);
-  if (Control->DefWndProc() != TUniControlsAccess::DefaultProc) {
+  if (Control->DefWndProc() && Control->DefWndProc() != TUniControlsAccess::DefaultProc) {
     Trap->FSavedDefaultProc = Control->DefWndProc();
     Control->SetDefWndProc(TUniControlsAccess::DefaultProc);
   }

@@ -79,9 +79,11 @@ TWinControl* CreatingUnicodeControl();
 
 // Makes the control's window, for a control's CreateWindowHandle override.
 // Off the Unicode platform: the 8-bit window the framework would make.
-// Otherwise a window of the class RegisterUnicodeClass gives, its default
-// procedure the W procedure of SystemClass ("EDIT", "LISTBOX"...; nullptr:
-// DefWindowProcW), with the trap on it. Failures raise the system error.
+// Otherwise a window of the class RegisterUnicodeClass gives, with the trap
+// on it; with a SystemClass ("EDIT", "LISTBOX"...) the trap's default
+// procedure passes on to that class's W procedure, without one the window
+// keeps the framework's painting and DefWindowProcW. Failures raise the
+// system error.
 void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, const WideChar* SystemClass);
 // "<WinClassName>.UnicodeClass", registered with RegisterClassW from the
 // whole window class of Params (class procedure the framework's
