@@ -273,6 +273,14 @@ TEST_F(UniFormsTest, HintWindowMeasuresAndDrawsTheWideText) {
   ReleaseDC(nullptr, Desktop);
   EXPECT_EQ(OnScreen, RefInk);
 
+  // Off the Unicode platform the framework's own measure.
+  IsUnicodePlatform = false;
+  auto* Plain = Create<THintWindow>(Form);
+  const TRect Ansi = Hint->CalcHintRect(300, Info.HintStr, Info.HintData);
+  const TRect Framework = Plain->CalcHintRect(300, Info.HintStr, nullptr);
+  EXPECT_TRUE(EqualRect(&Ansi, &Framework));
+  IsUnicodePlatform = true;
+
   // A packed hint shows up to its zero.
   Edit->SetHint(std::string("Zap\0isz|d", 9));
   THintInfo Packed = InfoFor(Edit);
