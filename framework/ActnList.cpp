@@ -3,7 +3,49 @@
 
 #include <algorithm>
 
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "Controls.h"
+#include "Forms.h"
+#include "StdCtrls.h"
 #include "TypInfo.h"
+
+// ---------------------------------------------------------------------------
+// Link classes
+
+bool TActionLinkClass::InheritsFrom(const TActionLinkClass* Other) const {
+  for (const TActionLinkClass* C = this; C; C = C->FParent)
+    if (C == Other) return true;
+  return false;
+}
+
+namespace {
+
+template <class L> TActionLink* MakeLink(TObject* Client) { return new L(Client); }  // owned by the caller
+
+}  // namespace
+
+const TActionLinkClass TActionLink::Class("TActionLink", nullptr, MakeLink<TActionLink>);
+const TActionLinkClass TControlActionLink::Class("TControlActionLink", &TActionLink::Class, MakeLink<TControlActionLink>);
+const TActionLinkClass TWinControlActionLink::Class("TWinControlActionLink", &TControlActionLink::Class,
+                                                    MakeLink<TWinControlActionLink>);
+const TActionLinkClass TButtonActionLink::Class("TButtonActionLink", &TWinControlActionLink::Class,
+                                                MakeLink<TButtonActionLink>);
+const TActionLinkClass TSpeedButtonActionLink::Class("TSpeedButtonActionLink", &TControlActionLink::Class,
+                                                     MakeLink<TSpeedButtonActionLink>);
+const TActionLinkClass TToolButtonActionLink::Class("TToolButtonActionLink", &TControlActionLink::Class,
+                                                    MakeLink<TToolButtonActionLink>);
+const TActionLinkClass TMenuActionLink::Class("TMenuActionLink", &TActionLink::Class, MakeLink<TMenuActionLink>);
+
+// The link class of a control's kind; with the link classes, so that the
+// controls' units need not know them.
+const TActionLinkClass* TControl::GetActionLinkClass() const {
+  if (dynamic_cast<const TSpeedButton*>(this)) return &TSpeedButtonActionLink::Class;
+  if (dynamic_cast<const TToolButton*>(this)) return &TToolButtonActionLink::Class;
+  if (dynamic_cast<const TButtonControl*>(this)) return &TButtonActionLink::Class;
+  if (dynamic_cast<const TWinControl*>(this)) return &TWinControlActionLink::Class;
+  return &TControlActionLink::Class;
+}
 
 // ---------------------------------------------------------------------------
 // TActionLink
@@ -21,6 +63,46 @@ void TActionLink::SetAction(TAction* Value) {
 }
 
 bool TActionLink::Execute() { return FAction && FAction->Execute(); }
+
+void TActionLink::DoShowHint(AnsiString& HintStr) {
+  if (!FAction || !FAction->ShortCut() || !Application || !Application->HintShortCuts()) return;
+  const AnsiString Keys = ShortCutToText(FAction->ShortCut());
+  if (!Keys.empty()) HintStr = HintStr + " (" + Keys + ")";
+}
+
+TControl* TControlActionLink::Control() const { return static_cast<TControl*>(Client()); }
+
+bool TControlActionLink::IsCaptionLinked() const {
+  return TActionLink::IsCaptionLinked() && Control()->Caption() == Action()->Caption();
+}
+
+bool TControlActionLink::IsHintLinked() const {
+  return TActionLink::IsHintLinked() && Control()->Hint() == Action()->Hint();
+}
+
+void TControlActionLink::SetCaption(const AnsiString& Value) {
+  if (IsCaptionLinked()) Control()->SetCaption(Value);
+}
+
+void TControlActionLink::SetHint(const AnsiString& Value) {
+  if (IsHintLinked()) Control()->SetHint(Value);
+}
+
+TMenuItem* TMenuActionLink::Item() const { return static_cast<TMenuItem*>(Client()); }
+
+bool TMenuActionLink::IsCaptionLinked() const {
+  return TActionLink::IsCaptionLinked() && Item()->Caption() == Action()->Caption();
+}
+
+bool TMenuActionLink::IsHintLinked() const { return TActionLink::IsHintLinked() && Item()->Hint() == Action()->Hint(); }
+
+void TMenuActionLink::SetCaption(const AnsiString& Value) {
+  if (IsCaptionLinked()) Item()->SetCaption(Value);
+}
+
+void TMenuActionLink::SetHint(const AnsiString& Value) {
+  if (IsHintLinked()) Item()->SetHint(Value);
+}
 
 // ---------------------------------------------------------------------------
 // TAction
@@ -65,12 +147,16 @@ void TAction::SetParentComponent(TComponent* Value) {
 
 void TAction::SetCaption(const AnsiString& Value) {
   if (FCaption == Value) return;
+  for (TActionLink* Link : std::vector<TActionLink*>(FLinks))
+    if (std::find(FLinks.begin(), FLinks.end(), Link) != FLinks.end()) Link->SetCaption(Value);
   FCaption = Value;
   Change();
 }
 
 void TAction::SetHint(const AnsiString& Value) {
   if (FHint == Value) return;
+  for (TActionLink* Link : std::vector<TActionLink*>(FLinks))
+    if (std::find(FLinks.begin(), FLinks.end(), Link) != FLinks.end()) Link->SetHint(Value);
   FHint = Value;
   Change();
 }
@@ -107,6 +193,9 @@ void TAction::Change() {
 }
 
 bool TAction::Execute() {
+  if (Application && Application->Handle() &&
+      SendMessageA(Application->Handle(), CM_ACTIONEXECUTE, 0, reinterpret_cast<LPARAM>(this)) != 0)
+    return true;
   Update();
   if (!FEnabled || !OnExecute) return false;
   OnExecute(this);
@@ -148,4 +237,5 @@ void InitializeActnList() {
       .Bool("Visible", &TAction::Visible, &TAction::SetVisible, true)
       .Event("OnExecute", &TAction::OnExecute)
       .Event("OnUpdate", &TAction::OnUpdate);
+  RegisterClass<THintAction, TAction>();
 }

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 
+#include "ActnList.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
 #include "UtilWindow.h"
@@ -934,7 +935,36 @@ void TControl::SetName(const AnsiString& NewName) {
 }
 
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  if (OnClick)
+    OnClick(this);
+  else if (FActionLink)
+    FActionLink->Execute();
+}
+
+TAction* TControl::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
+
+void TControl::SetAction(TAction* Value) {
+  if (!Value) {
+    FActionLink.reset();
+    return;
+  }
+  if (!FActionLink) {
+    FActionLink = GetActionLinkClass()->Create(this);
+    FActionLink->OnChange = TNotifyEvent(this, &TControl::DoActionChange);
+  }
+  FActionLink->SetAction(Value);
+  ActionChange(Value, ComponentState().Contains(csLoading));
+}
+
+void TControl::DoActionChange(TObject* Sender) { ActionChange(Sender, false); }
+
+void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  const auto* A = dynamic_cast<const TAction*>(Sender);
+  if (!A) return;
+  if (!CheckDefaults || Caption().empty() || Caption() == Name()) SetCaption(A->Caption());
+  if (!CheckDefaults || FEnabled) SetEnabled(A->Enabled());
+  if (!CheckDefaults || FHint.empty()) SetHint(A->Hint());
+  if (!CheckDefaults || FVisible) SetVisible(A->Visible());
 }
 
 void TControl::DblClick() {

@@ -20,6 +20,9 @@ class TControl;
 class TWinControl;
 class TControlCanvas;
 class TCustomForm;
+class TAction;
+class TActionLink;
+class TActionLinkClass;
 
 // ---------------------------------------------------------------------------
 // Types
@@ -236,8 +239,15 @@ public:
 
   void SetName(const AnsiString& NewName) override;
 
+  // Fires OnClick, or without one runs the action.
   virtual void Click();
   virtual void DblClick();
+
+  // The action the control shows (caption, hint, enabled, visible) and runs
+  // when clicked without an OnClick of its own; nullptr takes it away.
+  TAction* Action() const;
+  void SetAction(TAction* Value);
+  TActionLink* ActionLink() const { return FActionLink.get(); }
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -272,6 +282,12 @@ protected:
   virtual void UpdateControlState() {}
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Loaded() override;
+  // The action (Sender) changed, or was just given with CheckDefaults set:
+  // then only what still has its default value takes the action's.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  // The class of the link SetAction makes, by the control's kind (windowed
+  // control, button, speed button, tool button, other control).
+  virtual const TActionLinkClass* GetActionLinkClass() const;
 
   TControlStyle FControlStyle;
   TControlState FControlState;
@@ -314,6 +330,8 @@ private:
   bool FParentShowHint = true;
   TCursor FCursor = crDefault;
   TComponent* FPopupMenu = nullptr;
+  TOwned<TActionLink> FActionLink;
+  void DoActionChange(TObject* Sender);
 };
 
 // Shows a control's popup menu at a screen point; the menus unit installs

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "ActnList.h"
 #include "Filer.h"
 #include "Threads.h"
 #include "UtilWindow.h"
@@ -1173,8 +1174,22 @@ void TApplication::HandleMessage() {
   if (!ProcessMessage(Msg)) Idle();
 }
 
+namespace {
+
+// The actions of the visible controls in Control, brought up to date.
+void UpdateVisibleActions(TControl* Control) {
+  if (!Control->Visible()) return;
+  if (TAction* A = Control->Action()) A->Update();
+  if (auto* W = dynamic_cast<TWinControl*>(Control))
+    for (int I = 0; I < W->ControlCount(); ++I) UpdateVisibleActions(W->Controls(I));
+}
+
+}  // namespace
+
 void TApplication::Idle() {
   HintMouseCheck();
+  if (Screen)
+    for (int I = 0; I < Screen->FormCount(); ++I) UpdateVisibleActions(Screen->Forms(I));
   bool Done = true;
   if (OnIdle) OnIdle(this, Done);
   if (MainThreadID() == GetCurrentThreadId() && CheckSynchronize()) Done = false;
@@ -1385,7 +1400,10 @@ void TApplication::ActivateHint(const TPoint& CursorPos) {
   Info.CursorPos = Control->ScreenToClient(CursorPos);
   Info.HideTimeout = FHintHidePause;
   Info.HintStr = GetShortHint(HintTextOf(Control));
-  if (Control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&Info)) != 0 || Info.HintStr.empty()) {
+  const bool Refused = Control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&Info)) != 0;
+  if (!Refused && !Info.HintStr.empty())
+    if (TActionLink* Link = Control->ActionLink()) Link->DoShowHint(Info.HintStr);
+  if (Refused || Info.HintStr.empty()) {
     HideHintWindow();
     return;
   }

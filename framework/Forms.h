@@ -442,6 +442,10 @@ public:
   void SetHintShortPause(int Value) { FHintShortPause = Value; }
   int HintHidePause() const { return FHintHidePause; }
   void SetHintHidePause(int Value) { FHintHidePause = Value; }
+  // The hint of a control whose action has a shortcut ends with the
+  // shortcut's text in parentheses.
+  bool HintShortCuts() const { return FHintShortCuts; }
+  void SetHintShortCuts(bool Value) { FHintShortCuts = Value; }
   // The class of the hint windows made from now on (a registered THintWindow
   // descendant); nullptr restores THintWindow.
   const TClassInfo* HintWindowClass() const { return FHintWindowClass; }
@@ -494,6 +498,7 @@ private:
   int FHintPause = 500;
   int FHintShortPause = 50;
   int FHintHidePause = 2500;
+  bool FHintShortCuts = true;
   const TClassInfo* FHintWindowClass = nullptr;
   THintWindow* FHintWindow = nullptr;
   TControl* FHintControl = nullptr;

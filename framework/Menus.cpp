@@ -439,12 +439,19 @@ void TMenuItem::SetAction(TAction* Value) {
     FActionLink.reset();
     return;
   }
-  if (!FActionLink) FActionLink.reset(new TActionLink(TNotifyEvent(this, &TMenuItem::ActionChanged)));
+  if (!FActionLink) {
+    FActionLink = GetActionLinkClass()->Create(this);
+    FActionLink->OnChange = TNotifyEvent(this, &TMenuItem::ActionChanged);
+  }
   FActionLink->SetAction(Value);
-  TakeFromAction();
+  ActionChange(Value, false);
 }
 
-void TMenuItem::ActionChanged(TObject*) { TakeFromAction(); }
+void TMenuItem::ActionChanged(TObject* Sender) { ActionChange(Sender, false); }
+
+void TMenuItem::ActionChange(TObject*, bool) { TakeFromAction(); }
+
+const TActionLinkClass* TMenuItem::GetActionLinkClass() const { return &TMenuActionLink::Class; }
 
 void TMenuItem::TakeFromAction() {
   const TAction* A = Action();

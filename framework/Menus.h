@@ -25,6 +25,7 @@
 class TMenu;
 class TAction;
 class TActionLink;
+class TActionLinkClass;
 
 FRAMEWORK_EXCEPTION(EMenuError, Exception)
 
@@ -121,6 +122,7 @@ public:
   // shortcut) and runs when clicked without an OnClick of its own.
   TAction* Action() const;
   void SetAction(TAction* Value);
+  TActionLink* ActionLink() const { return FActionLink.get(); }
 
   // Fires OnClick (or runs the action) when the item is enabled.
   virtual void Click();
@@ -145,6 +147,11 @@ protected:
   virtual void InsertEntry(HMENU Menu, UINT Position);
   // Refills the submenu with the entries of the visible sub-items.
   void RebuildHandle();
+  // The action (Sender) changed or was just given: the item takes its
+  // caption, hint, states and shortcut.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  // The class of the link SetAction makes.
+  virtual const TActionLinkClass* GetActionLinkClass() const;
 
 private:
   friend class TMenu;

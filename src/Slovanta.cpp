@@ -20,6 +20,9 @@
 #include "Options.h"
 #include "Symb.h"
 #include "UniClasses.h"
+#include "UniControls.h"
+#include "UniForms.h"
+#include "UniMenus.h"
 #include "UniSysUtils.h"
 #include "UniSystem.h"
 #include "VsIni.h"
@@ -59,6 +62,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeUniSysUtils();
   InitializeUniSystem();
   InitializeUniClasses();
+  InitializeUniControls();
+  InitializeUniMenus();
+  InitializeUniForms();
   InitializeDict_Strings();
   try {
     RegisterTrainerClasses();
@@ -76,7 +82,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (...) {
     Application->HandleException(nullptr);
   }
+  FinalizeUniForms();
+  FinalizeUniMenus();
   FinalizeFramework();
+  FinalizeUniControls();
   FinalizeDict_Strings();
   FinalizeUniSystem();
   FinalizeVsStrUtils();

@@ -2,6 +2,7 @@
 // trap, the framework's string messages to such windows, and wide canvas
 // text.
 #include "GuiTestSupport.h"
+#include "UniGuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <random>
@@ -86,29 +87,8 @@ namespace {
 const WideChar* const AMacron = L"\u0101";  // ā: 'a' in code page 1250, no round trip
 const WideChar* const NTilde = L"\u00F1";   // ñ: 'n'
 
-class TUniEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniControls();
-    TForm* Main = nullptr;
-    Application->CreateForm(Main);
-  }
-  void TearDown() override {
-    FinalizeFramework();
-    FinalizeUniControls();
-    FinalizeUniSystem();
-  }
-};
-[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TUniEnvironment);
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TUniGuiEnvironment);
 
-WideString WindowTextW(HWND Wnd) {
-  WideChar Buffer[256] = {};
-  GetWindowTextW(Wnd, Buffer, 256);
-  return Buffer;
-}
 
 std::string WindowTextA(HWND Wnd) {
   char Buffer[256] = {};
@@ -313,6 +293,18 @@ TEST_F(UniControlsTest, WideCharacterPassesThe8BitKeyHandler) {
   EXPECT_EQ(WindowTextW(W), L"\u0101\u00F1x\u0105");
 }
 
+TEST_F(UniControlsTest, ImeCharacterBeforeXPIsSentAsACharacter) {
+  TWideEdit* E = Make<TWideEdit>();
+  HWND W = E->Handle();
+  // From XP on the edit's own procedure takes it as it is.
+  SendMessageW(W, WM_IME_CHAR, 0x0101, 1);
+  EXPECT_TRUE(E->Keys.empty());
+  IsXPOrLater = false;
+  SendMessageW(W, WM_IME_CHAR, 0x00F1, 1);
+  EXPECT_EQ(E->Keys, (std::vector<int>{255}));
+  EXPECT_EQ(WindowTextW(W).back(), L'\u00F1');
+}
+
 TEST_F(UniControlsTest, ConsumedWindowMessageLeavesNoStaleOrigin) {
   TWideEdit* E = Make<TWideEdit>();
   WideSetControlText(E, L"x\u0105y\u00F1");
@@ -466,18 +458,35 @@ TEST_F(UniControlsTest, EveryCodeSurvivesPackHandlerAndUnpack) {
 
 // ---- canvas text ------------------------------------------------------------------
 
+namespace {
+
+// A 120 x 30 white bitmap with a 14-pixel Arial font on its canvas.
+void PrepareCanvas(TBitmap& Bitmap) {
+  Bitmap.SetWidth(120);
+  Bitmap.SetHeight(30);
+  TCanvas* C = Bitmap.Canvas();
+  C->Brush()->SetColor(clWhite);
+  C->FillRect(Rect(0, 0, 120, 30));
+  C->Font()->SetName("Arial");
+  C->Font()->SetHeight(-14);
+  C->Font()->SetColor(clBlack);
+}
+
+std::vector<COLORREF> PixelsOf(TCanvas* C) {
+  std::vector<COLORREF> Pixels;
+  for (int Y = 0; Y < 30; ++Y)
+    for (int X = 0; X < 120; ++X) Pixels.push_back(GetPixel(C->Handle(), X, Y));
+  return Pixels;
+}
+
+}  // namespace
+
 TEST(UniGraphics, CanvasTextMatchesExtTextOutW) {
   const WideString Text = L"\u0101\u00F1\u0105 \u0416 ok";
   auto Draw = [&](bool Ours, bool Clear) {
     TBitmap Bitmap;
-    Bitmap.SetWidth(120);
-    Bitmap.SetHeight(30);
+    PrepareCanvas(Bitmap);
     TCanvas* C = Bitmap.Canvas();
-    C->Brush()->SetColor(clWhite);
-    C->FillRect(Rect(0, 0, 120, 30));
-    C->Font()->SetName("Arial");
-    C->Font()->SetHeight(-14);
-    C->Font()->SetColor(clBlack);
     C->Brush()->SetColor(clYellow);
     if (Clear) C->Brush()->SetStyle(bsClear);
     const TRect R = Rect(5, 3, 100, 25);
@@ -488,10 +497,7 @@ TEST(UniGraphics, CanvasTextMatchesExtTextOutW) {
       ExtTextOutW(C->Handle(), 8, 5, ETO_CLIPPED | (Clear ? 0 : ETO_OPAQUE), &R, Text.c_str(),
                   static_cast<UINT>(Text.size()), nullptr);
     }
-    std::vector<COLORREF> Pixels;
-    for (int Y = 0; Y < 30; ++Y)
-      for (int X = 0; X < 120; ++X) Pixels.push_back(GetPixel(C->Handle(), X, Y));
-    return Pixels;
+    return PixelsOf(C);
   };
   for (bool Clear : {false, true}) {
     SCOPED_TRACE(Clear ? "clear brush" : "solid brush");
@@ -499,6 +505,28 @@ TEST(UniGraphics, CanvasTextMatchesExtTextOutW) {
     EXPECT_EQ(Ours, Draw(false, Clear));
     EXPECT_GT(std::count(Ours.begin(), Ours.end(), RGB(0, 0, 0)), 20);
   }
+
+  // Right-to-left reading on a right-to-left canvas: X is the text's end.
+  auto DrawRtl = [&](bool Ours) {
+    TBitmap Bitmap;
+    PrepareCanvas(Bitmap);
+    TCanvas* C = Bitmap.Canvas();
+    C->RequiredState(TCanvasState{csHandleValid, csFontValid, csBrushValid});
+    SetLayout(C->Handle(), LAYOUT_RTL);
+    C->SetTextFlags(ETO_RTLREADING);
+    const TRect R = Rect(0, 0, 120, 30);
+    if (Ours) {
+      WideCanvasTextRect(C, R, 4, 5, Text);
+    } else {
+      SIZE Size{};
+      GetTextExtentPoint32W(C->Handle(), Text.c_str(), static_cast<int>(Text.size()), &Size);
+      ExtTextOutW(C->Handle(), 4 + Size.cx + 1, 5, ETO_RTLREADING | ETO_CLIPPED | ETO_OPAQUE, &R, Text.c_str(),
+                  static_cast<UINT>(Text.size()), nullptr);
+    }
+    EXPECT_EQ(C->CanvasOrientation(), coRightToLeft);
+    return PixelsOf(C);
+  };
+  EXPECT_EQ(DrawRtl(true), DrawRtl(false));
 
   TBitmap Bitmap;
   TCanvas* C = Bitmap.Canvas();

@@ -1,5 +1,6 @@
 // Accelerator and shortcut texts in UTF-16, and menu entries with wide
 // captions.
+#include "UniGuiTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <random>
@@ -15,23 +16,7 @@
 
 namespace {
 
-class TUniEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeFramework();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniControls();
-    InitializeUniMenus();
-  }
-  void TearDown() override {
-    FinalizeUniMenus();
-    FinalizeFramework();
-    FinalizeUniControls();
-    FinalizeUniSystem();
-  }
-};
-[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TUniEnvironment);
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TUniGuiEnvironment);
 
 class UniMenusTest : public ::testing::Test {
 protected:

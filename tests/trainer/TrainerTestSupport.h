@@ -34,6 +34,9 @@
 #include "Symb.h"
 #include "SysUtils.h"
 #include "UniClasses.h"
+#include "UniControls.h"
+#include "UniForms.h"
+#include "UniMenus.h"
 #include "UniSysUtils.h"
 #include "UniSystem.h"
 #include "VsStrUtils.h"
@@ -51,6 +54,9 @@ public:
     InitializeUniSysUtils();
     InitializeUniSystem();
     InitializeUniClasses();
+    InitializeUniControls();
+    InitializeUniMenus();
+    InitializeUniForms();
     InitializeDict_Strings();
     RegisterImgBtn();
     RegisterWImage();
@@ -70,7 +76,10 @@ public:
     RegisterFDisplayer();
   }
   void TearDown() override {
+    FinalizeUniForms();
+    FinalizeUniMenus();
     FinalizeFramework();
+    FinalizeUniControls();
     FinalizeDict_Strings();
     FinalizeUniSystem();
     FinalizeVsStrUtils();

@@ -4,7 +4,11 @@
 #include <map>
 #include <vector>
 
+#include "ActnList.h"
 #include "FileUtils.h"
+#include "TypInfo.h"
+#include "UniGraphics.h"
+#include "UniMenus.h"
 #include "UtilWindow.h"
 
 // The records of the layer reach into the trap's fields.
@@ -44,6 +48,8 @@ struct TUniControlsState {
 };
 
 TUniControlsState* GState = nullptr;
+// The hint record WideSubstituteHint marked last.
+const THintInfo* GMarkedHint = nullptr;
 bool GShutDown = false;
 TWinControl* GCreatingUnicodeControl = nullptr;
 
@@ -126,6 +132,8 @@ void InitializeUniControls() {
   GState = new TUniControlsState;  // freed by FinalizeUniControls
   GState->Notifier = new TUniNotifier;  // freed by FinalizeUniControls
   GShutDown = false;
+  GMarkedHint = nullptr;
+  RegisterClass<TUniHintWindow, THintWindow>();
 }
 
 void FinalizeUniControls() {
@@ -209,6 +217,16 @@ WideString WideGetParentHint(TControl* Control) {
   return {};
 }
 
+bool IsWideCaptionStored(TControl* Control) {
+  const TActionLink* Link = Control->ActionLink();
+  return !(Link && Link->IsCaptionLinked());
+}
+
+bool IsWideHintStored(TControl* Control) {
+  const TActionLink* Link = Control->ActionLink();
+  return !(Link && Link->IsHintLinked());
+}
+
 WideString WideGetShortHint(const WideString& Hint) {
   const size_t Bar = Hint.find(L'|');
   return Bar == WideString::npos ? Hint : Hint.substr(0, Bar);
@@ -264,7 +282,10 @@ void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, cons
     GiveChildId(Control->Handle());
     return;
   }
-  WNDPROC DefaultProc = DefWindowProcW;
+  // A window of a system class gets the trap's default procedure in front
+  // of the class's own; one without keeps none, so that the framework
+  // paints it (DefWindowProcW does the rest).
+  WNDPROC DefaultProc = nullptr;
   WNDCLASSW System{};
   if (SystemClass && (GetClassInfoW(Params.WindowClass.hInstance, SystemClass, &System) ||
                       GetClassInfoW(nullptr, SystemClass, &System)))
@@ -272,7 +293,7 @@ void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, cons
   const WideString ClassName = RegisterUnicodeClass(Params);
   TWinControlTrap* Trap = TUniControlsAccess::TrapFor(Control);
   Trap->FSavedDefaultProc = DefaultProc;
-  Control->SetDefWndProc(TUniControlsAccess::DefaultProc);
+  Control->SetDefWndProc(DefaultProc ? TUniControlsAccess::DefaultProc : nullptr);
 
   TWinControl* Saved = GCreatingUnicodeControl;
   GCreatingUnicodeControl = Control;
@@ -300,7 +321,7 @@ void SubClassUnicodeControl(TWinControl* Control, const AnsiString& Caption) {
   if (!Wnd || !IsWindowUnicode(Wnd))
     throw EUniInternalError("Internal Error: SubClassUnicodeControl.Control is not Unicode.");
   TWinControlTrap* Trap = TUniControlsAccess::TrapFor(Control);
-  if (Control->DefWndProc() != TUniControlsAccess::DefaultProc) {
+  if (Control->DefWndProc() && Control->DefWndProc() != TUniControlsAccess::DefaultProc) {
     Trap->FSavedDefaultProc = Control->DefWndProc();
     Control->SetDefWndProc(TUniControlsAccess::DefaultProc);
   }
@@ -462,6 +483,7 @@ void TWinControlTrap::MessageHandler(TMessage& Message) {
     return;
   }
   const TWndMethod Next = FSavedMessageHandler;
+  if (Message.Msg == CM_HINTSHOW && Message.LParam) WideSubstituteHint(*reinterpret_cast<THintInfo*>(Message.LParam));
   if (FControl->HandleAllocated() && IsWindowMessage(Message)) {
     if (Message.Msg == WM_DESTROY)
       TUniControlsAccess::WindowDestroyed(this);
@@ -469,4 +491,118 @@ void TWinControlTrap::MessageHandler(TMessage& Message) {
       PackWideCharMessage(Message);
   }
   if (Next) Next(Message);
+}
+
+// ---------------------------------------------------------------------------
+// Wide hints
+
+void WideSubstituteHint(THintInfo& Info) {
+  if (!IsUnicodePlatform) return;
+  const TClassInfo* Uni = ClassInfoOf<TUniHintWindow>();
+  if (!Info.HintWindowClass || Info.HintWindowClass == ClassInfoOf<THintWindow>()) Info.HintWindowClass = Uni;
+  if (!Info.HintWindowClass->InheritsFrom(Uni)) return;
+  Info.HintData = &Info;
+  GMarkedHint = &Info;
+  Info.HintStr = WideToAnsi(WideGetShortHint(WideGetParentHint(Info.HintControl)));
+}
+
+bool IsWideHintData(const void* Data) {
+  if (!Data || Data != GMarkedHint) return false;
+  const TClassInfo* Class = GMarkedHint->HintWindowClass;
+  return Class && Class->InheritsFrom(ClassInfoOf<TUniHintWindow>());
+}
+
+WideString WideHintText(const THintInfo& Info) {
+  WideString Result = AnsiToWide(Info.HintStr);
+  if (Info.HintStr.empty()) return Result;
+  const WideString Short = WideGetShortHint(WideGetParentHint(Info.HintControl));
+  if (WideToAnsi(Short) == Info.HintStr) return Short;
+  // The hint with the shortcut of the control's action behind it.
+  const TAction* Action = Info.HintControl ? Info.HintControl->Action() : nullptr;
+  if (Application && Application->HintShortCuts() && Action && Action->ShortCut() &&
+      WideToAnsi(Short) + " (" + ShortCutToText(Action->ShortCut()) + ")" == Info.HintStr)
+    Result = Short + L" (" + WideShortCutToText(Action->ShortCut()) + L")";
+  return Result;
+}
+
+namespace {
+
+// Sets a flag for a scope.
+struct TFlagScope {
+  bool& Flag;
+  explicit TFlagScope(bool& F) : Flag(F) { Flag = true; }
+  ~TFlagScope() { Flag = false; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+};
+
+// The text of a hint up to its first zero (a packed hint shows that far).
+WideString UpToZero(const WideString& Text) { return Text.substr(0, Text.find(L'\0')); }
+
+}  // namespace
+
+void TUniHintWindow::CreateWindowHandle(const TCreateParams& Params) { CreateUnicodeHandle(this, Params, nullptr); }
+
+void TUniHintWindow::WndProc(TMessage& Message) {
+  if (Message.Msg == CM_TEXTCHANGED && IsUnicodePlatform) {
+    if (!FActivating && !Activating()) {
+      const WideString Text = WideGetControlText(this);
+      SetBounds(Left(), Top(), WideCanvasTextWidth(Canvas(), Text) + 6, WideCanvasTextHeight(Canvas(), Text) + 6);
+    }
+    return;
+  }
+  THintWindow::WndProc(Message);
+}
+
+void TUniHintWindow::Paint() {
+  if (FDataPainting) return;
+  if (!IsUnicodePlatform) {
+    THintWindow::Paint();
+    return;
+  }
+  TRect R = ClientRect();
+  R.left += 2;
+  R.top += 2;
+  TCanvas* C = Canvas();
+  C->Font()->Assign(Font());
+  if (Screen) C->Font()->SetColor(Screen->HintFont()->Color());
+  C->RequiredState(TCanvasState{csHandleValid, csFontValid});
+  HDC DC = C->Handle();
+  SetBkMode(DC, TRANSPARENT);
+  SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(C->Font()->Color())));
+  const WideString Text = WideGetControlText(this);
+  DrawTextW(DC, Text.c_str(), -1, &R, DT_NOPREFIX | DT_WORDBREAK);
+}
+
+void TUniHintWindow::ActivateHint(const TRect& Rect, const AnsiString& AHint) {
+  TFlagScope Scope(FActivating);
+  THintWindow::ActivateHint(Rect, AHint);
+}
+
+void TUniHintWindow::ActivateHintData(const TRect& Rect, const AnsiString& AHint, void* AData) {
+  if (!IsUnicodePlatform || !IsWideHintData(AData)) {
+    THintWindow::ActivateHintData(Rect, AHint, AData);
+    return;
+  }
+  {
+    TFlagScope Painting(FDataPainting);
+    TFlagScope ActivatingScope(FActivating);
+    WideSetControlText(this, UpToZero(WideHintText(*static_cast<const THintInfo*>(AData))));
+    THintWindow::ActivateHintData(Rect, AHint, AData);
+  }
+  Invalidate();
+}
+
+TRect TUniHintWindow::CalcHintRect(int MaxWidth, const AnsiString& AHint, void* AData) {
+  if (!IsUnicodePlatform || !IsWideHintData(AData)) return THintWindow::CalcHintRect(MaxWidth, AHint, AData);
+  const WideString Text = UpToZero(WideHintText(*static_cast<const THintInfo*>(AData)));
+  RECT R{0, 0, MaxWidth, 0};
+  HDC DC = GetDC(nullptr);
+  HGDIOBJ OldFont = SelectObject(DC, Font()->Handle());
+  DrawTextW(DC, Text.c_str(), -1, &R, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
+  SelectObject(DC, OldFont);
+  ReleaseDC(nullptr, DC);
+  R.right += 6;
+  R.bottom += 2;
+  return R;
 }

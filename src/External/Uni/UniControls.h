@@ -15,7 +15,8 @@
 #include "Forms.h"
 #include "UniSysUtils.h"
 
-// Start-up: the holder and trap records. Shut-down (after every control is
+// Start-up: the holder and trap records; registers TUniHintWindow.
+// Shut-down (after every control is
 // gone): frees them; traps pass nothing on from then on.
 void InitializeUniControls();
 void FinalizeUniControls();
@@ -61,6 +62,10 @@ void WideSetControlHint(TControl* Control, const WideString& Text);
 // The first non-empty wide hint of the control or its parents; empty when
 // none has one.
 WideString WideGetParentHint(TControl* Control);
+// False while the control's action link supplies the caption (hint): then
+// the action holds the value, not the control.
+bool IsWideCaptionStored(TControl* Control);
+bool IsWideHintStored(TControl* Control);
 // The part before and after the first "|"; the whole hint without one.
 WideString WideGetShortHint(const WideString& Hint);
 WideString WideGetLongHint(const WideString& Hint);
@@ -74,9 +79,11 @@ TWinControl* CreatingUnicodeControl();
 
 // Makes the control's window, for a control's CreateWindowHandle override.
 // Off the Unicode platform: the 8-bit window the framework would make.
-// Otherwise a window of the class RegisterUnicodeClass gives, its default
-// procedure the W procedure of SystemClass ("EDIT", "LISTBOX"...; nullptr:
-// DefWindowProcW), with the trap on it. Failures raise the system error.
+// Otherwise a window of the class RegisterUnicodeClass gives, with the trap
+// on it; with a SystemClass ("EDIT", "LISTBOX"...) the trap's default
+// procedure passes on to that class's W procedure, without one the window
+// keeps the framework's painting and DefWindowProcW. Failures raise the
+// system error.
 void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, const WideChar* SystemClass);
 // "<WinClassName>.UnicodeClass", registered with RegisterClassW from the
 // whole window class of Params (class procedure the framework's
@@ -134,3 +141,39 @@ private:
 
 // The control's trap, or nullptr.
 TWinControlTrap* FindWinControlTrap(TControl* Control);
+
+// ---------------------------------------------------------------------------
+// Wide hints
+
+// The trap's step on CM_HINTSHOW (Unicode platform): the framework's hint
+// window class (or none) becomes TUniHintWindow; for that class or a
+// descendant the record is marked as a wide hint and its 8-bit text becomes
+// the 8-bit form of the wide short hint of the control (or its parents).
+// Other hint window classes are left alone.
+void WideSubstituteHint(THintInfo& Info);
+// Whether Data is the record WideSubstituteHint marked last, for a
+// TUniHintWindow class. Nothing but that record is looked at.
+bool IsWideHintData(const void* Data);
+// The wide text of a marked hint record: the wide short hint while its
+// 8-bit form is the record's text (also with the shortcut of the control's
+// action behind it, in the wide shortcut text), else that text converted.
+WideString WideHintText(const THintInfo& Info);
+
+// A hint window that measures and draws the wide text of a marked hint.
+class TUniHintWindow : public THintWindow {
+public:
+  using THintWindow::THintWindow;
+
+  void ActivateHint(const TRect& Rect, const AnsiString& AHint) override;
+  void ActivateHintData(const TRect& Rect, const AnsiString& AHint, void* AData) override;
+  TRect CalcHintRect(int MaxWidth, const AnsiString& AHint, void* AData) override;
+  void WndProc(TMessage& Message) override;
+
+protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void Paint() override;
+
+private:
+  bool FActivating = false;
+  bool FDataPainting = false;
+};

@@ -3,10 +3,17 @@
 #include "FileUtils.h"
 #include "TypInfo.h"
 #include "UniClasses.h"
+#include <algorithm>
+
+#include "ActnList.h"
+#include "UniActnList.h"
 #include "UniControls.h"
+#include "UniForms.h"
 #include "UniSysUtils.h"
+#include "UtilWindow.h"
 
 bool UniFarEastLocale = false;
+TUniPopupList* UniPopupList = nullptr;
 
 namespace {
 
@@ -129,6 +136,29 @@ void TUniMenuItem::SetHint(const WideString& Value) {
   SyncWideWrite(Value, FWideHint, TMenuItem::Hint(), [this](const AnsiString& A) { TMenuItem::SetHint(A); });
 }
 
+bool TUniMenuItem::IsCaptionStored() const {
+  const TActionLink* Link = ActionLink();
+  return !(Link && Link->IsCaptionLinked());
+}
+
+bool TUniMenuItem::IsHintStored() const {
+  const TActionLink* Link = ActionLink();
+  return !(Link && Link->IsHintLinked());
+}
+
+void TUniMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* A = dynamic_cast<TAction*>(Sender);
+  if (A && dynamic_cast<IUniAction*>(A)) {
+    if (!CheckDefaults || Caption().empty()) SetCaption(WideGetActionCaption(A));
+    if (!CheckDefaults || Hint().empty()) SetHint(WideGetActionHint(A));
+  }
+  TMenuItem::ActionChange(Sender, CheckDefaults);
+}
+
+const TActionLinkClass* TUniMenuItem::GetActionLinkClass() const {
+  return ChooseUniActionLinkClass(const_cast<TUniMenuItem*>(this), TMenuItem::GetActionLinkClass());
+}
+
 void TUniMenuItem::DefineProperties(TFiler* Filer) {
   TMenuItem::DefineProperties(Filer);
   TUniWideStringPropertyFiler::DefineProperties(Filer, this);
@@ -166,6 +196,94 @@ void TUniMenuItem::InsertEntry(HMENU Menu, UINT Position) {
   if (!InsertMenuItemW(Menu, Position, TRUE, &Info)) RaiseLastOSError();
 }
 
+void UpdateWideMenuEntries(TMenuItem* Root) {
+  if (!IsUnicodePlatform || !Root->HandleAllocated()) return;
+  HMENU Menu = Root->Handle();
+  for (int I = 0; I < Root->Count(); ++I) {
+    TMenuItem* Child = Root->Items(I);
+    if (!Child->Visible()) continue;
+    if (auto* Item = dynamic_cast<TUniMenuItem*>(Child)) {
+      MENUITEMINFOW Info{};
+      Info.cbSize = sizeof(Info);
+      Info.fMask = MIIM_FTYPE;
+      const bool PlainText = GetMenuItemInfoW(Menu, Item->Command(), FALSE, &Info) &&
+                             !(Info.fType & (MFT_BITMAP | MFT_OWNERDRAW | MFT_SEPARATOR));
+      if (PlainText) {
+        const WideString Text = Item->WideMenuText();
+        WideChar Shown[1024] = {};
+        GetMenuStringW(Menu, Item->Command(), Shown, 1024, MF_BYCOMMAND);
+        if (Text != Shown) {
+          MENUITEMINFOW Set{};
+          Set.cbSize = sizeof(Set);
+          Set.fMask = MIIM_STRING;
+          Set.dwTypeData = const_cast<WideChar*>(Text.c_str());
+          if (!SetMenuItemInfoW(Menu, Item->Command(), FALSE, &Set)) RaiseLastOSError();
+        }
+      }
+    }
+    UpdateWideMenuEntries(Child);
+  }
+}
+
+// ---------------------------------------------------------------------------
+// TUniPopupList
+
+TUniPopupList::TUniPopupList() : TComponent(nullptr) { FWindow = AllocateHWnd(TWndMethod(this, &TUniPopupList::WndProc)); }
+
+TUniPopupList::~TUniPopupList() {
+  for (TPopupMenu* Menu : FMenus) Menu->RemoveFreeNotification(this);
+  DeallocateHWnd(FWindow);
+}
+
+void TUniPopupList::Add(TPopupMenu* Menu) {
+  if (std::find(FMenus.begin(), FMenus.end(), Menu) != FMenus.end()) return;
+  FMenus.push_back(Menu);
+  Menu->FreeNotification(this);
+}
+
+void TUniPopupList::Remove(TPopupMenu* Menu) {
+  auto It = std::find(FMenus.begin(), FMenus.end(), Menu);
+  if (It == FMenus.end()) return;
+  FMenus.erase(It);
+  Menu->RemoveFreeNotification(this);
+}
+
+void TUniPopupList::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove) FMenus.erase(std::remove(FMenus.begin(), FMenus.end(), AComponent), FMenus.end());
+}
+
+TMenuItem* TUniPopupList::FindItem(WORD Id, WORD Flags, HMENU Menu) const {
+  for (TPopupMenu* Popup : FMenus) {
+    TMenuItem* Item = (Flags & MF_POPUP) ? Popup->FindItemByHandle(GetSubMenu(Menu, Id)) : Popup->FindItem(Id);
+    if (Item) return Item;
+  }
+  return nullptr;
+}
+
+void TUniPopupList::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_MENUSELECT: {
+      const WORD Flags = HIWORD(Message.WParam);
+      TMenuItem* Item = (Flags == 0xFFFF && !Message.LParam)
+                            ? nullptr
+                            : FindItem(LOWORD(Message.WParam), Flags, reinterpret_cast<HMENU>(Message.LParam));
+      WideString Hint;
+      if (auto* Wide = dynamic_cast<TUniMenuItem*>(Item))
+        Hint = Wide->Hint();
+      else if (Item)
+        Hint = AnsiToWide(Item->Hint());
+      SetWideAppHint(WideGetLongHint(Hint));
+      break;
+    }
+    case WM_EXITMENULOOP:
+      for (TPopupMenu* Popup : FMenus) UpdateWideMenuEntries(Popup->Items());
+      break;
+    default:
+      DefUtilWindowHandler(FWindow, Message);
+  }
+}
+
 // ---------------------------------------------------------------------------
 
 void InitializeUniMenus() {
@@ -173,6 +291,10 @@ void InitializeUniMenus() {
   RegisterClass<TUniMenuItem, TMenuItem>()
       .WStr("Caption", &TUniMenuItem::Caption, &TUniMenuItem::SetCaption, "TWideCaption")
       .WStr("Hint", &TUniMenuItem::Hint, &TUniMenuItem::SetHint);
+  if (!UniPopupList) UniPopupList = new TUniPopupList;  // freed by FinalizeUniMenus
 }
 
-void FinalizeUniMenus() {}
+void FinalizeUniMenus() {
+  if (UniPopupList) UniPopupList->Free();
+  UniPopupList = nullptr;
+}

@@ -2,11 +2,13 @@
 // caption and hint.
 #pragma once
 
+#include <vector>
+
 #include "Menus.h"
 #include "System.h"
 
-// Start-up: reads whether the system locale is a Far-East one and registers
-// TUniMenuItem for layouts.
+// Start-up: reads whether the system locale is a Far-East one, registers
+// TUniMenuItem for layouts and makes UniPopupList. Shut-down frees it.
 void InitializeUniMenus();
 void FinalizeUniMenus();
 
@@ -43,16 +45,53 @@ public:
   WideString Hint();
   void SetHint(const WideString& Value);
 
+  // The entry's text: the wide caption, then a tab and the shortcut's text
+  // for an item without sub-items (not on a main menu's bar).
+  WideString WideMenuText();
+  // False while the action link supplies the caption (hint).
+  bool IsCaptionStored() const;
+  bool IsHintStored() const;
+
 protected:
   void DefineProperties(TFiler* Filer) override;
+  // A wide action's wide caption and hint first.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  const TActionLinkClass* GetActionLinkClass() const override;
   AnsiString MenuText() const override;
   void InsertEntry(HMENU Menu, UINT Position) override;
 
 private:
-  // The entry's text: the wide caption, then a tab and the shortcut's text
-  // for an item without sub-items (not on a main menu's bar).
-  WideString WideMenuText();
-
   WideString FWideCaption;
   WideString FWideHint;
 };
+
+// Puts the wide caption (and shortcut text) of every visible wide item under
+// Root into the entry of its menu where the entry shows something else.
+void UpdateWideMenuEntries(TMenuItem* Root);
+
+// A window for the messages of popup menus, kept beside the framework's
+// menus but installed nowhere. WM_MENUSELECT sets the wide application hint
+// to the long part of the highlighted item's wide hint (empty for no item);
+// WM_EXITMENULOOP brings the wide captions of its menus up to date.
+class TUniPopupList : public TComponent {
+public:
+  TUniPopupList();
+  ~TUniPopupList() override;
+
+  HWND Window() const { return FWindow; }
+  // The menus whose items it looks for; a menu that goes leaves the list.
+  void Add(TPopupMenu* Menu);
+  void Remove(TPopupMenu* Menu);
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  void WndProc(TMessage& Message);
+  TMenuItem* FindItem(WORD Id, WORD Flags, HMENU Menu) const;
+
+  HWND FWindow = nullptr;
+  std::vector<TPopupMenu*> FMenus;
+};
+
+extern TUniPopupList* UniPopupList;
