@@ -1,8 +1,8 @@
 #include "ActnList.h"
-#include "Consts.h"
 
 #include <algorithm>
 
+#include "Consts.h"
 #include "TypInfo.h"
 
 // ---------------------------------------------------------------------------

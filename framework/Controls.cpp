@@ -1,10 +1,10 @@
 #include "Controls.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
+#include "Consts.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
 #include "UtilWindow.h"

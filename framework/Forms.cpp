@@ -1,8 +1,8 @@
 #include "Forms.h"
-#include "Consts.h"
 
 #include <algorithm>
 
+#include "Consts.h"
 #include "Filer.h"
 #include "Threads.h"
 #include "UtilWindow.h"
