@@ -232,6 +232,17 @@ void ClickAt(const POINT& P) {
 }
 
 TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft) {
+  // The mouse goes back where it was and no menu stays open, also when the
+  // test fails.
+  struct TRestore {
+    POINT Cursor{};
+    TRestore() { GetCursorPos(&Cursor); }
+    ~TRestore() {
+      EndMenu();
+      Application->CancelHint();
+      SetCursorPos(Cursor.x, Cursor.y);
+    }
+  } Restore;
   OpenMain();
   // The options window of the first start is not needed here.
   while (TCustomForm* Child = FMain->ActiveMDIChild()) {
