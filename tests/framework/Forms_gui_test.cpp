@@ -620,18 +620,6 @@ public:
   TTestMark* Mark;
 };
 
-BOOL CALLBACK FindVisibleHint(HWND Wnd, LPARAM Data) {
-  auto* Hint = dynamic_cast<THintWindow*>(FindControl(Wnd));
-  if (Hint && IsWindowVisible(Wnd)) *reinterpret_cast<THintWindow**>(Data) = Hint;
-  return TRUE;
-}
-
-THintWindow* VisibleHintWindow() {
-  THintWindow* Found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindVisibleHint, reinterpret_cast<LPARAM>(&Found));
-  return Found;
-}
-
 // Puts the mouse over a point of a control and tells its window.
 void MoveMouseTo(TControl* Control, int X, int Y) {
   const TPoint P = Control->ClientToScreen(Point(X, Y));

@@ -211,19 +211,6 @@ TEST_F(MainWindow, UnreadableResultsOfTheLastUserAreReportedAndTheStartGoesOn) {
   EXPECT_GT(FMain->WImage1->Picture()->Width(), 0);
 }
 
-BOOL CALLBACK FindShownHint(HWND Wnd, LPARAM Data) {
-  auto* Hint = dynamic_cast<THintWindow*>(FindControl(Wnd));
-  if (Hint && IsWindowVisible(Wnd)) *reinterpret_cast<THintWindow**>(Data) = Hint;
-  return TRUE;
-}
-
-// The application's hint window while it is on the screen, else null.
-THintWindow* ShownHint() {
-  THintWindow* Found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindShownHint, reinterpret_cast<LPARAM>(&Found));
-  return Found;
-}
-
 // Clicks the screen point with the real mouse.
 void ClickAt(const POINT& P) {
   SetCursorPos(P.x, P.y);
@@ -261,7 +248,7 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
     PumpFor(100);
     const TPoint P = Button->ClientToScreen(Point(Button->Width() / 2, Button->Height() / 2));
     SetCursorPos(P.x, P.y);
-    return PumpUntil([] { return ShownHint() != nullptr; }, 3000);
+    return PumpUntil([] { return VisibleHintWindow() != nullptr; }, 3000);
   };
 
   // A menu opened, with the mouse or by the menu's own key: the hint goes,
@@ -284,7 +271,7 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
   for (const TCase& Case : Cases) {
     SCOPED_TRACE(Case.How);
     ASSERT_TRUE(HintComes()) << "no hint came over the tool button";
-    ASSERT_EQ(ShownHint()->Caption(), WideToAnsi(L"Ucz się"));
+    ASSERT_EQ(VisibleHintWindow()->Caption(), WideToAnsi(L"Ucz się"));
     bool MenuOpened = false, Dropped = false, OverBar = false, HintWithMenu = false, Sampled = false;
     DWORD OpenedAt = 0;
     const TTickTimer WhileMenuOpen(50, [&] {
@@ -294,7 +281,7 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
       HWND Menu = FindWindowA("#32768", nullptr);
       const bool Shown = Menu && IsWindowVisible(Menu);
       if ((!InMenu && !Shown) || Sampled) return;
-      HintWithMenu = HintWithMenu || ShownHint() != nullptr;
+      HintWithMenu = HintWithMenu || VisibleHintWindow() != nullptr;
       if (!MenuOpened) {
         MenuOpened = true;
         OpenedAt = GetTickCount();
@@ -330,7 +317,7 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
   ASSERT_TRUE(HintComes());
   keybd_event(VK_SHIFT, 0, 0, 0);
   keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-  EXPECT_TRUE(PumpUntil([] { return ShownHint() == nullptr; }, 1000)) << "the hint stayed after a key";
+  EXPECT_TRUE(PumpUntil([] { return VisibleHintWindow() == nullptr; }, 1000)) << "the hint stayed after a key";
 
   // Another window made active.
   ASSERT_TRUE(HintComes());
@@ -338,7 +325,7 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
                                nullptr, nullptr, nullptr);
   ASSERT_TRUE(Other);
   SetForegroundWindow(Other);
-  const bool Gone = PumpUntil([] { return ShownHint() == nullptr; }, 1000);
+  const bool Gone = PumpUntil([] { return VisibleHintWindow() == nullptr; }, 1000);
   DestroyWindow(Other);
   EXPECT_TRUE(Gone) << "the hint stayed after the window was left";
 }
