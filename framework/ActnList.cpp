@@ -1,5 +1,4 @@
 #include "ActnList.h"
-#include "Consts.h"
 
 #include <algorithm>
 
@@ -8,6 +7,7 @@
 #include "Controls.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "Consts.h"
 #include "TypInfo.h"
 
 // ---------------------------------------------------------------------------

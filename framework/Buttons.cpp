@@ -1,8 +1,8 @@
 #include "Buttons.h"
-#include "Consts.h"
 
 #include <algorithm>
 
+#include "Consts.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
 #include "TypInfo.h"

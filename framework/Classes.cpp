@@ -1,8 +1,8 @@
 #include "Classes.h"
-#include "Consts.h"
 
 #include <algorithm>
 
+#include "Consts.h"
 #include "Filer.h"
 #include "Win.h"
 

@@ -1,9 +1,9 @@
 #include "Collections.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <string>
 
+#include "Consts.h"
 #include "SysUtils.h"
 
 // --- TCollectionItem ---

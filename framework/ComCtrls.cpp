@@ -1,11 +1,11 @@
 #include "ComCtrls.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
 #include "ActnList.h"
+#include "Consts.h"
 #include "TypInfo.h"
 #include "UtilWindow.h"
 

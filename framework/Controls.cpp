@@ -1,11 +1,11 @@
 #include "Controls.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
 #include "ActnList.h"
+#include "Consts.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
 #include "UtilWindow.h"

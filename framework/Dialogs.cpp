@@ -1,10 +1,10 @@
 #include "Dialogs.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "Consts.h"
 #include "FileUtils.h"
 #include "Forms.h"
 #include "StdCtrls.h"

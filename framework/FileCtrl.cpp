@@ -1,8 +1,8 @@
 #include "FileCtrl.h"
-#include "Consts.h"
 
 #include <algorithm>
 
+#include "Consts.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
 

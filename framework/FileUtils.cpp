@@ -1,8 +1,8 @@
 #include "FileUtils.h"
-#include "Consts.h"
 
 #include <vector>
 
+#include "Consts.h"
 #include "SysUtils.h"
 
 namespace {

@@ -1,5 +1,4 @@
 #include "Filer.h"
-#include "Consts.h"
 
 #include <bit>
 #include <charconv>
@@ -8,6 +7,7 @@
 #include <limits>
 
 #include "Collections.h"
+#include "Consts.h"
 #include "Streams.h"
 #include "Win.h"
 

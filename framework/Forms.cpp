@@ -1,9 +1,9 @@
 #include "Forms.h"
-#include "Consts.h"
 
 #include <algorithm>
 
 #include "ActnList.h"
+#include "Consts.h"
 #include "Filer.h"
 #include "Threads.h"
 #include "UtilWindow.h"

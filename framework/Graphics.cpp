@@ -1,5 +1,4 @@
 #include "Graphics.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "Consts.h"
 #include "Filer.h"
 #include "Jpeg.h"
 #include "Streams.h"

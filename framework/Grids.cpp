@@ -1,8 +1,8 @@
 #include "Grids.h"
-#include "Consts.h"
 
 #include <algorithm>
 
+#include "Consts.h"
 #include "Filer.h"
 #include "TypInfo.h"
 

@@ -1,8 +1,8 @@
 #include "ImgList.h"
-#include "Consts.h"
 
 #include <algorithm>
 
+#include "Consts.h"
 #include "Filer.h"
 #include "Streams.h"
 #include "TypInfo.h"

@@ -1,9 +1,9 @@
 #include "IniFiles.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "Consts.h"
 #include "SysUtils.h"
 #include "Win.h"
 

@@ -1,11 +1,11 @@
 #include "Jpeg.h"
-#include "Consts.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "Consts.h"
 #include "Streams.h"
 
 #include <jerror.h>

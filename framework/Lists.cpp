@@ -1,8 +1,8 @@
 #include "Lists.h"
-#include "Consts.h"
 
 #include <algorithm>
 
+#include "Consts.h"
 #include "Filer.h"
 #include "Streams.h"
 #include "Win.h"

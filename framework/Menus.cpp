@@ -1,10 +1,10 @@
 #include "Menus.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <unordered_map>
 
 #include "ActnList.h"
+#include "Consts.h"
 #include "Forms.h"
 #include "TypInfo.h"
 #include "UtilWindow.h"

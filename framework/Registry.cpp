@@ -1,9 +1,9 @@
 #include "Registry.h"
-#include "Consts.h"
 
 #include <cstring>
 #include <vector>
 
+#include "Consts.h"
 #include "SysUtils.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "Spin.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <climits>
 
+#include "Consts.h"
 #include "TypInfo.h"
 
 TSpinEdit::TSpinEdit(TComponent* AOwner) : TCustomEdit(AOwner) {

@@ -1,9 +1,9 @@
 #include "StdCtrls.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <vector>
 
+#include "Consts.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
 

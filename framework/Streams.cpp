@@ -1,11 +1,12 @@
 #include "Streams.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <iterator>
 #include <new>
+
+#include "Consts.h"
 
 namespace {
 

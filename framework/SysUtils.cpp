@@ -1,5 +1,4 @@
 #include "SysUtils.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,6 +6,7 @@
 #include <cstdint>
 #include <system_error>
 
+#include "Consts.h"
 #include "Win.h"
 
 AnsiString Exception::ClassName() const { return TypeName(typeid(*this)); }

@@ -1,5 +1,4 @@
 #include "Threads.h"
-#include "Consts.h"
 
 #include <process.h>
 
@@ -7,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "Consts.h"
 #include "SysUtils.h"
 #include "UtilWindow.h"
 

@@ -1,11 +1,11 @@
 #include "TypInfo.h"
-#include "Consts.h"
 
 #include <algorithm>
 #include <map>
 #include <unordered_map>
 
 #include "Collections.h"
+#include "Consts.h"
 
 namespace {
 

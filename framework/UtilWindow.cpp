@@ -1,11 +1,11 @@
 #include "UtilWindow.h"
-#include "Consts.h"
 
 #include <cstring>
 #include <exception>
 #include <mutex>
 #include <type_traits>
 
+#include "Consts.h"
 #include "SysUtils.h"
 
 namespace {

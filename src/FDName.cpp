@@ -38,7 +38,9 @@ void TFDicName::FormCreate(TObject*) {
 void TFDicName::FormShow(TObject*) {
   SetTop((FMain->ClientHeight() - (Height() + FMain->PTop->Height())) / 2 + FMain->Top());
   SetLeft((FMain->ClientWidth() - Width()) / 2 + FMain->Left());
-  // Folders may have been made or removed since the last show.
+  // Folders may have been made or removed since the last show; a folder
+  // that is gone gives way to the dictionaries folder.
+  if (!DirectoryExists(DLB->Directory()) && DirectoryExists(DictionariesDir())) DLB->SetDirectory(DictionariesDir());
   DLB->Update();
 }
 

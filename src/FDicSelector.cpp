@@ -45,8 +45,10 @@ void TFSelDic::FormCreate(TObject*) {
 void TFSelDic::FormShow(TObject*) {
   SetTop((FMain->ClientHeight() - (Height() + FMain->PTop->Height())) / 2 + FMain->Top());
   SetLeft((FMain->ClientWidth() - Width()) / 2 + FMain->Left());
-  // Folders and files may have been made meanwhile, in the save-as dialog
-  // among others.
+  // Folders and files may have been made or removed meanwhile, in the
+  // save-as dialog among others; a folder that is gone gives way to the
+  // dictionaries folder.
+  if (!DirectoryExists(DLB->Directory()) && DirectoryExists(FRoot)) DLB->SetDirectory(FRoot);
   DLB->Update();
   FLDic->Update();
   EQL->SetText("");

@@ -212,3 +212,16 @@ private:
   HBITMAP FBitmap;
   HGDIOBJ FOld;
 };
+
+inline BOOL CALLBACK FindVisibleHint(HWND Wnd, LPARAM Data) {
+  auto* Hint = dynamic_cast<THintWindow*>(FindControl(Wnd));
+  if (Hint && IsWindowVisible(Wnd)) *reinterpret_cast<THintWindow**>(Data) = Hint;
+  return TRUE;
+}
+
+// The application's hint window while it is on the screen, else null.
+inline THintWindow* VisibleHintWindow() {
+  THintWindow* Found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindVisibleHint, reinterpret_cast<LPARAM>(&Found));
+  return Found;
+}

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "Forms.h"
+#include "IniFiles.h"
+#include "Streams.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
 #include "UtilWindow.h"
@@ -618,18 +620,6 @@ public:
   TTestMark* Mark;
 };
 
-BOOL CALLBACK FindVisibleHint(HWND Wnd, LPARAM Data) {
-  auto* Hint = dynamic_cast<THintWindow*>(FindControl(Wnd));
-  if (Hint && IsWindowVisible(Wnd)) *reinterpret_cast<THintWindow**>(Data) = Hint;
-  return TRUE;
-}
-
-THintWindow* VisibleHintWindow() {
-  THintWindow* Found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindVisibleHint, reinterpret_cast<LPARAM>(&Found));
-  return Found;
-}
-
 // Puts the mouse over a point of a control and tells its window.
 void MoveMouseTo(TControl* Control, int X, int Y) {
   const TPoint P = Control->ClientToScreen(Point(X, Y));
@@ -753,6 +743,32 @@ TEST_F(FormsTest, RunShowsTheMainFormAndEndsWhenItCloses) {
   EXPECT_TRUE(Application->Terminated());
   EXPECT_EQ(Log, std::vector<std::string>{"main show"});
   EXPECT_EQ(Application->MainForm(), MainFormRef);
+}
+
+TEST_F(FormsTest, TheFrameworksErrorsReachTheUserInPolish) {
+  TThrowForm* Form = Create<TThrowForm>(Application);
+  TFormGuard<TThrowForm> Guard{Form};
+  Form->Show();
+  // A folder that does not exist: nothing is made there.
+  const AnsiString Missing = "Z:\\no\\such\\folder\\";
+  Form->Throws = {
+      [Missing] { TFileStream File(Missing + "slownik.dic", fmCreate); },
+      [] { StrToInt("abc"); },
+      [Missing] { TIniFile(Missing + "dict.cfg").WriteString("global", "LastUser", "Ala"); },
+  };
+  const wchar_t* const Expected[] = {
+      L"Nie można utworzyć pliku Z:\\no\\such\\folder\\slownik.dic",
+      L"„abc” nie jest prawidłową liczbą całkowitą",
+      L"Nie można zapisać pliku Z:\\no\\such\\folder\\dict.cfg",
+  };
+  for (int I = 0; I < 3; ++I) {
+    SCOPED_TRACE(I);
+    TBoxCloser Closer;
+    Click(Form->Button->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return Form->Clicks == I + 1 && !Closer.Caption.empty(); })) << "no error box came";
+    const std::string Text = WideToAnsi(Expected[I]);
+    EXPECT_NE(std::find(Closer.Texts.begin(), Closer.Texts.end(), Text), Closer.Texts.end()) << Text;
+  }
 }
 
 }  // namespace

@@ -92,4 +92,48 @@ TEST_F(AboutInfo, InformationWindowBringsTheAskedPageToTheFront) {
   }
 }
 
+TEST_F(AboutInfo, EachPageIsTheRichTextHeldInItsHiddenMemo) {
+  struct Case {
+    TMemo* TFInfo::*Memo;
+    TRichEdit* TFInfo::*Page;
+    const wchar_t* Heading;
+  };
+  const Case Cases[] = {
+      {&TFInfo::MKontakt, &TFInfo::REKontakt, L"Kontakt z firmą Vardo"},
+      {&TFInfo::MVARDO, &TFInfo::REVARDO, L"O firmie Vardo"},
+  };
+  for (const Case& C : Cases) {
+    TMemo* Memo = FInfo->*C.Memo;
+    SCOPED_TRACE(Memo->Name());
+    EXPECT_FALSE(Memo->Visible());
+    ASSERT_GT(Memo->Lines()->Count(), 1);
+    EXPECT_EQ(Memo->Lines()->Strings(0).rfind("{\\rtf1", 0), 0u) << Memo->Lines()->Strings(0);
+    EXPECT_EQ((FInfo->*C.Page)->Lines()->Strings(0), WideToAnsi(C.Heading));
+  }
+
+  // The rich edit reads whatever its memo holds.
+  TStringList Saved;
+  Saved.Assign(FInfo->MKontakt->Lines());
+  FInfo->MKontakt->Lines()->SetText("{\\rtf1\\ansi {\\b Nowa} strona\\par\r\nDrugi wiersz\\par\r\n}");
+  FInfo->FormCreate(FInfo);
+  const AnsiString First = FInfo->REKontakt->Lines()->Strings(0);
+  const AnsiString Second = FInfo->REKontakt->Lines()->Count() > 1 ? FInfo->REKontakt->Lines()->Strings(1) : "";
+  FInfo->MKontakt->Lines()->Assign(&Saved);
+  FInfo->FormCreate(FInfo);
+  EXPECT_EQ(First, "Nowa strona");
+  EXPECT_EQ(Second, "Drugi wiersz");
+  EXPECT_EQ(FInfo->REKontakt->Lines()->Strings(0), WideToAnsi(L"Kontakt z firmą Vardo"));
+}
+
+TEST_F(AboutInfo, TheWindowsCaptionsAreItsOwnTexts) {
+  // Reworded alone, the window's caption changes and the menu's does not.
+  const WideString Saved = sInfoContactCaption;
+  sInfoContactCaption = L"Napisz do nas";
+  WhileClosing(FInfo, FInfo->BClose, "kontakt-caption", [] { FMain->Kontakt1->Click(); });
+  sInfoContactCaption = Saved;
+  EXPECT_TRUE(SeenVisible);
+  EXPECT_EQ(FInfo->Caption(), "Napisz do nas");
+  EXPECT_EQ(FMain->Kontakt1->Caption(), "Kontakt");
+}
+
 }  // namespace

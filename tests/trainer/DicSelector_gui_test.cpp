@@ -320,4 +320,42 @@ TEST_F(Chooser, ARecentItemPutsBothListsInTheRecentFilesFolder) {
   EXPECT_TRUE(AnsiSameText(Form->DLB->Directory(), Tree + "\\inner")) << Form->DLB->Directory();
 }
 
+TEST_F(Chooser, AFolderRemovedMeanwhileGivesWayToTheDictionariesFolder) {
+  const AnsiString Gone = Tree + "\\usuniety";
+  // Removes the folder and the save-as dialog, also when the test fails.
+  struct TCleanUp {
+    AnsiString Gone;
+    ~TCleanUp() {
+      FreeAndNil(FDicName);
+      RemoveDir(Gone);
+    }
+  } CleanUp{Gone};
+  ASSERT_TRUE(ForceDirectories(Gone));
+  Application->CreateForm(FDicName);
+  Form->DLB->SetDirectory(Gone);
+  FDicName->DLB->SetDirectory(Gone);
+  ASSERT_TRUE(RemoveDir(Gone));
+
+  AnsiString ChooserIn, FilesIn, SaveAsIn;
+  EXPECT_EQ(ShowWith([&] {
+              ChooserIn = Form->DLB->Directory();
+              FilesIn = Form->FLDic->Directory();
+              Press(Form->BCancel);
+            }),
+            mrCancel);
+  const TWhenReady Look([] { return FDicName->Visible(); },
+                        [&] {
+                          SaveAsIn = FDicName->DLB->Directory();
+                          PostMessageA(FDicName->BCancel->Handle(), BM_CLICK, 0, 0);
+                        });
+  const DWORD Deadline = GetTickCount() + 3000;
+  const TWhenReady GiveUp([Deadline] { return GetTickCount() > Deadline; },
+                          [] { PostMessageA(FDicName->Handle(), WM_CLOSE, 0, 0); });
+  FDicName->ShowModal();
+  EXPECT_TRUE(AnsiSameText(ChooserIn, Root)) << ChooserIn;
+  EXPECT_TRUE(AnsiSameText(FilesIn, Root)) << FilesIn;
+  EXPECT_TRUE(AnsiSameText(SaveAsIn, Root)) << SaveAsIn;
+  EXPECT_TRUE(Look.Done()) << "the save-as dialog did not show";
+}
+
 }  // namespace

@@ -49,6 +49,9 @@ TEST_F(DictStringsTest, TextsHoldTheirExactWording) {
       {sOptionsRepeats, L"ilo\u015B\u0107 powt\u00F3rze\u0144 zestawu podczas nauki"},
       {sDziennClear, L"Wyczy\u015B\u0107"},
       {sHintInfo, L"Wa\u017Cne informacje"},
+      {sMsgReservedUserName, L"Imi\u0119 \u201Enoname\u201D jest zastrze\u017Cone. Wpisz inne imi\u0119."},
+      {sMsgQuoteInUserName, L"Imi\u0119 u\u017Cytkownika nie mo\u017Ce zawiera\u0107 cudzys\u0142owu (\")."},
+      {sInfoAboutCaption, L"O Vardo"},
   };
   for (const auto& Case : Cases) EXPECT_EQ(Case.Variable, Case.Expected) << WideToUTF8(Case.Expected);
 }

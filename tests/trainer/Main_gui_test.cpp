@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -208,19 +212,6 @@ TEST_F(MainWindow, UnreadableResultsOfTheLastUserAreReportedAndTheStartGoesOn) {
   EXPECT_GT(FMain->WImage1->Picture()->Width(), 0);
 }
 
-BOOL CALLBACK FindShownHint(HWND Wnd, LPARAM Data) {
-  auto* Hint = dynamic_cast<THintWindow*>(FindControl(Wnd));
-  if (Hint && IsWindowVisible(Wnd)) *reinterpret_cast<THintWindow**>(Data) = Hint;
-  return TRUE;
-}
-
-// The application's hint window while it is on the screen, else null.
-THintWindow* ShownHint() {
-  THintWindow* Found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), FindShownHint, reinterpret_cast<LPARAM>(&Found));
-  return Found;
-}
-
 // Clicks the screen point with the real mouse.
 void ClickAt(const POINT& P) {
   SetCursorPos(P.x, P.y);
@@ -229,6 +220,17 @@ void ClickAt(const POINT& P) {
 }
 
 TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft) {
+  // The mouse goes back where it was and no menu stays open, also when the
+  // test fails.
+  struct TRestore {
+    POINT Cursor{};
+    TRestore() { GetCursorPos(&Cursor); }
+    ~TRestore() {
+      EndMenu();
+      Application->CancelHint();
+      SetCursorPos(Cursor.x, Cursor.y);
+    }
+  } Restore;
   OpenMain();
   // The options window of the first start is not needed here.
   while (TCustomForm* Child = FMain->ActiveMDIChild()) {
@@ -247,7 +249,7 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
     PumpFor(100);
     const TPoint P = Button->ClientToScreen(Point(Button->Width() / 2, Button->Height() / 2));
     SetCursorPos(P.x, P.y);
-    return PumpUntil([] { return ShownHint() != nullptr; }, 3000);
+    return PumpUntil([] { return VisibleHintWindow() != nullptr; }, 3000);
   };
 
   // A menu opened, with the mouse or by the menu's own key: the hint goes,
@@ -270,7 +272,7 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
   for (const TCase& Case : Cases) {
     SCOPED_TRACE(Case.How);
     ASSERT_TRUE(HintComes()) << "no hint came over the tool button";
-    ASSERT_EQ(ShownHint()->Caption(), WideToAnsi(L"Ucz się"));
+    ASSERT_EQ(VisibleHintWindow()->Caption(), WideToAnsi(L"Ucz się"));
     bool MenuOpened = false, Dropped = false, OverBar = false, HintWithMenu = false, Sampled = false;
     DWORD OpenedAt = 0;
     const TTickTimer WhileMenuOpen(50, [&] {
@@ -280,7 +282,7 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
       HWND Menu = FindWindowA("#32768", nullptr);
       const bool Shown = Menu && IsWindowVisible(Menu);
       if ((!InMenu && !Shown) || Sampled) return;
-      HintWithMenu = HintWithMenu || ShownHint() != nullptr;
+      HintWithMenu = HintWithMenu || VisibleHintWindow() != nullptr;
       if (!MenuOpened) {
         MenuOpened = true;
         OpenedAt = GetTickCount();
@@ -316,7 +318,7 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
   ASSERT_TRUE(HintComes());
   keybd_event(VK_SHIFT, 0, 0, 0);
   keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-  EXPECT_TRUE(PumpUntil([] { return ShownHint() == nullptr; }, 1000)) << "the hint stayed after a key";
+  EXPECT_TRUE(PumpUntil([] { return VisibleHintWindow() == nullptr; }, 1000)) << "the hint stayed after a key";
 
   // Another window made active.
   ASSERT_TRUE(HintComes());
@@ -324,9 +326,127 @@ TEST_F(MainWindow, AToolBarHintGoesWhenAMenuOpensAKeyIsPressedOrTheWindowIsLeft)
                                nullptr, nullptr, nullptr);
   ASSERT_TRUE(Other);
   SetForegroundWindow(Other);
-  const bool Gone = PumpUntil([] { return ShownHint() == nullptr; }, 1000);
+  const bool Gone = PumpUntil([] { return VisibleHintWindow() == nullptr; }, 1000);
   DestroyWindow(Other);
   EXPECT_TRUE(Gone) << "the hint stayed after the window was left";
+}
+
+// The files of a compiled help file: name, content section, offset and
+// length, from the directory chunks; and the bytes of a file of the
+// uncompressed section.
+class TCompiledHelp {
+public:
+  struct TEntry {
+    std::uint64_t Section, Offset, Length;
+  };
+  explicit TCompiledHelp(const AnsiString& Path) {
+    std::ifstream File(Path, std::ios::binary);
+    FBytes.assign(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
+    if (FBytes.size() < 0x60 || FBytes.compare(0, 4, "ITSF") != 0) return;
+    const std::uint64_t Directory = U64(0x48);
+    FContent = U32(4) >= 3 ? U64(0x58) : Directory + U64(0x50);
+    if (Directory + 0x54 > FBytes.size() || FBytes.compare(Directory, 4, "ITSP") != 0) return;
+    const std::uint32_t ChunkSize = U32(Directory + 0x10);
+    const std::uint32_t Chunks = U32(Directory + 0x2C);
+    for (std::uint32_t I = 0; I < Chunks; ++I) {
+      const size_t Chunk = Directory + 0x54 + size_t(I) * ChunkSize;
+      if (Chunk + ChunkSize > FBytes.size() || FBytes.compare(Chunk, 4, "PMGL") != 0) continue;
+      size_t At = Chunk + 20;
+      const size_t End = Chunk + ChunkSize - U32(Chunk + 4);
+      while (At < End) {
+        const std::uint64_t NameLength = EncInt(At);
+        const std::string Name = FBytes.substr(At, NameLength);
+        At += NameLength;
+        TEntry Entry;
+        Entry.Section = EncInt(At);
+        Entry.Offset = EncInt(At);
+        Entry.Length = EncInt(At);
+        Files[Name] = Entry;
+      }
+    }
+  }
+  // A file of the uncompressed section; empty when there is none.
+  std::string Uncompressed(const std::string& Name) const {
+    const auto It = Files.find(Name);
+    if (It == Files.end() || It->second.Section != 0) return {};
+    return FBytes.substr(FContent + It->second.Offset, It->second.Length);
+  }
+  // A text record of the "#SYSTEM" file: 0 the contents, 2 the first page,
+  // 3 the title.
+  std::string SystemRecord(unsigned Code) const {
+    const std::string System = Uncompressed("/#SYSTEM");
+    for (size_t At = 4; At + 4 <= System.size();) {
+      const unsigned RecordCode = Byte(System, At) | Byte(System, At + 1) << 8;
+      const size_t Length = Byte(System, At + 2) | Byte(System, At + 3) << 8;
+      if (RecordCode == Code) return std::string(System.c_str() + At + 4);
+      At += 4 + Length;
+    }
+    return {};
+  }
+  std::map<std::string, TEntry> Files;
+
+private:
+  static unsigned Byte(const std::string& S, size_t At) { return static_cast<unsigned char>(S[At]); }
+  std::uint32_t U32(size_t At) const {
+    std::uint32_t V = 0;
+    for (int I = 3; I >= 0; --I) V = V << 8 | Byte(FBytes, At + size_t(I));
+    return V;
+  }
+  std::uint64_t U64(size_t At) const { return U32(At) | std::uint64_t(U32(At + 4)) << 32; }
+  std::uint64_t EncInt(size_t& At) const {
+    std::uint64_t V = 0;
+    while (At < FBytes.size()) {
+      const unsigned B = Byte(FBytes, At++);
+      V = V << 7 | (B & 0x7F);
+      if (!(B & 0x80)) break;
+    }
+    return V;
+  }
+  std::string FBytes;
+  std::uint64_t FContent = 0;
+};
+
+// The pages a contents file of the help sources names, in order.
+std::vector<std::string> ContentsPages(const AnsiString& Contents) {
+  std::ifstream File(Contents, std::ios::binary);
+  const std::string Text{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+  std::vector<std::string> Pages;
+  const std::string Key = "<param name=\"Local\" value=\"";
+  for (size_t At = Text.find(Key); At != std::string::npos; At = Text.find(Key, At)) {
+    At += Key.size();
+    Pages.push_back(Text.substr(At, Text.find('"', At) - At));
+  }
+  return Pages;
+}
+
+TEST(HelpFiles, EachOpensAtItsFirstPageWithItsContentsAndEveryPageItLists) {
+  const AnsiString Sources = AnsiString(FIXTURES_DIR) + "/../../resources/help/";
+  struct TCase {
+    const char* File;  // as the main window opens it
+    const char* Contents;
+    const char* FirstPage;
+    const wchar_t* Title;
+  };
+  const TCase Cases[] = {
+      {sHelpFile, "Slovanta.hhc", "index.htm", L"Vardo Slovanta"},
+      {sInfoHelpFile, "Info.hhc", "info.htm", L"Ważne informacje"},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.File);
+    const TCompiledHelp Help(ExtractFilePath(Application->ExeName()) + Case.File);
+    ASSERT_FALSE(Help.Files.empty()) << "no compiled help beside the program";
+    EXPECT_EQ(Help.SystemRecord(0), Case.Contents);
+    EXPECT_EQ(Help.SystemRecord(2), Case.FirstPage);
+    EXPECT_EQ(Help.SystemRecord(3), WideToAnsi(Case.Title));
+    EXPECT_TRUE(Help.Files.count(std::string("/") + Case.Contents)) << "the contents are missing";
+    const std::vector<std::string> Pages = ContentsPages(Sources + Case.Contents);
+    ASSERT_FALSE(Pages.empty());
+    EXPECT_EQ(Pages.front(), Case.FirstPage);
+    for (const std::string& Page : Pages) {
+      const auto It = Help.Files.find("/" + Page);
+      EXPECT_TRUE(It != Help.Files.end() && It->second.Length > 0) << Page << " is listed but not compiled";
+    }
+  }
 }
 
 }  // namespace
