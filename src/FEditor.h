@@ -13,17 +13,22 @@
 class TDict;
 class TQuestion;
 
-// The rows of a list box as a wide list, so that a dictionary can keep them
-// in step with its entries. The wide texts are kept here; the list box shows
-// them in the system code page.
+// The rows of a virtual list box as a wide list, so that a dictionary can
+// keep them in step with its entries. The texts are kept here, once; the
+// list box holds only their number and asks for a row's text (in the system
+// code page) when it paints it, so that filling or emptying it costs the
+// window nothing per row. Inside BeginUpdate/EndUpdate rows added at the end
+// reach the list box once, at the end.
 class TListBoxRows : public TVsWideStrings {
 public:
-  explicit TListBoxRows(TCustomListBox* AListBox) : FListBox(AListBox) {}
+  explicit TListBoxRows(TCustomListBox* AListBox);
+  ~TListBoxRows() override;
 
   void Put(int Index, const WideString& S) override;
   void Insert(int Index, const WideString& S) override;
   void Delete(int Index) override;
   void Clear() override;
+  void SetCapacity(int NewCapacity) override;
 
 protected:
   WideString Get(int Index) const override;
@@ -32,6 +37,11 @@ protected:
 
 private:
   void CheckIndex(int Index, int Last) const;
+  // The list box's OnData: the text of a row.
+  void ListData(TWinControl* Control, int Index, AnsiString& Data);
+  // The list box takes the number of rows, unless an update is going on,
+  // and shows the rows afresh.
+  void Show();
 
   TCustomListBox* FListBox;
   std::vector<WideString> FRows;
@@ -64,6 +74,9 @@ public:
   void EQKeyPress(TObject* Sender, char& Key);
 
   void ApplyCaptions();
+  // Loads the dictionary file at Path into the editor, as Open does once
+  // the chooser names it; a file that cannot be read leaves it empty.
+  void OpenDictionary(const AnsiString& Path);
 
   const TDict* Dict() const { return FDict.get(); }
   // The entry Replace overwrites; -1 for none.

@@ -512,4 +512,67 @@ TEST_F(Editor, ImportFillsTheListsFromATabSeparatedFile) {
   ExpectListsInStep();
 }
 
+TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  const AnsiString Path = Tree + "\\duzy.dic";
+  const int Count = 3000;
+  {
+    TDict Large;
+    Large.SetTitle(L"Du\u017Cy");
+    TQuestion Q;
+    for (int I = 0; I < Count; ++I) {
+      // Descending words, so that the sort turns the order round.
+      Q.Clear();
+      Q.SetQuestion(L"s\u0142owo" + std::to_wstring(200000 - I));
+      Q.SetAnswer(1, L"word" + std::to_wstring(I));
+      if (I % 2) Q.SetAnswer(2, L"\u017Cart" + std::to_wstring(I));
+      Large.Add(Q.Record());
+    }
+    Large.SaveToFile(Path);
+  }
+  auto Open = [&] {
+    RunScript({OnForm(FSelDic,
+                      [&] {
+                        FSelDic->DLB->SetDirectory(Tree);
+                        FSelDic->FLDic->SetFileName(Path);
+                        Press(FSelDic->BOk);
+                      })},
+              [&] { Edit->IBOpen->Click(); });
+  };
+  Open();
+  ASSERT_EQ(Edit->Dict()->Count(), Count);
+  EXPECT_EQ(Edit->LBQ->Items()->Count(), Count);
+  ExpectListsInStep();
+
+  // A row far down, clicked where the list shows it, then replaced.
+  Edit->LBQ->SetTopIndex(2000);
+  PumpFor(50);
+  ClickRow(Edit->LBQ, 2001);
+  EXPECT_EQ(Edit->LBA->ItemIndex(), 2001);
+  EXPECT_EQ(Edit->LBA->TopIndex(), Edit->LBQ->TopIndex());
+  Edit->EA1->SetText("nowe");
+  Edit->IBReplace->Click();
+  EXPECT_EQ(EntryText(Edit->Dict(), 2001), WideToAnsi(L"s\u0142owo197999|nowe|\u017Cart2001||"));
+  EXPECT_EQ(Edit->LBQ->ItemIndex(), 2001);
+  ExpectListsInStep();
+
+  ClickRow(Edit->LBQ, 2002);
+  Edit->IBDel->Click();
+  EXPECT_EQ(Edit->Dict()->Count(), Count - 1);
+  ExpectListsInStep();
+
+  Edit->IBSort->Click();
+  EXPECT_EQ(Edit->LBQ->Items()->Strings(0), WideToAnsi(L"s\u0142owo197001"));
+  ExpectListsInStep();
+
+  // Opened again over itself: the file as saved, nothing of the edits.
+  Open();
+  ASSERT_EQ(Edit->Dict()->Count(), Count);
+  EXPECT_EQ(Edit->LBQ->ItemIndex(), -1);
+  ExpectListsInStep();
+  Edit->Close();
+  EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; })) << "the editor did not close";
+  Edit = nullptr;
+}
+
 }  // namespace
