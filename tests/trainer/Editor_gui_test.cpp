@@ -575,4 +575,100 @@ TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen)
   Edit = nullptr;
 }
 
+// --- a close asked for while one of the editor's dialogs is open
+
+// Once Up() holds, the editor gets WM_CLOSE as from its close box.
+TStep CloseWhen(TFEdit* Edit, std::function<bool()> Up) {
+  return [=] {
+    if (!Up()) return false;
+    SendMessageA(Edit->Handle(), WM_CLOSE, 0, 0);
+    return true;
+  };
+}
+
+// A tick later, what that close posted has been served (posted messages
+// come before timer ones): the editor must still be there.
+TStep StillThere(const char* Dialog) {
+  return [=] {
+    EXPECT_EQ(FMain->MDIChildCount(), 1) << "the editor was freed under " << Dialog;
+    return true;
+  };
+}
+
+bool ChooserUp() { return FSelDic->Visible() && IsWindowEnabled(FSelDic->Handle()); }
+bool SaveAsUp() { return FDicName->Visible() && IsWindowEnabled(FDicName->Handle()); }
+bool BoxUp() { return FindMessageBox() != nullptr; }
+bool OpenDialogUp() {
+  HWND Box = FindWindowW(L"#32770", nullptr);
+  return Box && IsWindowVisible(Box) && !GetDlgItem(Box, 0xFFFF);
+}
+
+TEST_F(Editor, ClosedWhileItsDialogIsOpenItClosesOnceTheDialogIsDone) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  const AnsiString Good = SaveDict(Tree + "\\dobry.dic", {{L"kot", {L"cat"}}, {L"pies", {L"dog"}}});
+  const AnsiString Damaged = Tree + "\\zepsuty.dic";
+  std::ofstream(Damaged.c_str(), std::ios::binary) << std::string(500, 'x');
+  AnsiString Fixture = AnsiString(FIXTURES_DIR) + "/trainer/import_cp1250.txt";
+  for (char& C : Fixture)
+    if (C == '/') C = '\\';
+  auto Choose = [](const AnsiString& Path) {
+    return OnForm(FSelDic, [=] {
+      FSelDic->DLB->SetDirectory(ExtractFileDir(Path));
+      FSelDic->FLDic->SetFileName(Path);
+      Press(FSelDic->BOk);
+    });
+  };
+  TBoxSeen Seen;
+
+  const struct {
+    const char* Dialog;
+    std::function<bool()> Up;
+    std::function<void(TFEdit*)> Open;  // what opens the dialog
+    std::vector<TStep> Answer;
+    int Entries;  // the editor's entries once the dialog is done
+  } Cases[] = {
+      {"the chooser", ChooserUp, [](TFEdit* E) { E->IBOpen->Click(); }, {Choose(Good)}, 2},
+      {"the load error", BoxUp, [](TFEdit* E) { E->IBOpen->Click(); }, {AnswerBox(IDOK, &Seen)}, 0},
+      {"the save-as dialog", SaveAsUp, [](TFEdit* E) { E->IBSave->Click(); },
+       {OnForm(FDicName,
+               [] {
+                 FDicName->EDN->SetText("zapisany");
+                 Press(FDicName->BOk);
+               })},
+       1},
+      {"the missing-title message", BoxUp, [](TFEdit* E) { E->IBSave->Click(); }, {AnswerBox(IDOK, &Seen)}, 1},
+      {"the import dialog", OpenDialogUp, [](TFEdit* E) { E->IBImportClick(nullptr); }, {AnswerOpenDialog(Fixture)},
+       9},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Dialog);
+    if (!Edit) Edit = OpenEditor();
+    ASSERT_NE(Edit, nullptr);
+    Enter("dom", "house");
+    Edit->IBAdd->Click();
+    const bool Titled = std::string(Case.Dialog) != "the missing-title message";
+    Describe(Titled ? "Tytu\xB3" : "", "Opis");
+    FDicName->DLB->SetDirectory(Tree);
+
+    std::vector<TStep> Script;
+    if (std::string(Case.Dialog) == "the load error") {
+      // The chooser names the damaged file; its message is the dialog.
+      Script.push_back(Choose(Damaged));
+    }
+    Script.push_back(CloseWhen(Edit, Case.Up));
+    Script.push_back(StillThere(Case.Dialog));
+    Script.insert(Script.end(), Case.Answer.begin(), Case.Answer.end());
+    int Entries = -1;
+    RunScript(Script, [&] {
+      Case.Open(Edit);
+      Entries = Edit->Dict()->Count();
+    });
+    EXPECT_EQ(Entries, Case.Entries) << "the handler went on in the living window";
+    EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }))
+        << "the editor did not close once " << Case.Dialog << " was done";
+    Edit = nullptr;
+  }
+  EXPECT_EQ(FileSize(Tree + "\\zapisany.dic"), 484u + 810u);
+}
+
 }  // namespace
