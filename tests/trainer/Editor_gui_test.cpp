@@ -541,6 +541,7 @@ TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen)
   };
   Open();
   ASSERT_EQ(Edit->Dict()->Count(), Count);
+  EXPECT_EQ(Edit->EQL->Text(), WideToAnsi(L"Du\u017Cy"));
   EXPECT_EQ(Edit->LBQ->Items()->Count(), Count);
   ExpectListsInStep();
 
@@ -555,6 +556,7 @@ TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen)
   EXPECT_EQ(EntryText(Edit->Dict(), 2001), WideToAnsi(L"s\u0142owo197999|nowe|\u017Cart2001||"));
   EXPECT_EQ(Edit->LBQ->ItemIndex(), 2001);
   ExpectListsInStep();
+  SaveShot(Edit->Handle(), "editor-large", 100);
 
   ClickRow(Edit->LBQ, 2002);
   Edit->IBDel->Click();
