@@ -18,23 +18,13 @@
 
 #include "Dict_Strings.h"
 #include "Dict_engine.h"
-#include "Bledy.h"
-#include "Dziennik.h"
-#include "FAbout.h"
 #include "FDName.h"
 #include "FDicSelector.h"
-#include "FDisplayer.h"
 #include "FEditor.h"
-#include "FEndLearnDlg.h"
 #include "FileUtils.h"
-#include "FLearner.h"
-#include "Finformations.h"
 #include "Framework.h"
 #include "ImgBtn.h"
-#include "JEdit.h"
 #include "Main.h"
-#include "Options.h"
-#include "Symb.h"
 #include "SysUtils.h"
 #include "UniClasses.h"
 #include "UniSysUtils.h"
@@ -143,22 +133,13 @@ int main(int argc, char** argv) {
   InitializeUniSystem();
   InitializeUniClasses();
   InitializeDict_Strings();
+  // The classes of the main window's, the editor's and its dialogs' layouts.
   RegisterImgBtn();
   RegisterWImage();
-  RegisterJEdit();
   RegisterMain();
   RegisterFDicSelector();
   RegisterFDName();
-  RegisterSymb();
-  RegisterBledy();
-  RegisterFEndLearnDlg();
-  RegisterFLearner();
-  RegisterFAbout();
-  RegisterFinformations();
-  RegisterDziennik();
   RegisterFEditor();
-  RegisterOptions();
-  RegisterFDisplayer();
 
   // A named user, so that the main window does not ask for one; the
   // settings go back as they were at the end.
