@@ -432,17 +432,19 @@ void TDict::EndMirrorUpdate() {
 }
 
 void TDict::LoadFromFile(const AnsiString& Path) {
-  Clear();
-  if (!FileExists(Path)) return;
-  FFileName = Path;
-  ResetHeader();
+  // The mirror lists are emptied and filled again in one update.
   BeginMirrorUpdate();
   try {
-    ReadDicFile(Path);
+    Clear();
+    if (FileExists(Path)) {
+      FFileName = Path;
+      ResetHeader();
+      ReadDicFile(Path);
+    }
   } catch (...) {
-    EndMirrorUpdate();
     Clear();
     ResetHeader();
+    EndMirrorUpdate();
     throw;
   }
   EndMirrorUpdate();
@@ -494,14 +496,13 @@ void TDict::SaveToFile(const AnsiString& Path) const {
 
 void TDict::ImportFromFile(const AnsiString& Path) {
   if (ExtractFileExt(Path) != ".txt") return;
-  Clear();
-  const WideString Text = DecodeImportText(ReadImportFile(Path));
   BeginMirrorUpdate();
   try {
-    ImportLines(Text);
-  } catch (...) {
-    EndMirrorUpdate();
     Clear();
+    ImportLines(DecodeImportText(ReadImportFile(Path)));
+  } catch (...) {
+    Clear();
+    EndMirrorUpdate();
     throw;
   }
   EndMirrorUpdate();

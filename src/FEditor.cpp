@@ -12,6 +12,12 @@
 // ---------------------------------------------------------------------------
 // TListBoxRows
 
+TListBoxRows::TListBoxRows(TCustomListBox* AListBox) : FListBox(AListBox) {
+  FListBox->OnData = TLBGetDataEvent(this, &TListBoxRows::ListData);
+}
+
+TListBoxRows::~TListBoxRows() { FListBox->OnData = nullptr; }
+
 void TListBoxRows::CheckIndex(int Index, int Last) const {
   if (Index < 0 || Index > Last) Error("List index out of bounds (%d)", Index);
 }
@@ -21,34 +27,84 @@ WideString TListBoxRows::Get(int Index) const {
   return FRows[Index];
 }
 
+void TListBoxRows::ListData(TWinControl*, int Index, AnsiString& Data) {
+  if (Index >= 0 && Index < GetCount()) Data = WideToAnsi(FRows[Index]);
+}
+
+void TListBoxRows::Show() {
+  if (UpdateCount() > 0) return;
+  if (FListBox->Count() != GetCount()) FListBox->SetCount(GetCount());
+  FListBox->Invalidate();
+}
+
 void TListBoxRows::Put(int Index, const WideString& S) {
   CheckIndex(Index, GetCount() - 1);
   FRows[Index] = S;
-  FListBox->Items()->Put(Index, WideToAnsi(S));
+  Show();
 }
 
 void TListBoxRows::Insert(int Index, const WideString& S) {
   CheckIndex(Index, GetCount());
   FRows.insert(FRows.begin() + Index, S);
-  FListBox->Items()->Insert(Index, WideToAnsi(S));
+  if (Index == GetCount() - 1) {
+    Show();
+    return;
+  }
+  // The rows below move down, the selected one with them.
+  const int Selected = FListBox->ItemIndex();
+  FListBox->SetCount(GetCount());
+  if (Selected >= Index) FListBox->SetItemIndex(Selected + 1);
+  Show();
 }
 
 void TListBoxRows::Delete(int Index) {
   CheckIndex(Index, GetCount() - 1);
   FRows.erase(FRows.begin() + Index);
-  FListBox->Items()->Delete(Index);
+  // The rows below move up, the selected one with them; a deleted
+  // selected row leaves no selection.
+  const int Selected = FListBox->ItemIndex();
+  if (Selected == Index)
+    FListBox->SetItemIndex(-1);
+  else if (Selected > Index)
+    FListBox->SetItemIndex(Selected - 1);
+  FListBox->SetCount(GetCount());
+  Show();
 }
 
 void TListBoxRows::Clear() {
   FRows.clear();
-  FListBox->Items()->Clear();
+  FListBox->SetCount(0);
+  Show();
+}
+
+void TListBoxRows::SetCapacity(int NewCapacity) {
+  if (NewCapacity > GetCount()) FRows.reserve(static_cast<size_t>(NewCapacity));
 }
 
 void TListBoxRows::SetUpdateState(bool Updating) {
-  if (Updating)
+  // Without redrawing the list box shows or hides no scroll bar on its way.
+  if (Updating) {
     FListBox->Items()->BeginUpdate();
-  else
-    FListBox->Items()->EndUpdate();
+    return;
+  }
+  Show();
+  FListBox->Items()->EndUpdate();
+}
+
+// ---------------------------------------------------------------------------
+// TDialogCloseGuard
+
+bool TDialogCloseGuard::PutOff() {
+  if (FOpen == 0) return false;
+  FCloseWanted = true;
+  return true;
+}
+
+TDialogCloseGuard::TScope::~TScope() {
+  if (--FGuard.FOpen > 0 || !FGuard.FCloseWanted) return;
+  FGuard.FCloseWanted = false;
+  // Posted: the handler that opened the dialog runs to its end first.
+  if (FGuard.FForm->HandleAllocated()) PostMessageA(FGuard.FForm->Handle(), WM_CLOSE, 0, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -110,7 +166,7 @@ void TFEdit::FormShow(TObject*) {
   SetLeft((FMain->ClientWidth() - Width()) / 2);
 }
 
-void TFEdit::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
+void TFEdit::FormClose(TObject*, TCloseAction& Action) { Action = FDialogs.PutOff() ? caNone : caFree; }
 
 void TFEdit::FormDestroy(TObject*) {
   // Freeing the dictionary would otherwise empty the list boxes row by row.
@@ -177,9 +233,13 @@ void TFEdit::IBSortClick(TObject*) {
 }
 
 void TFEdit::IBOpenClick(TObject*) {
+  const TDialogCloseGuard::TScope Dialogs(FDialogs);
   // Cancel keeps everything, the title and description being typed too.
   if (FSelDic->ShowModal() != mrOk) return;
-  const AnsiString Path = FSelDic->FLDic->FileName();
+  OpenDictionary(FSelDic->FLDic->FileName());
+}
+
+void TFEdit::OpenDictionary(const AnsiString& Path) {
   try {
     FDict->LoadFromFile(Path);
   } catch (const Exception&) {
@@ -198,6 +258,7 @@ void TFEdit::IBOpenClick(TObject*) {
 }
 
 void TFEdit::IBSaveClick(TObject*) {
+  const TDialogCloseGuard::TScope Dialogs(FDialogs);
   if (EQL->Text().empty() || MDesc->Text().empty()) {
     ShowAppMessage(sMsgNoTitle, sCapError, MB_ICONERROR);
     return;
@@ -215,6 +276,7 @@ void TFEdit::IBSaveClick(TObject*) {
 }
 
 void TFEdit::IBImportClick(TObject*) {
+  const TDialogCloseGuard::TScope Dialogs(FDialogs);
   if (!OD->Execute()) return;
   try {
     FDict->ImportFromFile(OD->FileName());

@@ -13,17 +13,22 @@
 class TDict;
 class TQuestion;
 
-// The rows of a list box as a wide list, so that a dictionary can keep them
-// in step with its entries. The wide texts are kept here; the list box shows
-// them in the system code page.
+// The rows of a virtual list box as a wide list, so that a dictionary can
+// keep them in step with its entries. The texts are kept here, once; the
+// list box holds only their number and asks for a row's text (in the system
+// code page) when it paints it, so that filling or emptying it costs the
+// window nothing per row. Inside BeginUpdate/EndUpdate rows added at the end
+// reach the list box once, at the end.
 class TListBoxRows : public TVsWideStrings {
 public:
-  explicit TListBoxRows(TCustomListBox* AListBox) : FListBox(AListBox) {}
+  explicit TListBoxRows(TCustomListBox* AListBox);
+  ~TListBoxRows() override;
 
   void Put(int Index, const WideString& S) override;
   void Insert(int Index, const WideString& S) override;
   void Delete(int Index) override;
   void Clear() override;
+  void SetCapacity(int NewCapacity) override;
 
 protected:
   WideString Get(int Index) const override;
@@ -32,9 +37,44 @@ protected:
 
 private:
   void CheckIndex(int Index, int Last) const;
+  // The list box's OnData: the text of a row.
+  void ListData(TWinControl* Control, int Index, AnsiString& Data);
+  // The list box takes the number of rows, unless an update is going on,
+  // and shows the rows afresh.
+  void Show();
 
   TCustomListBox* FListBox;
   std::vector<WideString> FRows;
+};
+
+// Keeps a window from being freed under a modal dialog that its handlers
+// opened and that returns into it: a close asked for meanwhile (WM_CLOSE,
+// the close box) is put off, and the window is asked to close again once
+// the outermost such dialog is done.
+class TDialogCloseGuard {
+public:
+  explicit TDialogCloseGuard(TCustomForm* AForm) : FForm(AForm) {}
+
+  // For the form's OnClose: whether the close must wait for a dialog (and
+  // is then remembered).
+  bool PutOff();
+
+  // While one lives, a dialog of the form may be open.
+  class TScope {
+  public:
+    explicit TScope(TDialogCloseGuard& AGuard) : FGuard(AGuard) { ++FGuard.FOpen; }
+    ~TScope();
+    TScope(const TScope&) = delete;
+    TScope& operator=(const TScope&) = delete;
+
+  private:
+    TDialogCloseGuard& FGuard;
+  };
+
+private:
+  TCustomForm* FForm;
+  int FOpen = 0;
+  bool FCloseWanted = false;
 };
 
 // The dictionary editor: a child window of the main window in which a
@@ -64,6 +104,9 @@ public:
   void EQKeyPress(TObject* Sender, char& Key);
 
   void ApplyCaptions();
+  // Loads the dictionary file at Path into the editor, as Open does once
+  // the chooser names it; a file that cannot be read leaves it empty.
+  void OpenDictionary(const AnsiString& Path);
 
   const TDict* Dict() const { return FDict.get(); }
   // The entry Replace overwrites; -1 for none.
@@ -107,6 +150,7 @@ private:
   TOwned<TListBoxRows> FAnswerRows;
   TOwned<TDict> FDict;
   TOwned<TQuestion> FQuestion;
+  TDialogCloseGuard FDialogs{this};
   int FCurrent = -1;
   // The last key-down in the edits typed a special character.
   bool FConsumed = false;

@@ -210,7 +210,7 @@ object FEdit: TFEdit
     Width = 150
     Height = 420
     ItemHeight = 18
-    Style = lbOwnerDrawFixed
+    Style = lbVirtual
     TabStop = False
     TabOrder = 8
     OnClick = LBQClick
@@ -221,7 +221,7 @@ object FEdit: TFEdit
     Width = 156
     Height = 420
     ItemHeight = 18
-    Style = lbOwnerDrawFixed
+    Style = lbVirtual
     TabStop = False
     TabOrder = 9
     OnClick = LBAClick

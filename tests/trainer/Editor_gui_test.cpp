@@ -512,4 +512,165 @@ TEST_F(Editor, ImportFillsTheListsFromATabSeparatedFile) {
   ExpectListsInStep();
 }
 
+TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  const AnsiString Path = Tree + "\\duzy.dic";
+  const int Count = 3000;
+  {
+    TDict Large;
+    Large.SetTitle(L"Du\u017Cy");
+    TQuestion Q;
+    for (int I = 0; I < Count; ++I) {
+      // Descending words, so that the sort turns the order round.
+      Q.Clear();
+      Q.SetQuestion(L"s\u0142owo" + std::to_wstring(200000 - I));
+      Q.SetAnswer(1, L"word" + std::to_wstring(I));
+      if (I % 2) Q.SetAnswer(2, L"\u017Cart" + std::to_wstring(I));
+      Large.Add(Q.Record());
+    }
+    Large.SaveToFile(Path);
+  }
+  auto Open = [&] {
+    RunScript({OnForm(FSelDic,
+                      [&] {
+                        FSelDic->DLB->SetDirectory(Tree);
+                        FSelDic->FLDic->SetFileName(Path);
+                        Press(FSelDic->BOk);
+                      })},
+              [&] { Edit->IBOpen->Click(); });
+  };
+  Open();
+  ASSERT_EQ(Edit->Dict()->Count(), Count);
+  EXPECT_EQ(Edit->EQL->Text(), WideToAnsi(L"Du\u017Cy"));
+  EXPECT_EQ(Edit->LBQ->Items()->Count(), Count);
+  ExpectListsInStep();
+
+  // A row far down, clicked where the list shows it, then replaced.
+  Edit->LBQ->SetTopIndex(2000);
+  PumpFor(50);
+  ClickRow(Edit->LBQ, 2001);
+  EXPECT_EQ(Edit->LBA->ItemIndex(), 2001);
+  EXPECT_EQ(Edit->LBA->TopIndex(), Edit->LBQ->TopIndex());
+  Edit->EA1->SetText("nowe");
+  Edit->IBReplace->Click();
+  EXPECT_EQ(EntryText(Edit->Dict(), 2001), WideToAnsi(L"s\u0142owo197999|nowe|\u017Cart2001||"));
+  EXPECT_EQ(Edit->LBQ->ItemIndex(), 2001);
+  ExpectListsInStep();
+  SaveShot(Edit->Handle(), "editor-large", 100);
+
+  ClickRow(Edit->LBQ, 2002);
+  Edit->IBDel->Click();
+  EXPECT_EQ(Edit->Dict()->Count(), Count - 1);
+  ExpectListsInStep();
+
+  Edit->IBSort->Click();
+  EXPECT_EQ(Edit->LBQ->Items()->Strings(0), WideToAnsi(L"s\u0142owo197001"));
+  ExpectListsInStep();
+
+  // Opened again over itself: the file as saved, nothing of the edits.
+  Open();
+  ASSERT_EQ(Edit->Dict()->Count(), Count);
+  EXPECT_EQ(Edit->LBQ->ItemIndex(), -1);
+  ExpectListsInStep();
+  Edit->Close();
+  EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; })) << "the editor did not close";
+  Edit = nullptr;
+}
+
+// --- a close asked for while one of the editor's dialogs is open
+
+// Once Up() holds, the editor gets WM_CLOSE as from its close box.
+TStep CloseWhen(TFEdit* Edit, std::function<bool()> Up) {
+  return [=] {
+    if (!Up()) return false;
+    SendMessageA(Edit->Handle(), WM_CLOSE, 0, 0);
+    return true;
+  };
+}
+
+// A tick later, what that close posted has been served (posted messages
+// come before timer ones): the editor must still be there.
+TStep StillThere(const char* Dialog) {
+  return [=] {
+    EXPECT_EQ(FMain->MDIChildCount(), 1) << "the editor was freed under " << Dialog;
+    return true;
+  };
+}
+
+bool ChooserUp() { return FSelDic->Visible() && IsWindowEnabled(FSelDic->Handle()); }
+bool SaveAsUp() { return FDicName->Visible() && IsWindowEnabled(FDicName->Handle()); }
+bool BoxUp() { return FindMessageBox() != nullptr; }
+bool OpenDialogUp() {
+  HWND Box = FindWindowW(L"#32770", nullptr);
+  return Box && IsWindowVisible(Box) && !GetDlgItem(Box, 0xFFFF);
+}
+
+TEST_F(Editor, ClosedWhileItsDialogIsOpenItClosesOnceTheDialogIsDone) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  const AnsiString Good = SaveDict(Tree + "\\dobry.dic", {{L"kot", {L"cat"}}, {L"pies", {L"dog"}}});
+  const AnsiString Damaged = Tree + "\\zepsuty.dic";
+  std::ofstream(Damaged.c_str(), std::ios::binary) << std::string(500, 'x');
+  AnsiString Fixture = AnsiString(FIXTURES_DIR) + "/trainer/import_cp1250.txt";
+  for (char& C : Fixture)
+    if (C == '/') C = '\\';
+  auto Choose = [](const AnsiString& Path) {
+    return OnForm(FSelDic, [=] {
+      FSelDic->DLB->SetDirectory(ExtractFileDir(Path));
+      FSelDic->FLDic->SetFileName(Path);
+      Press(FSelDic->BOk);
+    });
+  };
+  TBoxSeen Seen;
+
+  const struct {
+    const char* Dialog;
+    std::function<bool()> Up;
+    std::function<void(TFEdit*)> Open;  // what opens the dialog
+    std::vector<TStep> Answer;
+    int Entries;  // the editor's entries once the dialog is done
+  } Cases[] = {
+      {"the chooser", ChooserUp, [](TFEdit* E) { E->IBOpen->Click(); }, {Choose(Good)}, 2},
+      {"the load error", BoxUp, [](TFEdit* E) { E->IBOpen->Click(); }, {AnswerBox(IDOK, &Seen)}, 0},
+      {"the save-as dialog", SaveAsUp, [](TFEdit* E) { E->IBSave->Click(); },
+       {OnForm(FDicName,
+               [] {
+                 FDicName->EDN->SetText("zapisany");
+                 Press(FDicName->BOk);
+               })},
+       1},
+      {"the missing-title message", BoxUp, [](TFEdit* E) { E->IBSave->Click(); }, {AnswerBox(IDOK, &Seen)}, 1},
+      {"the import dialog", OpenDialogUp, [](TFEdit* E) { E->IBImportClick(nullptr); }, {AnswerOpenDialog(Fixture)},
+       9},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Dialog);
+    if (!Edit) Edit = OpenEditor();
+    ASSERT_NE(Edit, nullptr);
+    Enter("dom", "house");
+    Edit->IBAdd->Click();
+    const bool Titled = std::string(Case.Dialog) != "the missing-title message";
+    Describe(Titled ? "Tytu\xB3" : "", "Opis");
+    FDicName->DLB->SetDirectory(Tree);
+
+    std::vector<TStep> Script;
+    if (std::string(Case.Dialog) == "the load error") {
+      // The chooser names the damaged file; its message is the dialog.
+      Script.push_back(Choose(Damaged));
+    }
+    Script.push_back(CloseWhen(Edit, Case.Up));
+    Script.push_back(StillThere(Case.Dialog));
+    Script.insert(Script.end(), Case.Answer.begin(), Case.Answer.end());
+    int Entries = -1;
+    RunScript(Script, [&] {
+      Case.Open(Edit);
+      Entries = Edit->Dict()->Count();
+    });
+    EXPECT_EQ(Entries, Case.Entries) << "the handler went on in the living window";
+    EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }))
+        << "the editor did not close once " << Case.Dialog << " was done";
+    Edit = nullptr;
+  }
+  EXPECT_EQ(FileSize(Tree + "\\zapisany.dic"), 484u + 810u);
+}
+
 }  // namespace
