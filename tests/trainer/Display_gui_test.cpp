@@ -475,4 +475,17 @@ TEST_F(Presentation, ClosedUnderTheEndDialogItClosesOnceTheDialogIsDone) {
   }
 }
 
+TEST_F(Presentation, TheSoundErrorShowsTheTextTablesWordsAsTheyAre) {
+  // Letters outside the system code page come through only as UTF-16.
+  const WideString Text = sPlayerErrorText, Caption = sPlayerErrorCaption;
+  sPlayerErrorText = L"Brak d\u017Awi\u0119ku: \u0101\u014D.";
+  sPlayerErrorCaption = L"B\u0142\u0105d \u0101";
+  LogReset("device");
+  TFDisplay* Form = Open(MakeDict("one.dic", {{L"dom", {L"house"}}}));
+  sPlayerErrorText = Text;
+  sPlayerErrorCaption = Caption;
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"B\u0142\u0105d \u0101|Brak d\u017Awi\u0119ku: \u0101\u014D."}));
+}
+
 }  // namespace
