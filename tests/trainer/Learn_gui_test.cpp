@@ -754,4 +754,39 @@ TEST_F(LearnClosedUnderADialog, TheWindowClosesOnceTheDialogIsDoneAndTheProgramG
   EXPECT_STREQ(LastUser, UserName);
 }
 
+TEST_F(LearnClosedUnderADialog, ARestartWhoseDictionaryNoLongerLoadsClosesUnderItsMessage) {
+  const AnsiString Path = MakeDict("one.dic", {{L"kot", {L"cat"}}});
+  TFLearn* Window = Start(Path, false);
+  ASSERT_NE(Window, nullptr);
+  const HWND Handle = Window->Handle();
+  // "Tak" once the file is damaged; the load's message then gets a close
+  // for the window and, some ticks later, OK.
+  bool Restarted = false, Alive = false, Answered = false;
+  int Ticks = 0;
+  const TTickTimer Answering(30, [&] {
+    if (!Restarted && EndLearnDlg->Showing()) {
+      TFileStream File(Path, fmCreate);
+      const char Junk[100] = {1, 2, 3};
+      File.WriteBuffer(Junk, sizeof Junk);
+      Restarted = true;
+      Click(EndLearnDlg->BYes);
+      return;
+    }
+    HWND Box = FindMessageBox();
+    if (!Box || Answered) return;
+    if (Ticks++ == 0) {
+      SendMessageW(Handle, WM_CLOSE, 0, 0);
+    } else if (Ticks > 4) {
+      Alive = IsWindow(Handle) != FALSE;
+      Answered = true;
+      PostMessageW(Box, WM_COMMAND, IDOK, 0);
+    }
+  });
+  TypeKeys(Window, L"cat");
+  PressKey(Window, VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return Answered; }, 5000)) << "the load's message never came";
+  EXPECT_TRUE(Alive) << "the window was freed under the message";
+  EXPECT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 2000)) << "the window did not close after the message";
+}
+
 }  // namespace
