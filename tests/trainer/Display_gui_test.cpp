@@ -488,4 +488,22 @@ TEST_F(Presentation, TheSoundErrorShowsTheTextTablesWordsAsTheyAre) {
   EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"B\u0142\u0105d \u0101|Brak d\u017Awi\u0119ku: \u0101\u014D."}));
 }
 
+TEST_F(Presentation, TheLayoutHasItsPicturesAndFramesAndTheRatioCountsKnownWords) {
+  TFDisplay* Form = Open(MakeWords());
+  ASSERT_NE(Form, nullptr);
+  for (const char* Name : {"L_Wallpapper", "Image1", "Image2", "Shape1", "Shape2", "Shape3", "Shape4", "Shape5",
+                           "Shape6"})
+    EXPECT_NE(Form->FindComponent(Name), nullptr) << Name;
+  EXPECT_NE(Form->L_Wallpapper->Picture()->Graphic(), nullptr);
+  EXPECT_NE(Form->Image1->Picture()->Graphic(), nullptr);
+  EXPECT_NE(Form->Image2->Picture()->Graphic(), nullptr);
+  EXPECT_EQ(Form->Repetitions, 1);
+  EXPECT_EQ(Form->Ratio, 0);
+  // Known words of all the words, not of those shown.
+  MarkAndStep(Form, Form->BBRemove);
+  EXPECT_DOUBLE_EQ(Form->Ratio, 1.0 / 3);
+  MarkAndStep(Form, Form->BBLeave);
+  EXPECT_DOUBLE_EQ(Form->Ratio, 1.0 / 3);
+}
+
 }  // namespace

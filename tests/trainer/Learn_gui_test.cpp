@@ -804,4 +804,21 @@ TEST_F(LearnClosedUnderADialog, ARestartWhoseDictionaryNoLongerLoadsClosesUnderI
   EXPECT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 2000)) << "the window did not close after the message";
 }
 
+TEST_F(Learn, TheLayoutHasItsPicturesAndFramesAndTheRatioFollowsTheAnswers) {
+  TFLearn* Window = Start(MakeDict("three.dic", Three), true);
+  ASSERT_NE(Window, nullptr);
+  for (const char* Name : {"L_Wallpapper", "Image1", "Image2", "Shape1", "Shape2", "Shape3", "Shape4", "Shape5",
+                           "Shape6"})
+    EXPECT_NE(Window->FindComponent(Name), nullptr) << Name;
+  EXPECT_NE(Window->L_Wallpapper->Picture()->Graphic(), nullptr);
+  EXPECT_NE(Window->Image1->Picture()->Graphic(), nullptr);
+  EXPECT_NE(Window->Image2->Picture()->Graphic(), nullptr);
+  EXPECT_EQ(Window->Ratio, 0);
+  TypeKeys(Window, RightAnswer(Window));
+  EXPECT_EQ(Window->Ratio, 1);
+  MoveOn(Window);
+  TypeKeys(Window, L"zle");
+  EXPECT_EQ(Window->Ratio, 0.5);
+}
+
 }  // namespace
