@@ -491,12 +491,7 @@ TEST_F(Presentation, TheSoundErrorShowsTheTextTablesWordsAsTheyAre) {
 TEST_F(Presentation, TheLayoutHasItsPicturesAndFramesAndTheRatioCountsKnownWords) {
   TFDisplay* Form = Open(MakeWords());
   ASSERT_NE(Form, nullptr);
-  for (const char* Name : {"L_Wallpapper", "Image1", "Image2", "Shape1", "Shape2", "Shape3", "Shape4", "Shape5",
-                           "Shape6"})
-    EXPECT_NE(Form->FindComponent(Name), nullptr) << Name;
-  EXPECT_NE(Form->L_Wallpapper->Picture()->Graphic(), nullptr);
-  EXPECT_NE(Form->Image1->Picture()->Graphic(), nullptr);
-  EXPECT_NE(Form->Image2->Picture()->Graphic(), nullptr);
+  ExpectExerciseLayout(Form);
   EXPECT_EQ(Form->Repetitions, 1);
   EXPECT_EQ(Form->Ratio, 0);
   // Known words of all the words, not of those shown.

@@ -807,12 +807,7 @@ TEST_F(LearnClosedUnderADialog, ARestartWhoseDictionaryNoLongerLoadsClosesUnderI
 TEST_F(Learn, TheLayoutHasItsPicturesAndFramesAndTheRatioFollowsTheAnswers) {
   TFLearn* Window = Start(MakeDict("three.dic", Three), true);
   ASSERT_NE(Window, nullptr);
-  for (const char* Name : {"L_Wallpapper", "Image1", "Image2", "Shape1", "Shape2", "Shape3", "Shape4", "Shape5",
-                           "Shape6"})
-    EXPECT_NE(Window->FindComponent(Name), nullptr) << Name;
-  EXPECT_NE(Window->L_Wallpapper->Picture()->Graphic(), nullptr);
-  EXPECT_NE(Window->Image1->Picture()->Graphic(), nullptr);
-  EXPECT_NE(Window->Image2->Picture()->Graphic(), nullptr);
+  ExpectExerciseLayout(Window);
   EXPECT_EQ(Window->Ratio, 0);
   TypeKeys(Window, RightAnswer(Window));
   EXPECT_EQ(Window->Ratio, 1);
