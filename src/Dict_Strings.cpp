@@ -86,6 +86,8 @@ WideString sDisplayPresented;
 WideString sDisplayMastered;
 WideString sDisplayDontKnow;
 WideString sDisplayKnow;
+WideString sPlayerErrorText;
+WideString sPlayerErrorCaption;
 
 WideString sEditCaption;
 WideString sEditWord;
@@ -239,6 +241,10 @@ const TDictString Table[] = {
     {&sDisplayMastered, L"Opanowane słówka"},
     {&sDisplayDontKnow, L"Nie umiem"},
     {&sDisplayKnow, L"Umiem"},
+    {&sPlayerErrorText,
+     L"Wystąpił problem podczas inicjalizacji odtwarzania dźwięku.\rProszę sprawdzić czy karta dźwiękowa jest "
+     L"poprawnie zainstalowana i dostępna w systemie."},
+    {&sPlayerErrorCaption, L"Błąd"},
 
     {&sEditCaption, L"Edytor słowników"},
     {&sEditWord, L"Słówko"},

@@ -115,6 +115,9 @@ extern WideString sDisplayPresented;
 extern WideString sDisplayMastered;
 extern WideString sDisplayDontKnow;
 extern WideString sDisplayKnow;
+// the sound player's error box
+extern WideString sPlayerErrorText;
+extern WideString sPlayerErrorCaption;
 
 // ---- dictionary editor -----------------------------------------------------
 

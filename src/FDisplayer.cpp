@@ -5,12 +5,14 @@
 #include "Dict_engine.h"
 #include "FDicSelector.h"
 #include "FEndLearnDlg.h"
+#include "FLearner.h"
 #include "IniFiles.h"
 #include "Main.h"
 #include "QPlayer.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
 #include "UniSysUtils.h"
+#include "WImage.h"
 #include "Win.h"
 
 namespace {
@@ -41,10 +43,16 @@ TFDisplay::TFDisplay(TComponent* AOwner) : TForm(AOwner) {
 TFDisplay::~TFDisplay() = default;
 
 void TFDisplay::FormCreate(TObject*) {
+  // The load error and the sound error are message boxes; a close
+  // meanwhile waits for them.
+  const TCloseGuard::THold Hold(Guard);
   Randomize();
   Dict.reset(new TDict());
   Question.reset(new TQuestion());
   ApplyCaptions();
+  LoadLayoutPicture(Image1, "TB_PRESENTATION");
+  LoadLayoutPicture(Image2, "TB_LEARNING");
+  LoadWallpaper(L_Wallpapper);
   try {
     if (FSelDic && FSelDic->FLDic && !FSelDic->FLDic->FileName().empty()) DictPath = FSelDic->FLDic->FileName();
     Dict->LoadFromFile(DictPath);
@@ -67,8 +75,10 @@ void TFDisplay::FormCreate(TObject*) {
     Dict->Clear();
   }
   Good = 0;
+  Ratio = 0;
   FeedbackShown = false;
   Remaining.assign(Dict->Count(), 1);
+  Repetitions = 1;
   RandomOrder = FMain->Config->ReadBool("test", "randomize", true);
   if (!LoadFailed) {
     NextQuestion();
@@ -95,7 +105,7 @@ void TFDisplay::FormShow(TObject*) {
   }
 }
 
-void TFDisplay::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
+void TFDisplay::FormClose(TObject*, TCloseAction& Action) { Action = Guard.CloseAction(); }
 
 void TFDisplay::FormDestroy(TObject*) {
   Question.reset();
@@ -203,13 +213,19 @@ void TFDisplay::RefreshStatistics() {
   const int N = Dict->Count();
   LGAns->SetCaption(IntToStr(Good));
   LQCount->SetCaption(IntToStr(Asked));
+  Ratio = Asked > 0 ? static_cast<double>(Good) / N : 0;
   // Known words of all, to the nearest per cent, halves to the even one.
   LEffi->SetCaption(IntToStr(Asked > 0 ? RoundPercent(Good, N) : 0) + " %");
 }
 
 void TFDisplay::FinishPresentation() {
   if (LoadFailed) return;
-  switch (EndLearnDlg->Execute(sEndLearnCaption, sEndLearnMsg)) {
+  // The window stands until the dialog is done; a close asked for under it
+  // ends it here, whatever was chosen.
+  const TCloseGuard::THold Hold(Guard);
+  const int Choice = EndLearnDlg->Execute(sEndLearnCaption, sEndLearnMsg);
+  if (Guard.Closing()) return;
+  switch (Choice) {
     case mrRetry:
       Question.reset();
       Dict.reset();
@@ -217,11 +233,11 @@ void TFDisplay::FinishPresentation() {
       FormCreate(this);
       break;
     case mrIgnore:
-      Release();
+      Guard.Release();
       FMain->RestartLater(2);
       break;
     default:
-      Release();
+      Guard.Release();
       break;
   }
 }
@@ -237,10 +253,18 @@ void RegisterFDisplayer() {
       .Method("BBLeaveClick", &TFDisplay::BBLeaveClick)
       .Method("BSoundClick", &TFDisplay::BSoundClick)
       .Method("THideTimer", &TFDisplay::THideTimer)
+      .Field("L_Wallpapper", &TFDisplay::L_Wallpapper)
+      .Field("Image1", &TFDisplay::Image1)
+      .Field("Image2", &TFDisplay::Image2)
+      .Field("Shape1", &TFDisplay::Shape1)
       .Field("Panel1", &TFDisplay::Panel1)
       .Field("EQ", &TFDisplay::EQ)
       .Field("Panel2", &TFDisplay::Panel2)
       .Field("Shape2", &TFDisplay::Shape2)
+      .Field("Shape3", &TFDisplay::Shape3)
+      .Field("Shape4", &TFDisplay::Shape4)
+      .Field("Shape5", &TFDisplay::Shape5)
+      .Field("Shape6", &TFDisplay::Shape6)
       .Field("EA", &TFDisplay::EA)
       .Field("LQuestion", &TFDisplay::LQuestion)
       .Field("LAnswers", &TFDisplay::LAnswers)

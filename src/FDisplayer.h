@@ -3,12 +3,14 @@
 #include <vector>
 
 #include "ExtCtrls.h"
+#include "FEndLearnDlg.h"
 #include "Forms.h"
 #include "StdCtrls.h"
 
 class TDict;
 class TPlayer;
 class TQuestion;
+class TWImage;
 
 // The presentation: each word of a dictionary with all its answers, marked
 // by the user as known ("Umiem") or not yet ("Nie umiem"), until every word
@@ -36,10 +38,18 @@ public:
   // named after it with "_snd", the word with blanks as "_", ".mp3".
   AnsiString SoundPath() const;
 
+  TWImage* L_Wallpapper = nullptr;
+  TImage* Image1 = nullptr;
+  TImage* Image2 = nullptr;
+  TShape* Shape1 = nullptr;
   TPanel* Panel1 = nullptr;
   TMemo* EQ = nullptr;
   TPanel* Panel2 = nullptr;
   TShape* Shape2 = nullptr;
+  TShape* Shape3 = nullptr;
+  TShape* Shape4 = nullptr;
+  TShape* Shape5 = nullptr;
+  TShape* Shape6 = nullptr;
   TMemo* EA = nullptr;
   TLabel* LQuestion = nullptr;
   TLabel* LAnswers = nullptr;
@@ -62,10 +72,14 @@ public:
   TOwned<TDict> Dict;
   bool FeedbackShown = false;
   int Asked = 0;
+  // The share of the words known (0 before the first is marked).
+  double Ratio = 0;
   int Good = 0;
   // 1 while the entry is still to learn, 0 once known.
   std::vector<unsigned char> Remaining;
   bool LoadFailed = false;
+  // Each word is to be known once.
+  int Repetitions = 1;
   bool RandomOrder = true;
   AnsiString DictPath;
   TOwned<TPlayer> Player;
@@ -78,6 +92,7 @@ private:
 
   // The sound error was already reported by this window.
   bool FSoundFailureReported = false;
+  TCloseGuard Guard{*this};
 };
 
 // The answers of an entry, one a line: answer 1, then each further answer

@@ -1,6 +1,7 @@
 #include "FLearner.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "Bledy.h"
 #include "Dict_Strings.h"
@@ -9,9 +10,12 @@
 #include "FEndLearnDlg.h"
 #include "FileUtils.h"
 #include "IniFiles.h"
+#include "Jpeg.h"
 #include "Main.h"
+#include "Streams.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
+#include "WImage.h"
 #include "Win.h"
 
 namespace {
@@ -25,26 +29,66 @@ constexpr int MaxRepetitions = 5;
 // The recent lists of the main window: 0 learning, 1 test.
 int RecentMode(bool Test) { return Test ? 1 : 0; }
 
-// A feedback picture from the executable's BITMAP resources; its magenta
-// corner shows the window through.
-void LoadPicture(TImage* Image, const char* Name) {
+// Text with every run of letters between blanks that is wider than Width
+// (in DC's font) broken into lines at the width; the edit wraps the rest
+// at its blanks itself, but a run with no blank it cannot break well.
+WideString BreakWideRuns(HDC DC, const WideString& Text, int Width) {
+  // What the edit keeps free at a line's ends.
+  constexpr int Slack = 2;
+  WideString Result;
+  size_t At = 0;
+  while (At < Text.size()) {
+    if (Text[At] == L' ') {
+      Result += Text[At++];
+      continue;
+    }
+    size_t End = Text.find(L' ', At);
+    if (End == WideString::npos) End = Text.size();
+    while (At < End) {
+      INT Fit = 0;
+      SIZE Size{};
+      GetTextExtentExPointW(DC, Text.c_str() + At, static_cast<int>(End - At), std::max(1, Width - Slack), &Fit,
+                            nullptr, &Size);
+      const size_t Taken = std::max<size_t>(1, static_cast<size_t>(Fit));
+      Result.append(Text, At, Taken);
+      At += Taken;
+      if (At < End) Result += L"\r\n";
+    }
+  }
+  return Result;
+}
+
+}  // namespace
+
+void LoadLayoutPicture(TImage* Image, const char* Name) {
   if (Image->Picture()->Graphic()) return;
   TOwned<TBitmap> Picture(new TBitmap());
   Picture->LoadFromResourceName(GetModuleHandleA(nullptr), Name);
   Image->Picture()->SetGraphic(Picture.get());
 }
 
-}  // namespace
+void LoadWallpaper(TWImage* Wallpaper) {
+  if (Wallpaper->Picture()->Graphic()) return;
+  TOwned<TJPEGImage> Picture(new TJPEGImage());
+  TResourceStream Data(GetModuleHandleA(nullptr), "BACKGROUND", MAKEINTRESOURCEA(10));
+  Picture->LoadFromStream(&Data);
+  Wallpaper->Picture()->SetGraphic(Picture.get());
+}
 
 TFLearn::TFLearn(TComponent* AOwner, bool ATest) : TForm(AOwner), TestMode(ATest) { FBledy->LBB->Clear(); }
 
 void TFLearn::FormCreate(TObject*) {
+  // The load error is a message box; a close meanwhile waits for it.
+  const TCloseGuard::THold Hold(Guard);
   Randomize();
   Dict.reset(new TDict());
   Question.reset(new TQuestion());
   ApplyCaptions();
-  LoadPicture(IMGood, "FB_GOOD");
-  LoadPicture(IMBad, "FB_BAD");
+  LoadLayoutPicture(IMGood, "FB_GOOD");
+  LoadLayoutPicture(IMBad, "FB_BAD");
+  LoadLayoutPicture(Image1, TestMode ? "TB_TEST" : "TB_LEARNING");
+  LoadLayoutPicture(Image2, "TB_EDITOR");
+  LoadWallpaper(L_Wallpapper);
   SetActiveControl(EA);
 
   Asked = 0;
@@ -72,6 +116,7 @@ void TFLearn::FormCreate(TObject*) {
   }
 
   Good = 0;
+  Ratio = 0;
   FeedbackShown = false;
   TIniFile* Config = FMain->Config.get();
   Repetitions = TestMode ? 1
@@ -103,7 +148,7 @@ void TFLearn::FormShow(TObject*) {
   }
 }
 
-void TFLearn::FormClose(TObject*, TCloseAction& Action) { Action = caFree; }
+void TFLearn::FormClose(TObject*, TCloseAction& Action) { Action = Guard.CloseAction(); }
 
 void TFLearn::FormDestroy(TObject*) {
   Question.reset();
@@ -113,6 +158,10 @@ void TFLearn::FormDestroy(TObject*) {
 void TFLearn::FormKeyDown(TObject*, Word& Key, TShiftState) {
   if (!FeedbackShown || Key == VK_RETURN) return;
   Key = 0;
+  // The key is used up whole: the character the message loop has already
+  // made of it would land in the next, emptied answer.
+  MSG Char;
+  PeekMessageW(&Char, nullptr, WM_CHAR, WM_DEADCHAR, PM_REMOVE);
   EndFeedback();
 }
 
@@ -174,15 +223,46 @@ void TFLearn::NextQuestion() {
     Current = I;
   }
   Dict->Get(Current, Question->Record());
-  EQ->SetText(WideToAnsi(Question->GetQuestion()));
+  ShowWord(Question->GetQuestion());
   EA->Clear();
   ++Asked;
   LQNo->SetCaption(IntToStr(Current + 1) + WideToAnsi(sQuestionOf) + IntToStr(N));
 }
 
+void TFLearn::ShowWord(const WideString& Word) {
+  // The smallest font still read at a glance.
+  constexpr int MinFontHeight = 9;
+  if (FWordFontHeight == 0) FWordFontHeight = EQ->Font()->Height();
+  const int Area = Panel1->ClientHeight();
+  EQ->SetTop(0);
+  EQ->SetHeight(Area);
+  // The word as the box shows it, its letters in the system code page.
+  const WideString Shown = AnsiToWide(WideToAnsi(Word));
+  int FontHeight = std::abs(FWordFontHeight);
+  int LinesHeight = 0;
+  for (;; --FontHeight) {
+    EQ->Font()->SetHeight(-FontHeight);
+    RECT Format{};
+    SendMessageW(EQ->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&Format));
+    TEXTMETRICW Metrics{};
+    HDC DC = GetDC(EQ->Handle());
+    const HGDIOBJ Old = SelectObject(DC, EQ->Font()->Handle());
+    GetTextMetricsW(DC, &Metrics);
+    EQ->SetText(WideToAnsi(BreakWideRuns(DC, Shown, Format.right - Format.left)));
+    SelectObject(DC, Old);
+    ReleaseDC(EQ->Handle(), DC);
+    LinesHeight = static_cast<int>(SendMessageW(EQ->Handle(), EM_GETLINECOUNT, 0, 0)) * Metrics.tmHeight;
+    if (LinesHeight <= Area || FontHeight <= MinFontHeight) break;
+  }
+  LinesHeight = std::min(LinesHeight, Area);
+  EQ->SetTop((Area - LinesHeight) / 2);
+  EQ->SetHeight(LinesHeight);
+}
+
 void TFLearn::RefreshStats() {
   LGAns->SetCaption(IntToStr(Good));
   LQCount->SetCaption(IntToStr(Asked));
+  Ratio = Asked > 0 ? static_cast<double>(Good) / Asked : 0;
   if (TestMode) {
     TestResult[0] = Good;
     TestResult[1] = Asked;
@@ -260,6 +340,9 @@ bool TFLearn::Finished() const {
 
 void TFLearn::FinishExercise() {
   if (LoadFailed) return;
+  // The window stands until its dialogs are done; a close asked for under
+  // them ends it here, whatever was chosen.
+  const TCloseGuard::THold Hold(Guard);
   const AnsiString FileName = FSelDic->FLDic->FileName();
   int Choice;
   if (TestMode) {
@@ -273,10 +356,11 @@ void TFLearn::FinishExercise() {
     }
     const int Percent = static_cast<int>(RoundPercent(TestResult[0], TestResult[1]));
     Choice = EndLearnDlg->Execute(sEndTestCaption, WideFormat(sEndTestMsg, Percent));
-    if (FMain->Config->ReadBool("test", "Errors", false)) FBledy->ShowModal();
+    if (!Guard.Closing() && FMain->Config->ReadBool("test", "Errors", false)) FBledy->ShowModal();
   } else {
     Choice = EndLearnDlg->Execute(sEndLearnCaption, sEndLearnMsg);
   }
+  if (Guard.Closing()) return;
   switch (Choice) {
     case 4:
       Question.reset();
@@ -286,11 +370,11 @@ void TFLearn::FinishExercise() {
       FormCreate(this);
       break;
     case 5:
-      Release();
+      Guard.Release();
       FMain->RestartLater(RecentMode(TestMode));
       break;
     default:
-      Release();
+      Guard.Release();
       break;
   }
 }
@@ -324,6 +408,13 @@ void RegisterFLearner() {
       .Field("LQCount", &TFLearn::LQCount)
       .Field("LGAns", &TFLearn::LGAns)
       .Field("LEffi", &TFLearn::LEffi)
+      .Field("L_Wallpapper", &TFLearn::L_Wallpapper)
+      .Field("Image1", &TFLearn::Image1)
+      .Field("Image2", &TFLearn::Image2)
       .Field("Shape1", &TFLearn::Shape1)
-      .Field("Shape2", &TFLearn::Shape2);
+      .Field("Shape2", &TFLearn::Shape2)
+      .Field("Shape3", &TFLearn::Shape3)
+      .Field("Shape4", &TFLearn::Shape4)
+      .Field("Shape5", &TFLearn::Shape5)
+      .Field("Shape6", &TFLearn::Shape6);
 }

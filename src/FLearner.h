@@ -3,11 +3,20 @@
 #include <vector>
 
 #include "ExtCtrls.h"
+#include "FEndLearnDlg.h"
 #include "Forms.h"
 #include "StdCtrls.h"
 
 class TDict;
 class TQuestion;
+class TWImage;
+
+// The pictures of the exercise windows' layouts, from the executable's
+// resources: a bitmap whose corner colour shows the window through, and
+// the tiled wallpaper the main window has too. A picture already there
+// stays (a restart keeps it).
+void LoadLayoutPicture(TImage* Image, const char* Name);
+void LoadWallpaper(TWImage* Wallpaper);
 
 // The learning drill and the test: one word at a time, the typed answer
 // checked against the entry's answers, feedback for two seconds, then the
@@ -57,17 +66,26 @@ public:
   TLabel* LQCount = nullptr;
   TLabel* LGAns = nullptr;
   TLabel* LEffi = nullptr;
+  TWImage* L_Wallpapper = nullptr;
+  TImage* Image1 = nullptr;
+  TImage* Image2 = nullptr;
   TShape* Shape1 = nullptr;
   TShape* Shape2 = nullptr;
+  TShape* Shape3 = nullptr;
+  TShape* Shape4 = nullptr;
+  TShape* Shape5 = nullptr;
+  TShape* Shape6 = nullptr;
 
   // The entry being asked and its index (-1 before the first question).
   TOwned<TQuestion> Question;
   int Current = -1;
   TOwned<TDict> Dict;
   bool FeedbackShown = false;
-  // Questions put so far and correct answers; the effectiveness is their
-  // ratio, rounded on integers like everywhere else in the trainer.
+  // Questions put so far, their share answered correctly (0 before the
+  // first) and the correct answers; the effectiveness shown is rounded on
+  // the two counts, like everywhere else in the trainer.
   int Asked = 0;
+  double Ratio = 0;
   int Good = 0;
   // Per entry: correct answers still needed (drill), or 1 while still to be
   // asked (test).
@@ -88,6 +106,14 @@ private:
   // The feedback goes; the next word follows or the exercise ends.
   void EndFeedback();
   bool Finished() const;
+  // Shows the word in EQ, broken at the box's edge: the lines stand centred
+  // in Panel1, and a word too long for them at the layout's font gets a
+  // smaller one until all of it fits.
+  void ShowWord(const WideString& Word);
+
+  TCloseGuard Guard{*this};
+  // The word's font height as the layout has it.
+  int FWordFontHeight = 0;
 };
 
 void RegisterFLearner();

@@ -1,20 +1,19 @@
 #include "QPlayer.h"
 
+#include "Dict_Strings.h"
 #include "Forms.h"
 #include "Win.h"
 
-namespace {
-
-// System code page (1250) texts of the error box.
-constexpr char ErrorCaption[] = "B\xB3\xB9" "d";
-constexpr char ErrorText[] =
-    "Wyst\xB9pi\xB3 problem podczas inicjalizacji odtwarzania d\x9Fwi\xEAku.\r"
-    "Prosz\xEA sprawdzi\xE6 czy karta d\x9Fwi\xEAkowa jest poprawnie zainstalowana i dost\xEApna w systemie.";
-
-}  // namespace
-
-int ShowErrorBox(const AnsiString& Caption, const AnsiString& Text, UINT Flags) {
-  return Application->MessageBox(Text.c_str(), Caption.c_str(), Flags);
+int ShowErrorBox(const WideString& Caption, const WideString& Text, UINT Flags) {
+  // Owned as the application's boxes are: by the active form, else the
+  // main form.
+  const auto Usable = [](TCustomForm* Form) { return Form && Form->HandleAllocated() && Form->Visible(); };
+  HWND Owner = GetActiveWindow();
+  if (Screen && Usable(Screen->ActiveForm()))
+    Owner = Screen->ActiveForm()->Handle();
+  else if (Application && Usable(Application->MainForm()))
+    Owner = Application->MainForm()->Handle();
+  return MessageBoxW(Owner, Text.c_str(), Caption.c_str(), Flags);
 }
 
 TPlayer::TPlayer(bool ReportFailure) {
@@ -28,7 +27,7 @@ TPlayer::TPlayer(bool ReportFailure) {
       FReady = true;
     }
   }
-  if (!FReady && ReportFailure) ShowErrorBox(ErrorCaption, ErrorText, MB_OK | MB_ICONERROR);
+  if (!FReady && ReportFailure) ShowErrorBox(sPlayerErrorCaption, sPlayerErrorText, MB_OK | MB_ICONERROR);
 }
 
 TPlayer::~TPlayer() {

@@ -4,9 +4,9 @@
 #include "System.h"
 #include "Win.h"
 
-// The 8-bit message box of the sound player: the application's message box
-// with the text, caption and style flags; returns the button pressed.
-int ShowErrorBox(const AnsiString& Caption, const AnsiString& Text, UINT Flags);
+// The message box of the sound player: the application's message box with
+// the caption, text and style flags; returns the button pressed.
+int ShowErrorBox(const WideString& Caption, const WideString& Text, UINT Flags);
 
 // Plays one MP3 file at a time through the audio library. Without the
 // library or a sound device the player is not Ready and every operation

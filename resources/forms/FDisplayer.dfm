@@ -20,6 +20,43 @@ object FDisplay: TFDisplay
   OnDestroy = FormDestroy
   OnKeyDown = FormKeyDown
   OnShow = FormShow
+  object L_Wallpapper: TWImage
+    Left = 0
+    Top = 0
+    Width = 560
+    Height = 416
+    Align = alClient
+  end
+  object Image1: TImage
+    Left = 520
+    Top = 3
+    Width = 24
+    Height = 24
+    Stretch = True
+    Transparent = True
+  end
+  object Image2: TImage
+    Left = 520
+    Top = 80
+    Width = 24
+    Height = 24
+    Stretch = True
+    Transparent = True
+  end
+  object Shape1: TShape
+    Left = 14
+    Top = 28
+    Width = 532
+    Height = 50
+    Pen.Color = clGray
+  end
+  object Shape3: TShape
+    Left = 16
+    Top = 331
+    Width = 528
+    Height = 1
+    Pen.Color = clBtnShadow
+  end
   object LQuestion: TLabel
     Left = 16
     Top = 12
@@ -33,6 +70,7 @@ object FDisplay: TFDisplay
     Font.Name = 'Tahoma'
     Font.Style = [fsBold]
     ParentFont = False
+    Transparent = True
   end
   object LAnswers: TLabel
     Left = 16
@@ -47,6 +85,7 @@ object FDisplay: TFDisplay
     Font.Name = 'Tahoma'
     Font.Style = [fsBold]
     ParentFont = False
+    Transparent = True
   end
   object Panel1: TPanel
     Left = 16
@@ -141,6 +180,27 @@ object FDisplay: TFDisplay
     Height = 64
     BevelOuter = bvLowered
     TabOrder = 5
+    object Shape4: TShape
+      Left = 94
+      Top = 8
+      Width = 1
+      Height = 48
+      Pen.Color = clBtnShadow
+    end
+    object Shape5: TShape
+      Left = 254
+      Top = 8
+      Width = 1
+      Height = 48
+      Pen.Color = clBtnShadow
+    end
+    object Shape6: TShape
+      Left = 388
+      Top = 8
+      Width = 1
+      Height = 48
+      Pen.Color = clBtnShadow
+    end
     object LLQNo: TLabel
       Left = 4
       Top = 10

@@ -20,6 +20,13 @@ object FLearn: TFLearn
   OnDestroy = FormDestroy
   OnKeyDown = FormKeyDown
   OnShow = FormShow
+  object L_Wallpapper: TWImage
+    Left = 0
+    Top = 0
+    Width = 544
+    Height = 356
+    Align = alClient
+  end
   object LQuestion: TLabel
     Left = 16
     Top = 10
@@ -27,6 +34,15 @@ object FLearn: TFLearn
     Height = 13
     AutoSize = False
     Caption = 'Przet'#322'umacz:'
+    Transparent = True
+  end
+  object Image1: TImage
+    Left = 504
+    Top = 2
+    Width = 24
+    Height = 24
+    Stretch = True
+    Transparent = True
   end
   object Shape1: TShape
     Left = 16
@@ -69,6 +85,15 @@ object FLearn: TFLearn
     Height = 13
     AutoSize = False
     Caption = 'Twoja odpowied'#378':'
+    Transparent = True
+  end
+  object Image2: TImage
+    Left = 504
+    Top = 104
+    Width = 24
+    Height = 24
+    Stretch = True
+    Transparent = True
   end
   object Shape2: TShape
     Left = 16
@@ -93,6 +118,13 @@ object FLearn: TFLearn
     TabOrder = 0
     OnKeyDown = EAKeyDown
     OnKeyPress = EAKeyPress
+  end
+  object Shape3: TShape
+    Left = 16
+    Top = 174
+    Width = 512
+    Height = 82
+    Pen.Color = $00A08060
   end
   object IMGood: TImage
     Left = 24
@@ -126,6 +158,7 @@ object FLearn: TFLearn
     Layout = tlCenter
     ParentFont = False
     Visible = False
+    Transparent = True
     WordWrap = True
   end
   object LABad: TLabel
@@ -144,6 +177,7 @@ object FLearn: TFLearn
     Layout = tlCenter
     ParentFont = False
     Visible = False
+    Transparent = True
     WordWrap = True
   end
   object PStats: TPanel
@@ -153,6 +187,27 @@ object FLearn: TFLearn
     Height = 72
     BevelOuter = bvLowered
     TabOrder = 2
+    object Shape4: TShape
+      Left = 130
+      Top = 8
+      Width = 1
+      Height = 56
+      Pen.Color = clBtnShadow
+    end
+    object Shape5: TShape
+      Left = 254
+      Top = 8
+      Width = 1
+      Height = 56
+      Pen.Color = clBtnShadow
+    end
+    object Shape6: TShape
+      Left = 378
+      Top = 8
+      Width = 1
+      Height = 56
+      Pen.Color = clBtnShadow
+    end
     object LLQNo: TLabel
       Left = 8
       Top = 10

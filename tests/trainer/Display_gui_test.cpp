@@ -437,4 +437,63 @@ TEST_F(Presentation, AnEmptyOrDamagedDictionaryCountsNothing) {
   }
 }
 
+TEST_F(Presentation, ClosedUnderTheEndDialogItClosesOnceTheDialogIsDone) {
+  ChooserTimer = SetTimer(nullptr, 0, 30, CancelChooser);
+  const AnsiString Path = MakeDict("one.dic", {{L"dom", {L"house"}}});
+  for (TButton* TEndLearnDlg::* Answer : {&TEndLearnDlg::BFinish, &TEndLearnDlg::BYes, &TEndLearnDlg::BOther}) {
+    SCOPED_TRACE(Answer == &TEndLearnDlg::BFinish ? "finish" : Answer == &TEndLearnDlg::BYes ? "once more" : "other");
+    TFDisplay* Form = Open(Path);
+    ASSERT_NE(Form, nullptr);
+    const HWND Handle = Form->Handle();
+    // Under the end dialog the window gets a WM_CLOSE; some ticks later the
+    // dialog is answered.
+    int Ticks = 0;
+    bool Alive = false, Answered = false;
+    const TTickTimer Answering(30, [&] {
+      if (Answered || !EndLearnDlg->Showing()) return;
+      if (Ticks++ == 0) {
+        SendMessageW(Handle, WM_CLOSE, 0, 0);
+      } else if (Ticks > 4) {
+        Alive = IsWindow(Handle) && FMain->MDIChildCount() == 1;
+        Answered = true;
+        SendMessageA((EndLearnDlg->*Answer)->Handle(), BM_CLICK, 0, 0);
+      }
+    });
+    SendMessageA(Form->BBRemove->Handle(), BM_CLICK, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Answered; }, 5000)) << "the end dialog never came";
+    EXPECT_TRUE(Alive) << "the window was freed under the dialog";
+    EXPECT_TRUE(PumpUntil([] { return FMain->MDIChildCount() == 0; }, 2000)) << "the window did not close";
+    // Neither a restart in place nor the chooser: the close came first.
+    PumpFor(800);
+    EXPECT_EQ(FMain->MDIChildCount(), 0);
+    EXPECT_EQ(ChooserShown, 0);
+  }
+}
+
+TEST_F(Presentation, TheSoundErrorShowsTheTextTablesWordsAsTheyAre) {
+  // Letters outside the system code page come through only as UTF-16.
+  const WideString Text = sPlayerErrorText, Caption = sPlayerErrorCaption;
+  sPlayerErrorText = L"Brak d\u017Awi\u0119ku: \u0101\u014D.";
+  sPlayerErrorCaption = L"B\u0142\u0105d \u0101";
+  LogReset("device");
+  TFDisplay* Form = Open(MakeDict("one.dic", {{L"dom", {L"house"}}}));
+  sPlayerErrorText = Text;
+  sPlayerErrorCaption = Caption;
+  ASSERT_NE(Form, nullptr);
+  EXPECT_EQ(Boxes(), (std::vector<std::wstring>{L"B\u0142\u0105d \u0101|Brak d\u017Awi\u0119ku: \u0101\u014D."}));
+}
+
+TEST_F(Presentation, TheLayoutHasItsPicturesAndFramesAndTheRatioCountsKnownWords) {
+  TFDisplay* Form = Open(MakeWords());
+  ASSERT_NE(Form, nullptr);
+  ExpectExerciseLayout(Form);
+  EXPECT_EQ(Form->Repetitions, 1);
+  EXPECT_EQ(Form->Ratio, 0);
+  // Known words of all the words, not of those shown.
+  MarkAndStep(Form, Form->BBRemove);
+  EXPECT_DOUBLE_EQ(Form->Ratio, 1.0 / 3);
+  MarkAndStep(Form, Form->BBLeave);
+  EXPECT_DOUBLE_EQ(Form->Ratio, 1.0 / 3);
+}
+
 }  // namespace

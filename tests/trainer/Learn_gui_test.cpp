@@ -94,6 +94,7 @@ protected:
     Seen = TSeen{};
     EndButton = &TEndLearnDlg::BFinish;
     ChooserOk = true;
+    EndClicked = BledyClicked = ChooserClicked = false;
     Application->CreateForm(FMain);
     Application->CreateForm(FSelDic);
     Application->CreateForm(FBledy);
@@ -550,6 +551,253 @@ TEST_F(Learn, StatisticsCountTheAnswersGivenWhileTheNextWordIsAsked) {
     EXPECT_EQ(Window->LGAns->Caption(), Case.Correct);
     EXPECT_EQ(Window->LEffi->Caption(), Case.Effectiveness);
   }
+}
+
+// --- the feedback key, long words, closing under a dialog ------------------
+
+// Types Text key by key into the answer edit, as the keyboard sends it (the
+// message loop makes each character from its key), then Enter; returns once
+// the feedback shows. Letters and digits only.
+void TypeKeys(TFLearn* Window, const WideString& Text) {
+  for (wchar_t Char : Text) {
+    const Word Key = static_cast<Word>(towupper(Char));
+    PostMessageA(Window->EA->Handle(), WM_KEYDOWN, Key, 1);
+    PostMessageA(Window->EA->Handle(), WM_KEYUP, Key, 0xC0000001);
+  }
+  PostMessageA(Window->EA->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+  PostMessageA(Window->EA->Handle(), WM_KEYUP, VK_RETURN, 0xC0000001);
+  EXPECT_TRUE(PumpUntil([Window] { return FMain->ActiveMDIChild() != Window || Window->FeedbackShown; }, 2000))
+      << "no feedback after typing " << WideToAnsi(Text);
+}
+
+TEST_F(Learn, TheKeyThatEndsTheFeedbackTypesNothingIntoTheNextAnswer) {
+  Setting("repeat count", "2");
+  TFLearn* Window = Start(MakeDict("three.dic", Three), false);
+  ASSERT_NE(Window, nullptr);
+  const Word Keys[] = {VK_SPACE, 'X', '5', VK_RIGHT};
+  for (Word Key : Keys) {
+    SCOPED_TRACE(Key);
+    ASSERT_EQ(Window_(), Window);
+    TypeKeys(Window, L"zle");
+    ASSERT_TRUE(Window->LABad->Visible());
+    PressKey(Window, Key);
+    EXPECT_TRUE(PumpUntil([Window] { return !Window->FeedbackShown; }, 1000)) << "the key did not end the feedback";
+    // Whatever of the key could still arrive has arrived.
+    PumpFor(100);
+    EXPECT_EQ(Window->EA->Text(), "");
+    const int Good = Window->Good;
+    TypeKeys(Window, RightAnswer(Window));
+    EXPECT_TRUE(Window->LAGood->Visible()) << WideToAnsi(RightAnswer(Window)) << " was not taken";
+    EXPECT_EQ(Window->Good, Good + 1);
+    MoveOn(Window);
+  }
+}
+
+TEST_F(Learn, AWordWiderThanTheQuestionBoxIsShownBrokenAtItsEdge) {
+  // 81 units, the most an entry holds, and not one blank.
+  WideString Long;
+  while (Long.size() < 81) Long += L"Wszechstronności";
+  Long.resize(81);
+  for (bool Test : {false, true}) {
+    SCOPED_TRACE(Test);
+    TFLearn* Window = Start(MakeDict("long.dic", {{Long.c_str(), {L"x"}}}), Test);
+    ASSERT_NE(Window, nullptr);
+    PumpFor(200);
+    // All of the word, in lines.
+    AnsiString Text = Window->EQ->Text();
+    std::erase_if(Text, [](char C) { return C == '\r' || C == '\n'; });
+    EXPECT_EQ(AnsiToWide(Text), Long);
+    // The edit's own layout: the word takes several lines, from the first
+    // to the last all inside the box.
+    HWND Box = Window->EQ->Handle();
+    const WPARAM LastChar = GetWindowTextLengthW(Box) - 1;
+    EXPECT_GE(SendMessageW(Box, EM_GETLINECOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(Box, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    RECT Client;
+    GetClientRect(Box, &Client);
+    const LRESULT First = SendMessageW(Box, EM_POSFROMCHAR, 0, 0);
+    const LRESULT Last = SendMessageW(Box, EM_POSFROMCHAR, LastChar, 0);
+    const LRESULT Second = SendMessageW(Box, EM_POSFROMCHAR, SendMessageW(Box, EM_LINEINDEX, 1, 0), 0);
+    const int LineHeight = static_cast<short>(HIWORD(Second)) - static_cast<short>(HIWORD(First));
+    ASSERT_GT(LineHeight, 0);
+    EXPECT_GE(static_cast<short>(HIWORD(First)), 0);
+    EXPECT_LE(static_cast<short>(HIWORD(Last)) + LineHeight, Client.bottom);
+    // Ink on the screen in the last line, where the word ends, inside the
+    // box.
+    POINT Origin{0, static_cast<short>(HIWORD(Last))};
+    ClientToScreen(Box, &Origin);
+    POINT Bottom{0, Client.bottom};
+    ClientToScreen(Box, &Bottom);
+    HDC Screen = GetDC(nullptr);
+    int Ink = 0;
+    for (int Y = Origin.y; Y < std::min<LONG>(Origin.y + LineHeight, Bottom.y); ++Y)
+      for (int X = Origin.x; X < Origin.x + Client.right; ++X) {
+        const COLORREF C = GetPixel(Screen, X, Y);
+        Ink += GetRValue(C) + GetGValue(C) + GetBValue(C) < 300;
+      }
+    ReleaseDC(nullptr, Screen);
+    EXPECT_GT(Ink, 30) << "the end of the word is not on the screen";
+    SaveShot(FMain->Handle(), Test ? "learn-long-word-test" : "learn-long-word");
+    Window->Close();
+    ASSERT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 1000)) << "the window did not close";
+  }
+}
+
+// A close sent while a dialog of the window is up (the answering timer is
+// not running: each test answers its dialogs itself).
+class LearnClosedUnderADialog : public Learn {
+protected:
+  void SetUp() override {
+    Learn::SetUp();
+    KillTimer(nullptr, Timer);
+    Timer = 0;
+    Closes.clear();
+    Unexpected.clear();
+  }
+  // The dialog's window, once shown, gets a WM_CLOSE sent to the exercise
+  // window; a later tick notes whether the window still stands and clicks
+  // the button.
+  struct TClose {
+    TCustomForm* Dialog;
+    TButton* Button;
+    HWND Window = nullptr;
+    int Ticks = 0;
+    bool Alive = false;
+    bool Clicked = false;
+  };
+  std::vector<TClose> Closes;
+  // Windows that should not have come, closed so that no wait is left
+  // without its end.
+  std::vector<std::string> Unexpected;
+  void Tick() {
+    if (HWND Box = FindMessageBox()) {
+      Unexpected.push_back("box");
+      PostMessageW(Box, WM_COMMAND, IDOK, 0);
+      return;
+    }
+    if (FSelDic->Showing() && FSelDic->ModalResult() == mrNone) {
+      Unexpected.push_back("chooser");
+      Click(FSelDic->BCancel);
+      return;
+    }
+    for (TClose& Close : Closes) {
+      if (Close.Clicked || !Close.Dialog->Showing()) continue;
+      if (Close.Ticks++ == 0) {
+        SendMessageW(Close.Window, WM_CLOSE, 0, 0);
+      } else if (Close.Ticks > 4) {
+        Close.Alive = IsWindow(Close.Window) && Window_() && Window_()->Handle() == Close.Window;
+        Close.Clicked = true;
+        Click(Close.Button);
+      }
+      return;
+    }
+  }
+};
+
+TEST_F(LearnClosedUnderADialog, TheWindowClosesOnceTheDialogIsDoneAndTheProgramGoesOn) {
+  struct TCase {
+    const char* Name;
+    bool Test;
+    bool Errors;
+    bool UnderList;  // closed under the wrong-answer list, not the end dialog
+    TButton* TEndLearnDlg::* Answer;
+  };
+  const TCase Cases[] = {
+      {"test, end dialog, finish", true, false, false, &TEndLearnDlg::BFinish},
+      {"test, end dialog, once more", true, false, false, &TEndLearnDlg::BYes},
+      {"test, wrong-answer list", true, true, true, &TEndLearnDlg::BFinish},
+      {"drill, end dialog, other dictionary", false, false, false, &TEndLearnDlg::BOther},
+  };
+  // The user's results, one record per test.
+  DWORD Records = 0;
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    Setting("Errors", Case.Errors ? "1" : "0");
+    Seen = TSeen{};
+    TFLearn* Window = Start(MakeDict("one.dic", {{L"kot", {L"cat"}}}), Case.Test);
+    ASSERT_NE(Window, nullptr);
+    Closes.clear();
+    Unexpected.clear();
+    if (Case.UnderList) {
+      Closes.push_back({EndLearnDlg, EndLearnDlg->*Case.Answer});
+      Closes[0].Ticks = 5;  // answered without a close
+      Closes.push_back({FBledy, FBledy->Button1});
+    } else {
+      Closes.push_back({EndLearnDlg, EndLearnDlg->*Case.Answer});
+    }
+    for (TClose& Close : Closes) Close.Window = Window->Handle();
+    const TTickTimer Answering(30, [this] { Tick(); });
+    TypeKeys(Window, L"cat");
+    PressKey(Window, VK_RETURN);
+    EXPECT_TRUE(PumpUntil([this] { return Closes.back().Clicked; }, 5000)) << "the dialog never came";
+    EXPECT_TRUE(Closes.back().Alive) << "the window was freed under the dialog";
+    EXPECT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 2000)) << "the window did not close after the dialog";
+    // Neither a restart in place nor the chooser: the close came first.
+    PumpFor(800);
+    EXPECT_EQ(FMain->MDIChildCount(), 0);
+    EXPECT_EQ(Unexpected, std::vector<std::string>{});
+    if (Case.Test) {
+      WIN32_FILE_ATTRIBUTE_DATA Data{};
+      EXPECT_TRUE(GetFileAttributesExA(ResultFile(UserName).c_str(), GetFileExInfoStandard, &Data));
+      EXPECT_EQ(Data.nFileSizeLow, ++Records * ResultRecordBytes) << "the result was not stored";
+    }
+  }
+  // The program goes on and ends as it should, writing its last user.
+  WritePrivateProfileStringA("global", "LastUser", "x", ConfigPath().c_str());
+  FreeAndNil(EndLearnDlg);
+  FreeAndNil(FBledy);
+  FreeAndNil(FSelDic);
+  FreeAndNil(FMain);
+  char LastUser[64] = {};
+  GetPrivateProfileStringA("global", "LastUser", "", LastUser, sizeof LastUser, ConfigPath().c_str());
+  EXPECT_STREQ(LastUser, UserName);
+}
+
+TEST_F(LearnClosedUnderADialog, ARestartWhoseDictionaryNoLongerLoadsClosesUnderItsMessage) {
+  const AnsiString Path = MakeDict("one.dic", {{L"kot", {L"cat"}}});
+  TFLearn* Window = Start(Path, false);
+  ASSERT_NE(Window, nullptr);
+  const HWND Handle = Window->Handle();
+  // "Tak" once the file is damaged; the load's message then gets a close
+  // for the window and, some ticks later, OK.
+  bool Restarted = false, Alive = false, Answered = false;
+  int Ticks = 0;
+  const TTickTimer Answering(30, [&] {
+    if (!Restarted && EndLearnDlg->Showing()) {
+      TFileStream File(Path, fmCreate);
+      const char Junk[100] = {1, 2, 3};
+      File.WriteBuffer(Junk, sizeof Junk);
+      Restarted = true;
+      Click(EndLearnDlg->BYes);
+      return;
+    }
+    HWND Box = FindMessageBox();
+    if (!Box || Answered) return;
+    if (Ticks++ == 0) {
+      SendMessageW(Handle, WM_CLOSE, 0, 0);
+    } else if (Ticks > 4) {
+      Alive = IsWindow(Handle) != FALSE;
+      Answered = true;
+      PostMessageW(Box, WM_COMMAND, IDOK, 0);
+    }
+  });
+  TypeKeys(Window, L"cat");
+  PressKey(Window, VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return Answered; }, 5000)) << "the load's message never came";
+  EXPECT_TRUE(Alive) << "the window was freed under the message";
+  EXPECT_TRUE(PumpUntil([] { return Window_() == nullptr; }, 2000)) << "the window did not close after the message";
+}
+
+TEST_F(Learn, TheLayoutHasItsPicturesAndFramesAndTheRatioFollowsTheAnswers) {
+  TFLearn* Window = Start(MakeDict("three.dic", Three), true);
+  ASSERT_NE(Window, nullptr);
+  ExpectExerciseLayout(Window);
+  EXPECT_EQ(Window->Ratio, 0);
+  TypeKeys(Window, RightAnswer(Window));
+  EXPECT_EQ(Window->Ratio, 1);
+  MoveOn(Window);
+  TypeKeys(Window, L"zle");
+  EXPECT_EQ(Window->Ratio, 0.5);
 }
 
 }  // namespace

@@ -311,3 +311,21 @@ private:
   HWND FAnswered = nullptr;
   TTickTimer FTimer;
 };
+
+// --- the exercise windows -----------------------------------------------
+
+// The pictures and frames of an exercise window's layout, each there and
+// each picture loaded.
+inline void ExpectExerciseLayout(TForm* Form) {
+  for (const char* Name : {"L_Wallpapper", "Image1", "Image2", "Shape1", "Shape2", "Shape3", "Shape4", "Shape5",
+                           "Shape6"})
+    EXPECT_NE(Form->FindComponent(Name), nullptr) << Name;
+  for (const char* Name : {"Image1", "Image2"}) {
+    if (auto* Image = dynamic_cast<TImage*>(Form->FindComponent(Name))) {
+      EXPECT_NE(Image->Picture()->Graphic(), nullptr) << Name;
+    }
+  }
+  if (auto* Wallpaper = dynamic_cast<TWImage*>(Form->FindComponent("L_Wallpapper"))) {
+    EXPECT_NE(Wallpaper->Picture()->Graphic(), nullptr);
+  }
+}
