@@ -146,6 +146,7 @@ const wchar_t SLayoutSetElement[] = L"element zbioru";
 const wchar_t SLayoutPropsFirst[] = L"Właściwości muszą poprzedzać obiekty zagnieżdżone";
 const wchar_t SLayoutValueExpected[] = L"Oczekiwano wartości";
 const wchar_t SLayoutStringAfterPlus[] = L"Po znaku + oczekiwano napisu";
+const wchar_t SLayoutTooDeep[] = L"Układ zagnieżdżony zbyt głęboko";
 const wchar_t SInvalidStreamFormat[] = L"Nieprawidłowy format strumienia";
 const wchar_t SInvalidValueType[] = L"Nieprawidłowy typ wartości %d";
 const wchar_t SIntegerOutOfRange[] = L"Liczba całkowita poza zakresem: %s";

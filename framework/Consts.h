@@ -177,6 +177,7 @@ extern const wchar_t SLayoutSetElement[];
 extern const wchar_t SLayoutPropsFirst[];
 extern const wchar_t SLayoutValueExpected[];
 extern const wchar_t SLayoutStringAfterPlus[];
+extern const wchar_t SLayoutTooDeep[];
 extern const wchar_t SInvalidStreamFormat[];
 extern const wchar_t SInvalidValueType[];  // %d: the type
 extern const wchar_t SIntegerOutOfRange[];  // %s: the value

@@ -154,7 +154,7 @@ private:
     explicit TNesting(TLayoutParser& Parser) : FParser(Parser) {
       if (++FParser.FDepth > MaxLayoutNesting) {
         --FParser.FDepth;
-        FParser.Error("Layout nested too deeply");
+        FParser.Error(LoadStr(SLayoutTooDeep));
       }
     }
     ~TNesting() { --FParser.FDepth; }
@@ -635,7 +635,7 @@ void TReader::ValueError() { throw EReadError(LoadStr(SInvalidPropertyValue)); }
 TReader::TNesting::TNesting(TReader& Reader) : FReader(Reader) {
   if (++FReader.FDepth > MaxLayoutNesting) {
     --FReader.FDepth;
-    FReader.FormatError("Layout nested too deeply");
+    FReader.FormatError(LoadStr(SLayoutTooDeep));
   }
 }
 

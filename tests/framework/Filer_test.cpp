@@ -651,9 +651,9 @@ TEST(Layout, NestingBeyondAThousandLevelsIsRefused) {
   const std::string Items = Head + "Items = " + Repeat("< item Width = ", Deep) + "1" + Repeat(" end >", Deep) + "\nend\n";
   const std::string Objects = Head + Repeat("object A: TTestNode\n", Deep) + Repeat("end\n", Deep) + "end\n";
   // The root is the first level: the thousandth nested object is on line 1002.
-  EXPECT_EQ(ReadError(Lists), "Line 3: Layout nested too deeply");
-  EXPECT_EQ(ReadError(Items), "Line 3: Layout nested too deeply");
-  EXPECT_EQ(ReadError(Objects), "Line 1002: Layout nested too deeply");
+  EXPECT_EQ(ReadError(Lists), WideToAnsi(L"Wiersz 3: Układ zagnieżdżony zbyt głęboko"));
+  EXPECT_EQ(ReadError(Items), WideToAnsi(L"Wiersz 3: Układ zagnieżdżony zbyt głęboko"));
+  EXPECT_EQ(ReadError(Objects), WideToAnsi(L"Wiersz 1002: Układ zagnieżdżony zbyt głęboko"));
 
   // The binary form, as deep as it exhausted the stack of the reader.
   TFormBytes ListBytes;
@@ -669,7 +669,7 @@ TEST(Layout, NestingBeyondAThousandLevelsIsRefused) {
   ObjectBytes.Raw(std::string(20001, static_cast<char>(vaNull)));
   for (const TFormBytes* B : {&ListBytes, &CollectionBytes, &ObjectBytes}) {
     const std::string Message = ReadError(B->S);
-    EXPECT_NE(Message.find("Layout nested too deeply"), std::string::npos) << Message;
+    EXPECT_NE(Message.find(WideToAnsi(L"Układ zagnieżdżony zbyt głęboko")), std::string::npos) << Message;
   }
 
   // Real layouts nest a few levels; up to the limit they still read.

@@ -94,7 +94,6 @@ protected:
     Seen = TSeen{};
     EndButton = &TEndLearnDlg::BFinish;
     ChooserOk = true;
-    EndClicked = BledyClicked = ChooserClicked = false;
     Application->CreateForm(FMain);
     Application->CreateForm(FSelDic);
     Application->CreateForm(FBledy);
@@ -649,8 +648,7 @@ class LearnClosedUnderADialog : public Learn {
 protected:
   void SetUp() override {
     Learn::SetUp();
-    KillTimer(nullptr, Timer);
-    Timer = 0;
+    Answerer.reset();
     Closes.clear();
     Unexpected.clear();
   }
