@@ -23,12 +23,14 @@ protected:
   void SetUp() override {
     DeleteFile(ConfigPath());
     DeleteRecentLists();
+    DeleteFile(ResultFile("Ala"));
     ForceDirectories(DictionariesDir());
   }
   void TearDown() override {
     CloseMain();
     DeleteFile(ConfigPath());
     DeleteRecentLists();
+    DeleteFile(ResultFile("Ala"));
     // The dictionaries folder is the one the sample dictionaries ship in.
     for (const AnsiString& Path : Made) DeleteFile(Path);
   }
