@@ -16,6 +16,9 @@ WideString sMsgDictCorrupt;
 WideString sCapFileError;
 WideString sMsgClearGrades;
 WideString sCapConfirmDelete;
+WideString sMsgResultsDamaged;
+WideString sMsgResultsUnreadable;
+WideString sMsgRecentUnreadable;
 
 WideString sEndTestMsg;
 WideString sEndTestCaption;
@@ -148,6 +151,11 @@ const TDictString Table[] = {
     {&sCapFileError, L"Błąd pliku"},
     {&sMsgClearGrades, L"Czy na pewno chcesz wyczyścić oceny?"},
     {&sCapConfirmDelete, L"Potwierdź usuwanie"},
+    {&sMsgResultsDamaged, L"Plik z wynikami użytkownika „%s” był uszkodzony. Wczytano z niego wszystkie całe wyniki, "
+                          L"a plik w dawnej postaci zachowano jako „%s”."},
+    {&sMsgResultsUnreadable, L"Nie można odczytać wyników użytkownika „%s”. Plik jest uszkodzony albo używa go inny "
+                             L"program. Użytkownik nie został wybrany."},
+    {&sMsgRecentUnreadable, L"Nie można odczytać listy ostatnio używanych słowników „%s”. Lista została pominięta."},
 
     {&sEndTestMsg,
      L"Twoja efektywność wynosi: %d %%.\r\rCzy chcesz jeszcze raz sprawdzić znajomość słówek z tego słownika?"},

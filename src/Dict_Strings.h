@@ -33,6 +33,9 @@ extern WideString sMsgDictCorrupt;       // dictionary not readable
 extern WideString sCapFileError;         // caption of the two boxes above
 extern WideString sMsgClearGrades;       // clear the grade journal (yes/no)
 extern WideString sCapConfirmDelete;
+extern WideString sMsgResultsDamaged;    // two strings: the user, the copy kept of the damaged file
+extern WideString sMsgResultsUnreadable; // one string: the user whose results cannot be read
+extern WideString sMsgRecentUnreadable;  // one string: the recent-dictionary list file
 
 // ---- end-of-exercise dialog ------------------------------------------------
 
