@@ -651,10 +651,10 @@ bool ReadResultFile(const AnsiString& Path, AnsiString& Bytes, DWORD Start) {
 }
 
 // The whole records of a user's result file, empty when there is none,
-// waiting for it as ReadResultFile does. A
-// file with part of a record after them is damaged: it is first kept as it
-// was as "<file>.bak", and Damaged is set. Raises the stream errors when
-// the file cannot be read or its copy cannot be written.
+// waiting for it as ReadResultFile does. A file with part of a record after
+// them is damaged: it is first kept as it was as "<file>.bak", and Damaged
+// is set. Raises the stream errors when the file cannot be read or its
+// copy cannot be written.
 AnsiString ReadResultRecords(const AnsiString& Path, bool& Damaged, DWORD Start) {
   AnsiString Bytes;
   Damaged = false;

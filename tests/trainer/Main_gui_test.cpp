@@ -271,6 +271,12 @@ TEST_F(MainWindow, AnotherCopysWindowUnderTheMouseIsNoneOfOurs) {
   WritePrivateProfileStringA("global", "LastUser", "Kopia", ConfigPath().c_str());
   OpenMain();
   FMain->SetBounds(0, 0, FMain->Width(), FMain->Height());
+  // The mouse goes back where it was when the test ends.
+  struct TCursorBack {
+    POINT At{};
+    TCursorBack() { GetCursorPos(&At); }
+    ~TCursorBack() { SetCursorPos(At.x, At.y); }
+  } CursorBack;
   // Over this copy's own window until the test moves it.
   SetCursorPos(FMain->Width() / 2, FMain->Height() / 2);
   TSecondCopy Other;
