@@ -20,6 +20,9 @@ WideString sMsgBadDicName;
 WideString sCapBadDicName;
 WideString sMsgNoDictFolder;
 WideString sCapNoDictFolder;
+WideString sMsgResultsDamaged;
+WideString sMsgResultsUnreadable;
+WideString sMsgRecentUnreadable;
 
 WideString sEndTestMsg;
 WideString sEndTestCaption;
@@ -168,6 +171,11 @@ const TDictString Table[] = {
     {&sCapBadDicName, L"Błąd pliku"},
     {&sMsgNoDictFolder, L"Nie można utworzyć katalogu. Sprawdź czy podana nazwa jest prawidłowa."},
     {&sCapNoDictFolder, L"Błąd"},
+    {&sMsgResultsDamaged, L"Plik z wynikami użytkownika „%s” był uszkodzony. Wczytano z niego wszystkie całe wyniki, "
+                          L"a plik w dawnej postaci zachowano jako „%s”."},
+    {&sMsgResultsUnreadable, L"Nie można odczytać wyników użytkownika „%s”. Plik jest uszkodzony albo używa go inny "
+                             L"program. Użytkownik nie został wybrany."},
+    {&sMsgRecentUnreadable, L"Nie można odczytać listy ostatnio używanych słowników „%s”. Lista została pominięta."},
 
     {&sEndTestMsg,
      L"Twoja efektywność wynosi: %d %%.\r\rCzy chcesz jeszcze raz sprawdzić znajomość słówek z tego słownika?"},

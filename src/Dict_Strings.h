@@ -37,6 +37,9 @@ extern WideString sMsgBadDicName;        // save-as name that is no plain file n
 extern WideString sCapBadDicName;
 extern WideString sMsgNoDictFolder;      // the dictionaries folder cannot be made
 extern WideString sCapNoDictFolder;
+extern WideString sMsgResultsDamaged;    // two strings: the user, the copy kept of the damaged file
+extern WideString sMsgResultsUnreadable; // one string: the user whose results cannot be read
+extern WideString sMsgRecentUnreadable;  // one string: the recent-dictionary list file
 
 // ---- end-of-exercise dialog ------------------------------------------------
 

@@ -585,6 +585,116 @@ AnsiString GradeDate(TDateTime Date) {
   }
 }
 
+// How long a save waits for another copy of the trainer (or a reader) to
+// let go of a result file, and how often it looks again meanwhile.
+constexpr DWORD ResultFileWaitMs = 2000;
+constexpr DWORD ResultFileRetryMs = 15;
+
+// The file is held by someone else for now.
+bool IsBusy(DWORD Error) {
+  return Error == ERROR_SHARING_VIOLATION || Error == ERROR_LOCK_VIOLATION || Error == ERROR_ACCESS_DENIED;
+}
+
+bool Expired(DWORD Start) { return GetTickCount() - Start >= ResultFileWaitMs; }
+
+// Taken by a save for the time it reads, merges and replaces a result file:
+// "<file>.lck" opened with no sharing, which another copy's save waits for.
+// The system removes it when it is let go, also when the program dies.
+class TResultFileLock {
+public:
+  TResultFileLock(const AnsiString& Path, DWORD Start) {
+    const AnsiString LockPath = Path + ".lck";
+    for (;;) {
+      FHandle = CreateFileA(LockPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+      if (FHandle != INVALID_HANDLE_VALUE) return;
+      const DWORD Error = GetLastError();
+      if (!IsBusy(Error) || Expired(Start))
+        throw EFOpenError("Cannot open file \"" + Path + "\". " + SysErrorMessage(Error));
+      Sleep(ResultFileRetryMs);
+    }
+  }
+  ~TResultFileLock() { CloseHandle(FHandle); }
+  TResultFileLock(const TResultFileLock&) = delete;
+  TResultFileLock& operator=(const TResultFileLock&) = delete;
+
+private:
+  HANDLE FHandle;
+};
+
+// The whole bytes of a result file, read while nobody may write it; false
+// when there is no such file. A file held by someone else (another copy's
+// save replaces it in a moment) is tried again until the wait that began at
+// Start is over. Raises EFOpenError when it cannot be opened (held by
+// another program, no access) and EReadError when it cannot be read
+// through.
+bool ReadResultFile(const AnsiString& Path, AnsiString& Bytes, DWORD Start) {
+  HANDLE File;
+  while ((File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)) == INVALID_HANDLE_VALUE) {
+    const DWORD Error = GetLastError();
+    if (Error == ERROR_FILE_NOT_FOUND) return false;
+    if (!IsBusy(Error) || Expired(Start))
+      throw EFOpenError("Cannot open file \"" + Path + "\". " + SysErrorMessage(Error));
+    Sleep(ResultFileRetryMs);
+  }
+  try {
+    THandleStream Stream(File);
+    const Int64 Size = Stream.Size();
+    if (Size > INT_MAX) throw EReadError("Stream read error");
+    Bytes.assign(static_cast<size_t>(Size), '\0');
+    Stream.ReadBuffer(Bytes.data(), static_cast<int>(Size));
+  } catch (...) {
+    CloseHandle(File);
+    throw;
+  }
+  CloseHandle(File);
+  return true;
+}
+
+// The whole records of a user's result file, empty when there is none,
+// waiting for it as ReadResultFile does. A file with part of a record after
+// them is damaged: it is first kept as it was as "<file>.bak", and Damaged
+// is set. Raises the stream errors when the file cannot be read or its
+// copy cannot be written.
+AnsiString ReadResultRecords(const AnsiString& Path, bool& Damaged, DWORD Start) {
+  AnsiString Bytes;
+  Damaged = false;
+  if (!ReadResultFile(Path, Bytes, Start)) return Bytes;
+  const size_t Whole = Bytes.size() - Bytes.size() % ResultRecordBytes;
+  if (Whole == Bytes.size()) return Bytes;
+  SaveFileSafely(Path + ".bak", [&Bytes](TStream* Stream) {
+    Stream->WriteBuffer(Bytes.data(), static_cast<int>(Bytes.size()));
+  });
+  Damaged = true;
+  Bytes.resize(Whole);
+  return Bytes;
+}
+
+// Writes Records as the result file: into "<file>.tmp", put in the file's
+// place once complete. While someone is reading the file it cannot be
+// replaced; that is tried again until the wait that began at Start is over.
+void ReplaceResultFile(const AnsiString& Path, const AnsiString& Records, DWORD Start) {
+  const AnsiString Temp = Path + ".tmp";
+  try {
+    TFileStream Stream(Temp, fmCreate);
+    Stream.WriteBuffer(Records.data(), static_cast<int>(Records.size()));
+  } catch (const EFCreateError&) {
+    throw EFCreateError("Cannot create file " + Path);
+  } catch (...) {
+    DeleteFile(Temp);
+    throw;
+  }
+  while (!MoveFileExA(Temp.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD Error = GetLastError();
+    if (!IsBusy(Error) || Expired(Start)) {
+      DeleteFile(Temp);
+      throw EFCreateError("Cannot create file \"" + Path + "\". " + SysErrorMessage(Error));
+    }
+    Sleep(ResultFileRetryMs);
+  }
+}
+
 }  // namespace
 
 AnsiString UserFileName(const AnsiString& Name) { return MD5DigestToStr(MD5Digest(Name)); }
@@ -606,30 +716,46 @@ TDUser::~TDUser() {
 
 void TDUser::Save() {
   if (!FDirty) return;
-  if (!IsNoUser(FName))
-    SaveFileSafely(ResultFilePath(FName), [this](TStream* Stream) { FResults->SaveToStream(Stream); });
+  // No user keeps its records pending, for a name given later.
+  if (IsNoUser(FName)) {
+    FDirty = false;
+    return;
+  }
+  const AnsiString Path = ResultFilePath(FName);
+  const DWORD Start = GetTickCount();
+  const TResultFileLock Lock(Path, Start);
+  bool Damaged = false;
+  AnsiString Records;
+  if (!FCleared) Records = ReadResultRecords(Path, Damaged, Start);
+  Records += FPending;
+  ReplaceResultFile(Path, Records, Start);
+  SetResults(Records);
+  FPending.clear();
+  FCleared = false;
   FDirty = false;
+  if (Damaged) ReportDamage(Path);
 }
 
 void TDUser::SelectUser(const AnsiString& AName) {
   Save();
-  FName = CutName(AName);
-  const AnsiString Path = ResultFilePath(FName);
-  try {
-    if (FileExists(Path))
-      FResults->LoadFromFile(Path);
-    else
-      FResults->Clear();
-  } catch (...) {
-    FResults->Clear();
-    ShowName();
-    throw;
-  }
+  const AnsiString Name = CutName(AName);
+  const AnsiString Path = ResultFilePath(Name);
+  bool Damaged = false;
+  const AnsiString Records = IsNoUser(Name) ? AnsiString() : ReadResultRecords(Path, Damaged, GetTickCount());
+  FName = Name;
+  SetResults(Records);
+  FPending.clear();
+  FCleared = false;
+  FDamageReported = false;
+  // A damaged file is rewritten with its whole records at the next save.
+  FDirty = Damaged;
   ShowName();
+  if (Damaged) ReportDamage(Path);
 }
 
 void TDUser::SetName(const AnsiString& AName) {
   FName = AName.empty() ? NoUser : CutName(AName);
+  FDamageReported = false;
   ShowName();
   Save();
 }
@@ -653,6 +779,8 @@ bool TDUser::DeleteUser(const AnsiString& AName) {
 
 void TDUser::ClearResults() {
   FResults->Clear();
+  FPending.clear();
+  FCleared = true;
   FDirty = true;
 }
 
@@ -669,6 +797,7 @@ void TDUser::AddResult(const AnsiString& DictionaryName, Integer Good, Integer T
   PutInt32(Record + 164, Total);
   FResults->Seek(0, soEnd);
   FResults->WriteBuffer(Record, ResultRecordBytes);
+  FPending.append(reinterpret_cast<const char*>(Record), ResultRecordBytes);
   FDirty = true;
 }
 
@@ -697,4 +826,16 @@ void TDUser::SetLabel(TLabel* Value) {
 
 void TDUser::ShowName() {
   if (FNameLabel) FNameLabel->SetCaption(FName);
+}
+
+void TDUser::SetResults(const AnsiString& Records) {
+  FResults->Clear();
+  FResults->WriteBuffer(Records.data(), static_cast<int>(Records.size()));
+}
+
+void TDUser::ReportDamage(const AnsiString& Path) {
+  FDamagedCopy = Path + ".bak";
+  if (FDamageReported) return;
+  FDamageReported = true;
+  if (OnResultsDamaged) OnResultsDamaged(this);
 }

@@ -174,6 +174,13 @@ constexpr int ResultNameSize = 150;
 // The current user and the memory image of its result file, which lies
 // beside the executable under UserFileName(name). "noname" (and an empty
 // name) is no user: it never gets a result file.
+//
+// Several copies of the trainer may keep the same user: a save takes the
+// file for itself (waiting a while for another copy's save), adds the
+// records made here since the last save to what the file holds then, and
+// puts the new file in place only once it is complete. A file whose size
+// is not whole records is damaged: its whole records count, and before it
+// is ever rewritten it is kept as it was beside itself, "<file>.bak".
 class TDUser : public TObject {
 public:
   explicit TDUser(const AnsiString& AName);
@@ -181,11 +188,17 @@ public:
   // the framework's exception hook. Call Save first to handle it yourself.
   ~TDUser() override;
 
-  // Writes Results to the user's file when they changed; for "noname" only
-  // forgets the change. A failed write raises and keeps the change pending.
+  // Adds the records made since the last save to the user's file, or after
+  // ClearResults replaces the file by them; Results then holds the file.
+  // For "noname" only forgets that anything changed. A file that cannot be
+  // read, or stays held by another program, raises EFOpenError (EReadError,
+  // EFCreateError for the writing) and keeps the change pending; nothing is
+  // then written.
   void Save();
   // Saves the previous user, then loads the named user's results (empty
-  // without a file). The name is cut to 255 characters first.
+  // without a file). The name is cut to 255 characters first. When the file
+  // cannot be read, the stream error is raised and the current user, its
+  // name and results stay as they were.
   void SelectUser(const AnsiString& AName);
   // Renames the current user (empty gives "noname"), then saves, so pending
   // results go to the new name's file.
@@ -197,7 +210,8 @@ public:
   // Deletes the user's result file when there is one; when that was the
   // current user, Name becomes "noname". True when a file was deleted.
   bool DeleteUser(const AnsiString& AName);
-  // Empty results, to be written by the next Save.
+  // Empty results: the next Save clears the file, also of what another copy
+  // stored in it meanwhile.
   void ClearResults();
   // Appends a record: the dictionary name cut to 150 characters, now, good
   // and total. Does not save.
@@ -217,12 +231,27 @@ public:
   TMemoryStream* Results() const { return FResults.get(); }
   TLabel* NameLabel() const { return FNameLabel; }
   bool Dirty() const { return FDirty; }
+  // Where the damaged file of the current user was kept as it was.
+  const AnsiString& DamagedCopy() const { return FDamagedCopy; }
+
+  // Runs once per user when its result file turns out damaged, after its
+  // whole records were taken and the file was kept as DamagedCopy.
+  TNotifyEvent OnResultsDamaged;
 
 private:
   void ShowName();
+  void SetResults(const AnsiString& Records);
+  void ReportDamage(const AnsiString& Path);
 
   TOwned<TMemoryStream> FResults;
   AnsiString FName = "noname";
   TLabel* FNameLabel = nullptr;
   bool FDirty = false;
+  // The records added since the last save, for the next one to add to what
+  // the file then holds.
+  AnsiString FPending;
+  // ClearResults came after the last save: the next one starts from nothing.
+  bool FCleared = false;
+  AnsiString FDamagedCopy;
+  bool FDamageReported = false;
 };

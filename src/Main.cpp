@@ -80,16 +80,13 @@ TFMain::~TFMain() = default;
 
 void TFMain::FormCreate(TObject*) {
   Config.reset(new TIniFile("dict.cfg"));
+  CurrentUser.reset(new TDUser(AnsiString()));
+  CurrentUser->SetLabel(LUser);
+  CurrentUser->OnResultsDamaged = TNotifyEvent(this, &TFMain::CurrentUserResultsDamaged);
   // The last user's results may be unreadable (a damaged or locked file):
   // that is reported, and the trainer starts without a user, which leads to
   // the users page, rather than without a working window.
-  try {
-    CurrentUser.reset(new TDUser(Config->ReadString("global", "LastUser", NoUser)));
-  } catch (...) {
-    Application->HandleException(this);
-    CurrentUser.reset(new TDUser(AnsiString()));
-  }
-  CurrentUser->SetLabel(LUser);
+  SelectCurrentUser(Config->ReadString("global", "LastUser", NoUser));
   Randomize();
   KeyHelpers.reset(new TStringList());
   CreateShortcutManager(ExeDir() + "Ravelmark.scd");
@@ -256,6 +253,29 @@ void TFMain::RestartLater(int Mode) {
   TimerRestart->SetEnabled(true);
 }
 
+bool TFMain::SelectCurrentUser(const AnsiString& Name) {
+  try {
+    CurrentUser->Save();
+  } catch (...) {
+    Application->HandleException(this);
+    return false;
+  }
+  try {
+    CurrentUser->SelectUser(Name);
+  } catch (const Exception&) {
+    ShowAppMessage(WideFormat(sMsgResultsUnreadable, Name), sCapFileError, MB_OK | MB_ICONERROR);
+    return false;
+  }
+  return true;
+}
+
+void TFMain::CurrentUserResultsDamaged(TObject* Sender) {
+  // Also told while the user is being freed, through the sender.
+  const auto* User = static_cast<const TDUser*>(Sender);
+  ShowAppMessage(WideFormat(sMsgResultsDamaged, User->Name(), ExtractFileName(User->DamagedCopy())), sCapFileError,
+                 MB_OK | MB_ICONWARNING);
+}
+
 bool TFMain::HasRealUser() const {
   // An empty name is no user either: its results would go to a file no
   // one can select.
@@ -316,15 +336,53 @@ void TFMain::TranslateShortcutKey(Word& Key, TShiftState Shift, bool& Consumed, 
   InsertCharAtCaret(Ch, Edit);
 }
 
+void SplitRecentLine(const AnsiString& Line, AnsiString& Path, AnsiString& Title) {
+  AnsiString Lower = Line;
+  for (char& C : Lower)
+    if (C >= 'A' && C <= 'Z') C = static_cast<char>(C - 'A' + 'a');
+  size_t Split = Lower.find(".dic=");
+  if (Split != AnsiString::npos)
+    Split += 4;
+  else
+    Split = Line.find('=');
+  if (Split == AnsiString::npos) {
+    Path = Line;
+    Title.clear();
+    return;
+  }
+  Path = Line.substr(0, Split);
+  Title = Line.substr(Split + 1);
+}
+
+bool TFMain::LoadRecentList(int Mode, TStringList& List) {
+  const AnsiString ListFile = RecentListFile(Mode);
+  if (!FileExists(ListFile)) return false;
+  try {
+    List.LoadFromFile(ListFile);
+  } catch (const Exception&) {
+    if (!FRecentListReported[Mode])
+      ShowAppMessage(WideFormat(sMsgRecentUnreadable, ExtractFileName(ListFile)), sCapFileError,
+                     MB_OK | MB_ICONWARNING);
+    FRecentListReported[Mode] = true;
+    return false;
+  }
+  FRecentListReported[Mode] = false;
+  return true;
+}
+
 void TFMain::AddRecent(const TDict* Dictionary, int Mode) {
   const AnsiString& Path = Dictionary->FileName();
   if (Path.empty() || !IsInDictionariesDir(Path)) return;
   const AnsiString ListFile = RecentListFile(Mode);
   TOwned<TStringList> List(new TStringList());
-  if (FileExists(ListFile)) List->LoadFromFile(ListFile);
+  // A list that is there but cannot be read is left as it is.
+  if (!LoadRecentList(Mode, *List) && FileExists(ListFile)) return;
   int Found = -1;
-  for (int I = 0; I < List->Count() && Found < 0; ++I)
-    if (AnsiSameText(List->Names(I), Path)) Found = I;
+  AnsiString LinePath, LineTitle;
+  for (int I = 0; I < List->Count() && Found < 0; ++I) {
+    SplitRecentLine(List->Strings(I), LinePath, LineTitle);
+    if (AnsiSameText(LinePath, Path)) Found = I;
+  }
   if (Found < 0) {
     // A line break in the title would split the line in two.
     AnsiString Title = WideToAnsi(Dictionary->GetTitle());
@@ -341,18 +399,18 @@ void TFMain::AddRecent(const TDict* Dictionary, int Mode) {
 
 void TFMain::BuildRecentMenus() {
   for (int Mode : {1, 0, 2}) {
-    const AnsiString ListFile = RecentListFile(Mode);
-    if (!FileExists(ListFile)) continue;
     TOwned<TStringList> List(new TStringList());
-    List->LoadFromFile(ListFile);
+    if (!LoadRecentList(Mode, *List)) continue;
     for (int I = 1; I <= 4; ++I) {
       auto* Item = static_cast<TMenuItem*>(FindComponent(RecentPrefixes[Mode] + IntToStr(I)));
       if (!Item) continue;
       if (List->Count() < I) {
         Item->SetVisible(false);
       } else {
-        Item->SetCaption(List->ValueFromIndex(I - 1));
-        Item->SetHint(List->Names(I - 1));
+        AnsiString Path, Title;
+        SplitRecentLine(List->Strings(I - 1), Path, Title);
+        Item->SetCaption(Title);
+        Item->SetHint(Path);
         Item->SetVisible(true);
       }
     }

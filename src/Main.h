@@ -60,7 +60,8 @@ public:
   // A dictionary without a file name, or one outside the dictionaries
   // folder, is not listed.
   void AddRecent(const TDict* Dictionary, int Mode);
-  // Shows each mode's recent items from its list file.
+  // Shows each mode's recent items from its list file. A list that cannot
+  // be read is reported and its items stay as they were.
   void BuildRecentMenus();
   // Opens the chooser for the mode's exercise again (0 learning, 1 test,
   // 2 presentation) when the restart timer fires half a second later.
@@ -75,6 +76,12 @@ public:
   // character. A list value that is not a number raises EConvertError and
   // types nothing.
   void TranslateShortcutKey(Word& Key, TShiftState Shift, bool& Consumed, TCustomEdit* Edit);
+  // Makes the named user current. When the previous user's results cannot
+  // be saved or the named user's cannot be read, says so and keeps the
+  // current user; true when the named user is current.
+  bool SelectCurrentUser(const AnsiString& Name);
+  // Tells the user that its result file was damaged and what was kept.
+  void CurrentUserResultsDamaged(TObject* Sender);
 
   TMainMenu* MainMenu1 = nullptr;
   TMenuItem* Nauka1 = nullptr;
@@ -143,7 +150,17 @@ private:
   TFOptions* OpenOptions();
   // The current user may store results (not "noname", not empty).
   bool HasRealUser() const;
+  // The mode's recent list into List; false without a list file, and for
+  // one that cannot be read, which is reported once until it reads again.
+  bool LoadRecentList(int Mode, TStringList& List);
+
+  bool FRecentListReported[3] = {};
 };
+
+// The dictionary path and the title of a recent-list line. A path may hold
+// "=", so the line is split at its first ".dic=" (in any letter case), the
+// ".dic" staying with the path; a line without one at its first "=".
+void SplitRecentLine(const AnsiString& Line, AnsiString& Path, AnsiString& Title);
 
 // The folder the recent lists may point into: "slowniki" beside the
 // executable, with no final delimiter.

@@ -232,8 +232,11 @@ void TFOptions::ShowShortcutCharacter(int Index) {
 void TFOptions::UserChanged() {
   TDUser* User = FMain->CurrentUser.get();
   const int Index = CBUsers->ItemIndex();
-  // Nothing chosen keeps the current user: an empty name is nobody's.
-  if (Index >= 0) User->SelectUser(CBUsers->Items()->Strings(Index));
+  // Nothing chosen keeps the current user: an empty name is nobody's. A
+  // user whose results cannot be read is not taken either, and the list
+  // shows again who is current.
+  if (Index >= 0 && !FMain->SelectCurrentUser(CBUsers->Items()->Strings(Index)))
+    CBUsers->SetItemIndex(FindUser(User->Name()));
   EUser->SetText(User->Name() == NoUser ? AnsiString() : User->Name());
 }
 
@@ -277,8 +280,8 @@ void TFOptions::AddUserEntry(const AnsiString& AName) {
   TDUser* User = FMain->CurrentUser.get();
   if (HasResultFile(Name)) {
     // A user whose entry was never saved, or was taken out of "dict.cfg",
-    // gets its results back.
-    User->SelectUser(Name);
+    // gets its results back; one whose results cannot be read is not added.
+    if (!FMain->SelectCurrentUser(Name)) return;
   } else {
     User->Save();
     User->SetName(Name);

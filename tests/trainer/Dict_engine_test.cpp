@@ -755,4 +755,188 @@ TEST_F(Results, DamagedRecordsAreClampedOrSkipped) {
   EXPECT_EQ(Lines(U->Grades(AnsiString(150, 'n')).get()).size(), 1u);
 }
 
+// Result files under damage, locks and a second copy of the trainer. Every
+// file a test makes is removed before and after it, copies included.
+class SharedResults : public User {
+protected:
+  void SetUp() override { CleanCopies(); }
+  void TearDown() override { CleanCopies(); }
+  void CleanCopies() {
+    Clean();
+    for (const AnsiString& N : {Ala, Ola})
+      for (const char* Extension : {".bak", ".tmp"}) DeleteFile(ResultPath(N) + Extension);
+  }
+  // Counts how often a user told that its file was damaged.
+  struct TDamageWatch : TObject {
+    int Count = 0;
+    void Told(TObject*) { ++Count; }
+  };
+  // Held open with no sharing, as another program may hold a file.
+  struct THeld {
+    explicit THeld(const AnsiString& Path)
+        : Handle(CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~THeld() { Release(); }
+    void Release() {
+      if (Handle != INVALID_HANDLE_VALUE) CloseHandle(Handle);
+      Handle = INVALID_HANDLE_VALUE;
+    }
+    HANDLE Handle;
+  };
+};
+
+// A file cut off in the middle of a record (here two records and 164 bytes
+// more, 500 in all) keeps its whole records; the next save writes whole
+// records only, so what is added after them can be read back.
+TEST_F(SharedResults, DamagedFileKeepsItsWholeRecordsAndACopyOfItself) {
+  const Bytes Whole = ResultRecord(5, "a.dic", 45000, 1, 2) + ResultRecord(5, "b.dic", 45000, 2, 2);
+  const Bytes Damaged = Whole + Bytes(164, '\x5A');
+  WriteBytes(ResultPath(Ala), Damaged);
+  TDUser U(Ola);
+  TDamageWatch Watch;
+  U.OnResultsDamaged = TNotifyEvent(&Watch, &TDamageWatch::Told);
+  U.SelectUser(Ala);
+  EXPECT_EQ(Contents(U.Results()), Whole);
+  EXPECT_EQ(U.DamagedCopy(), ResultPath(Ala) + ".bak");
+  EXPECT_EQ(ReadBytes(ResultPath(Ala) + ".bak"), Damaged);
+  EXPECT_EQ(Watch.Count, 1);
+  EXPECT_TRUE(U.Dirty()) << "the next save mends the file";
+
+  // The save meets the damage on disk again, and says nothing twice.
+  U.AddResult("c.dic", 3, 3);
+  U.Save();
+  EXPECT_EQ(Watch.Count, 1);
+  const Bytes Saved = ReadBytes(ResultPath(Ala));
+  ASSERT_EQ(Saved.size(), 3u * 168);
+  EXPECT_EQ(Saved.substr(0, 2 * 168), Whole);
+  EXPECT_EQ(Lines(TDUser(Ala).Grades("c.dic").get()).size(), 1u);
+  EXPECT_EQ(ReadBytes(ResultPath(Ala) + ".bak"), Damaged);
+
+  // A file damaged while it is current is kept and told about at the save.
+  WriteBytes(ResultPath(Ola), ResultRecord(5, "o.dic", 45000, 1, 1) + "x");
+  U.SelectUser(Ola);
+  EXPECT_EQ(Watch.Count, 2);
+  U.Save();
+  WriteBytes(ResultPath(Ola), ReadBytes(ResultPath(Ola)) + "yy");
+  U.AddResult("p.dic", 1, 1);
+  U.Save();
+  EXPECT_EQ(Watch.Count, 2) << "once per user";
+  EXPECT_EQ(ReadBytes(ResultPath(Ola)).size(), 2u * 168);
+  EXPECT_EQ(ReadBytes(ResultPath(Ola) + ".bak").size(), 168u + 2);
+}
+
+// A file that cannot be read never makes its user current with no results:
+// the next save would put the new results in place of the unread ones.
+TEST_F(SharedResults, UnreadableFileIsNeitherMadeCurrentNorWrittenOver) {
+  const Bytes OlaRecord = ResultRecord(5, "o.dic", 45000, 1, 1);
+  WriteBytes(ResultPath(Ola), OlaRecord);
+  TDUser U(Ala);
+  U.AddResult("a.dic", 1, 1);
+  U.Save();
+  {
+    THeld Held(ResultPath(Ola));
+    ASSERT_NE(Held.Handle, INVALID_HANDLE_VALUE);
+    EXPECT_THROW(U.SelectUser(Ola), EFOpenError);
+    EXPECT_EQ(U.Name(), Ala);
+    EXPECT_EQ(Contents(U.Results()), ReadBytes(ResultPath(Ala)));
+    U.AddResult("b.dic", 1, 1);
+    U.Save();
+  }
+  EXPECT_EQ(ReadBytes(ResultPath(Ala)).size(), 2u * 168);
+  EXPECT_EQ(ReadBytes(ResultPath(Ola)), OlaRecord);
+
+  // The current user's own file held by another program past the wait: the
+  // save gives up, the result stays pending and the file as it was.
+  const Bytes Before = ReadBytes(ResultPath(Ala));
+  THeld Held(ResultPath(Ala));
+  U.AddResult("c.dic", 1, 1);
+  EXPECT_THROW(U.Save(), EFOpenError);
+  EXPECT_TRUE(U.Dirty());
+  Held.Release();
+  EXPECT_EQ(ReadBytes(ResultPath(Ala)), Before);
+  U.Save();
+  EXPECT_EQ(ReadBytes(ResultPath(Ala)).size(), 3u * 168);
+}
+
+// Two copies of the trainer keep one user each: a save adds this copy's new
+// records to what is on disk, and a clear clears what is on disk.
+TEST_F(SharedResults, TwoCopiesOfOneUserKeepEachOthersResults) {
+  TDUser First(Ala), Second(Ala);
+  First.AddResult("first.dic", 1, 1);
+  First.Save();
+  Second.AddResult("second.dic", 2, 2);
+  Second.Save();
+  EXPECT_EQ(Lines(TDUser(Ala).TestedDictionaries().get()), (std::vector<AnsiString>{"first.dic", "second.dic"}));
+  EXPECT_EQ(Contents(Second.Results()), ReadBytes(ResultPath(Ala)));
+
+  First.AddResult("third.dic", 3, 3);
+  First.Save();
+  EXPECT_EQ(Lines(TDUser(Ala).TestedDictionaries().get()),
+            (std::vector<AnsiString>{"first.dic", "second.dic", "third.dic"}));
+
+  Second.ClearResults();
+  First.AddResult("fourth.dic", 4, 4);
+  Second.Save();
+  EXPECT_EQ(ReadBytes(ResultPath(Ala)), "");
+  First.Save();
+  EXPECT_EQ(Lines(TDUser(Ala).TestedDictionaries().get()), (std::vector<AnsiString>{"fourth.dic"}));
+}
+
+constexpr int SavesPerCopy = 40;
+const char* const SecondCopyTest = "SecondCopy.DISABLED_StoresItsResults";
+
+// The part of the second program in the test below, which starts it with
+// this filter; without a fixture, so that it removes nothing the first
+// program is still to read.
+TEST(SecondCopy, DISABLED_StoresItsResults) {
+  TDUser U("dict-test Ala");
+  for (int I = 0; I < SavesPerCopy; ++I) {
+    U.AddResult("second.dic", I, SavesPerCopy);
+    U.Save();
+  }
+}
+
+// Two programs on one folder store tests for the same user at the same
+// time; the file then holds every result of both.
+TEST_F(SharedResults, TwoProgramsStoringAtOnceLoseNothing) {
+  AnsiString CommandLine = "\"" + ParamStr(0) + "\" --gtest_also_run_disabled_tests --gtest_filter=" + SecondCopyTest;
+  STARTUPINFOA Startup{};
+  Startup.cb = sizeof Startup;
+  PROCESS_INFORMATION Second{};
+  ASSERT_TRUE(CreateProcessA(nullptr, CommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup,
+                             &Second));
+  struct TEnd {
+    PROCESS_INFORMATION& P;
+    ~TEnd() {
+      if (WaitForSingleObject(P.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(P.hProcess, 1);
+      CloseHandle(P.hThread);
+      CloseHandle(P.hProcess);
+    }
+  } End{Second};
+
+  // Once the second program has begun, this one stores its own.
+  const DWORD Start = GetTickCount();
+  while (!FileExists(ResultPath(Ala)) && WaitForSingleObject(Second.hProcess, 0) == WAIT_TIMEOUT) {
+    ASSERT_LT(GetTickCount() - Start, 30000u) << "the second program stored nothing in 30 s";
+    Sleep(5);
+  }
+  TDUser U(Ala);
+  for (int I = 0; I < SavesPerCopy; ++I) {
+    U.AddResult("first.dic", I, SavesPerCopy);
+    U.Save();
+  }
+  ASSERT_EQ(WaitForSingleObject(Second.hProcess, 60000), WAIT_OBJECT_0) << "the second program did not end in 60 s";
+  DWORD Code = 1;
+  GetExitCodeProcess(Second.hProcess, &Code);
+  EXPECT_EQ(Code, 0u) << "the second program failed";
+
+  const Bytes File = ReadBytes(ResultPath(Ala));
+  ASSERT_EQ(File.size(), 2u * SavesPerCopy * 168);
+  int First = 0, Other = 0;
+  for (size_t Offset = 0; Offset < File.size(); Offset += 168)
+    (File.substr(Offset + 1, 9) == "first.dic" ? First : Other)++;
+  EXPECT_EQ(First, SavesPerCopy);
+  EXPECT_EQ(Other, SavesPerCopy);
+}
+
 }  // namespace

@@ -144,4 +144,24 @@ TEST_F(Journal, EscClosesAndFreesTheWindow) {
   EXPECT_EQ(Application->ComponentCount(), Before - 1);
 }
 
+// Another copy of the trainer stores a test while the journal is open here;
+// clearing clears what the file holds then, that result too, and what the
+// other copy stores later is kept.
+TEST_F(Journal, ClearingClearsWhatAnotherCopyStoredMeanwhile) {
+  StoreResults();
+  TFDzienn* Form = OpenJournal();
+  ASSERT_NE(Form, nullptr);
+  TDUser OtherCopy(UserName);
+  OtherCopy.AddResult("Francuski", 1, 2);
+  OtherCopy.Save();
+  EXPECT_EQ(TDUser(UserName).TestedDictionaries()->Count(), 3);
+
+  ClickClear(Form, IDYES);
+  EXPECT_EQ(Form->CBTests->Items()->Count(), 0);
+  EXPECT_EQ(TDUser(UserName).TestedDictionaries()->Count(), 0);
+  OtherCopy.AddResult("Hiszpanski", 2, 2);
+  OtherCopy.Save();
+  EXPECT_EQ(Lines(TDUser(UserName).TestedDictionaries().get()), (std::vector<AnsiString>{"Hiszpanski"}));
+}
+
 }  // namespace

@@ -516,6 +516,12 @@ TEST_F(MainWindow, AnotherCopysWindowUnderTheMouseIsNoneOfOurs) {
   WritePrivateProfileStringA("global", "LastUser", "Kopia", ConfigPath().c_str());
   OpenMain();
   FMain->SetBounds(0, 0, FMain->Width(), FMain->Height());
+  // The mouse goes back where it was when the test ends.
+  struct TCursorBack {
+    POINT At{};
+    TCursorBack() { GetCursorPos(&At); }
+    ~TCursorBack() { SetCursorPos(At.x, At.y); }
+  } CursorBack;
   // Over this copy's own window until the test moves it.
   SetCursorPos(FMain->Width() / 2, FMain->Height() / 2);
   TSecondCopy Other;
@@ -542,3 +548,127 @@ TEST_F(MainWindow, AnotherCopysWindowUnderTheMouseIsNoneOfOurs) {
   for (int I = 0; I < 5; ++I) Application->HandleMessage();
   EXPECT_EQ(FindDragTarget(P, false), nullptr);
 }
+
+// A recent list that cannot be read (here held open by another program)
+// is reported once and left as it is; the start goes on as without it, to
+// the first-start question and the users page.
+TEST_F(MainWindow, UnreadableRecentListIsReportedAndTheStartGoesOn) {
+  const char* const Kept = "C:\\a.dic=Pierwszy";
+  {
+    TOwned<TStringList> List(new TStringList());
+    List->Add(Kept);
+    List->SaveToFile(RecentListFile(1));
+  }
+  TOwned<TDict> Dict = MakeDict("nowy.dic", L"Nowy");
+  {
+    // Let go of also when the test fails.
+    struct THeld {
+      HANDLE Handle;
+      ~THeld() { CloseHandle(Handle); }
+    } Held{CreateFileA(RecentListFile(1).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr)};
+    ASSERT_NE(Held.Handle, INVALID_HANDLE_VALUE);
+    const TBoxAnswerer Answerer(IDOK);
+    Application->CreateForm(FMain);
+    FMain->Show();
+    const bool Opened = PumpUntil([] { return dynamic_cast<TFOptions*>(FMain->ActiveMDIChild()) != nullptr; }, 5000);
+    FMain->AddRecent(Dict.get(), 1);
+    PumpFor(200);
+    EXPECT_TRUE(Opened) << "the users page did not open in 5 s";
+    EXPECT_EQ(Answerer.Texts(),
+              (std::vector<std::wstring>{
+                  L"Nie można odczytać listy ostatnio używanych słowników „Last4T.lsn”. Lista została pominięta.",
+                  L"Przed rozpoczęciem pracy musisz utworzyć użytkownika."}));
+  }
+  EXPECT_EQ(ListLines(1), (std::vector<AnsiString>{Kept}));
+  EXPECT_FALSE(FMain->TL41->Visible());
+  // Readable again, it is used again.
+  FMain->AddRecent(Dict.get(), 1);
+  EXPECT_EQ(ListLines(1), (std::vector<AnsiString>{Dict->FileName() + "=Nowy", Kept}));
+  EXPECT_TRUE(FMain->TL42->Visible());
+}
+
+TEST(RecentLine, SplitsAtTheDictionaryExtensionElseAtTheFirstEquals) {
+  const struct {
+    const char* Line;
+    const char* Path;
+    const char* Title;
+  } Cases[] = {
+      {"C:\\s\\a=b.dic=x=y", "C:\\s\\a=b.dic", "x=y"},
+      {"C:\\s\\A=B.DIC=T", "C:\\s\\A=B.DIC", "T"},
+      {"C:\\s\\a.dic=t.dic=u", "C:\\s\\a.dic", "t.dic=u"},
+      {"C:\\s\\a.txt=T=U", "C:\\s\\a.txt", "T=U"},
+      {"C:\\s\\a.dic=", "C:\\s\\a.dic", ""},
+      {"bez tytu\xB3u", "bez tytu\xB3u", ""},
+  };
+  for (const auto& Case : Cases) {
+    AnsiString Path, Title;
+    SplitRecentLine(Case.Line, Path, Title);
+    EXPECT_EQ(Path, Case.Path) << Case.Line;
+    EXPECT_EQ(Title, Case.Title) << Case.Line;
+  }
+}
+
+// A dictionary whose file name holds "=" (a letter file names may have),
+// with a title holding one too, is listed once and its item names it.
+TEST_F(MainWindow, RecentDictionaryWhosePathHoldsEqualsIsFoundAgain) {
+  OpenMain();
+  TOwned<TDict> Dict = MakeDict("a=b.dic", L"x = y");
+  FMain->AddRecent(Dict.get(), 0);
+  FMain->AddRecent(Dict.get(), 0);
+  EXPECT_EQ(ListLines(0), (std::vector<AnsiString>{Dict->FileName() + "=x = y"}));
+  ASSERT_TRUE(FMain->LL41->Visible());
+  EXPECT_FALSE(FMain->LL42->Visible());
+  EXPECT_EQ(FMain->LL41->Caption(), "x = y");
+  EXPECT_EQ(FMain->LL41->Hint(), Dict->FileName());
+
+  // The item opens the dictionary its hint names, when that is a file there.
+  EXPECT_TRUE(FileExists(FMain->LL41->Hint()));
+  EXPECT_TRUE(IsInDictionariesDir(FMain->LL41->Hint()));
+}
+
+// A result file cut off in a record: the user is told once, with the name
+// of the copy kept of the file, and the whole records are used; the save
+// at the end writes whole records only.
+TEST_F(MainWindow, DamagedResultsOfTheLastUserAreToldOnceAndMended) {
+  const AnsiString User = "Uszkodzony";
+  const AnsiString Results = ExtractFilePath(Application->ExeName()) + UserFileName(User);
+  const auto Remove = [&Results] {
+    DeleteFile(Results);
+    DeleteFile(Results + ".bak");
+  };
+  struct TAtEnd {
+    std::function<void()> Run;
+    ~TAtEnd() { Run(); }
+  } AtEnd{Remove};
+  Remove();
+  {
+    TDUser Writer(User);
+    Writer.AddResult("Angielski", 4, 5);
+  }
+  {
+    TFileStream Tail(Results, fmOpenReadWrite);
+    Tail.Seek(0, soEnd);
+    Tail.WriteBuffer("xyz", 3);
+  }
+  WritePrivateProfileStringA("global", "LastUser", User.c_str(), ConfigPath().c_str());
+  {
+    const TBoxAnswerer Answerer(IDOK);
+    Application->CreateForm(FMain);
+    FMain->Show();
+    EXPECT_TRUE(PumpUntil([&Answerer] { return !Answerer.Seen().empty(); })) << "no message in 3 s";
+    PumpFor(200);
+    EXPECT_EQ(Answerer.Texts(), (std::vector<std::wstring>{L"Plik z wynikami użytkownika „Uszkodzony” był uszkodzony. "
+                                                           L"Wczytano z niego wszystkie całe wyniki, a plik w dawnej "
+                                                           L"postaci zachowano jako „" +
+                                                           AnsiToWide(UserFileName(User)) + L".bak”."}));
+    EXPECT_EQ(Answerer.Last().Caption, L"Błąd pliku");
+  }
+  EXPECT_EQ(FMain->CurrentUser->Name(), User);
+  EXPECT_EQ(FMain->CurrentUser->TestedDictionaries()->Count(), 1);
+  EXPECT_EQ(TFileStream(Results + ".bak", fmOpenRead).Size(), ResultRecordBytes + 3);
+  CloseMain();
+  EXPECT_EQ(TFileStream(Results, fmOpenRead).Size(), ResultRecordBytes);
+}
+
+}  // namespace

@@ -641,4 +641,65 @@ TEST_F(ShortcutPage, DeletionTheFileRefusedIsWrittenOnOk) {
   EXPECT_EQ(Lines(FMain->KeyHelpers.get()), std::vector<AnsiString>{"16450=322"});
 }
 
+// A user whose result file cannot be read (here held open by another
+// program) is never made current with no results, from the list or by
+// adding its name again; the file is not written over.
+TEST_F(Options, UserWhoseResultsCannotBeReadIsNotTaken) {
+  WritePrivateProfileStringA("users", "0", "Ala", ConfigPath().c_str());
+  WritePrivateProfileStringA("users", "1", "Bartek", ConfigPath().c_str());
+  {
+    TDUser Bartek("Bartek");
+    Bartek.AddResult("Angielski", 3, 4);
+  }
+  {
+    TDUser Ewa("Ewa");
+    Ewa.AddResult("Niemiecki", 1, 2);
+  }
+  OpenMain("Ala");
+  FMain->CurrentUser->AddResult("Angielski", 1, 1);
+  FMain->CurrentUser->Save();
+  TFOptions* Form = OpenFromMenu(FMain->Uytkownicy1);
+  ASSERT_NE(Form, nullptr);
+
+  struct THeld {
+    explicit THeld(const AnsiString& Path)
+        : Handle(CreateFileA(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~THeld() { CloseHandle(Handle); }
+    HANDLE Handle;
+  };
+  {
+    const THeld Bartek(ResultFile("Bartek")), Ewa(ResultFile("Ewa"));
+    ASSERT_NE(Bartek.Handle, INVALID_HANDLE_VALUE);
+    ASSERT_NE(Ewa.Handle, INVALID_HANDLE_VALUE);
+    const TBoxAnswerer Answerer(IDOK);
+    ChooseUser(Form, "Bartek");
+    ASSERT_EQ(Answerer.Seen().size(), 1u);
+    EXPECT_EQ(Answerer.Last().Text, L"Nie można odczytać wyników użytkownika „Bartek”. Plik jest uszkodzony albo "
+                                    L"używa go inny program. Użytkownik nie został wybrany.");
+    EXPECT_EQ(Answerer.Last().Caption, L"Błąd pliku");
+    EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
+    EXPECT_EQ(FMain->LUser->Caption(), "Ala");
+    EXPECT_EQ(Form->CBUsers->Text(), "Ala");
+    EXPECT_EQ(Form->EUser->Text(), "Ala");
+    EXPECT_EQ(FMain->CurrentUser->TestedDictionaries()->Count(), 1);
+
+    AddUser(Form, "Ewa");
+    ASSERT_EQ(Answerer.Seen().size(), 2u);
+    EXPECT_EQ(Answerer.Last().Caption, L"Błąd pliku");
+    EXPECT_EQ(Lines(Form->CBUsers->Items()), (std::vector<AnsiString>{"Ala", "Bartek"}));
+    EXPECT_EQ(FMain->CurrentUser->Name(), "Ala");
+    FMain->CurrentUser->AddResult("Angielski", 2, 2);
+    FMain->CurrentUser->Save();
+  }
+  EXPECT_EQ(ResultSize("Ala"), 2 * ResultRecordBytes);
+  EXPECT_EQ(ResultSize("Bartek"), ResultRecordBytes);
+  EXPECT_EQ(ResultSize("Ewa"), ResultRecordBytes);
+
+  // Once it can be read, it is taken with its results.
+  ChooseUser(Form, "Bartek");
+  EXPECT_EQ(FMain->CurrentUser->Name(), "Bartek");
+  EXPECT_EQ(FMain->CurrentUser->TestedDictionaries()->Count(), 1);
+}
+
 }  // namespace
