@@ -94,7 +94,6 @@ protected:
     Seen = TSeen{};
     EndButton = &TEndLearnDlg::BFinish;
     ChooserOk = true;
-    EndClicked = BledyClicked = ChooserClicked = false;
     Application->CreateForm(FMain);
     Application->CreateForm(FSelDic);
     Application->CreateForm(FBledy);

@@ -451,7 +451,6 @@ TEST(HelpFiles, EachOpensAtItsFirstPageWithItsContentsAndEveryPageItLists) {
   }
 }
 
-}  // namespace
 
 // Another copy of the trainer, the program itself started beside this test
 // program on the same folder and settings; ended when the test ends, also
