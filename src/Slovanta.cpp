@@ -22,6 +22,9 @@
 #include "UniClasses.h"
 #include "UniSysUtils.h"
 #include "UniSystem.h"
+#include "VsFrameworkUtils.h"
+#include "VsHook.h"
+#include "VsInprocHookAPI.h"
 #include "VsStrUtils.h"
 #include "VsTools.h"
 #include "WImage.h"
@@ -54,6 +57,8 @@ void RegisterTrainerClasses() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeFramework();
   InitializeVsTools();
+  InitializeVsInprocHookAPI();
+  InitializeVsFrameworkUtils();
   InitializeUniSysUtils();
   InitializeUniSystem();
   InitializeUniClasses();
@@ -74,9 +79,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (...) {
     Application->HandleException(nullptr);
   }
+  FinalizeVsHook();
   FinalizeFramework();
   FinalizeDict_Strings();
   FinalizeUniSystem();
+  FinalizeVsFrameworkUtils();
+  FinalizeVsInprocHookAPI();
   FinalizeVsStrUtils();
   return 0;
 }
