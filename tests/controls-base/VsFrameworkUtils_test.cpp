@@ -249,4 +249,8 @@ TEST(SkipStreamValue, BadTagsAndLengthsRaiseBeforeReadingTheData) {
     TReader Reader(&S);
     EXPECT_EQ(MessageOf<EReadError>([&] { SkipStreamValue(&Reader); }), "Invalid property value") << C.Name;
   }
+  // Nesting: deep enough for any layout, refused long before the stack ends.
+  const std::string Deep = std::string(900, '\x01') + std::string(900, '\0');
+  EXPECT_EQ(SkipEnd(Deep, false), "1800");
+  EXPECT_EQ(SkipEnd(std::string(100000, '\x01') + std::string(100000, '\0'), false), "raised at 0");
 }

@@ -96,12 +96,19 @@ void SkipEndMarker(TReader* Reader, Int64 Start) {
 
 }  // namespace
 
-void SkipStreamValue(TReader* Reader) {
+namespace {
+
+// No layout comes near this many levels of nested lists and collections;
+// deeper ones are refused before they exhaust the stack.
+constexpr int MaxValueNesting = 1000;
+
+void SkipValueAt(TReader* Reader, int Depth) {
   TStream* S = Reader->Stream();
   const Int64 Start = S->Position();
   Byte Tag;
   Reader->Read(&Tag, 1);
   if (Tag > vaUTF8String) InvalidValue(Reader, Start);
+  if ((Tag == vaList || Tag == vaCollection) && Depth >= MaxValueNesting) InvalidValue(Reader, Start);
   switch (static_cast<TValueType>(Tag)) {
     case vaNull:
     case vaFalse:
@@ -109,7 +116,7 @@ void SkipStreamValue(TReader* Reader) {
     case vaNil:
       return;
     case vaList:
-      while (!AtEndMarker(Reader)) SkipStreamValue(Reader);
+      while (!AtEndMarker(Reader)) SkipValueAt(Reader, Depth + 1);
       return SkipEndMarker(Reader, Start);
     case vaInt8: return SkipCount(Reader, 1, Start);
     case vaInt16: return SkipCount(Reader, 2, Start);
@@ -142,16 +149,29 @@ void SkipStreamValue(TReader* Reader) {
     case vaCollection:
       while (!AtEndMarker(Reader)) {
         const Byte Order = PeekByte(Reader);
-        if (Order == vaInt8 || Order == vaInt16 || Order == vaInt32) SkipStreamValue(Reader);
+        if (Order == vaInt8 || Order == vaInt16 || Order == vaInt32) SkipValueAt(Reader, Depth + 1);
         if (PeekByte(Reader) != vaList) InvalidValue(Reader, Start);
         S->Seek(1, soCurrent);
         while (!AtEndMarker(Reader)) {
           SkipShortString(Reader, Start);
-          SkipStreamValue(Reader);
+          SkipValueAt(Reader, Depth + 1);
         }
         SkipEndMarker(Reader, Start);
       }
       return SkipEndMarker(Reader, Start);
+  }
+}
+
+}  // namespace
+
+void SkipStreamValue(TReader* Reader) {
+  const Int64 Start = Reader->Stream()->Position();
+  try {
+    SkipValueAt(Reader, 0);
+  } catch (const EReadError&) {
+    // However deep the fault, the stream stays where the value began.
+    Reader->Stream()->SetPosition(Start);
+    throw;
   }
 }
 

@@ -147,7 +147,8 @@ void PatchedReadProperty(TReader* Reader, TPersistent* Instance);
 
 // Skips one value of the form stream, reading at most 256 bytes at a time.
 // An unknown tag or a length that is negative or runs past the end of the
-// stream raises EReadError "Invalid property value" before its data is read.
+// stream raises EReadError "Invalid property value" before its data is read,
+// and leaves the stream where the value began.
 void SkipStreamValue(TReader* Reader);
 
 // Start-up binds GradientFillProc and installs PatchedReadProperty as the
