@@ -625,6 +625,17 @@ TEST_F(VsDrawTest, CalcRectWordBreakAndEllipsis) {
     EXPECT_EQ(std::wstring(Buffer), C.Result) << WideToUTF8(C.Text);
   }
 
+  // Several lines: only the last line's ellipsis is written back, so the
+  // lines still to be drawn are never overwritten.
+  {
+    wchar_t Buffer[64] = L"pierwszy bardzo długi wiersz\ndrugi bardzo długi wiersz";
+    R = Rect(0, 0, Width(L"pierwszy"), 100);
+    VsDrawTextW(S.DC(), Buffer, -1, R, DT_END_ELLIPSIS | DT_MODIFYSTRING);
+    EXPECT_EQ(std::wstring(Buffer).substr(0, 29), L"pierwszy bardzo długi wiersz\n");
+    EXPECT_EQ(std::wstring(Buffer).substr(29, 3), L"dru");
+    EXPECT_EQ(std::wstring(Buffer).back(), L'.');
+  }
+
   // Empty text: an empty rectangle.
   R = Rect(3, 4, 50, 60);
   EXPECT_EQ(VsDrawTextW(S.DC(), L"", -1, R, DT_CALCRECT), 0);

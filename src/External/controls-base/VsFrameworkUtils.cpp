@@ -1121,7 +1121,8 @@ int VsDrawTextExW(HDC DC, const wchar_t* Text, int Count, TRect& R, UINT Format,
     if (Shorten && LineWidth > T.Available) {
       Ellipsize(T, Line.get(), Length, Underline, Ok);
       LineWidth = Extent(DC, Line.get(), Length, Ok) + Metrics.tmOverhang;
-      if (Format & DT_MODIFYSTRING) {
+      // Written back only where nothing after it is still to be read.
+      if ((Format & DT_MODIFYSTRING) && (SingleLine || P >= Count)) {
         auto* Writable = const_cast<wchar_t*>(Text);
         std::copy_n(Line.get(), Length, Writable + From);
         Writable[From + Length] = L'\0';

@@ -110,8 +110,9 @@ void AlphaFillRect(TCanvas* Canvas, const TRect& R, TColor Color, Byte Alpha);
 // Text and miscellany
 
 // DrawTextExW's behaviour, drawn with ExtTextOutW on every system. Count -1:
-// zero-terminated. With DT_MODIFYSTRING the text must have room for 4 more
-// units, as for the system's routine. The height drawn.
+// zero-terminated. With DT_MODIFYSTRING the shortened single (or last) line
+// is written back, terminated: the text must have room for 4 more units, as
+// for the system's routine. The height drawn.
 int VsDrawTextExW(HDC DC, const wchar_t* Text, int Count, TRect& R, UINT Format, DRAWTEXTPARAMS* Params);
 int VsDrawTextW(HDC DC, const wchar_t* Text, int Count, TRect& R, UINT Format);
 // The part of a hint before the first "|" (the whole hint without one).
