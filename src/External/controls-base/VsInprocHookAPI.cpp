@@ -25,6 +25,20 @@ constexpr const char* LockNameSuffix = "{8E95C28C-F92F-4DC0-9947-493784419D39}";
 
 void Flush(const void* Address) { FlushInstructionCache(GetCurrentProcess(), Address, HookCodeSize); }
 
+// A critical section that each module enters through its own view of the
+// block. Where the system has InitializeCriticalSectionEx the section is
+// made without debug information: Wine then waits on a semaphore whose
+// handle lives in the section itself (and so is seen through every view)
+// instead of on an address of this module's view, which a release through
+// another view would not wake.
+void InitializeSharedSection(CRITICAL_SECTION* Section) {
+  using TInitializeEx = BOOL(WINAPI*)(CRITICAL_SECTION*, DWORD, DWORD);
+  constexpr DWORD NoDebugInfo = 0x01000000;  // RTL_CRITICAL_SECTION_FLAG_NO_DEBUG_INFO
+  const auto InitializeEx = reinterpret_cast<TInitializeEx>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "InitializeCriticalSectionEx")));
+  if (!InitializeEx || !InitializeEx(Section, 0, NoDebugInfo)) InitializeCriticalSection(Section);
+}
+
 void UnmapLock() {
   UnmapViewOfFile(GLock);
   GLock = nullptr;
@@ -145,7 +159,7 @@ void InitHookLock(bool Init) {
   if (Existed && InterlockedIncrement(&GLock->Count) > 1) return;
   std::memset(GLock, 0, sizeof *GLock);
   GLock->Count = 1;
-  InitializeCriticalSection(&GLock->Lock);
+  InitializeSharedSection(&GLock->Lock);
   GLock->Event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (!GLock->Event) {
     DeleteCriticalSection(&GLock->Lock);
