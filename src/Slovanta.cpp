@@ -58,6 +58,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeFramework();
   InitializeVsTools();
   InitializeVsInprocHookAPI();
+  InitializeVsHook();
   InitializeVsFrameworkUtils();
   InitializeUniSysUtils();
   InitializeUniSystem();

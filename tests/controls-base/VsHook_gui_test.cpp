@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "Filer.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "Streams.h"
+#include "TypInfo.h"
 #include "VsHook.h"
 
 namespace {
@@ -186,11 +189,32 @@ TEST_F(VsHookTest, TheListWindowFreesEmptyControlHooksAndReinstalls) {
   EXPECT_EQ(Run(MsgPlain), (TLines{"A before", "own", "A after"}));
 }
 
+TEST_F(VsHookTest, ALayoutHooksItsControlOnceTheReferenceIsResolved) {
+  // Active is read before the reference to the edit is resolved.
+  TStringStream Layout(
+      "object F: TForm\n"
+      "  object Hooked: TEdit\n  end\n"
+      "  object Hook: TVsHook\n    Active = True\n    Control = Hooked\n  end\n"
+      "end\n");
+  TOwned<TForm> Read(new TForm(nullptr));
+  ReadComponentLayout(&Layout, Read.get());
+  auto* Hook = static_cast<TVsHook*>(Read->FindComponent("Hook"));
+  auto* Hooked = static_cast<TEdit*>(Read->FindComponent("Hooked"));
+  ASSERT_TRUE(Hook && Hooked);
+  EXPECT_EQ(Hook->Control(), Hooked);
+  ASSERT_NE(VsHookList(), nullptr);
+  EXPECT_NE(VsHookList()->FindHook(Hooked), nullptr);
+  EXPECT_EQ(GetPropInfo(Hook, "OnBeforeProcess")->TypeName(), "TVsHookEvent");
+  Read.reset();
+  EXPECT_EQ(VsHookList()->FindHook(Hooked)->HookCount(), 0);
+}
+
 class TVsHookEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
     InitializeForms();
     InitializeStdCtrls();
+    InitializeVsHook();
     TForm* Main = nullptr;
     Application->CreateForm(Main);
   }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "TypInfo.h"
 #include "UtilWindow.h"
 
 namespace {
@@ -9,6 +10,15 @@ TOwned<TVsHookList> GHookList;
 }  // namespace
 
 TVsHookList* VsHookList() { return GHookList.get(); }
+
+void InitializeVsHook() {
+  RegisterClass<TVsHook, TComponent>()
+      .Bool("Active", &TVsHook::Active, &TVsHook::SetActive, false)
+      .Bool("DesignActive", &TVsHook::DesignActive, &TVsHook::SetDesignActive, false)
+      .Object("Control", &TVsHook::Control, &TVsHook::SetControl)
+      .Event("OnBeforeProcess", &TVsHook::OnBeforeProcess, "TVsHookEvent")
+      .Event("OnAfterProcess", &TVsHook::OnAfterProcess, "TVsHookEvent");
+}
 
 void FinalizeVsHook() { GHookList.reset(); }
 

@@ -103,5 +103,7 @@ private:
 // list freed itself).
 TVsHookList* VsHookList();
 
+// Registers TVsHook with the class registry, so that layouts can hold hooks.
+void InitializeVsHook();
 // Frees the global list at program end.
 void FinalizeVsHook();
