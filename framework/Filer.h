@@ -153,6 +153,9 @@ public:
   // The raw bytes of the stream.
   void Read(void* Buffer, int Count);
   void SkipValue();
+  // Records the stream position as the place an error of the property or
+  // item read next names (the layout line, or the offset).
+  void MarkItem();
 
   // The last element of the property path being read; DefineProperty clears
   // it when it takes the property.
@@ -197,7 +200,6 @@ private:
   TComponent* FindReference(const AnsiString& Path) const;
   void ResolveFixups();
   void SetFields();
-  void MarkItem();
   AnsiString Location(Int64 Offset) const;
   void EndLoadingOnError();
 

@@ -4,68 +4,18 @@
 // shut down in reverse.
 #include "Bledy.h"
 #include "Dict_Strings.h"
-#include "Dziennik.h"
 #include "FAbout.h"
 #include "FDName.h"
 #include "FDicSelector.h"
-#include "FEditor.h"
-#include "FDisplayer.h"
 #include "FEndLearnDlg.h"
-#include "FLearner.h"
 #include "Finformations.h"
-#include "Framework.h"
-#include "ImgBtn.h"
-#include "JEdit.h"
 #include "Main.h"
-#include "Options.h"
+#include "Startup.h"
 #include "Symb.h"
-#include "UniClasses.h"
-#include "UniControls.h"
-#include "UniForms.h"
-#include "UniMenus.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
-#include "VsIni.h"
-#include "VsStrUtils.h"
-#include "VsTools.h"
-#include "WImage.h"
 #include "Win.h"
 
-namespace {
-
-// The trainer's own controls and forms, which layouts create by class name.
-void RegisterTrainerClasses() {
-  RegisterImgBtn();
-  RegisterWImage();
-  RegisterJEdit();
-  RegisterMain();
-  RegisterFDicSelector();
-  RegisterFDName();
-  RegisterSymb();
-  RegisterBledy();
-  RegisterFEndLearnDlg();
-  RegisterFLearner();
-  RegisterFAbout();
-  RegisterFinformations();
-  RegisterDziennik();
-  RegisterFEditor();
-  RegisterOptions();
-  RegisterFDisplayer();
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  InitializeFramework();
-  InitializeVsTools();
-  InitializeVsIni();
-  InitializeUniSysUtils();
-  InitializeUniSystem();
-  InitializeUniClasses();
-  InitializeUniControls();
-  InitializeUniMenus();
-  InitializeUniForms();
-  InitializeDict_Strings();
+  InitializeTrainerUnits();
   try {
     RegisterTrainerClasses();
     Application->Initialize();
@@ -82,12 +32,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (...) {
     Application->HandleException(nullptr);
   }
-  FinalizeUniForms();
-  FinalizeUniMenus();
-  FinalizeFramework();
-  FinalizeUniControls();
-  FinalizeDict_Strings();
-  FinalizeUniSystem();
-  FinalizeVsStrUtils();
+  FinalizeTrainerUnits();
   return 0;
 }

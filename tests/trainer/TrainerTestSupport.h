@@ -31,6 +31,7 @@
 #include "JEdit.h"
 #include "Main.h"
 #include "Options.h"
+#include "Startup.h"
 #include "Symb.h"
 #include "SysUtils.h"
 #include "UniClasses.h"
@@ -49,41 +50,10 @@
 class TTrainerEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
-    InitializeFramework();
-    InitializeVsTools();
-    InitializeUniSysUtils();
-    InitializeUniSystem();
-    InitializeUniClasses();
-    InitializeUniControls();
-    InitializeUniMenus();
-    InitializeUniForms();
-    InitializeDict_Strings();
-    RegisterImgBtn();
-    RegisterWImage();
-    RegisterJEdit();
-    RegisterMain();
-    RegisterFDicSelector();
-    RegisterFDName();
-    RegisterSymb();
-    RegisterBledy();
-    RegisterFEndLearnDlg();
-    RegisterFLearner();
-    RegisterFAbout();
-    RegisterFinformations();
-    RegisterDziennik();
-    RegisterFEditor();
-    RegisterOptions();
-    RegisterFDisplayer();
+    InitializeTrainerUnits();
+    RegisterTrainerClasses();
   }
-  void TearDown() override {
-    FinalizeUniForms();
-    FinalizeUniMenus();
-    FinalizeFramework();
-    FinalizeUniControls();
-    FinalizeDict_Strings();
-    FinalizeUniSystem();
-    FinalizeVsStrUtils();
-  }
+  void TearDown() override { FinalizeTrainerUnits(); }
 };
 
 // --- files --------------------------------------------------------------
