@@ -108,7 +108,7 @@ TEST_F(VsReaderTest, PathThroughAnUnpublishedElementReachesDefineProperties) {
   // The framework's own reader knows no Sub.
   FinalizeVsFrameworkUtils();
   auto Plain = NewGadget();
-  EXPECT_EQ(ReadLayout("  Sub.X = 5\n", Plain.get()).Error, "Line 2: Error reading G.Sub.X: Property Sub does not exist");
+  EXPECT_EQ(ReadLayout("  Sub.X = 5\n", Plain.get()).Error, WideToAnsi(L"Wiersz 2: Błąd odczytu G.Sub.X: Właściwość Sub nie istnieje"));
 }
 
 TEST_F(VsReaderTest, ErrorsOfOrdinaryPathsAreTheFrameworksOwn) {
@@ -128,19 +128,19 @@ TEST_F(VsReaderTest, ErrorsOfOrdinaryPathsAreTheFrameworksOwn) {
   }
   auto G = NewGadget();
   EXPECT_EQ(ReadLayout("  Count = 1\n  Count.X = 1\n", G.get()).Error,
-            "Line 3: Error reading G.Count.X: Invalid property path");
+            WideToAnsi(L"Wiersz 3: Błąd odczytu G.Count.X: Nieprawidłowa ścieżka właściwości"));
 }
 
 TEST_F(VsReaderTest, APathNobodyTakesMayBeSkippedThroughOnError) {
   auto G = NewGadget();
   EXPECT_EQ(ReadLayout("  Count = 1\n  Nope.Z = 1\n", G.get()).Error,
-            "Line 3: Error reading G.Nope.Z: Property Nope does not exist");
+            WideToAnsi(L"Wiersz 3: Błąd odczytu G.Nope.Z: Właściwość Nope nie istnieje"));
 
   TErrorSink Sink;
   auto H = NewGadget();
   const TReadResult R = ReadLayout("  Nope.Z = (\n    1\n    'two')\n  Count = 3\n", H.get(), &Sink);
   EXPECT_EQ(R.Error, "");
-  EXPECT_EQ(Sink.Messages, (std::vector<std::string>{"Error reading G.Nope.Z: Property Nope does not exist"}));
+  EXPECT_EQ(Sink.Messages, (std::vector<std::string>{WideToAnsi(L"Błąd odczytu G.Nope.Z: Właściwość Nope nie istnieje")}));
   EXPECT_EQ(H->Count, 3);  // the list was skipped whole
 }
 
@@ -148,7 +148,7 @@ TEST_F(VsReaderTest, AnErrorInsideDefinePropertiesIsNeverSkipped) {
   TErrorSink Sink;
   auto G = NewGadget();
   const TReadResult R = ReadLayout("  Sub.X = 'abc'\n  Count = 3\n", G.get(), &Sink);
-  EXPECT_EQ(R.Error, "Line 2: Error reading G.Sub.X: Invalid property value");
+  EXPECT_EQ(R.Error, WideToAnsi(L"Wiersz 2: Błąd odczytu G.Sub.X: Nieprawidłowa wartość właściwości"));
   EXPECT_TRUE(Sink.Messages.empty());
   EXPECT_TRUE(R.CanHandleAfter);
   EXPECT_EQ(G->Count, 0);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Consts.h"
 #include "Streams.h"
 #include "TypInfo.h"
 #include "VsTools.h"
@@ -240,9 +241,9 @@ void PatchedReadProperty(TReader* Reader, TPersistent* AInstance) {
       Recoverable = false;
       SkipStreamValue(Reader);
       Recoverable = true;
-      throw EReadError("Property " + Missing + " does not exist");
+      throw EReadError(FmtLoadStr(SUnknownProperty, Missing));
     } catch (const Exception& E) {
-      throw EReadError("Error reading " + Describe(AInstance) + "." + Path + ": " + E.Message());
+      throw EReadError(FmtLoadStr(SErrorReadingProperty, Describe(AInstance), Path, E.Message()));
     }
   } catch (const Exception& E) {
     if (!Recoverable || !Reader->CanHandleExceptions() || !Reader->Error(E.Message())) throw;
