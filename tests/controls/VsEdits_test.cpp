@@ -253,6 +253,22 @@ TEST(VsEditStrings, BackspaceJoiningParagraphsUndoesWithTheCaretAfterTheBreak) {
   EXPECT_EQ(Owner.FCaret, (TVsCaretPoint{0, 1}));
 }
 
+TEST(VsEditStrings, EnterAtTheStartOfAContinuationLineInsertsOneBreak) {
+  TFakeEditOwner Owner(45);
+  Owner.FWordWrap = true;
+  TVsEditStrings L(&Owner);
+  L.SetText(L"abcdefgh");
+  ASSERT_EQ(VisualLines(L), (Lines{L"abcd", L"efgh"}));
+  Owner.FCaret = Owner.FAnchor = Owner.FSelStart = Owner.FSelEnd = TVsCaretPoint{0, 1};
+  L.ReplaceSelection(L"\r\n");
+  EXPECT_EQ(L.Text(), L"abcd\r\nefgh");
+  EXPECT_EQ(L.CaretToIndex(Owner.FCaret), 6);
+  for (int I = 0; I < Owner.FUndo.Count(); ++I) EXPECT_NE(Owner.FUndo.Items(I)->Kind, 2) << I;
+  L.Undo();
+  EXPECT_EQ(L.Text(), L"abcdefgh");
+  EXPECT_FALSE(Owner.FUndo.CanUndo());
+}
+
 TEST(VsEditStrings, UndoAfterAWidthChangeRestoresTheSameCharacters) {
   TFakeEditOwner Owner(1000);
   Owner.FWordWrap = true;

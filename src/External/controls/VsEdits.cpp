@@ -286,6 +286,7 @@ void TVsEditStrings::Rebuild(const WideString& S) {
   BeginUpdate();
   try {
     FParagraphs.Clear();
+    FLengths.clear();
     FViewLineMarkers.clear();
     FIndexValid = 0;
     if (FOwner->Multiline()) {
@@ -305,10 +306,11 @@ void TVsEditStrings::Rebuild(const WideString& S) {
       RewrapAll();
       RenumberFrom(0);
     } else {
-      Paragraph(0)->Put(0, S);
-      FWidestLength = Len(S);
+      FWidestLength = 0;
       FWidestIndex = 0;
-      FWidestText = S;
+      FWidestText.clear();
+      Paragraph(0)->Put(0, S);
+      WrapParagraph(0);
       RenumberFrom(0);
     }
   } catch (...) {
@@ -402,7 +404,7 @@ void TVsEditStrings::AddStrings(TVsWideStrings* Strings) {
 void TVsEditStrings::Delete(int Index) {
   CheckParagraph(Index);
   Changing();
-  FParagraphs.DeleteParagraph(Index);
+  DropParagraph(Index);
   InvalidateIndexes(Index);
   if (Index == FWidestIndex)
     RecomputeWidest();
@@ -435,6 +437,7 @@ void TVsEditStrings::Exchange(int Index1, int Index2) {
 void TVsEditStrings::Clear() {
   Changing();
   FParagraphs.Clear();
+  FLengths.clear();
   FViewLineMarkers.clear();
   FIndexValid = 0;
   FWidestLength = 0;
@@ -588,6 +591,18 @@ void TVsEditStrings::SplitAtFit(WideString& T, int F, WideString& Rest) const {
   T.resize(static_cast<size_t>(P));
 }
 
+void TVsEditStrings::ForgetLength(TVsParagraph* P) {
+  if (P->FLengthSeen < 0) return;
+  auto It = FLengths.find(P->FLengthSeen);
+  if (It != FLengths.end() && --It->second == 0) FLengths.erase(It);
+  P->FLengthSeen = -1;
+}
+
+void TVsEditStrings::DropParagraph(int Index) {
+  ForgetLength(Paragraph(Index));
+  FParagraphs.DeleteParagraph(Index);
+}
+
 void TVsEditStrings::RecomputeWidest() {
   FWidestLength = 0;
   FWidestIndex = 0;
@@ -603,23 +618,42 @@ void TVsEditStrings::RecomputeWidest() {
   if (FParagraphs.Count() > 0) FWidestText = Get(FWidestIndex);
 }
 
+bool TVsEditStrings::NeedsSplit(const WideString& T, int TestWidth, int FitWidth, int& F) {
+  // Characters at least a pixel wide: more than TestWidth + 2 of them
+  // neither fit nor pass the test, so only that many are measured; zero-width
+  // characters show up as a head that fits, and then the whole is measured.
+  const size_t Bound = static_cast<size_t>(std::max(TestWidth + 2, 1));
+  if (T.size() > Bound) {
+    const WideString Head = T.substr(0, Bound);
+    if (TextExtent(*FOwner, Head).cx + 2 >= TestWidth) {
+      F = CharsInWidth(*FOwner, FitWidth, Head, 0);
+      if (F < static_cast<int>(Bound)) return true;
+    }
+  }
+  if (TextExtent(*FOwner, T).cx + 2 < TestWidth) return false;
+  F = CharsInWidth(*FOwner, FitWidth, T, 0);
+  return true;
+}
+
 void TVsEditStrings::WrapParagraph(int Index) {
   TVsParagraph* Para = Paragraph(Index);
   WideString T = Para->ParagraphText();
   Para->Clear();
   Para->Add(WideString());
   InvalidateIndexes(Index + 1);
+  ForgetLength(Para);
   if (!FOwner->WordWrap() || !FOwner->Multiline()) {
     Para->Put(0, T);
-    if (Index == FWidestIndex && Len(T) < FWidestLength) {
-      // The widest shrank: another paragraph may now be the widest.
-      RecomputeWidest();
-    } else if (Len(T) > FWidestLength) {
+    Para->FLengthSeen = Len(T);
+    ++FLengths[Len(T)];
+    const int Longest = FLengths.rbegin()->first;
+    if (Len(T) == Longest && (Len(T) > FWidestLength || Index == FWidestIndex)) {
       FWidestLength = Len(T);
       FWidestIndex = Index;
       FWidestText = T;
     } else if (Index == FWidestIndex) {
-      FWidestText = T;
+      // The widest shrank below another paragraph.
+      RecomputeWidest();
     }
     return;
   }
@@ -627,8 +661,8 @@ void TVsEditStrings::WrapParagraph(int Index) {
   const int TestWidth = R.right - FOwner->RightMargin();
   const int FitWidth = R.right - FOwner->RightMargin() - R.left - FOwner->LeftMargin();
   for (int K = 0; K < Para->Count(); ++K) {
-    if (TextExtent(*FOwner, T).cx + 2 >= TestWidth) {
-      const int F = CharsInWidth(*FOwner, FitWidth, T, 0);
+    int F = 0;
+    if (NeedsSplit(T, TestWidth, FitWidth, F)) {
       WideString Rest;
       SplitAtFit(T, F, Rest);
       Para->Put(K, T);
@@ -646,6 +680,8 @@ void TVsEditStrings::WrapParagraph(int Index) {
 }
 
 void TVsEditStrings::RewrapAll() {
+  FLengths.clear();
+  for (int I = 0; I < FParagraphs.Count(); ++I) Paragraph(I)->FLengthSeen = -1;
   FWidestLength = 0;
   FWidestIndex = 0;
   FWidestText.clear();
@@ -744,7 +780,7 @@ void TVsEditStrings::DeleteRange(const TVsParagraphPos& A, const TVsParagraphPos
     SetParagraphText(A.Paragraph, First.substr(0, static_cast<size_t>(A.Offset)) + Last.substr(static_cast<size_t>(B.Offset)));
     bool WidestGone = false;
     for (int P = B.Paragraph; P > A.Paragraph; --P) {
-      FParagraphs.DeleteParagraph(P);
+      DropParagraph(P);
       if (P == FWidestIndex)
         WidestGone = true;
       else if (P < FWidestIndex)

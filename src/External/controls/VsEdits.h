@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -137,6 +138,8 @@ public:
   int Length() const;
 
   int FirstLine = 0;
+  // The length the unwrapped paragraph was counted with; -1 when not.
+  int FLengthSeen = -1;
 
 protected:
   // Item 0 of an empty paragraph reads as an empty line.
@@ -284,6 +287,10 @@ private:
   void SetParagraphText(int Index, const WideString& S);
   void SplitAtFit(WideString& T, int F, WideString& Rest) const;
   void RecomputeWidest();
+  bool NeedsSplit(const WideString& T, int TestWidth, int FitWidth, int& F);
+  void ForgetLength(TVsParagraph* P);
+  // Deletes a paragraph, forgetting its length.
+  void DropParagraph(int Index);
   void ClampPoints();
   TVsCaretPoint ClampPoint(const TVsCaretPoint& P) const;
   void CollapseAt(const TVsCaretPoint& P);
@@ -301,6 +308,8 @@ private:
   // Linear index of each paragraph's start, valid below FIndexValid.
   mutable std::vector<int> FIndexCache;
   mutable int FIndexValid = 0;
+  // How many unwrapped paragraphs have each length.
+  std::map<int, int> FLengths;
   // Set while Undo puts text back.
   bool FRestoring = false;
 };
