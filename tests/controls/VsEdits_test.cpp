@@ -90,17 +90,37 @@ TEST(VsEditStrings, WrapsAtBlanksCutsLongWordsAndEndsOnTooNarrowWidths) {
   }
 }
 
+TEST(VsEditStrings, LongParagraphsWrapLineByLine) {
+  WideString Words;
+  for (int I = 0; I < 100; ++I) Words += L"abcd ";
+  TFakeEditOwner Owner(300);
+  Owner.FWordWrap = true;
+  TVsEditStrings L(&Owner);
+  L.SetText(Words);
+  Lines Expected(16, Words.substr(0, 30));
+  Expected.push_back(Words.substr(0, 20));
+  EXPECT_EQ(VisualLines(L), Expected);
+  // Characters without width never wrap.
+  TFakeEditOwner Flat(300, 0);
+  Flat.FWordWrap = true;
+  TVsEditStrings F(&Flat);
+  F.SetText(Words);
+  EXPECT_EQ(VisualLines(F), Lines{Words});
+}
+
 TEST(VsEditStrings, RightToLeftCutKeepsEveryCharacter) {
   TFakeEditOwner Owner(55);
   Owner.FWordWrap = true;
   Owner.FRightAligned = true;
   TVsEditStrings L(&Owner);
-  L.SetText(L"ab cd efghij");
-  WideString Joined;
-  for (const WideString& S : VisualLines(L)) Joined += S;
-  EXPECT_EQ(Joined, L"ab cd efghij");
+  // The blank at the break stays, and a cut without one loses nothing.
+  L.SetText(L"abcdefg hij");
+  EXPECT_EQ(VisualLines(L), (Lines{L"abcdefg ", L"hij"}));
   L.RewrapAll();
-  EXPECT_EQ(L.Text(), L"ab cd efghij");
+  EXPECT_EQ(L.Text(), L"abcdefg hij");
+  L.SetText(L"abcdefghij");
+  EXPECT_EQ(L.Text(), L"abcdefghij");
+  EXPECT_EQ(L.Strings(0), L"abcdefghij");
 }
 
 TEST(VsEditStrings, CharsInWidthCountsCharactersWhoseExpandedRunFits) {

@@ -619,15 +619,14 @@ void TVsEditStrings::RecomputeWidest() {
 }
 
 bool TVsEditStrings::NeedsSplit(const WideString& T, int TestWidth, int FitWidth, int& F) {
-  // Characters at least a pixel wide: more than TestWidth + 2 of them
-  // neither fit nor pass the test, so only that many are measured; zero-width
-  // characters show up as a head that fits, and then the whole is measured.
-  const size_t Bound = static_cast<size_t>(std::max(TestWidth + 2, 1));
-  if (T.size() > Bound) {
-    const WideString Head = T.substr(0, Bound);
-    if (TextExtent(*FOwner, Head).cx + 2 >= TestWidth) {
-      F = CharsInWidth(*FOwner, FitWidth, Head, 0);
-      if (F < static_cast<int>(Bound)) return true;
+  // A fit shorter than a measured head is the fit of the whole text (the
+  // fit of a prefix depends on nothing after it), so ever longer heads are
+  // measured before the whole.
+  for (size_t Head = 64; Head < T.size(); Head *= 2) {
+    const WideString S = T.substr(0, Head);
+    if (TextExtent(*FOwner, S).cx + 2 >= TestWidth) {
+      F = CharsInWidth(*FOwner, FitWidth, S, 0);
+      if (F < static_cast<int>(Head)) return true;
     }
   }
   if (TextExtent(*FOwner, T).cx + 2 < TestWidth) return false;
