@@ -1,5 +1,6 @@
-// An edit owner without a window for the text model's tests: fixed-advance
-// measuring, caret, anchor and selection as plain fields.
+// An edit owner without a window for the text model's tests and benchmark:
+// fixed-advance measuring unless given another measurer, caret, anchor and
+// selection as plain fields.
 #pragma once
 
 #include <string>
@@ -20,7 +21,10 @@ public:
   RECT EditRect() const override { return RECT{0, 0, FWidth, 100}; }
   int LeftMargin() const override { return 0; }
   int RightMargin() const override { return 0; }
-  TVsTextMeasurer* Measurer() override { return FWindow ? &FMeasurer : nullptr; }
+  TVsTextMeasurer* Measurer() override {
+    if (!FWindow) return nullptr;
+    return FOtherMeasurer ? FOtherMeasurer : &FMeasurer;
+  }
 
   TVsCaretPoint Caret() const override { return FCaret; }
   void SetCaret(const TVsCaretPoint& P) override { FCaret = P; }
@@ -56,6 +60,7 @@ public:
   WideChar FPasswordChar = 0;
   int FWidth;
   TVsFixedMeasurer FMeasurer;
+  TVsTextMeasurer* FOtherMeasurer = nullptr;
   TVsCaretPoint FCaret, FAnchor, FSelStart, FSelEnd;
   int FViewResets = 0;
   int FTextChanges = 0;

@@ -390,17 +390,6 @@ int TVsEditStrings::Add(const WideString& S) {
   return Index;
 }
 
-void TVsEditStrings::AddStrings(TVsWideStrings* Strings) {
-  BeginUpdate();
-  try {
-    for (int I = 0; I < Strings->Count(); ++I) Add(Strings->Strings(I));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-}
-
 void TVsEditStrings::Delete(int Index) {
   CheckParagraph(Index);
   Changing();
@@ -827,51 +816,37 @@ void TVsEditStrings::ReplaceSelection(const WideString& S) {
   FOwner->Change();
 }
 
-void TVsEditStrings::DeleteBackward() {
-  if (CaretToParagraphPos(FOwner->SelStartPoint()) != CaretToParagraphPos(FOwner->SelEndPoint())) {
-    DeleteSelection();
-  } else if (FParagraphs.Count() > 0) {
-    const TVsParagraphPos Pos = CaretPos();
-    TVsParagraphPos To;
-    if (Pos.Offset > 0)
-      To = {Pos.Paragraph, Pos.Offset - 1};
-    else if (Pos.Paragraph > 0)
-      To = {Pos.Paragraph - 1, ParagraphLength(Pos.Paragraph - 1)};
-    else
-      return;
-    const WideString Removed = RangeText(To, Pos);
-    Changing();
-    DeleteRange(To, Pos);
-    Changed();
-    FOwner->UndoList().AddAction(vsaBackspace, Pos, Removed, To);
-    CollapseAt(ParagraphPosToCaret(To));
-  } else {
-    return;
-  }
-  FOwner->TextChanged();
-  FOwner->Change();
-}
+void TVsEditStrings::DeleteBackward() { DeleteBeside(false); }
 
-void TVsEditStrings::DeleteForward() {
+void TVsEditStrings::DeleteForward() { DeleteBeside(true); }
+
+void TVsEditStrings::DeleteBeside(bool Forward) {
   if (CaretToParagraphPos(FOwner->SelStartPoint()) != CaretToParagraphPos(FOwner->SelEndPoint())) {
     DeleteSelection();
-  } else if (FParagraphs.Count() > 0) {
+  } else {
+    if (FParagraphs.Count() == 0) return;
     const TVsParagraphPos Pos = CaretPos();
-    TVsParagraphPos To;
-    if (Pos.Offset < ParagraphLength(Pos.Paragraph))
-      To = {Pos.Paragraph, Pos.Offset + 1};
-    else if (Pos.Paragraph + 1 < FParagraphs.Count())
-      To = {Pos.Paragraph + 1, 0};
+    // The character (or the CR LF between paragraphs) before or after.
+    TVsParagraphPos Other;
+    if (!Forward && Pos.Offset > 0)
+      Other = {Pos.Paragraph, Pos.Offset - 1};
+    else if (!Forward && Pos.Paragraph > 0)
+      Other = {Pos.Paragraph - 1, ParagraphLength(Pos.Paragraph - 1)};
+    else if (Forward && Pos.Offset < ParagraphLength(Pos.Paragraph))
+      Other = {Pos.Paragraph, Pos.Offset + 1};
+    else if (Forward && Pos.Paragraph + 1 < FParagraphs.Count())
+      Other = {Pos.Paragraph + 1, 0};
     else
       return;
-    const WideString Removed = RangeText(Pos, To);
+    const TVsParagraphPos From = Forward ? Pos : Other;
+    const TVsParagraphPos To = Forward ? Other : Pos;
+    const WideString Removed = RangeText(From, To);
     Changing();
-    DeleteRange(Pos, To);
+    DeleteRange(From, To);
     Changed();
-    FOwner->UndoList().AddAction(vsaDelete, Pos, Removed, Pos);
-    CollapseAt(ParagraphPosToCaret(Pos));
-  } else {
-    return;
+    // Backspace: from the caret before to the caret after; Delete: at the caret.
+    FOwner->UndoList().AddAction(Forward ? vsaDelete : vsaBackspace, Pos, Removed, From);
+    CollapseAt(ParagraphPosToCaret(From));
   }
   FOwner->TextChanged();
   FOwner->Change();

@@ -217,7 +217,6 @@ public:
   void Put(int Index, const WideString& S) override;
   void PutObject(int, TObject*) override {}
   int Add(const WideString& S) override;
-  void AddStrings(TVsWideStrings* Strings) override;
   void Insert(int Index, const WideString& S) override;
   void Delete(int Index) override;
   void Exchange(int Index1, int Index2) override;
@@ -295,6 +294,7 @@ private:
   TVsCaretPoint ClampPoint(const TVsCaretPoint& P) const;
   void CollapseAt(const TVsCaretPoint& P);
   void DeleteRange(const TVsParagraphPos& A, const TVsParagraphPos& B);
+  void DeleteBeside(bool Forward);
   WideString RangeText(const TVsParagraphPos& A, const TVsParagraphPos& B) const;
   TVsParagraphPos CaretPos() const { return CaretToParagraphPos(FOwner->Caret()); }
   void InvalidateIndexes(int From) const;
