@@ -1,5 +1,7 @@
 #include "VsKeyboardInput.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "VsStrUtils.h"
@@ -44,13 +46,6 @@ const TComposed Letters[] = {
     {L'Z', {0, 0, 0, 0, 0, 0x17D}},               {L'z', {0, 0, 0, 0, 0, 0x17E}},
     {L'L', {0, 0, 0, 0, 0, 0x13D}},               {L'l', {0, 0, 0, 0, 0, 0x13E}},
 };
-
-bool CtrlHeld() {
-  BYTE State[256] = {};
-  TVsKeyboardApi& Api = VsKeyboardApi();
-  if (!Api.GetKeyboardState || !Api.GetKeyboardState(State)) return false;
-  return (State[VK_CONTROL] & 0x80) != 0;
-}
 
 }  // namespace
 
@@ -127,9 +122,10 @@ void TVsKeyboardInputProcessor::WMKeyDown(TMessage& Message) {
   const WPARAM Key = Message.WParam;
   if (Key == VK_BACK || Key == VK_TAB || Key == VK_RETURN || Key == VK_ESCAPE) return;
   TVsKeyboardApi& Api = VsKeyboardApi();
-  if (!Api.ToUnicode || CtrlHeld()) return;
+  if (!Api.ToUnicode) return;
   BYTE State[256] = {};
-  if (Api.GetKeyboardState) Api.GetKeyboardState(State);
+  if (Api.GetKeyboardState && !Api.GetKeyboardState(State)) std::fill(std::begin(State), std::end(State), 0);
+  if (State[VK_CONTROL] & 0x80) return;
   WCHAR Buffer[5] = {};
   const int N = Api.ToUnicode(static_cast<UINT>(Key), HIWORD(Message.LParam), State, Buffer, 5, 0);
   if (N <= 0) return;
