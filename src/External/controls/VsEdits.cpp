@@ -450,6 +450,15 @@ int TVsEditStrings::VisualLineCount() const {
 void TVsEditStrings::VisualLineToParagraph(int Line, int& Paragraph, int& LineInParagraph) const {
   Paragraph = 0;
   LineInParagraph = 0;
+  // Lines are asked for near the last one found: its paragraph first.
+  if (FLastFound < FParagraphs.Count()) {
+    const auto* P = static_cast<TVsParagraph*>(FParagraphs.Items(FLastFound));
+    if (P->FirstLine <= Line && Line < P->FirstLine + std::max(P->Count(), 1)) {
+      Paragraph = FLastFound;
+      LineInParagraph = Line - P->FirstLine;
+      return;
+    }
+  }
   int Lo = 0;
   int Hi = FParagraphs.Count() - 1;
   while (Lo <= Hi) {
@@ -462,6 +471,7 @@ void TVsEditStrings::VisualLineToParagraph(int Line, int& Paragraph, int& LineIn
       if (P->FirstLine <= Line) {
         Paragraph = Mid;
         LineInParagraph = Line - P->FirstLine;
+        FLastFound = Mid;
       }
     }
   }

@@ -310,6 +310,8 @@ private:
   mutable int FIndexValid = 0;
   // How many unwrapped paragraphs have each length.
   std::map<int, int> FLengths;
+  // The paragraph VisualLineToParagraph found last.
+  mutable int FLastFound = 0;
   // Set while Undo puts text back.
   bool FRestoring = false;
 };
