@@ -13,6 +13,7 @@
 #include "Filer.h"
 #include "Lists.h"
 #include "Streams.h"
+#include "VsStrUtils.h"
 #include "VsUnicodeStrings.h"
 #include "Win.h"
 
@@ -599,4 +600,44 @@ TEST(VsWideStringList, CustomSortWithAComparisonThatLiesStaysInTheListAndKeepsEv
       EXPECT_EQ(After, Before) << C.Name << ", " << Count << " lines";
       GSorted = nullptr;
     }
+// A list that keeps its lines in a vector of its own, as the edit's lines do.
+class TOutsideLines : public TVsWideStringList {
+public:
+  TOutsideLines() { FHoldsOwnLines = false; }
+  std::vector<WideString> Items;
+  void Put(int Index, const WideString& S) override { Items.at(static_cast<size_t>(Index)) = S; }
+  void Insert(int Index, const WideString& S) override { Items.insert(Items.begin() + Index, S); }
+  void Delete(int Index) override { Items.erase(Items.begin() + Index); }
+  void Clear() override { Items.clear(); }
+
+protected:
+  WideString Get(int Index) const override { return Items.at(static_cast<size_t>(Index)); }
+  int GetCount() const override { return static_cast<int>(Items.size()); }
+};
+
+TEST(VsWideStringList, ListsKeepingTheirLinesElsewhereAreSearchedAndSortedThroughGet) {
+  TOutsideLines L;
+  L.Items = {L"pies", L"ąb", L"kot", L"ab", L"kot", L"zebra"};
+  EXPECT_EQ(L.IndexOf(L"kot"), 2);
+  EXPECT_EQ(L.IndexOf(L"brak"), -1);
+  std::vector<WideString> Expected = L.Items;
+  std::sort(Expected.begin(), Expected.end(), [](const WideString& A, const WideString& B) {
+    return VsWideCompareStr(A, B) < 0;
+  });
+  L.Sort();
+  EXPECT_EQ(L.Items, Expected);
+  int Index = -1;
+  EXPECT_TRUE(L.Find(L"kot", Index));
+  EXPECT_EQ(L.Items[static_cast<size_t>(Index)], L"kot");
+  EXPECT_FALSE(L.Find(L"lis", Index));
+  EXPECT_EQ(Index, static_cast<int>(std::lower_bound(Expected.begin(), Expected.end(), WideString(L"lis"),
+                                                      [](const WideString& A, const WideString& B) {
+                                                        return VsWideCompareStr(A, B) < 0;
+                                                      }) -
+                                     Expected.begin()));
+  // Index checks count the lines kept outside: a valid index passes, one
+  // past the end raises.
+  L.Exchange(0, 5);
+  EXPECT_EQ(L.Items.front(), Expected.back());
+  EXPECT_EQ(MessageOf<EStringListError>([&] { L.Exchange(0, 6); }), "List index out of bounds (6)");
 }

@@ -379,7 +379,7 @@ TVsWideStringList::~TVsWideStringList() {
 }
 
 void TVsWideStringList::CheckIndex(int Index) const {
-  if (Index < 0 || Index >= FCount) Error(SListIndexError, Index);
+  if (Index < 0 || Index >= (FHoldsOwnLines ? FCount : GetCount())) Error(SListIndexError, Index);
 }
 
 void TVsWideStringList::Changing() {
@@ -482,7 +482,15 @@ void TVsWideStringList::Clear() {
   Changed();
 }
 
-void TVsWideStringList::ExchangeItems(int Index1, int Index2) { std::swap(FList[Index1], FList[Index2]); }
+void TVsWideStringList::ExchangeItems(int Index1, int Index2) {
+  if (FHoldsOwnLines) {
+    std::swap(FList[Index1], FList[Index2]);
+    return;
+  }
+  const WideString S = Get(Index1);
+  Put(Index1, Get(Index2));
+  Put(Index2, S);
+}
 
 void TVsWideStringList::Exchange(int Index1, int Index2) {
   CheckIndex(Index1);
@@ -503,6 +511,7 @@ int TVsWideStringList::IndexOf(const WideString& S) const {
     int Result;
     return Find(S, Result) ? Result : -1;
   }
+  if (!FHoldsOwnLines) return TVsWideStrings::IndexOf(S);
   // The base search, on the lines in place rather than on copies.
   for (int I = 0; I < FCount; ++I)
     if (WideCompareOrdinal(FList[I].FString, S) == 0) return I;
@@ -512,10 +521,10 @@ int TVsWideStringList::IndexOf(const WideString& S) const {
 bool TVsWideStringList::Find(const WideString& S, int& Index) const {
   bool Result = false;
   int L = 0;
-  int H = FCount - 1;
+  int H = GetCount() - 1;
   while (L <= H) {
     const int I = static_cast<int>((static_cast<unsigned>(L) + static_cast<unsigned>(H)) >> 1);
-    const int C = VsWideCompareStr(FList[I].FString, S);
+    const int C = VsWideCompareStr(FHoldsOwnLines ? FList[I].FString : Get(I), S);
     if (C < 0) {
       L = I + 1;
     } else {
@@ -531,15 +540,17 @@ bool TVsWideStringList::Find(const WideString& S, int& Index) const {
 }
 
 int TVsWideStringList::CompareLines(TVsWideStringList* List, int Index1, int Index2) {
+  if (!List->FHoldsOwnLines) return VsWideCompareStr(List->Get(Index1), List->Get(Index2));
   return VsWideCompareStr(List->FList[Index1].FString, List->FList[Index2].FString);
 }
 
 void TVsWideStringList::Sort() { CustomSort(&TVsWideStringList::CompareLines); }
 
 void TVsWideStringList::CustomSort(TVsWideStringListSortCompare Compare) {
-  if (FSorted || FCount < 2) return;
+  const int Count = GetCount();
+  if (FSorted || Count < 2) return;
   Changing();
-  QuickSort(0, FCount - 1, Compare);
+  QuickSort(0, Count - 1, Compare);
   Changed();
 }
 

@@ -169,6 +169,11 @@ protected:
   virtual void Changed();
   virtual void Changing();
 
+  // False in a descendant that keeps its lines elsewhere (it overrides Get,
+  // GetCount, Put, Insert, Delete and Clear): searching, sorting and index
+  // checks then go through Get, GetCount and Put instead of the array here.
+  bool FHoldsOwnLines = true;
+
 private:
   struct TVsWideStringItem {
     WideString FString;
