@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Consts.h"
+#include "SysUtils.h"
+#include "TestSupport.h"
+#include "VsIni.h"
+#include "VsThemesWindowsXP.h"
+#include "VsTmSchema.h"
+
+namespace {
+
+const wchar_t LightStyle[] = L"C:\\windows\\resources\\themes\\light\\light.msstyles";
+
+// A module opened by the test, freed at the end of its scope.
+struct TStyleModule {
+  HMODULE Module;
+  explicit TStyleModule(const WideString& FileName) : Module(OpenVisualStyleFile(FileName)) {}
+  ~TStyleModule() { FreeLibrary(Module); }
+};
+
+// A small module made for one test: a copy of a system DLL with the given
+// resources added, deleted at the end of the test.
+class TMadeStyle {
+public:
+  explicit TMadeStyle(const char* Name) : FPath(AnsiToWide(TestTempPath("theme", Name))) {
+    wchar_t System[MAX_PATH];
+    GetSystemDirectoryW(System, MAX_PATH);
+    CopyFileW((WideString(System) + L"\\sfc.dll").c_str(), FPath.c_str(), FALSE);
+  }
+  ~TMadeStyle() { DeleteFileW(FPath.c_str()); }
+
+  void Add(const std::vector<std::pair<std::pair<LPCWSTR, LPCWSTR>, std::string>>& Resources) {
+    HANDLE Update = BeginUpdateResourceW(FPath.c_str(), FALSE);
+    ASSERT_NE(Update, nullptr);
+    for (const auto& [Id, Bytes] : Resources)
+      ASSERT_TRUE(UpdateResourceW(Update, Id.first, Id.second, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                  const_cast<char*>(Bytes.data()), static_cast<DWORD>(Bytes.size())));
+    ASSERT_TRUE(EndUpdateResourceW(Update, FALSE));
+  }
+
+  // Overwrites field Field (0 the data's address, 1 its size) of the
+  // resource's directory entry in the file.
+  void Damage(LPCWSTR Type, LPCWSTR Name, int Field, DWORD Value) {
+    DWORD Offset;
+    {
+      TStyleModule Style(FPath);
+      const HRSRC Info = FindResourceW(Style.Module, Name, Type);
+      ASSERT_NE(Info, nullptr);
+      Offset = static_cast<DWORD>(reinterpret_cast<uintptr_t>(Info) -
+                                  (reinterpret_cast<uintptr_t>(Style.Module) & ~static_cast<uintptr_t>(3)));
+    }
+    HANDLE File = CreateFileW(FPath.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(File, INVALID_HANDLE_VALUE);
+    SetFilePointer(File, static_cast<LONG>(Offset + 4 * Field), nullptr, FILE_BEGIN);
+    DWORD Written = 0;
+    WriteFile(File, &Value, 4, &Written, nullptr);
+    CloseHandle(File);
+    ASSERT_EQ(Written, 4u);
+  }
+
+  const WideString& Path() const { return FPath; }
+
+private:
+  WideString FPath;
+};
+
+std::string Utf16(const std::wstring& S) { return std::string(reinterpret_cast<const char*>(S.data()), S.size() * 2); }
+
+}  // namespace
+
+TEST(VsThemesWindowsXP, ReadsTheSystemStyle) {
+  TStyleModule Style(LightStyle);
+  EXPECT_EQ(ReadStyleNames(Style.Module, L"COLORNAMES"), std::vector<WideString>{L"Blue"});
+  EXPECT_EQ(ReadStyleNames(Style.Module, L"FILERESNAMES"), std::vector<WideString>{L"BLUE_INI"});
+  EXPECT_EQ(ReadStyleNames(Style.Module, L"SIZENAMES"), std::vector<WideString>{L"NormalSize"});
+
+  TVsIniFile Master(nullptr);
+  ReadStyleIni(Style.Module, L"THEMES_INI", Master);
+  AnsiString Value;
+  EXPECT_TRUE(Master.ReadString("Documentation", "DisplayName", Value, ""));
+  EXPECT_EQ(Value, "Light");
+  EXPECT_TRUE(Master.ReadString("Documentation", "ToolTip", Value, ""));
+  EXPECT_EQ(Value, "Light Visual Style");
+
+  TVsIniFile Scheme(nullptr);
+  Scheme.SetSimple(true);
+  ReadStyleIni(Style.Module, L"BLUE_INI", Scheme);
+  EXPECT_EQ(Scheme.SubKeysCount(""), 242);
+  EXPECT_TRUE(Scheme.ReadString("Globals", "EdgeShadowColor", Value, ""));
+  EXPECT_EQ(Value, "189 189 189");
+  EXPECT_TRUE(Scheme.ReadString("SysMetrics", "ScrollbarWidth", Value, ""));
+  EXPECT_EQ(StrToTmInt(Value), 17);
+
+  // The style's system colours are those the prefix already shows.
+  const char* const Colors[] = {
+      "ScrollBar",     "Background",     "ActiveCaption",       "InactiveCaption",
+      "Menu",          "Window",         "WindowFrame",         "MenuText",
+      "WindowText",    "CaptionText",    "ActiveBorder",        "InactiveBorder",
+      "AppWorkspace",  "Highlight",      "HighlightText",       "BtnFace",
+      "BtnShadow",     "GrayText",       "BtnText",             "InactiveCaptionText",
+      "BtnHighlight",  "DkShadow3D",     "Light3D",             "InfoText",
+      "InfoBk",        "ButtonAlternateFace", "HotTracking",    "GradientActiveCaption",
+      "GradientInactiveCaption", "MenuHilight", "MenuBar"};
+  for (int I = 0; I < 31; ++I) {
+    ASSERT_TRUE(Scheme.ReadString("SysMetrics", Colors[I], Value, "")) << Colors[I];
+    EXPECT_EQ(StrToTmColor(Value, CLR_INVALID), GetSysColor(I)) << Colors[I];
+  }
+}
+
+TEST(VsThemesWindowsXP, MissingFilesAndResources) {
+  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([] { OpenVisualStyleFile(L"C:\\no\\such.msstyles"); }),
+            "Invalid theme file name [C:\\no\\such.msstyles]");
+  TStyleModule Style(LightStyle);
+  TVsIniFile Ini(nullptr);
+  EXPECT_EQ(MessageOf<EResNotFound>([&] { ReadStyleIni(Style.Module, L"GREEN_INI", Ini); }),
+            FmtLoadStr(SResNotFound, AnsiString("GREEN_INI")));
+  EXPECT_EQ(MessageOf<EResNotFound>([&] { ReadStyleNames(Style.Module, L"NOLIST"); }),
+            FmtLoadStr(SResNotFound, AnsiString("#1")));
+}
+
+TEST(VsThemesWindowsXP, NameListsEndAtTheResourceEnd) {
+  TMadeStyle Made("lists.dll");
+  Made.Add({
+      {{L"COLORNAMES", MAKEINTRESOURCEW(1)}, Utf16(std::wstring(L"Red\0Green", 9))},           // no end at all
+      {{L"SIZENAMES", MAKEINTRESOURCEW(1)}, Utf16(std::wstring(L"Small\0\0Large\0", 14))},   // ended early
+      {{L"FILERESNAMES", MAKEINTRESOURCEW(1)}, Utf16(std::wstring(L"RED_INI\0", 8)) + "R"},  // odd byte
+      {{L"EMPTY", MAKEINTRESOURCEW(1)}, Utf16(std::wstring(L"\0Red\0", 5))},
+  });
+  TStyleModule Style(Made.Path());
+  EXPECT_EQ(ReadStyleNames(Style.Module, L"COLORNAMES"), (std::vector<WideString>{L"Red", L"Green"}));
+  EXPECT_EQ(ReadStyleNames(Style.Module, L"SIZENAMES"), std::vector<WideString>{L"Small"});
+  EXPECT_EQ(ReadStyleNames(Style.Module, L"FILERESNAMES"), std::vector<WideString>{L"RED_INI"});
+  EXPECT_TRUE(ReadStyleNames(Style.Module, L"EMPTY").empty());
+}
+
+TEST(VsThemesWindowsXP, DamagedResourcesAreRefused) {
+  const std::string Ini = Utf16(L"[Globals]\r\nTextColor = 1 2 3\r\n");
+  struct {
+    const char* File;
+    int Field;
+    DWORD Value;
+  } Cases[] = {
+      {"long.dll", 1, 0x7FFFFFF0},   // a size past the file's end
+      {"wrapped.dll", 1, 0xFFFFFFF0}, // a size that wraps the address round
+      {"far.dll", 0, 0x7FFF0000},     // data far outside the file
+  };
+  for (const auto& C : Cases) {
+    TMadeStyle Made(C.File);
+    Made.Add({{{L"TEXTFILE", L"RED_INI"}, Ini}, {{L"COLORNAMES", MAKEINTRESOURCEW(1)}, Utf16(L"Red")}});
+    Made.Damage(L"TEXTFILE", L"RED_INI", C.Field, C.Value);
+    TStyleModule Style(Made.Path());
+    TVsIniFile Scheme(nullptr);
+    EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { ReadStyleIni(Style.Module, L"RED_INI", Scheme); }),
+              "Damaged visual style file")
+        << C.File;
+    // The other resources of the file still read.
+    EXPECT_EQ(ReadStyleNames(Style.Module, L"COLORNAMES"), std::vector<WideString>{L"Red"}) << C.File;
+  }
+}
