@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Consts.h"
+#include "Streams.h"
 #include "SysUtils.h"
 #include "TestSupport.h"
 #include "VsIni.h"
@@ -160,4 +163,99 @@ TEST(VsThemesWindowsXP, DamagedResourcesAreRefused) {
     // The other resources of the file still read.
     EXPECT_EQ(ReadStyleNames(Style.Module, L"COLORNAMES"), std::vector<WideString>{L"Red"}) << C.File;
   }
+}
+
+namespace {
+
+std::unique_ptr<TVsIniFile> SchemeIni(const AnsiString& Text) {
+  auto Ini = std::make_unique<TVsIniFile>(nullptr);
+  Ini->SetSimple(true);
+  Ini->SetTrimSpaces(true);
+  TStringStream Stream(Text);
+  Ini->LoadFromStream(&Stream);
+  return Ini;
+}
+
+COLORREF BrushColor(HBRUSH Brush) {
+  LOGBRUSH Log = {};
+  return GetObjectA(Brush, sizeof Log, &Log) == sizeof Log ? Log.lbColor : CLR_INVALID;
+}
+
+}  // namespace
+
+TEST(VsThemesWindowsXP, MetricsOfTheSystemStyle) {
+  TStyleModule Style(LightStyle);
+  TVsIniFile Scheme(nullptr);
+  Scheme.SetSimple(true);
+  ReadStyleIni(Style.Module, L"BLUE_INI", Scheme);
+  TWindowsXPThemeMetrics Metrics;
+  Metrics.Load(Scheme);
+
+  EXPECT_TRUE(Metrics.GetBool(1001));
+  for (int I = 0; I < 31; ++I) {
+    EXPECT_EQ(Metrics.GetColor(1601 + I), GetSysColor(I)) << I;
+    const HBRUSH Brush = Metrics.GetColorBrush(1601 + I);
+    EXPECT_EQ(BrushColor(Brush), GetSysColor(I)) << I;
+    EXPECT_EQ(Metrics.GetColorBrush(1601 + I), Brush) << I;  // made once, kept
+  }
+  EXPECT_EQ(Metrics.GetSize(1202), 17);
+  EXPECT_EQ(Metrics.GetSize(1203), 17);
+
+  // What the style leaves out, and ids outside each range.
+  struct {
+    int Id;
+    std::function<void()> Query;
+  } Undefined[] = {
+      {1201, [&] { Metrics.GetSize(1201); }},  {1210, [&] { Metrics.GetSize(1210); }},
+      {801, [&] { Metrics.GetFont(801); }},    {1301, [&] { Metrics.GetInt(1301); }},
+      {1600, [&] { Metrics.GetColor(1600); }}, {1632, [&] { Metrics.GetColor(1632); }},
+      {1002, [&] { Metrics.GetBool(1002); }},
+  };
+  for (const auto& U : Undefined)
+    EXPECT_EQ(MessageOf<EWindowsXPThemeError>(U.Query), Format("System metrics property [%d] is undefined", U.Id));
+  EXPECT_EQ(Metrics.GetColorBrush(1600), nullptr);
+  EXPECT_EQ(Metrics.GetColorBrush(1632), nullptr);
+}
+
+TEST(VsThemesWindowsXP, MetricsFontsAndReloading) {
+  const HDC Screen = GetDC(nullptr);
+  const int Dpi = GetDeviceCaps(Screen, LOGPIXELSY);
+  ReleaseDC(nullptr, Screen);
+
+  TWindowsXPThemeMetrics Metrics;
+  Metrics.Load(*SchemeIni("[SysMetrics]\r\n"
+                          "CaptionFont = Trebuchet MS, 10, Bold\r\n"
+                          "SmallCaptionFont = Tahoma, 8, bold italic\r\n"
+                          "MenuFont = Tahoma 8\r\n"
+                          "IconTitleFont = " + std::string(40, 'F') + ", 9\r\n"
+                          "DpiY = 120\r\n"
+                          "BorderWidth = x\r\n"
+                          "FlatMenus = maybe\r\n"
+                          "Window = 10 20 30\r\n"));
+  const LOGFONTA Caption = Metrics.GetFont(801);
+  EXPECT_EQ(Caption.lfHeight, -MulDiv(10, Dpi, 72));
+  EXPECT_EQ(Caption.lfWeight, 700);
+  EXPECT_EQ(Caption.lfItalic, 0);
+  EXPECT_EQ(Caption.lfCharSet, DEFAULT_CHARSET);
+  EXPECT_STREQ(Caption.lfFaceName, "Trebuchet MS");
+  const LOGFONTA Small = Metrics.GetFont(802);
+  EXPECT_EQ(Small.lfWeight, 700);
+  EXPECT_EQ(Small.lfItalic, 1);
+  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Metrics.GetFont(803); }),
+            "System metrics property [803] is undefined");  // no comma: not a font
+  EXPECT_EQ(Metrics.GetFont(806).lfFaceName, std::string(31, 'F'));
+  EXPECT_EQ(Metrics.GetFont(806).lfWeight, 400);
+  EXPECT_EQ(Metrics.GetInt(1302), 120);
+  EXPECT_EQ(Metrics.GetSize(1201), 0);
+  EXPECT_FALSE(Metrics.GetBool(1001));
+
+  // Loading again drops what the new text leaves out, and the old brushes.
+  const HBRUSH Old = Metrics.GetColorBrush(1606);
+  EXPECT_EQ(BrushColor(Old), RGB(10, 20, 30));
+  Metrics.Load(*SchemeIni("[SysMetrics]\r\nMenu = 1 2 3\r\n"));
+  EXPECT_EQ(BrushColor(Old), CLR_INVALID);
+  EXPECT_EQ(Metrics.GetColorBrush(1606), nullptr);
+  EXPECT_EQ(Metrics.GetColor(1605), RGB(1, 2, 3));
+  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Metrics.GetFont(801); }),
+            "System metrics property [801] is undefined");
 }

@@ -5,6 +5,7 @@
 
 #include "Consts.h"
 #include "Streams.h"
+#include "VsTmSchema.h"
 
 namespace {
 
@@ -37,6 +38,53 @@ WideString UnitsOf(const AnsiString& Bytes) {
   WideString Text(Bytes.size() / 2, L'\0');
   if (!Text.empty()) std::memcpy(Text.data(), Bytes.data(), Text.size() * 2);
   return Text;
+}
+
+const char* const ColorKeys[TWindowsXPThemeMetrics::ColorCount] = {
+    "ScrollBar",     "Background",    "ActiveCaption",       "InactiveCaption",       "Menu",
+    "Window",        "WindowFrame",   "MenuText",            "WindowText",            "CaptionText",
+    "ActiveBorder",  "InactiveBorder", "AppWorkspace",       "Highlight",             "HighlightText",
+    "BtnFace",       "BtnShadow",     "GrayText",            "BtnText",               "InactiveCaptionText",
+    "BtnHighlight",  "DkShadow3D",    "Light3D",             "InfoText",              "InfoBk",
+    "ButtonAlternateFace", "HotTracking", "GradientActiveCaption", "GradientInactiveCaption", "MenuHilight",
+    "MenuBar"};
+const char* const FontKeys[TWindowsXPThemeMetrics::FontCount] = {
+    "CaptionFont", "SmallCaptionFont", "MenuFont", "StatusFont", "MsgBoxFont", "IconTitleFont"};
+const char* const IntKeys[TWindowsXPThemeMetrics::IntCount] = {"DpiX", "DpiY", "MinColorDepth"};
+const char* const SizeKeys[TWindowsXPThemeMetrics::SizeCount] = {
+    "BorderWidth",       "ScrollbarWidth",     "ScrollbarHeight", "CaptionBarWidth", "CaptionBarHeight",
+    "SMCaptionBarWidth", "SMCaptionBarHeight", "MenuBarWidth",    "MenuBarHeight"};
+
+const char* const MetricsSection = "SysMetrics";
+
+// The first id of each kind of metric.
+constexpr int FlatMenusId = 1001;
+constexpr int FirstColorId = 1601;
+constexpr int FirstFontId = 801;
+constexpr int FirstIntId = 1301;
+constexpr int FirstSizeId = 1201;
+
+[[noreturn]] void UndefinedMetric(int Id) {
+  throw EWindowsXPThemeError(Format("System metrics property [%d] is undefined", Id));
+}
+
+// Index of Id among Count ids from First whose flag is set; else raises.
+int DefinedIndex(int Id, int First, int Count, const bool* Defined) {
+  const int I = Id - First;
+  if (I < 0 || I >= Count || !Defined[I]) UndefinedMetric(Id);
+  return I;
+}
+
+LOGFONTA LogicalFont(const TTmFont& Font) {
+  LOGFONTA F = {};
+  const HDC Screen = GetDC(nullptr);
+  F.lfHeight = -MulDiv(Font.Size, GetDeviceCaps(Screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, Screen);
+  F.lfWeight = (Font.Style & 1) ? FW_BOLD : FW_NORMAL;
+  F.lfItalic = (Font.Style & 2) ? 1 : 0;
+  F.lfCharSet = DEFAULT_CHARSET;
+  std::memcpy(F.lfFaceName, Font.FaceName.data(), Font.FaceName.size());  // at most 31 characters
+  return F;
 }
 
 }  // namespace
@@ -80,4 +128,68 @@ void ReadStyleIni(HMODULE Module, LPCWSTR Name, TVsIniFile& Ini) {
   Ini.SetBinaryMode(false);
   Ini.SetTrimSpaces(true);
   Ini.LoadFromStream(&Text);
+}
+
+// ---------------------------------------------------------------------------
+// TWindowsXPThemeMetrics
+
+TWindowsXPThemeMetrics::~TWindowsXPThemeMetrics() { DeleteBrushes(); }
+
+void TWindowsXPThemeMetrics::DeleteBrushes() {
+  for (HBRUSH& Brush : FBrushes) {
+    if (Brush) DeleteObject(Brush);
+    Brush = nullptr;
+  }
+}
+
+void TWindowsXPThemeMetrics::Load(TVsIniFile& Ini) {
+  DeleteBrushes();
+  AnsiString Value;
+  FFlatMenusDefined = Ini.ReadString(MetricsSection, "FlatMenus", Value, "");
+  FFlatMenus = FFlatMenusDefined && StrToTmBool(Value, 0) != 0;
+  for (int I = 0; I < ColorCount; ++I) {
+    FColorDefined[I] = Ini.ReadString(MetricsSection, ColorKeys[I], Value, "");
+    FColors[I] = FColorDefined[I] ? StrToTmColor(Value, 0) : 0;
+  }
+  for (int I = 0; I < FontCount; ++I) {
+    TTmFont Font;
+    FFontDefined[I] = Ini.ReadString(MetricsSection, FontKeys[I], Value, "") && StrToTmFont(Value, Font);
+    FFonts[I] = FFontDefined[I] ? LogicalFont(Font) : LOGFONTA{};
+  }
+  for (int I = 0; I < IntCount; ++I) {
+    FIntDefined[I] = Ini.ReadString(MetricsSection, IntKeys[I], Value, "");
+    FInts[I] = FIntDefined[I] ? StrToTmInt(Value) : 0;
+  }
+  for (int I = 0; I < SizeCount; ++I) {
+    FSizeDefined[I] = Ini.ReadString(MetricsSection, SizeKeys[I], Value, "");
+    FSizes[I] = FSizeDefined[I] ? StrToTmInt(Value) : 0;
+  }
+}
+
+bool TWindowsXPThemeMetrics::GetBool(int Id) const {
+  if (Id != FlatMenusId || !FFlatMenusDefined) UndefinedMetric(Id);
+  return FFlatMenus;
+}
+
+COLORREF TWindowsXPThemeMetrics::GetColor(int Id) const {
+  return FColors[DefinedIndex(Id, FirstColorId, ColorCount, FColorDefined)];
+}
+
+HBRUSH TWindowsXPThemeMetrics::GetColorBrush(int Id) {
+  const int I = Id - FirstColorId;
+  if (I < 0 || I >= ColorCount || !FColorDefined[I]) return nullptr;
+  if (!FBrushes[I]) FBrushes[I] = CreateSolidBrush(FColors[I]);
+  return FBrushes[I];
+}
+
+LOGFONTA TWindowsXPThemeMetrics::GetFont(int Id) const {
+  return FFonts[DefinedIndex(Id, FirstFontId, FontCount, FFontDefined)];
+}
+
+int TWindowsXPThemeMetrics::GetInt(int Id) const {
+  return FInts[DefinedIndex(Id, FirstIntId, IntCount, FIntDefined)];
+}
+
+int TWindowsXPThemeMetrics::GetSize(int Id) const {
+  return FSizes[DefinedIndex(Id, FirstSizeId, SizeCount, FSizeDefined)];
 }

@@ -35,3 +35,49 @@ std::vector<WideString> ReadStyleNames(HMODULE Module, LPCWSTR Type);
 // code page, into Ini (emptied first) as text, with the blanks around names
 // and values trimmed: the files write "Name = Value".
 void ReadStyleIni(HMODULE Module, LPCWSTR Name, TVsIniFile& Ini);
+
+// The [SysMetrics] section of a scheme ini: the style's flat-menu flag
+// (1001), system colours (1601-1631) with their brushes, fonts (801-806),
+// integers (1301-1303) and sizes (1201-1209), each with a "defined" flag.
+// The queries take these ids; one that is not defined (or out of range)
+// raises EWindowsXPThemeError "System metrics property [%d] is undefined".
+class TWindowsXPThemeMetrics {
+public:
+  TWindowsXPThemeMetrics() = default;
+  TWindowsXPThemeMetrics(const TWindowsXPThemeMetrics&) = delete;
+  TWindowsXPThemeMetrics& operator=(const TWindowsXPThemeMetrics&) = delete;
+  ~TWindowsXPThemeMetrics();
+
+  // Reads every entry anew from Ini's "SysMetrics" section; the brushes made
+  // so far are deleted.
+  void Load(TVsIniFile& Ini);
+
+  bool GetBool(int Id) const;
+  COLORREF GetColor(int Id) const;
+  // The solid brush of a defined colour, made on first request and kept;
+  // nullptr for a colour that is not defined.
+  HBRUSH GetColorBrush(int Id);
+  LOGFONTA GetFont(int Id) const;
+  int GetInt(int Id) const;
+  int GetSize(int Id) const;
+
+  static constexpr int ColorCount = 31;
+  static constexpr int FontCount = 6;
+  static constexpr int IntCount = 3;
+  static constexpr int SizeCount = 9;
+
+private:
+  void DeleteBrushes();
+
+  bool FFlatMenus = false;
+  bool FFlatMenusDefined = false;
+  COLORREF FColors[ColorCount] = {};
+  bool FColorDefined[ColorCount] = {};
+  HBRUSH FBrushes[ColorCount] = {};
+  LOGFONTA FFonts[FontCount] = {};
+  bool FFontDefined[FontCount] = {};
+  int FInts[IntCount] = {};
+  bool FIntDefined[IntCount] = {};
+  int FSizes[SizeCount] = {};
+  bool FSizeDefined[SizeCount] = {};
+};
