@@ -259,3 +259,31 @@ TEST(VsThemesWindowsXP, MetricsFontsAndReloading) {
   EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Metrics.GetFont(801); }),
             "System metrics property [801] is undefined");
 }
+
+// Two colours in three sizes: the scheme inis stand colour by colour.
+TEST(VsThemesWindowsXP, SchemeIniOfAColour) {
+  {
+    TStyleModule Style(LightStyle);
+    EXPECT_EQ(SchemeIniName(Style.Module, 0), L"BLUE_INI");
+  }
+  TMadeStyle Made("schemes.dll");
+  Made.Add({
+      {{L"FILERESNAMES", MAKEINTRESOURCEW(1)},
+       Utf16(std::wstring(L"RED_S\0RED_M\0RED_L\0GREEN_S\0GREEN_M\0GREEN_L\0\0", 44))},
+      {{L"SIZENAMES", MAKEINTRESOURCEW(1)}, Utf16(std::wstring(L"S\0M\0L\0\0", 8))},
+  });
+  TStyleModule Style(Made.Path());
+  EXPECT_EQ(SchemeIniName(Style.Module, 0), L"RED_S");
+  EXPECT_EQ(SchemeIniName(Style.Module, 1), L"GREEN_S");
+  for (int Index : {2, -1, 0x7FFFFFFF})
+    EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { SchemeIniName(Style.Module, Index); }),
+              "Cannot find an appropriate scheme section")
+        << Index;
+
+  TMadeStyle NoFiles("nofiles.dll");
+  NoFiles.Add({{{L"FILERESNAMES", MAKEINTRESOURCEW(1)}, Utf16(std::wstring(L"\0", 1))},
+               {{L"SIZENAMES", MAKEINTRESOURCEW(1)}, Utf16(std::wstring(L"S\0", 2))}});
+  TStyleModule Empty(NoFiles.Path());
+  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { SchemeIniName(Empty.Module, 0); }),
+            "Cannot find an appropriate scheme section");
+}

@@ -122,6 +122,15 @@ std::vector<WideString> ReadStyleNames(HMODULE Module, LPCWSTR Type) {
   return Names;
 }
 
+WideString SchemeIniName(HMODULE Module, int SchemeIndex) {
+  const std::vector<WideString> Files = ReadStyleNames(Module, L"FILERESNAMES");
+  if (Files.empty() || SchemeIndex < 0) throw EWindowsXPThemeError("Cannot find an appropriate scheme section");
+  const Int64 Index = static_cast<Int64>(SchemeIndex) * static_cast<Int64>(ReadStyleNames(Module, L"SIZENAMES").size());
+  if (Index < 0 || Index >= static_cast<Int64>(Files.size()))
+    throw EWindowsXPThemeError("Cannot find an appropriate scheme section");
+  return Files[static_cast<size_t>(Index)];
+}
+
 void ReadStyleIni(HMODULE Module, LPCWSTR Name, TVsIniFile& Ini) {
   TStringStream Text(WideToAnsi(UnitsOf(ReadStyleResource(Module, L"TEXTFILE", Name))));
   Ini.Clear();

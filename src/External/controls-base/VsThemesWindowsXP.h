@@ -31,6 +31,12 @@ AnsiString ReadStyleResource(HMODULE Module, LPCWSTR Type, LPCWSTR Name);
 // resource's end; an odd last byte is dropped.
 std::vector<WideString> ReadStyleNames(HMODULE Module, LPCWSTR Type);
 
+// The name of the scheme ini of colour scheme SchemeIndex (its place in
+// "COLORNAMES"; -1 when there is none): entry SchemeIndex x the number of
+// size names of "FILERESNAMES". EWindowsXPThemeError "Cannot find an
+// appropriate scheme section" when the list has no such entry.
+WideString SchemeIniName(HMODULE Module, int SchemeIndex);
+
 // Loads the UTF-16 text resource "TEXTFILE" Name, converted to the system
 // code page, into Ini (emptied first) as text, with the blanks around names
 // and values trimmed: the files write "Name = Value".
