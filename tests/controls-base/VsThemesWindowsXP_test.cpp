@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "Classes.h"
 #include "Consts.h"
 #include "Streams.h"
 #include "SysUtils.h"
@@ -98,20 +100,18 @@ TEST(VsThemesWindowsXP, ReadsTheSystemStyle) {
   EXPECT_TRUE(Scheme.ReadString("SysMetrics", "ScrollbarWidth", Value, ""));
   EXPECT_EQ(StrToTmInt(Value), 17);
 
-  // The style's system colours are those the prefix already shows.
-  const char* const Colors[] = {
-      "ScrollBar",     "Background",     "ActiveCaption",       "InactiveCaption",
-      "Menu",          "Window",         "WindowFrame",         "MenuText",
-      "WindowText",    "CaptionText",    "ActiveBorder",        "InactiveBorder",
-      "AppWorkspace",  "Highlight",      "HighlightText",       "BtnFace",
-      "BtnShadow",     "GrayText",       "BtnText",             "InactiveCaptionText",
-      "BtnHighlight",  "DkShadow3D",     "Light3D",             "InfoText",
-      "InfoBk",        "ButtonAlternateFace", "HotTracking",    "GradientActiveCaption",
-      "GradientInactiveCaption", "MenuHilight", "MenuBar"};
-  for (int I = 0; I < 31; ++I) {
-    ASSERT_TRUE(Scheme.ReadString("SysMetrics", Colors[I], Value, "")) << Colors[I];
-    EXPECT_EQ(StrToTmColor(Value, CLR_INVALID), GetSysColor(I)) << Colors[I];
-  }
+  // Every image a section names is a bitmap of the file: 383 names on the
+  // lines, 381 as read, since "Explorer::TreeView.Glyph" gives ImageFile4
+  // and ImageFile5 twice each.
+  TStringList Sections;
+  Scheme.EnumSubKeys("", &Sections);
+  std::set<AnsiString> Images;
+  for (int I = 0; I < Sections.Count(); ++I)
+    for (const TTmProperty& P : TmProperties(TTmPropertyKind::FileName))
+      if (Scheme.ReadString(Sections.Strings(I), P.Name, Value, "")) Images.insert(TmImageResourceName(Value));
+  EXPECT_EQ(Images.size(), 381u);
+  for (const AnsiString& Image : Images)
+    EXPECT_NE(FindResourceA(Style.Module, Image.c_str(), MAKEINTRESOURCEA(2)), nullptr) << Image;
 }
 
 TEST(VsThemesWindowsXP, MissingFilesAndResources) {
@@ -192,6 +192,7 @@ TEST(VsThemesWindowsXP, MetricsOfTheSystemStyle) {
   Metrics.Load(Scheme);
 
   EXPECT_TRUE(Metrics.GetBool(1001));
+  // The style's system colours are those the prefix already shows.
   for (int I = 0; I < 31; ++I) {
     EXPECT_EQ(Metrics.GetColor(1601 + I), GetSysColor(I)) << I;
     const HBRUSH Brush = Metrics.GetColorBrush(1601 + I);
