@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "TestSupport.h"
+#include "VsUxTheme.h"
+
+#include <vssym32.h>
+
+namespace {
+
+void TableEntries(FARPROC (&Entries)[VsUxThemeEntryCount]) { std::memcpy(Entries, &VsUxThemeApi, sizeof Entries); }
+
+// Each test starts and ends with the table unbound.
+class UxThemeTable : public ::testing::Test {
+protected:
+  void SetUp() override { UnbindUxTheme(); }
+  void TearDown() override { UnbindUxTheme(); }
+};
+
+// A 32 x 32 bitmap selected into a memory DC, filled with one colour.
+struct TCanvasDC {
+  HDC DC = CreateCompatibleDC(nullptr);
+  HBITMAP Bitmap = nullptr;
+  HGDIOBJ Old = nullptr;
+  TCanvasDC() {
+    BITMAPINFO Info = {};
+    Info.bmiHeader.biSize = sizeof Info.bmiHeader;
+    Info.bmiHeader.biWidth = 32;
+    Info.bmiHeader.biHeight = 32;
+    Info.bmiHeader.biPlanes = 1;
+    Info.bmiHeader.biBitCount = 32;
+    void* Bits = nullptr;
+    Bitmap = CreateDIBSection(DC, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+    Old = SelectObject(DC, Bitmap);
+    const RECT R = {0, 0, 32, 32};
+    HBRUSH Brush = CreateSolidBrush(RGB(1, 2, 3));
+    FillRect(DC, &R, Brush);
+    DeleteObject(Brush);
+  }
+  ~TCanvasDC() {
+    SelectObject(DC, Old);
+    DeleteObject(Bitmap);
+    DeleteDC(DC);
+  }
+  int ChangedPixels() const {
+    int N = 0;
+    for (int Y = 0; Y < 32; ++Y)
+      for (int X = 0; X < 32; ++X)
+        if (GetPixel(DC, X, Y) != RGB(1, 2, 3)) ++N;
+    return N;
+  }
+};
+
+}  // namespace
+
+TEST_F(UxThemeTable, UnboundTableIsEmpty) {
+  FARPROC Entries[VsUxThemeEntryCount];
+  TableEntries(Entries);
+  for (int I = 0; I < VsUxThemeEntryCount; ++I) EXPECT_EQ(Entries[I], nullptr) << VsUxThemeExportNames[I];
+  EXPECT_FALSE(ThemesAvailable);
+
+  TCanvasDC Canvas;
+  const RECT R = {0, 0, 32, 32};
+  EXPECT_EQ(DrawThemedClassBackground(L"BUTTON", Canvas.DC, BP_PUSHBUTTON, PBS_NORMAL, &R, nullptr), E_NOTIMPL);
+  EXPECT_EQ(Canvas.ChangedPixels(), 0);
+}
+
+TEST_F(UxThemeTable, BindsEveryEntryToTheSystemLibrary) {
+  BindUxTheme();
+  ASSERT_TRUE(ThemesAvailable);
+  const HMODULE Library = GetModuleHandleA("uxtheme.dll");
+  ASSERT_NE(Library, nullptr);
+  FARPROC Entries[VsUxThemeEntryCount];
+  TableEntries(Entries);
+  for (int I = 0; I < VsUxThemeEntryCount; ++I) {
+    EXPECT_NE(Entries[I], nullptr) << VsUxThemeExportNames[I];
+    EXPECT_EQ(Entries[I], GetProcAddress(Library, VsUxThemeExportNames[I])) << VsUxThemeExportNames[I];
+  }
+  EXPECT_EQ(reinterpret_cast<void*>(VsUxThemeApi.GetThemeFilename),
+            reinterpret_cast<void*>(GetProcAddress(Library, "GetThemeFilename")));
+  EXPECT_EQ(reinterpret_cast<void*>(VsUxThemeApi.GetThemeDocumentationProperty), reinterpret_cast<void*>(Entries[46]));
+
+  BindUxTheme();  // a second bind changes nothing
+  FARPROC Again[VsUxThemeEntryCount];
+  TableEntries(Again);
+  EXPECT_EQ(std::memcmp(Entries, Again, sizeof Again), 0);
+
+  UnbindUxTheme();
+  EXPECT_FALSE(ThemesAvailable);
+  TableEntries(Entries);
+  for (int I = 0; I < VsUxThemeEntryCount; ++I) EXPECT_EQ(Entries[I], nullptr) << VsUxThemeExportNames[I];
+}
+
+// The prefix runs its own style, so the bound entries answer from it.
+TEST_F(UxThemeTable, BoundEntriesCallTheSystem) {
+  BindUxTheme();
+  const TVsUxThemeApi& Api = VsUxThemeApi;
+  EXPECT_TRUE(Api.IsThemeActive());
+  EXPECT_TRUE(Api.IsAppThemed());
+
+  WCHAR File[MAX_PATH] = {}, Color[64] = {};
+  ASSERT_EQ(Api.GetCurrentThemeName(File, MAX_PATH, Color, 64, nullptr, 0), S_OK);
+  const std::wstring FileName(File);
+  EXPECT_EQ(FileName.substr(FileName.size() - 14), L"light.msstyles");
+  EXPECT_STREQ(Color, L"Blue");
+
+  const HTHEME Theme = Api.OpenThemeData(nullptr, L"BUTTON");
+  ASSERT_NE(Theme, nullptr);
+  WCHAR Image[MAX_PATH] = {};
+  EXPECT_EQ(Api.GetThemeFilename(Theme, BP_PUSHBUTTON, 0, TMT_IMAGEFILE, Image, MAX_PATH), S_OK);
+  EXPECT_STREQ(Image, L"blue_button.bmp");
+  MARGINS Margins = {};
+  EXPECT_EQ(Api.GetThemeMargins(Theme, nullptr, BP_PUSHBUTTON, 0, TMT_SIZINGMARGINS, nullptr, &Margins), S_OK);
+  EXPECT_EQ(Margins.cxLeftWidth, 8);
+  EXPECT_EQ(Margins.cyBottomHeight, 8);
+  EXPECT_TRUE(Api.IsThemePartDefined(Theme, BP_PUSHBUTTON, 0));
+  EXPECT_EQ(Api.CloseThemeData(Theme), S_OK);
+
+  EXPECT_EQ(Api.OpenThemeData(nullptr, L"NOSUCHCLASS"), nullptr);
+}
+
+TEST_F(UxThemeTable, DrawThemedClassBackground) {
+  BindUxTheme();
+  const RECT R = {0, 0, 32, 32};
+  {
+    TCanvasDC Canvas;
+    EXPECT_EQ(DrawThemedClassBackground(L"BUTTON", Canvas.DC, BP_PUSHBUTTON, PBS_NORMAL, &R, nullptr), S_OK);
+    EXPECT_GT(Canvas.ChangedPixels(), 0);
+  }
+  {
+    TCanvasDC Canvas;
+    EXPECT_EQ(DrawThemedClassBackground(L"NOSUCHCLASS", Canvas.DC, 1, 1, &R, nullptr), E_NOTIMPL);
+    EXPECT_EQ(Canvas.ChangedPixels(), 0);
+  }
+}
+
+// Run by OlderSystemsBindNothing in a copy of this program that the prefix
+// makes believe it runs on an older system; passes only when nothing binds.
+TEST(UxThemeVersions, ChildBindsNothing) {
+  if (!std::getenv("VSUXTHEME_CHILD")) GTEST_SKIP() << "run by OlderSystemsBindNothing";
+  BindUxTheme();
+  EXPECT_FALSE(ThemesAvailable);
+  FARPROC Entries[VsUxThemeEntryCount];
+  TableEntries(Entries);
+  for (int I = 0; I < VsUxThemeEntryCount; ++I) EXPECT_EQ(Entries[I], nullptr) << VsUxThemeExportNames[I];
+}
+
+TEST(UxThemeVersions, OlderSystemsBindNothing) {
+  wchar_t Self[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameW(nullptr, Self, MAX_PATH), 0u);
+  for (const char* Version : {"win2k", "win98"}) {
+    const std::string ExeName = std::string("vsuxtheme-") + Version + ".exe";
+    const std::wstring Copy = AnsiToWide(TestTempPath("theme", ExeName.c_str()));
+    const std::wstring BaseName = Copy.substr(Copy.rfind(L'\\') + 1);
+    const std::wstring Key = L"Software\\Wine\\AppDefaults\\" + BaseName;
+    ASSERT_TRUE(CopyFileW(Self, Copy.c_str(), FALSE)) << Version;
+    HKEY Handle;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &Handle, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring Value = AnsiToWide(Version);
+    RegSetValueExW(Handle, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(Value.c_str()),
+                   static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(Handle);
+
+    std::wstring Line = L"\"" + Copy + L"\" --gtest_filter=UxThemeVersions.ChildBindsNothing";
+    STARTUPINFOW Startup = {};
+    Startup.cb = sizeof Startup;
+    PROCESS_INFORMATION Process = {};
+    SetEnvironmentVariableW(L"VSUXTHEME_CHILD", L"1");
+    const BOOL Started =
+        CreateProcessW(Copy.c_str(), Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Process);
+    SetEnvironmentVariableW(L"VSUXTHEME_CHILD", nullptr);
+    DWORD Exit = 1234;
+    if (Started) {
+      if (WaitForSingleObject(Process.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(Process.hProcess, 4321);
+      WaitForSingleObject(Process.hProcess, 10000);
+      GetExitCodeProcess(Process.hProcess, &Exit);
+      CloseHandle(Process.hThread);
+      CloseHandle(Process.hProcess);
+    }
+    RegDeleteKeyW(HKEY_CURRENT_USER, Key.c_str());
+    DeleteFileW(Copy.c_str());
+    EXPECT_TRUE(Started) << Version;
+    EXPECT_EQ(Exit, 0u) << Version;
+  }
+}
