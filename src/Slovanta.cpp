@@ -1,8 +1,10 @@
 // The program body: start the libraries in their order (the framework, the
-// control foundation, the Unicode layer, the trainer's texts), create the
-// forms in their order (the first is the main window), run the message loop,
+// control foundation, the Unicode layer, the trainer's texts; the page kit's DIB
+// pictures register beside the framework's), create the forms in their order
+// (the first is the main window), run the message loop,
 // shut down in reverse.
 #include "Bledy.h"
+#include "DIB.h"
 #include "Dict_Strings.h"
 #include "Dziennik.h"
 #include "FAbout.h"
@@ -57,6 +59,7 @@ void RegisterTrainerClasses() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitializeFramework();
+  InitializeDIB();
   InitializeVsTools();
   InitializeVsIni();
   InitializeUniSysUtils();
@@ -84,6 +87,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   FinalizeUniForms();
   FinalizeUniMenus();
+  FinalizeDIB();
   FinalizeFramework();
   FinalizeUniControls();
   FinalizeDict_Strings();
