@@ -113,32 +113,29 @@ TBmp Plain(int BitCount, int Width = 7, int Height = 5) {
   return B;
 }
 
-TBmp Rle8() {
+TBmp Rle(int BitCount, int Width, int Height, Bytes Bits) {
   TBmp B;
-  B.Width = 9;
-  B.Height = 6;
-  B.BitCount = 8;
-  B.Compression = BI_RLE8;
-  B.Colors = Ramp(256);
-  // A run, a literal of odd length (padded), end of line, a delta, a run
-  // longer than the row, and the end of the image.
-  B.Bits = {3, 20, 0, 3, 40, 41, 42, 0, 0, 0, 0, 2, 2, 1, 2, 1, 0, 0, 0, 5, 77, 0,
-            0, 30, 99, 0, 0, 0, 30, 99, 0, 0, 0, 1};
+  B.Width = Width;
+  B.Height = Height;
+  B.BitCount = BitCount;
+  B.Compression = BitCount == 8 ? BI_RLE8 : BI_RLE4;
+  B.Colors = Ramp(1 << BitCount);
+  B.Bits = std::move(Bits);
   return B;
 }
 
+// A run, a literal of odd length (padded), end of line, a delta, a run
+// longer than the row, and the end of the image.
+TBmp Rle8() {
+  return Rle(8, 9, 6, {3, 20, 0, 3, 40, 41, 42, 0, 0, 0, 0, 2, 2, 1, 2, 1, 0, 0, 0, 5, 77, 0,
+                       0, 30, 99, 0, 0, 0, 30, 99, 0, 0, 0, 1});
+}
+
+// A run of two alternating nibbles, a literal of five nibbles (three bytes,
+// padded), a delta, an over-long run, and no end marker after the last end
+// of line.
 TBmp Rle4() {
-  TBmp B;
-  B.Width = 11;
-  B.Height = 5;
-  B.BitCount = 4;
-  B.Compression = BI_RLE4;
-  B.Colors = Ramp(16);
-  // A run of two alternating nibbles, a literal of five nibbles (three
-  // bytes, padded), a delta, an over-long run, and no end marker after the
-  // last end of line.
-  B.Bits = {5, 0x1A, 0, 5, 0x23, 0x45, 0x60, 0, 0, 0, 0, 2, 2, 1, 4, 0xBC, 0, 0, 40, 0x77, 0, 0};
-  return B;
+  return Rle(4, 11, 5, {5, 0x1A, 0, 5, 0x23, 0x45, 0x60, 0, 0, 0, 0, 2, 2, 1, 4, 0xBC, 0, 0, 40, 0x77, 0, 0});
 }
 
 // The small files the tests and the mutations start from.

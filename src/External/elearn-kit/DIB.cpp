@@ -368,7 +368,6 @@ void TDIB::Assign(TPersistent* Source) {
     if (D == this) return;
     D->FImage->Reference();
     SetImage(D->FImage);
-    NowPixelFormat = D->NowPixelFormat;
     SetPaletteModified(true);
     Changed(this);
   } else if (auto* P = dynamic_cast<TPicture*>(Source)) {
