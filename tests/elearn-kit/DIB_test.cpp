@@ -625,11 +625,51 @@ public:
     if (!Data.empty()) std::memcpy(Start, Data.data(), Data.size());
     return Start;
   }
+  bool InGuardPage(ULONG_PTR Address) const {
+    return Address >= reinterpret_cast<ULONG_PTR>(FBase + FSpan) &&
+           Address < reinterpret_cast<ULONG_PTR>(FBase + FSpan + FPage);
+  }
   static constexpr std::size_t FSpan = 1 << 16;
 
 private:
   Byte* FBase;
   DWORD FPage;
+};
+
+// While it lives, a touch of a guard page ends the test program at once
+// with the case that did it (instead of a crash report that waits).
+class TGuardWatch {
+public:
+  TGuardWatch(const TGuarded* A, const TGuarded* B, unsigned Seed) {
+    GGuards[0] = A;
+    GGuards[1] = B;
+    GSeed = Seed;
+    GCase = -1;
+    FHandler = AddVectoredExceptionHandler(1, &Fault);
+  }
+  ~TGuardWatch() {
+    RemoveVectoredExceptionHandler(FHandler);
+    GGuards[0] = GGuards[1] = nullptr;
+  }
+  static void SetCase(int N) { GCase = N; }
+
+private:
+  static LONG CALLBACK Fault(EXCEPTION_POINTERS* E) {
+    const EXCEPTION_RECORD* R = E->ExceptionRecord;
+    if (R->ExceptionCode != EXCEPTION_ACCESS_VIOLATION || R->NumberParameters < 2) return EXCEPTION_CONTINUE_SEARCH;
+    for (const TGuarded* G : GGuards)
+      if (G && G->InGuardPage(R->ExceptionInformation[1])) {
+        std::fprintf(stderr, "case %d of seed %u %s past its buffer\n", GCase, GSeed,
+                     R->ExceptionInformation[0] ? "wrote" : "read");
+        std::fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 3);
+      }
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  static inline const TGuarded* GGuards[2] = {nullptr, nullptr};
+  static inline unsigned GSeed = 0;
+  static inline int GCase = -1;
+  PVOID FHandler;
 };
 
 // A memory stream over bytes that it does not own.
@@ -648,10 +688,12 @@ TEST_F(DIBTest, MutatedFilesLoadOrFailCleanly) {
   std::vector<Bytes> Files;
   for (const auto& F : Fixtures()) Files.push_back(F.second.File());
   TGuarded Guard, OutGuard;
+  TGuardWatch Watch(&Guard, &OutGuard, Seed);
   const std::uint32_t Values[] = {0, 1, 0xFFFFFFFF, 65536, 0x7FFFFFFF};
   int Loaded = 0;
   DWORD Slowest = 0;
   for (int N = 0; N < Cases; ++N) {
+    TGuardWatch::SetCase(N);
     Bytes F = Files[Random() % Files.size()];
     switch (Random() % 5) {
       case 0:  // bit flips
