@@ -488,6 +488,23 @@ TEST_F(DIBTest, PictureOpensDibFiles) {
   EXPECT_EQ(Save(*Dib), File);
 }
 
+TEST_F(DIBTest, PictureKeepsADibInItsLayoutData) {
+  TDIB Dib;
+  Load(Dib, Rle4().File());
+  TPicture Picture;
+  Picture.SetGraphic(&Dib);
+  EXPECT_EQ(static_cast<TDIB*>(Picture.Graphic())->SharedImage(), Dib.SharedImage());
+  TMemoryStream Data;
+  Picture.WriteData(&Data);
+  Data.SetPosition(0);
+  TPicture Read;
+  Read.ReadData(&Data);
+  auto* Got = dynamic_cast<TDIB*>(Read.Graphic());
+  ASSERT_NE(Got, nullptr);
+  EXPECT_TRUE(Got->SharedImage()->Compressed());
+  EXPECT_EQ(Save(*Got), Rle4().File());
+}
+
 TEST_F(DIBTest, SharesItsImageUntilCanvasOrBits) {
   TDIB A, B, C;
   Load(A, Rle8().File());
