@@ -114,6 +114,7 @@ const wchar_t SJPEGSizeFixed[] = L"Nie można zmienić rozmiaru obrazu JPEG";
 const wchar_t SJPEGError[] = L"Błąd JPEG nr %d";
 const wchar_t SUnknownPictureFormat[] = L"Nieznany format obrazu %s";
 const wchar_t SUnknownPictureExtension[] = L"Nieznane rozszerzenie pliku obrazu (.%s)";
+const wchar_t SUnknownClipboardFormat[] = L"Nieobsługiwany format obrazu w schowku";
 const wchar_t SInvalidImageSize[] = L"Nieprawidłowy rozmiar obrazu";
 const wchar_t SImageIndexError[] = L"Indeks obrazu poza zakresem (%d)";
 const wchar_t SImageInsertError[] = L"Nie można wstawić obrazu";

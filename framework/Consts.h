@@ -141,6 +141,7 @@ extern const wchar_t SJPEGSizeFixed[];
 extern const wchar_t SJPEGError[];  // %d: libjpeg's error number
 extern const wchar_t SUnknownPictureFormat[];     // %s: the class
 extern const wchar_t SUnknownPictureExtension[];  // %s: the extension
+extern const wchar_t SUnknownClipboardFormat[];
 extern const wchar_t SInvalidImageSize[];
 extern const wchar_t SImageIndexError[];  // %d: the index
 extern const wchar_t SImageInsertError[];

@@ -957,6 +957,18 @@ void TGraphic::SaveToFile(const AnsiString& FileName) {
   SaveToStream(&Stream);
 }
 
+void TGraphic::LoadFromClipboardFormat(Word, HANDLE, HPALETTE) {
+  throw EInvalidGraphic(LoadStr(SUnknownClipboardFormat));
+}
+
+void TGraphic::SaveToClipboardFormat(Word&, HANDLE&, HPALETTE&) {
+  throw EInvalidGraphic(LoadStr(SUnknownClipboardFormat));
+}
+
+void TSharedImage::Release() {
+  if (--FRefCount == 0) delete this;
+}
+
 void TGraphic::DefineProperties(TFiler* Filer) {
   TPersistent::DefineProperties(Filer);
   Filer->DefineBinaryProperty(
@@ -1635,6 +1647,23 @@ std::vector<TFileFormat>& FileFormats() {
   return Formats;
 }
 
+struct TClipboardFormat {
+  Word Format;
+  TGraphicFactory Factory;
+  AnsiString ClassName;
+};
+
+std::vector<TClipboardFormat>& ClipboardFormats() {
+  static std::vector<TClipboardFormat> Formats;
+  return Formats;
+}
+
+const TClipboardFormat* FindClipboardFormat(Word Format) {
+  for (const TClipboardFormat& F : ClipboardFormats())
+    if (F.Format == Format) return &F;
+  return nullptr;
+}
+
 const TFileFormat* FindByClass(const AnsiString& ClassName) {
   for (const TFileFormat& F : FileFormats())
     if (F.ClassName == ClassName) return &F;
@@ -1658,6 +1687,31 @@ void TPicture::RegisterFileFormat(const AnsiString& Extension, const AnsiString&
       return;
     }
   FileFormats().push_back({Ext, Description, std::move(Factory), ClassName});
+}
+
+void TPicture::RegisterClipboardGraphic(Word AFormat, TGraphicFactory Factory) {
+  AnsiString ClassName = Factory()->ClassName();
+  for (TClipboardFormat& F : ClipboardFormats())
+    if (F.Format == AFormat) {
+      F = {AFormat, std::move(Factory), ClassName};
+      return;
+    }
+  ClipboardFormats().push_back({AFormat, std::move(Factory), ClassName});
+}
+
+void TPicture::UnregisterGraphicClass(const AnsiString& ClassName) {
+  std::erase_if(FileFormats(), [&](const TFileFormat& F) { return F.ClassName == ClassName; });
+  std::erase_if(ClipboardFormats(), [&](const TClipboardFormat& F) { return F.ClassName == ClassName; });
+}
+
+bool TPicture::SupportsClipboardFormat(Word AFormat) { return FindClipboardFormat(AFormat) != nullptr; }
+
+void TPicture::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette) {
+  const TClipboardFormat* Format = FindClipboardFormat(AFormat);
+  if (!Format) throw EInvalidGraphic(LoadStr(SUnknownClipboardFormat));
+  TOwned<TGraphic> New = Format->Factory();
+  New->LoadFromClipboardFormat(AFormat, AData, APalette);
+  Take(std::move(New));
 }
 
 TPicture::TPicture() = default;

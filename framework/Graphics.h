@@ -412,6 +412,19 @@ public:
   void LoadFromFile(const AnsiString& FileName);
   void SaveToFile(const AnsiString& FileName);
 
+  // Clipboard data of the graphic: the format, a global memory block and a
+  // palette. The graphics that have no clipboard form raise EInvalidGraphic.
+  virtual void LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette);
+  virtual void SaveToClipboardFormat(Word& AFormat, HANDLE& AData, HPALETTE& APalette);
+
+  // The palette the graphic is drawn with (nullptr: none). The graphic keeps
+  // the handle; SetPalette hands Value over to the graphic.
+  virtual HPALETTE Palette() { return nullptr; }
+  virtual void SetPalette(HPALETTE) {}
+  // Set when the palette changed, until the user of the graphic clears it.
+  bool PaletteModified() const { return FPaletteModified; }
+  void SetPaletteModified(bool Value) { FPaletteModified = Value; }
+
   // The graphic's own layout data (what TPicture stores after the class
   // name): by default the stream format itself.
   virtual void ReadData(TStream* Stream) { LoadFromStream(Stream); }
@@ -427,6 +440,24 @@ protected:
 private:
   bool FTransparent = false;
   bool FModified = false;
+  bool FPaletteModified = false;
+};
+
+// Image data that several graphics share: a reference count, and the object
+// freed with the last Release.
+class TSharedImage {
+public:
+  TSharedImage() = default;
+  TSharedImage(const TSharedImage&) = delete;
+  TSharedImage& operator=(const TSharedImage&) = delete;
+  virtual ~TSharedImage() = default;
+
+  void Reference() { ++FRefCount; }
+  void Release();
+  int RefCount() const { return FRefCount; }
+
+private:
+  int FRefCount = 0;
 };
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
@@ -564,6 +595,15 @@ public:
   // Bitmaps, icons and JPEG pictures are registered from the start.
   static void RegisterFileFormat(const AnsiString& Extension, const AnsiString& Description,
                                  TGraphicFactory Factory);
+  // Registers (or replaces) the graphic class that reads the clipboard
+  // format AFormat.
+  static void RegisterClipboardGraphic(Word AFormat, TGraphicFactory Factory);
+  // Removes the graphic class from both registries.
+  static void UnregisterGraphicClass(const AnsiString& ClassName);
+  static bool SupportsClipboardFormat(Word AFormat);
+  // A graphic of the class registered for AFormat, read from AData; an
+  // unregistered format raises EInvalidGraphic.
+  void LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette);
 
   void ReadData(TStream* Stream);
   void WriteData(TStream* Stream);

@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "Bledy.h"
+#include "DIB.h"
 #include "Dict_Strings.h"
 #include "Dziennik.h"
 #include "FAbout.h"
@@ -33,6 +34,7 @@
 
 void InitializeTrainerUnits() {
   InitializeFramework();
+  InitializeDIB();
   InitializeVsTools();
   InitializeVsIni();
   InitializeVsInprocHookAPI();
@@ -70,6 +72,7 @@ void FinalizeTrainerUnits() {
   FinalizeUniForms();
   FinalizeUniMenus();
   FinalizeVsHook();
+  FinalizeDIB();
   FinalizeFramework();
   FinalizeUniControls();
   FinalizeDict_Strings();
