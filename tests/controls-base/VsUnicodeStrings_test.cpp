@@ -600,6 +600,8 @@ TEST(VsWideStringList, CustomSortWithAComparisonThatLiesStaysInTheListAndKeepsEv
       EXPECT_EQ(After, Before) << C.Name << ", " << Count << " lines";
       GSorted = nullptr;
     }
+}
+
 // A list that keeps its lines in a vector of its own, as the edit's lines do.
 class TOutsideLines : public TVsWideStringList {
 public:
