@@ -12,10 +12,11 @@
 #include "SysUtils.h"
 #include "System.h"
 #include "VsIni.h"
+#include "VsThemesGeneral.h"
 #include "Win.h"
 
 // Errors of the style-file reader.
-FRAMEWORK_EXCEPTION(EWindowsXPThemeError, Exception)
+FRAMEWORK_EXCEPTION(EWindowsXPThemeError, EThemeError)
 
 // Opens FileName as a data-only module; EWindowsXPThemeError "Invalid theme
 // file name [%s]" when it does not open. Free it with FreeLibrary.
