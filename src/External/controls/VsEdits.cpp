@@ -607,7 +607,10 @@ void TVsEditStrings::RecomputeWidest() {
   FWidestIndex = 0;
   FWidestText.clear();
   if (FOwner->WordWrap() && FOwner->Multiline()) return;
-  for (int I = 0; I < FParagraphs.Count(); ++I) {
+  // Every unwrapped paragraph is counted in FLengths with its length, so
+  // the first paragraph of the longest length counted ends the search.
+  const int Longest = FLengths.empty() ? 0 : FLengths.rbegin()->first;
+  for (int I = 0; I < FParagraphs.Count() && FWidestLength < Longest; ++I) {
     const int L = ParagraphLength(I);
     if (L > FWidestLength) {
       FWidestLength = L;
@@ -771,12 +774,12 @@ WideString TVsEditStrings::GetSelText() const {
 
 void TVsEditStrings::DeleteRange(const TVsParagraphPos& A, const TVsParagraphPos& B) {
   const WideString First = Get(A.Paragraph);
+  bool WidestGone = false;
   if (A.Paragraph == B.Paragraph) {
     SetParagraphText(A.Paragraph, First.substr(0, static_cast<size_t>(A.Offset)) + First.substr(static_cast<size_t>(B.Offset)));
   } else {
     const WideString Last = Get(B.Paragraph);
     SetParagraphText(A.Paragraph, First.substr(0, static_cast<size_t>(A.Offset)) + Last.substr(static_cast<size_t>(B.Offset)));
-    bool WidestGone = false;
     for (int P = B.Paragraph; P > A.Paragraph; --P) {
       DropParagraph(P);
       if (P == FWidestIndex)
@@ -785,9 +788,11 @@ void TVsEditStrings::DeleteRange(const TVsParagraphPos& A, const TVsParagraphPos
         --FWidestIndex;
     }
     InvalidateIndexes(A.Paragraph + 1);
-    if (WidestGone) RecomputeWidest();
   }
   WrapParagraph(A.Paragraph);
+  // After the wrap has counted the joined paragraph's length: the search
+  // for the widest trusts every length counted.
+  if (WidestGone) RecomputeWidest();
   RenumberFrom(A.Paragraph);
 }
 
