@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "CloseGuard.h"
 #include "ExtCtrls.h"
 #include "FEndLearnDlg.h"
 #include "Forms.h"

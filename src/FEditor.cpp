@@ -92,22 +92,6 @@ void TListBoxRows::SetUpdateState(bool Updating) {
 }
 
 // ---------------------------------------------------------------------------
-// TDialogCloseGuard
-
-bool TDialogCloseGuard::PutOff() {
-  if (FOpen == 0) return false;
-  FCloseWanted = true;
-  return true;
-}
-
-TDialogCloseGuard::TScope::~TScope() {
-  if (--FGuard.FOpen > 0 || !FGuard.FCloseWanted) return;
-  FGuard.FCloseWanted = false;
-  // Posted: the handler that opened the dialog runs to its end first.
-  if (FGuard.FForm->HandleAllocated()) PostMessageA(FGuard.FForm->Handle(), WM_CLOSE, 0, 0);
-}
-
-// ---------------------------------------------------------------------------
 // TFEdit
 
 namespace {
@@ -166,7 +150,7 @@ void TFEdit::FormShow(TObject*) {
   SetLeft((FMain->ClientWidth() - Width()) / 2);
 }
 
-void TFEdit::FormClose(TObject*, TCloseAction& Action) { Action = FDialogs.PutOff() ? caNone : caFree; }
+void TFEdit::FormClose(TObject*, TCloseAction& Action) { Action = FDialogs.CloseAction(); }
 
 void TFEdit::FormDestroy(TObject*) {
   // Freeing the dictionary would otherwise empty the list boxes row by row.
@@ -233,7 +217,7 @@ void TFEdit::IBSortClick(TObject*) {
 }
 
 void TFEdit::IBOpenClick(TObject*) {
-  const TDialogCloseGuard::TScope Dialogs(FDialogs);
+  const TCloseGuard::THold Dialogs(FDialogs);
   // Cancel keeps everything, the title and description being typed too.
   if (FSelDic->ShowModal() != mrOk) return;
   OpenDictionary(FSelDic->FLDic->FileName());
@@ -258,7 +242,7 @@ void TFEdit::OpenDictionary(const AnsiString& Path) {
 }
 
 void TFEdit::IBSaveClick(TObject*) {
-  const TDialogCloseGuard::TScope Dialogs(FDialogs);
+  const TCloseGuard::THold Dialogs(FDialogs);
   if (EQL->Text().empty() || MDesc->Text().empty()) {
     ShowAppMessage(sMsgNoTitle, sCapError, MB_ICONERROR);
     return;
@@ -276,7 +260,7 @@ void TFEdit::IBSaveClick(TObject*) {
 }
 
 void TFEdit::IBImportClick(TObject*) {
-  const TDialogCloseGuard::TScope Dialogs(FDialogs);
+  const TCloseGuard::THold Dialogs(FDialogs);
   if (!OD->Execute()) return;
   try {
     FDict->ImportFromFile(OD->FileName());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Buttons.h"
+#include "CloseGuard.h"
 #include "Dialogs.h"
 #include "Forms.h"
 #include "ImgBtn.h"
@@ -45,36 +46,6 @@ private:
 
   TCustomListBox* FListBox;
   std::vector<WideString> FRows;
-};
-
-// Keeps a window from being freed under a modal dialog that its handlers
-// opened and that returns into it: a close asked for meanwhile (WM_CLOSE,
-// the close box) is put off, and the window is asked to close again once
-// the outermost such dialog is done.
-class TDialogCloseGuard {
-public:
-  explicit TDialogCloseGuard(TCustomForm* AForm) : FForm(AForm) {}
-
-  // For the form's OnClose: whether the close must wait for a dialog (and
-  // is then remembered).
-  bool PutOff();
-
-  // While one lives, a dialog of the form may be open.
-  class TScope {
-  public:
-    explicit TScope(TDialogCloseGuard& AGuard) : FGuard(AGuard) { ++FGuard.FOpen; }
-    ~TScope();
-    TScope(const TScope&) = delete;
-    TScope& operator=(const TScope&) = delete;
-
-  private:
-    TDialogCloseGuard& FGuard;
-  };
-
-private:
-  TCustomForm* FForm;
-  int FOpen = 0;
-  bool FCloseWanted = false;
 };
 
 // The dictionary editor: a child window of the main window in which a
@@ -150,7 +121,7 @@ private:
   TOwned<TListBoxRows> FAnswerRows;
   TOwned<TDict> FDict;
   TOwned<TQuestion> FQuestion;
-  TDialogCloseGuard FDialogs{this};
+  TCloseGuard FDialogs{*this};
   int FCurrent = -1;
   // The last key-down in the edits typed a special character.
   bool FConsumed = false;
