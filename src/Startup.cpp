@@ -25,6 +25,7 @@
 #include "UniSysUtils.h"
 #include "UniSystem.h"
 #include "VsFrameworkUtils.h"
+#include "VsHintWindow.h"
 #include "VsHook.h"
 #include "VsInprocHookAPI.h"
 #include "VsIni.h"
@@ -40,6 +41,7 @@ void InitializeTrainerUnits() {
   InitializeVsInprocHookAPI();
   InitializeVsHook();
   InitializeVsFrameworkUtils();
+  InitializeVsHintWindow();
   InitializeUniSysUtils();
   InitializeUniSystem();
   InitializeUniClasses();

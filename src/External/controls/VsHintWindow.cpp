@@ -104,7 +104,14 @@ TRect TVsHintWindow::CalcHintRect(int MaxWidth, const AnsiString& AHint, void*) 
   return CalcHintRectW(MaxWidth, HintToWide(AHint));
 }
 
-void TVsHintWindow::ActivateHint(const TRect& Rect, const AnsiString& AHint) { ActivateHintW(Rect, HintToWide(AHint)); }
+void TVsHintWindow::ActivateHint(const TRect& Rect, const AnsiString& AHint) {
+  {
+    // The framework's caption keeps the 8-bit hint as far as it shows.
+    TFlagScope Activating(FActivating);
+    SetCaption(AnsiString(AHint.c_str()));
+  }
+  ActivateHintW(Rect, HintToWide(AHint));
+}
 
 void TVsHintWindow::ActivateHintW(const TRect& Rect, const WideString& Text) {
   {

@@ -1,0 +1,104 @@
+// The trainer's hints in its own hint window: the tool bar's hint shown in
+// UTF-16 as the system's DrawTextW draws it.
+#include "TrainerTestSupport.h"
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "TypInfo.h"
+#include "VsHintWindow.h"
+
+namespace {
+
+[[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
+
+class ToolBarHint : public ::testing::Test {
+protected:
+  void SetUp() override {
+    DeleteFile(ConfigPath());
+    GetCursorPos(&Cursor);
+    // As the program body sets it.
+    Application->SetHintWindowClass(ClassInfoOf<TVsHintWindow>());
+  }
+  void TearDown() override {
+    Application->CancelHint();
+    SetCursorPos(Cursor.x, Cursor.y);
+    FreeAndNil(FMain);
+    Application->SetHintWindowClass(nullptr);
+    DeleteFile(ConfigPath());
+  }
+
+  // The main window without the options window of a first start.
+  void OpenMain() {
+    const TBoxAnswerer Answerer(IDOK, 100);
+    Application->CreateForm(FMain);
+    FMain->Show();
+    PumpFor(300);
+    while (TCustomForm* Child = FMain->ActiveMDIChild()) {
+      Child->Close();
+      if (!PumpUntil([Child] { return FMain->ActiveMDIChild() != Child; }, 2000)) break;
+    }
+    SetForegroundWindow(FMain->Handle());
+    PumpFor(100);
+  }
+
+  // Brings the mouse onto the control from the middle of the window and
+  // waits for the hint.
+  THintWindow* HintOver(TControl* Control) {
+    Application->CancelHint();
+    const TPoint Away = FMain->ClientToScreen(Point(FMain->ClientWidth() / 2, FMain->ClientHeight() / 2));
+    SetCursorPos(Away.x, Away.y);
+    PumpFor(100);
+    const TPoint P = Control->ClientToScreen(Point(Control->Width() / 2, Control->Height() / 2));
+    SetCursorPos(P.x, P.y);
+    WaitUntil("the hint over the tool button", [] { return VisibleHintWindow() != nullptr; }, 4000);
+    return VisibleHintWindow();
+  }
+
+  POINT Cursor{};
+};
+
+TEST_F(ToolBarHint, TheTestButtonsHintIsAWideHintDrawnAsDrawTextWDrawsIt) {
+  OpenMain();
+  THintWindow* Shown = HintOver(FMain->ToolButton2);
+  ASSERT_NE(Shown, nullptr);
+  auto* Hint = dynamic_cast<TVsHintWindow*>(Shown);
+  ASSERT_NE(Hint, nullptr) << "shown in " << Shown->ClassName();
+  EXPECT_EQ(Hint->WideCaption(), L"Sprawd\u017A si\u0119");
+
+  // The client area beside DrawTextW of the same text, font and colours.
+  const int W = Hint->ClientWidth();
+  const int H = Hint->ClientHeight();
+  HDC Screen = GetDC(nullptr);
+  HDC DC = CreateCompatibleDC(Screen);
+  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, W, H);
+  ReleaseDC(nullptr, Screen);
+  HGDIOBJ OldBitmap = SelectObject(DC, Bitmap);
+  HBRUSH Fill = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Hint->Color())));
+  const RECT All{0, 0, W, H};
+  FillRect(DC, &All, Fill);
+  DeleteObject(Fill);
+  HGDIOBJ OldFont = SelectObject(DC, Hint->Font()->Handle());
+  SetBkMode(DC, TRANSPARENT);
+  SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(Hint->Font()->Color())));
+  RECT R{2, 2, W, H};
+  DrawTextW(DC, L"Sprawd\u017A si\u0119", -1, &R, DT_NOPREFIX);
+  const TShot Shot(Hint);
+  int Differ = 0;
+  int Ink = 0;
+  const COLORREF Back = GetPixel(DC, 0, 0);
+  for (int Y = 0; Y < H; ++Y)
+    for (int X = 0; X < W; ++X) {
+      const COLORREF Expected = GetPixel(DC, X, Y);
+      Differ += Shot.At(X + 1, Y + 1) != Expected;
+      Ink += Expected != Back;
+    }
+  SelectObject(DC, OldFont);
+  SelectObject(DC, OldBitmap);
+  DeleteObject(Bitmap);
+  DeleteDC(DC);
+  EXPECT_GT(Ink, 20);
+  EXPECT_EQ(Differ, 0);
+}
+
+}  // namespace
