@@ -152,7 +152,8 @@ void TVsStyleManager::ApplyNow(TComponent* Control, const AnsiString& StyleName)
   FStore->OpenKey(TempKey, true);
   FStore->OpenKey("\\", false);
   FVisited.Clear();
-  const AnsiString ClassKey = "\\" + Control->ClassName();
+  // The class as the class registry names it (no C++ namespaces).
+  const AnsiString ClassKey = "\\" + ShortTypeName(typeid(*Control));
   if (StyleName[0] == '.') {
     MergeStyle(ClassKey, TempKey);
     MergeStyle("\\" + StyleName, TempKey);
