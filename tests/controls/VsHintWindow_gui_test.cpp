@@ -8,6 +8,7 @@
 #include "Framework.h"
 #include "GuiTestSupport.h"
 #include "TypInfo.h"
+#include "VsCLabel.h"
 #include "VsFrameworkUtils.h"
 #include "VsHintWindow.h"
 
@@ -175,6 +176,26 @@ TEST_F(HintWindow, The8BitHintIsTakenInTheSystemCodePage) {
   GetWindowRect(Hint->Handle(), &Window);
   EXPECT_EQ(Window.right - Window.left, Narrow.right);
   EXPECT_EQ(Window.bottom - Window.top, Narrow.bottom + 4);
+}
+
+TEST_F(HintWindow, APackedHintShowsItsWidePartWhole) {
+  // Letters outside the system code page survive only in the wide part.
+  const WideString Wide = L"\u014D\u0101 Sprawd\u017A si\u0119";
+  const AnsiString Packed = PackWideHint(Wide);
+  const TRect Size = Hint->CalcHintRect(10000, Packed, nullptr);
+  const TRect WideSize = Hint->CalcHintRectW(10000, Wide);
+  EXPECT_TRUE(EqualRect(&Size, &WideSize));
+  TRect R = Size;
+  OffsetRect(&R, 60, 60);
+  Hint->ActivateHint(R, Packed);
+  EXPECT_EQ(Hint->WideCaption(), Wide);
+  UpdateWindow(Hint->Handle());
+  EXPECT_EQ(Differences(Painted(), Oracle(Wide, DT_NOPREFIX)), 0);
+
+  // Anything but the exact layout is an 8-bit text.
+  const AnsiString Cut = Packed.substr(0, Packed.size() - 1);
+  Hint->ActivateHint(R, Cut);
+  EXPECT_EQ(Hint->WideCaption(), AnsiToWide(Cut));
 }
 
 TEST_F(HintWindow, ANewCaptionOrWrapFitsTheWindowToItsText) {

@@ -1,6 +1,7 @@
 #include "VsHintWindow.h"
 
 #include "TypInfo.h"
+#include "VsCLabel.h"
 #include "VsFrameworkUtils.h"
 
 namespace {
@@ -17,7 +18,11 @@ struct TFlagScope {
 // The width the window fits itself to when its text changes.
 constexpr int FitWidth = 10000;
 
-WideString HintToWide(const AnsiString& Hint) { return AnsiToWide(Hint); }
+// The wide part of a packed hint; any other text is in the system code page.
+WideString HintToWide(const AnsiString& Hint) {
+  WideString Wide;
+  return UnpackWideHint(Hint, Wide) ? Wide : AnsiToWide(Hint);
+}
 
 }  // namespace
 
