@@ -1,11 +1,13 @@
 // The trainer's hints in its own hint window: the tool bar's hint shown in
-// UTF-16 as the system's DrawTextW draws it.
+// UTF-16 as the system's DrawTextW draws it, and a wide label's packed hint
+// whole.
 #include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "TypInfo.h"
+#include "VsLabel.h"
 #include "VsHintWindow.h"
 
 namespace {
@@ -99,6 +101,23 @@ TEST_F(ToolBarHint, TheTestButtonsHintIsAWideHintDrawnAsDrawTextWDrawsIt) {
   DeleteDC(DC);
   EXPECT_GT(Ink, 20);
   EXPECT_EQ(Differ, 0);
+}
+
+TEST_F(ToolBarHint, AWideLabelsHintComesWhole) {
+  OpenMain();
+  // Letters outside the system code page: only the packed hint's wide part
+  // holds them.
+  const WideString Wide = L"\u014D\u0101 Sprawd\u017A si\u0119";
+  auto* Label = new TVsLabel(FMain);  // owned by the main window
+  Label->SetParent(FMain);
+  Label->SetBounds(10, FMain->ClientHeight() - 40, 120, 20);
+  Label->SetCaption(L"etykieta");
+  Label->SetHint(Wide);
+  Label->SetShowHint(true);
+  PumpFor(100);
+  auto* Hint = dynamic_cast<TVsHintWindow*>(HintOver(Label));
+  ASSERT_NE(Hint, nullptr);
+  EXPECT_EQ(Hint->WideCaption(), Wide);
 }
 
 }  // namespace
