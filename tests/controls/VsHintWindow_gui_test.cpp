@@ -7,6 +7,7 @@
 
 #include "Framework.h"
 #include "GuiTestSupport.h"
+#include "HintWindowOracle.h"
 #include "TypInfo.h"
 #include "VsCLabel.h"
 #include "VsFrameworkUtils.h"
@@ -58,50 +59,6 @@ protected:
     UpdateWindow(Hint->Handle());
   }
 
-  // The system's DrawTextW of Text in the window's font at the place the
-  // window draws it, over the window's colour: the client area as it should
-  // look.
-  std::vector<COLORREF> Oracle(const WideString& Text, UINT Format) {
-    const int W = Hint->ClientWidth();
-    const int H = Hint->ClientHeight();
-    HDC Screen = GetDC(nullptr);
-    HDC DC = CreateCompatibleDC(Screen);
-    HBITMAP Bitmap = CreateCompatibleBitmap(Screen, W, H);
-    ReleaseDC(nullptr, Screen);
-    HGDIOBJ OldBitmap = SelectObject(DC, Bitmap);
-    HBRUSH Fill = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Hint->Color())));
-    const RECT All{0, 0, W, H};
-    FillRect(DC, &All, Fill);
-    DeleteObject(Fill);
-    HGDIOBJ OldFont = SelectObject(DC, Hint->Font()->Handle());
-    SetBkMode(DC, TRANSPARENT);
-    SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(Hint->Font()->Color())));
-    RECT R{2, 2, W, H};
-    DrawTextW(DC, Text.c_str(), -1, &R, Format);
-    std::vector<COLORREF> Pixels;
-    for (int Y = 0; Y < H; ++Y)
-      for (int X = 0; X < W; ++X) Pixels.push_back(GetPixel(DC, X, Y));
-    SelectObject(DC, OldFont);
-    SelectObject(DC, OldBitmap);
-    DeleteObject(Bitmap);
-    DeleteDC(DC);
-    return Pixels;
-  }
-  // The window's client area as it paints itself (the frame is one pixel).
-  std::vector<COLORREF> Painted() {
-    const TShot Shot(Hint);
-    std::vector<COLORREF> Pixels;
-    for (int Y = 0; Y < Hint->ClientHeight(); ++Y)
-      for (int X = 0; X < Hint->ClientWidth(); ++X) Pixels.push_back(Shot.At(X + 1, Y + 1));
-    return Pixels;
-  }
-  static int Differences(const std::vector<COLORREF>& A, const std::vector<COLORREF>& B) {
-    if (A.size() != B.size()) return -1;
-    int N = 0;
-    for (size_t I = 0; I < A.size(); ++I) N += A[I] != B[I];
-    return N;
-  }
-
   TVsHintWindow* Hint = nullptr;
   TListener Listener;
 };
@@ -149,7 +106,8 @@ TEST_F(HintWindow, APlainHintIsDrawnAsDrawTextWDrawsIt) {
     Hint->SetWordWrap(Wrap);
     const WideString Text = WideString(Polish) + L"\nzdanie \u0105\u015B\u017C";
     Show(Text);
-    EXPECT_EQ(Differences(Painted(), Oracle(Text, DT_NOPREFIX | (Wrap ? DT_WORDBREAK : 0))), 0);
+    const UINT Format = DT_NOPREFIX | (Wrap ? DT_WORDBREAK : 0);
+    EXPECT_EQ(PixelDifferences(PaintedClient(Hint), DrawTextWOracle(Hint, Text, Format)), 0);
   }
 }
 
@@ -158,7 +116,7 @@ TEST_F(HintWindow, AnHTMLHintThatCannotBeParsedIsDrawnPlainly) {
   Hint->OnImageNeeded = TVsHTMLImageNeededEvent(&Listener, &TListener::FailingImage);
   const WideString Text = L"a <img src=x> b";
   Show(Text);
-  EXPECT_EQ(Differences(Painted(), Oracle(Text, DT_NOPREFIX)), 0);
+  EXPECT_EQ(PixelDifferences(PaintedClient(Hint), DrawTextWOracle(Hint, Text, DT_NOPREFIX)), 0);
 }
 
 TEST_F(HintWindow, The8BitHintIsTakenInTheSystemCodePage) {
@@ -190,7 +148,7 @@ TEST_F(HintWindow, APackedHintShowsItsWidePartWhole) {
   Hint->ActivateHint(R, Packed);
   EXPECT_EQ(Hint->WideCaption(), Wide);
   UpdateWindow(Hint->Handle());
-  EXPECT_EQ(Differences(Painted(), Oracle(Wide, DT_NOPREFIX)), 0);
+  EXPECT_EQ(PixelDifferences(PaintedClient(Hint), DrawTextWOracle(Hint, Wide, DT_NOPREFIX)), 0);
 
   // Anything but the exact layout is an 8-bit text.
   const AnsiString Cut = Packed.substr(0, Packed.size() - 1);

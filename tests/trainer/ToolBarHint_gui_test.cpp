@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TypInfo.h"
+#include "controls/HintWindowOracle.h"
 #include "VsLabel.h"
 #include "VsHintWindow.h"
 
@@ -69,38 +70,9 @@ TEST_F(ToolBarHint, TheTestButtonsHintIsAWideHintDrawnAsDrawTextWDrawsIt) {
   EXPECT_EQ(Hint->WideCaption(), L"Sprawd\u017A si\u0119");
 
   // The client area beside DrawTextW of the same text, font and colours.
-  const int W = Hint->ClientWidth();
-  const int H = Hint->ClientHeight();
-  HDC Screen = GetDC(nullptr);
-  HDC DC = CreateCompatibleDC(Screen);
-  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, W, H);
-  ReleaseDC(nullptr, Screen);
-  HGDIOBJ OldBitmap = SelectObject(DC, Bitmap);
-  HBRUSH Fill = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Hint->Color())));
-  const RECT All{0, 0, W, H};
-  FillRect(DC, &All, Fill);
-  DeleteObject(Fill);
-  HGDIOBJ OldFont = SelectObject(DC, Hint->Font()->Handle());
-  SetBkMode(DC, TRANSPARENT);
-  SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(Hint->Font()->Color())));
-  RECT R{2, 2, W, H};
-  DrawTextW(DC, L"Sprawd\u017A si\u0119", -1, &R, DT_NOPREFIX);
-  const TShot Shot(Hint);
-  int Differ = 0;
-  int Ink = 0;
-  const COLORREF Back = GetPixel(DC, 0, 0);
-  for (int Y = 0; Y < H; ++Y)
-    for (int X = 0; X < W; ++X) {
-      const COLORREF Expected = GetPixel(DC, X, Y);
-      Differ += Shot.At(X + 1, Y + 1) != Expected;
-      Ink += Expected != Back;
-    }
-  SelectObject(DC, OldFont);
-  SelectObject(DC, OldBitmap);
-  DeleteObject(Bitmap);
-  DeleteDC(DC);
-  EXPECT_GT(Ink, 20);
-  EXPECT_EQ(Differ, 0);
+  const std::vector<COLORREF> Expected = DrawTextWOracle(Hint, L"Sprawd\u017A si\u0119", DT_NOPREFIX);
+  EXPECT_GT(InkPixels(Expected), 20);
+  EXPECT_EQ(PixelDifferences(PaintedClient(Hint), Expected), 0);
 }
 
 TEST_F(ToolBarHint, AWideLabelsHintComesWhole) {

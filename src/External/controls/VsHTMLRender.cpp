@@ -566,12 +566,13 @@ TVsGDIHTMLMeasurer::~TVsGDIHTMLMeasurer() {
 }
 
 HDC TVsGDIHTMLMeasurer::Select(const TVsHTMLFont& Font) {
+  // A font the DC still holds cannot be deleted when a change remakes it.
+  if (FOldFont) SelectObject(FDC, FOldFont);
   FFont->SetName(WideToAnsi(Font.Name));
   FFont->SetHeight(Font.Height);
   FFont->SetStyle(Font.Style);
   FFont->SetCharset(Font.Charset);
-  HGDIOBJ Old = SelectObject(FDC, FFont->Handle());
-  if (!FOldFont) FOldFont = Old;
+  FOldFont = SelectObject(FDC, FFont->Handle());
   return FDC;
 }
 
@@ -743,9 +744,8 @@ void TVsHTMLRender::DrawItem(HDC DC, TVsHTMLItem* Item, int X, int LineTop, cons
       DoImageNeeded(Item->Text, Image);
       if (!Image || Image->Empty() || Item->Width == 0 || Item->Height == 0) return;
       const TColor Transparent = Image->Canvas()->Pixels(0, Image->Height() - 1);
-      DrawTransparentBitmapEx(DC, Image->Handle(), X, LineTop,
-                              ::Rect(0, 0, std::min(Item->Width, Image->Width()), std::min(Item->Height, Image->Height())),
-                              Transparent);
+      const TRect Source = ::Rect(0, 0, std::min(Item->Width, Image->Width()), std::min(Item->Height, Image->Height()));
+      DrawTransparentBitmapEx(DC, Image->Handle(), X, LineTop, Source, Transparent);
       return;
     }
     case hikRule: {

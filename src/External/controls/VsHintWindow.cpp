@@ -6,15 +6,6 @@
 
 namespace {
 
-// Sets a flag for a scope.
-struct TFlagScope {
-  bool& Flag;
-  explicit TFlagScope(bool& F) : Flag(F) { Flag = true; }
-  ~TFlagScope() { Flag = false; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-};
-
 // The width the window fits itself to when its text changes.
 constexpr int FitWidth = 10000;
 
@@ -37,6 +28,11 @@ void InitializeVsHintWindow() {
 
 TVsHintWindow::TVsHintWindow(TComponent* AOwner) : THintWindow(AOwner), FRender(new TVsHTMLRender) {
   FRender->OnImageNeeded = TVsHTMLImageNeededEvent(this, &TVsHintWindow::DoImageNeeded);
+}
+
+TVsHintWindow::TActivatingScope TVsHintWindow::BeginActivating() {
+  FActivating = true;
+  return TActivatingScope(&FActivating, [](bool* Flag) { *Flag = false; });
 }
 
 void TVsHintWindow::SetWordWrap(bool Value) {
@@ -112,7 +108,7 @@ TRect TVsHintWindow::CalcHintRect(int MaxWidth, const AnsiString& AHint, void*) 
 void TVsHintWindow::ActivateHint(const TRect& Rect, const AnsiString& AHint) {
   {
     // The framework's caption keeps the 8-bit hint as far as it shows.
-    TFlagScope Activating(FActivating);
+    const TActivatingScope Activating = BeginActivating();
     SetCaption(AnsiString(AHint.c_str()));
   }
   ActivateHintW(Rect, HintToWide(AHint));
@@ -120,7 +116,7 @@ void TVsHintWindow::ActivateHint(const TRect& Rect, const AnsiString& AHint) {
 
 void TVsHintWindow::ActivateHintW(const TRect& Rect, const WideString& Text) {
   {
-    TFlagScope Activating(FActivating);
+    const TActivatingScope Activating = BeginActivating();
     SetWideCaption(Text);
     TRect R = Rect;
     R.bottom += 4;

@@ -2,6 +2,8 @@
 // HTML renderer, whose links report clicks.
 #pragma once
 
+#include <memory>
+
 #include "Forms.h"
 #include "VsHTMLRender.h"
 
@@ -40,6 +42,9 @@ protected:
   virtual void DoImageNeeded(TObject* Sender, const WideString& Src, TBitmap*& Image);
 
 private:
+  // Sets the activating flag until the scope ends.
+  using TActivatingScope = std::unique_ptr<bool, void (*)(bool*)>;
+  TActivatingScope BeginActivating();
   // The renderer's fonts and colours from the window's.
   void SetRenderDefaults();
   // Fits the window to the text unless an activation is under way.
