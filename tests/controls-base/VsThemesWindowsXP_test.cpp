@@ -379,13 +379,16 @@ TEST(WindowsXPThemeManager, TheSystemStyle) {
   EXPECT_STREQ(Buffer, L"Light Visual Style");
   Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", Buffer, 6);
   EXPECT_STREQ(Buffer, L"Light");
-  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"Author", Buffer, 32); }),
-            "Documenation property [Author] is undefined");
+  EXPECT_EQ(
+      MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"Author", Buffer, 32); }),
+      "Documenation property [Author] is undefined");
   for (int Chars : {0, -1})
-    EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", Buffer, Chars); }),
+    EXPECT_EQ(MessageOf<EWindowsXPThemeError>(
+                  [&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", Buffer, Chars); }),
               "Invalid function parameter");
-  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", nullptr, 32); }),
-            "Invalid function parameter");
+  EXPECT_EQ(
+      MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", nullptr, 32); }),
+      "Invalid function parameter");
 
   EXPECT_EQ(MessageOf<EThemeError>([&] { Manager.SetColorScheme(L"Green"); }), "Unknown theme color scheme [Green]");
   Manager.Activate(L"");
@@ -650,10 +653,13 @@ TEST(WindowsXPThemePart, ImagesAndFrames) {
 TEST(WindowsXPThemePart, ImagesKeepTheirAlpha) {
   TMadeStyle Made("alpha.dll");
   const auto Alpha = [](int X, int Y) { return (static_cast<uint32_t>(0x20 + 0x30 * X) << 24) | (0x00C08040u + Y); };
-  AddStyle(Made, L"[V5]\r\nImageFile = v5.bmp\r\n[Plain]\r\nImageFile = plain.bmp\r\n[Zero]\r\nImageFile = zero.bmp\r\n",
+  AddStyle(Made,
+           L"[V5]\r\nImageFile = v5.bmp\r\n[Plain]\r\nImageFile = plain.bmp\r\n[Zero]\r\nImageFile = zero.bmp\r\n",
            {{{MAKEINTRESOURCEW(2), L"V5_BMP"}, Dib(4, 2, 32, Alpha, true)},
             {{MAKEINTRESOURCEW(2), L"PLAIN_BMP"}, Dib(4, 2, 32, Alpha)},
-            {{MAKEINTRESOURCEW(2), L"ZERO_BMP"}, Dib(4, 2, 32, [](int, int) { return 0u; }, true)}});
+            {{MAKEINTRESOURCEW(2), L"ZERO_BMP"},
+             Dib(
+                 4, 2, 32, [](int, int) { return 0u; }, true)}});
   auto Manager = ActiveManager(Made.Path());
   auto* Theme = static_cast<TWindowsXPTheme*>(Manager->GetTheme(L"BUTTON"));
   for (const char* Section : {"V5", "Plain", "Zero"}) {
