@@ -174,7 +174,6 @@ public:
   HMODULE Module() const { return FModule; }
   TWindowsXPThemeMetrics& Metrics() { return *FMetrics; }
   TVsIniFile& SchemeIni() { return *FSchemeIni; }
-  TVsIniFile& MasterIni() { return *FMasterIni; }
 
 private:
   HMODULE FModule = nullptr;
@@ -192,7 +191,7 @@ private:
 // in this order: "GlyphImageFile", "ImageFile", "ImageFile1" .. "ImageFile5".
 class TWindowsXPThemePart : public TThemePart {
 public:
-  static constexpr int ImageCount = 7;
+  static constexpr int ImageSlotCount = 7;
   static constexpr int GlyphImage = 0;
   static constexpr int MainImage = 1;
   // Image k of the sized images "ImageFile1" .. "ImageFile5" (k = 1..5).
@@ -277,6 +276,6 @@ private:
   AnsiString FFileNames[8];
   int FEnums[14] = {};
   std::bitset<TmPropertyIdCount> FDefined;
-  TOwned<TBitmap> FImages[ImageCount];
-  std::vector<RECT> FFrames[ImageCount];
+  TOwned<TBitmap> FImages[ImageSlotCount];
+  std::vector<RECT> FFrames[ImageSlotCount];
 };
