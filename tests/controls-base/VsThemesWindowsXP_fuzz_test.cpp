@@ -471,7 +471,7 @@ void RunCase(const WideString& Path, bool SecondScheme, TTally& Tally) {
         [&] { Parts.emplace_back(new TDataPart(Any, Parts.empty() ? nullptr : Parts[0].get(), Sections.Strings(I))); },
         Tally, "part");
   for (const auto& Part : Parts) {
-    for (int Image = 0; Image < TWindowsXPThemePart::ImageSlotCount; ++Image) {
+    for (int Image = 0; Image < TWindowsXPThemePart::ImageCount; ++Image) {
       if (!Part->Image(Image)) continue;
       ++Tally.Images;
       const TBitmap* Bitmap = Part->Image(Image);

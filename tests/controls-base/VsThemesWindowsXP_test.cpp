@@ -734,7 +734,7 @@ TEST(WindowsXPThemePart, EverySectionOfTheSystemStyle) {
   int Images = 0;
   for (int S = 0; S < Sections.Count(); ++S) {
     TDataPart Part(Theme, &Globals, Sections.Strings(S));
-    for (int I = 0; I < TWindowsXPThemePart::ImageSlotCount; ++I) {
+    for (int I = 0; I < TWindowsXPThemePart::ImageCount; ++I) {
       if (!Part.IsPropertyDefined(TmProperties(TTmPropertyKind::FileName)[static_cast<size_t>(I)].Id)) continue;
       ++Images;
       ASSERT_NE(Part.Image(I), nullptr) << Sections.Strings(S) << " image " << I;

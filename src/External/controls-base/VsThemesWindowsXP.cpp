@@ -237,8 +237,6 @@ bool WindowsXPThemeClassOf(const WideString& ClassList, TWindowsXPThemeClass& Cl
   return false;
 }
 
-// Until a class has a theme class of its own, its theme is the plain style
-// theme: the system metrics of the style and no parts.
 TTheme* CreateWindowsXPClassTheme(TWindowsXPThemeManager* Manager, TWindowsXPThemeClass) {
   return new TWindowsXPTheme(Manager);
 }
@@ -506,7 +504,7 @@ void TWindowsXPThemePart::SplitImageFrames(TBitmap* Bitmap, int Count, std::vect
 void TWindowsXPThemePart::SplitAllImages() {
   const int CountId = Property(TTmPropertyKind::Integer, ImageCountIndex).Id;
   const int Count = IsPropertyDefined(CountId) ? GetInt(CountId) : 1;
-  for (int I = 0; I < ImageSlotCount; ++I) {
+  for (int I = 0; I < ImageCount; ++I) {
     FFrames[I].clear();
     if (FImages[I]) SplitImageFrames(FImages[I].get(), Count, FFrames[I]);
   }
@@ -549,7 +547,7 @@ void TWindowsXPThemePart::LoadImages() {
   TWindowsXPThemeManager* M = T ? T->XPManager() : nullptr;
   if (!M || !M->Module()) return;
   const auto Files = TmProperties(TTmPropertyKind::FileName);
-  for (int I = 0; I < ImageSlotCount; ++I) {
+  for (int I = 0; I < ImageCount; ++I) {
     FImages[I].reset();
     if (!IsPropertyDefined(Files[static_cast<size_t>(I)].Id)) continue;
     try {

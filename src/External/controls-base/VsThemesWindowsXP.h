@@ -174,6 +174,7 @@ public:
   HMODULE Module() const { return FModule; }
   TWindowsXPThemeMetrics& Metrics() { return *FMetrics; }
   TVsIniFile& SchemeIni() { return *FSchemeIni; }
+  TVsIniFile& MasterIni() { return *FMasterIni; }
 
 private:
   HMODULE FModule = nullptr;
@@ -191,7 +192,7 @@ private:
 // in this order: "GlyphImageFile", "ImageFile", "ImageFile1" .. "ImageFile5".
 class TWindowsXPThemePart : public TThemePart {
 public:
-  static constexpr int ImageSlotCount = 7;
+  static constexpr int ImageCount = 7;
   static constexpr int GlyphImage = 0;
   static constexpr int MainImage = 1;
   // Image k of the sized images "ImageFile1" .. "ImageFile5" (k = 1..5).
@@ -276,6 +277,6 @@ private:
   AnsiString FFileNames[8];
   int FEnums[14] = {};
   std::bitset<TmPropertyIdCount> FDefined;
-  TOwned<TBitmap> FImages[ImageSlotCount];
-  std::vector<RECT> FFrames[ImageSlotCount];
+  TOwned<TBitmap> FImages[ImageCount];
+  std::vector<RECT> FFrames[ImageCount];
 };
