@@ -52,6 +52,23 @@ void Draw(HDC DC, const TRect& Paint, const TRect& Area, const TPoint& Offset, T
   const HDC Source = Bitmap->Canvas()->Handle();
   switch (Type) {
     case bgtTileBitmap: {
+      // One pattern-brush fill lays every tile; the brush origin puts the
+      // grid where the offset wants it in device pixels.
+      POINT Viewport{}, Window{};
+      GetViewportOrgEx(DC, &Viewport);
+      GetWindowOrgEx(DC, &Window);
+      HBRUSH Brush = GetMapMode(DC) == MM_TEXT ? CreatePatternBrush(Bitmap->Handle()) : nullptr;
+      if (Brush) {
+        const int Saved = SaveDC(DC);
+        SetBrushOrgEx(DC, FloorMod(Grid.x - Offset.x - Window.x + Viewport.x, W),
+                      FloorMod(Grid.y - Offset.y - Window.y + Viewport.y, H), nullptr);
+        SelectObject(DC, Brush);
+        PatBlt(DC, Inside.left - Offset.x, Inside.top - Offset.y, Inside.right - Inside.left,
+               Inside.bottom - Inside.top, Rop == SRCINVERT ? PATINVERT : PATCOPY);
+        RestoreDC(DC, Saved);
+        DeleteObject(Brush);
+        break;
+      }
       const int FirstColumn = FloorDiv(Inside.left - Grid.x, W), FirstRow = FloorDiv(Inside.top - Grid.y, H);
       for (int Row = FirstRow; Grid.y + Row * H < Inside.bottom; ++Row)
         for (int Column = FirstColumn; Grid.x + Column * W < Inside.right; ++Column) {
@@ -64,21 +81,15 @@ void Draw(HDC DC, const TRect& Paint, const TRect& Area, const TPoint& Offset, T
       break;
     }
     case bgtStretchBitmap: {
-      const int AW = Area.right - Area.left, AH = Area.bottom - Area.top;
-      HDC Memory = CreateCompatibleDC(DC);
-      HBITMAP Stretched = Memory ? CreateCompatibleBitmap(DC, AW, AH) : nullptr;
-      if (Stretched) {
-        HGDIOBJ Old = SelectObject(Memory, Stretched);
-        SetStretchBltMode(Memory, COLORONCOLOR);
-        StretchBlt(Memory, 0, 0, AW, AH, Source, 0, 0, W, H, SRCCOPY);
-        BitBlt(DC, Inside.left - Offset.x, Inside.top - Offset.y, Inside.right - Inside.left,
-               Inside.bottom - Inside.top, Memory, Inside.left - Area.left, Inside.top - Area.top, Rop);
-        SelectObject(Memory, Old);
-        DeleteObject(Stretched);
-      } else {
-        FillSolidRect(DC, Paint, F);
-      }
-      if (Memory) DeleteDC(Memory);
+      // The picture stretched over the whole area, clipped to the part shown:
+      // the same pixels as a stretched copy of the area, in one call.
+      const int Saved = SaveDC(DC);
+      IntersectClipRect(DC, Inside.left - Offset.x, Inside.top - Offset.y, Inside.right - Offset.x,
+                        Inside.bottom - Offset.y);
+      SetStretchBltMode(DC, COLORONCOLOR);
+      StretchBlt(DC, Area.left - Offset.x, Area.top - Offset.y, Area.right - Area.left, Area.bottom - Area.top, Source,
+                 0, 0, W, H, Rop);
+      RestoreDC(DC, Saved);
       break;
     }
     default: {

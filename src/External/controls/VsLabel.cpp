@@ -16,6 +16,12 @@ const POINT ExtrudeSteps[] = {{-1, 0}, {-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1
 
 bool Measuring(UINT Flags) { return (Flags & DT_CALCRECT) != 0; }
 
+// The same typeface, size and style: the canvas's font can stay as it is.
+bool SameFace(const TFont* A, const TFont* B) {
+  return A->Name() == B->Name() && A->Height() == B->Height() && A->Style() == B->Style() &&
+         A->Charset() == B->Charset() && A->Pitch() == B->Pitch();
+}
+
 TRect Offset(TRect R, int DX, int DY) {
   OffsetRect(&R, DX, DY);
   return R;
@@ -218,11 +224,13 @@ WideString TVsLabel::TextToDraw(UINT Flags) const {
 
 TRect TVsLabel::Output(const WideString& Text, TRect R, UINT Flags, TColor Color, bool Platform) {
   TCanvas* C = TextCanvas(Flags);
-  C->Font()->SetColor(Color);
   C->Brush()->SetStyle(bsClear);
   C->RequiredState({csHandleValid, csFontValid, csBrushValid});
   const HDC DC = C->Handle();
   SetBkMode(DC, TRANSPARENT);
+  // The colour goes to the DC alone: a font colour change would make the
+  // canvas build its font again for every copy of the text.
+  SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(Color)));
   // A failed output loses that one copy of the text, nothing else.
   if (Platform)
     DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &R, Flags);
@@ -233,7 +241,8 @@ TRect TVsLabel::Output(const WideString& Text, TRect R, UINT Flags, TColor Color
 
 void TVsLabel::DoDrawText(TRect& Rect, int Flags) {
   const UINT Format = static_cast<UINT>(Flags) | (ShowAccelChar() ? 0 : DT_NOPREFIX);
-  TextCanvas(Format)->SetFont(Font());
+  TCanvas* C = TextCanvas(Format);
+  if (!SameFace(C->Font(), Font())) C->SetFont(Font());
   TRect R1 = Rect;
   if (FEffect != lesNone) DrawEffect(R1, Format);
   TRect R2 = Rect;
@@ -305,8 +314,11 @@ void TVsLabel::Paint() {
   const int H = Height();
   // A bitmap of no area cannot be made: nothing to paint.
   if (W <= 0 || H <= 0) return;
-  TOwned<TBitmap> Bitmap(new TBitmap());
-  Bitmap->SetSize(W, H);
+  // The off-screen picture is kept from one paint to the next (with its
+  // font): only a new size makes it again.
+  if (!FBuffer) FBuffer.reset(new TBitmap());
+  if (FBuffer->Width() != W || FBuffer->Height() != H) FBuffer->SetSize(W, H);
+  TBitmap* const Bitmap = FBuffer.get();
   TCanvas* Target = Canvas();
   const HDC DC = Target->Handle();
   const HDC BitmapDC = Bitmap->Canvas()->Handle();
@@ -334,7 +346,7 @@ void TVsLabel::Paint() {
     const int Room = H - Measured.bottom;
     OffsetRect(&R, 0, Layout() == tlBottom ? Room : Room / 2);
   }
-  FBitmap = Bitmap.get();
+  FBitmap = Bitmap;
   try {
     DoDrawText(R, Format);
   } catch (...) {
