@@ -289,7 +289,7 @@ void TFLearn::Answer() {
 
 void TFLearn::ShowFeedback(bool Correct) {
   if (Correct) {
-    LAGood->SetCaption(WideToAnsi(sGoodAnswer[Random(3)]));
+    LAGood->SetCaption(sGoodAnswer[Random(3)]);
     LAGood->SetVisible(true);
     IMGood->SetVisible(true);
   } else {
@@ -309,7 +309,7 @@ void TFLearn::ShowFeedback(bool Correct) {
       }
       Text += L"\".";
     }
-    LABad->SetCaption(WideToAnsi(Text));
+    LABad->SetCaption(Text);
     LABad->SetVisible(true);
     IMBad->SetVisible(true);
   }
@@ -380,6 +380,7 @@ void TFLearn::FinishExercise() {
 }
 
 void RegisterFLearner() {
+  InitializeVsLabel();
   RegisterClass<TFLearn, TForm>()
       .Method("FormCreate", &TFLearn::FormCreate)
       .Method("FormShow", &TFLearn::FormShow)

@@ -7,6 +7,7 @@
 #include "FEndLearnDlg.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "VsLabel.h"
 
 class TDict;
 class TQuestion;
@@ -53,8 +54,8 @@ public:
   TEdit* EA = nullptr;
   TLabel* LQuestion = nullptr;
   TLabel* LAnswers = nullptr;
-  TLabel* LAGood = nullptr;
-  TLabel* LABad = nullptr;
+  TVsLabel* LAGood = nullptr;
+  TVsLabel* LABad = nullptr;
   TImage* IMGood = nullptr;
   TImage* IMBad = nullptr;
   TTimer* THide = nullptr;

@@ -142,7 +142,7 @@ object FLearn: TFLearn
     Transparent = True
     Visible = False
   end
-  object LAGood: TLabel
+  object LAGood: TVsLabel
     Left = 64
     Top = 176
     Width = 464
@@ -161,7 +161,7 @@ object FLearn: TFLearn
     Transparent = True
     WordWrap = True
   end
-  object LABad: TLabel
+  object LABad: TVsLabel
     Left = 64
     Top = 176
     Width = 464

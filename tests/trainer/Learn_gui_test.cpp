@@ -323,7 +323,7 @@ TEST_F(Learn, FeedbackNamesEveryAnswerAndAnyKeyMovesOn) {
   ASSERT_TRUE(Window->FeedbackShown);
   EXPECT_TRUE(Window->LABad->Visible());
   EXPECT_TRUE(Window->IMBad->Visible());
-  const WideString Bad = AnsiToWide(Window->LABad->Caption());
+  const WideString Bad = Window->LABad->Caption();
   const WideString Expected = L" \"house\" lub \"home\".";
   bool Known = false;
   for (const WideString& Start : sCorrection) Known = Known || Bad == Start + Expected;
@@ -342,11 +342,47 @@ TEST_F(Learn, FeedbackNamesEveryAnswerAndAnyKeyMovesOn) {
 
   Type(Window, L"cat");
   EXPECT_TRUE(Window->LAGood->Visible());
-  const WideString Praise = AnsiToWide(Window->LAGood->Caption());
+  const WideString Praise = Window->LAGood->Caption();
   EXPECT_TRUE(Praise == sGoodAnswer[0] || Praise == sGoodAnswer[1] || Praise == sGoodAnswer[2]) << WideToAnsi(Praise);
   // Left alone, the feedback goes after two seconds.
   EXPECT_TRUE(PumpUntil([Window] { return !Window->FeedbackShown; }, 3000));
   EXPECT_EQ(Window->Current, 2);
+}
+
+// A correction with letters outside the 8-bit code page shows them whole,
+// drawn as the platform's DrawTextW draws the same text in the same font.
+TEST_F(Learn, TheCorrectionShowsAnswersOutsideTheCodePageWhole) {
+  TFLearn* Window = Start(MakeDict("maja.dic", {{L"dom", {L"m\u0101ja"}}}), false);
+  ASSERT_NE(Window, nullptr);
+  Type(Window, L"zle");
+  ASSERT_TRUE(Window->FeedbackShown);
+  TVsLabel* Bad = Window->LABad;
+  const WideString Text = Bad->Caption();
+  EXPECT_NE(Text.find(L"\"m\u0101ja\"."), WideString::npos) << WideToAnsi(Text);
+
+  const int Width = Bad->Width(), Height = Bad->Height();
+  TShot Shot(Bad, RGB(255, 0, 255));
+  TMemoryDC Reference(Width, Height, RGB(255, 0, 255));
+  const HDC DC = Reference.DC();
+  RECT R{0, 0, Width, Height};
+  HGDIOBJ OldFont = SelectObject(DC, Bad->Font()->Handle());
+  SetBkMode(DC, TRANSPARENT);
+  SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(Bad->Font()->Color())));
+  const UINT Format = DT_CENTER | DT_WORDBREAK | DT_EXPANDTABS;
+  RECT Measured = R;
+  DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &Measured, Format | DT_CALCRECT);
+  OffsetRect(&R, 0, (Height - Measured.bottom) / 2);
+  DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &R, Format);
+  int Different = 0, Inked = 0;
+  for (int Y = 0; Y < Height; ++Y)
+    for (int X = 0; X < Width; ++X) {
+      Different += GetPixel(DC, X, Y) != Shot.At(X, Y);
+      Inked += Shot.At(X, Y) != RGB(255, 0, 255);
+    }
+  SelectObject(DC, OldFont);
+  EXPECT_EQ(Different, 0);
+  EXPECT_GT(Inked, 0);
+  SaveShot(FMain->Handle(), "learn-feedback-maja");
 }
 
 TEST_F(Learn, FeedbackPicturesShowOverTheWindow) {

@@ -16,6 +16,12 @@ const POINT ExtrudeSteps[] = {{-1, 0}, {-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1
 
 bool Measuring(UINT Flags) { return (Flags & DT_CALCRECT) != 0; }
 
+// The same typeface, size and style: the canvas's font can stay as it is.
+bool SameFace(const TFont* A, const TFont* B) {
+  return A->Name() == B->Name() && A->Height() == B->Height() && A->Style() == B->Style() &&
+         A->Charset() == B->Charset() && A->Pitch() == B->Pitch();
+}
+
 TRect Offset(TRect R, int DX, int DY) {
   OffsetRect(&R, DX, DY);
   return R;
@@ -26,19 +32,6 @@ TRect Union(const TRect& A, const TRect& B) {
   UnionRect(&R, &A, &B);
   return R;
 }
-
-// The DC's state (viewport origin, selections) comes back on every exit.
-class TSavedDC {
-public:
-  explicit TSavedDC(HDC DC) : FDC(DC), FSaved(SaveDC(DC)) {}
-  ~TSavedDC() { RestoreDC(FDC, FSaved); }
-  TSavedDC(const TSavedDC&) = delete;
-  TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-  HDC FDC;
-  int FSaved;
-};
 
 // The screen's DC as a canvas's handle for one measurement.
 class TScreenCanvas {
@@ -218,11 +211,13 @@ WideString TVsLabel::TextToDraw(UINT Flags) const {
 
 TRect TVsLabel::Output(const WideString& Text, TRect R, UINT Flags, TColor Color, bool Platform) {
   TCanvas* C = TextCanvas(Flags);
-  C->Font()->SetColor(Color);
   C->Brush()->SetStyle(bsClear);
   C->RequiredState({csHandleValid, csFontValid, csBrushValid});
   const HDC DC = C->Handle();
   SetBkMode(DC, TRANSPARENT);
+  // The colour goes to the DC alone: a font colour change would make the
+  // canvas build its font again for every copy of the text.
+  SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(Color)));
   // A failed output loses that one copy of the text, nothing else.
   if (Platform)
     DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &R, Flags);
@@ -233,7 +228,8 @@ TRect TVsLabel::Output(const WideString& Text, TRect R, UINT Flags, TColor Color
 
 void TVsLabel::DoDrawText(TRect& Rect, int Flags) {
   const UINT Format = static_cast<UINT>(Flags) | (ShowAccelChar() ? 0 : DT_NOPREFIX);
-  TextCanvas(Format)->SetFont(Font());
+  TCanvas* C = TextCanvas(Format);
+  if (!SameFace(C->Font(), Font())) C->SetFont(Font());
   TRect R1 = Rect;
   if (FEffect != lesNone) DrawEffect(R1, Format);
   TRect R2 = Rect;
@@ -305,18 +301,21 @@ void TVsLabel::Paint() {
   const int H = Height();
   // A bitmap of no area cannot be made: nothing to paint.
   if (W <= 0 || H <= 0) return;
-  TOwned<TBitmap> Bitmap(new TBitmap());
-  Bitmap->SetSize(W, H);
+  // The off-screen picture is kept from one paint to the next (with its
+  // font): only a new size makes it again.
+  if (!FBuffer) FBuffer.reset(new TBitmap());
+  if (FBuffer->Width() != W || FBuffer->Height() != H) FBuffer->SetSize(W, H);
+  TBitmap* const Bitmap = FBuffer.get();
   TCanvas* Target = Canvas();
   const HDC DC = Target->Handle();
   const HDC BitmapDC = Bitmap->Canvas()->Handle();
   if (ThemesAvailable && UseXPThemes() && ParentHasTheme()) {
-    {
-      // The parent paints its background with its own origin at ours.
-      TSavedDC Saved(DC);
-      OffsetViewportOrgEx(DC, -Left(), -Top(), nullptr);
-      SendMessageW(Parent()->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
-    }
+    // The parent paints its background with its own origin at ours; the
+    // DC's state comes back as it was (nothing in between can throw).
+    const int Saved = SaveDC(DC);
+    OffsetViewportOrgEx(DC, -Left(), -Top(), nullptr);
+    SendMessageW(Parent()->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
+    RestoreDC(DC, Saved);
     BitBlt(BitmapDC, 0, 0, W, H, DC, 0, 0, SRCCOPY);
   } else if (Transparent()) {
     BitBlt(BitmapDC, 0, 0, W, H, DC, 0, 0, SRCCOPY);
@@ -334,7 +333,7 @@ void TVsLabel::Paint() {
     const int Room = H - Measured.bottom;
     OffsetRect(&R, 0, Layout() == tlBottom ? Room : Room / 2);
   }
-  FBitmap = Bitmap.get();
+  FBitmap = Bitmap;
   try {
     DoDrawText(R, Format);
   } catch (...) {

@@ -93,7 +93,8 @@ private:
   int FXOffset = 2;
   int FYOffset = 2;
   bool FEndEllipsis = false;
-  TBitmap* FBitmap = nullptr;  // only during Paint
+  TOwned<TBitmap> FBuffer;
+  TBitmap* FBitmap = nullptr;  // FBuffer, only during Paint
 };
 
 void InitializeVsLabel();
