@@ -29,6 +29,7 @@
 #include "VsInprocHookAPI.h"
 #include "VsIni.h"
 #include "VsStrUtils.h"
+#include "VsThemesMain.h"
 #include "VsTools.h"
 #include "WImage.h"
 
@@ -40,6 +41,7 @@ void InitializeTrainerUnits() {
   InitializeVsInprocHookAPI();
   InitializeVsHook();
   InitializeVsFrameworkUtils();
+  InitializeVsThemesMain();
   InitializeUniSysUtils();
   InitializeUniSystem();
   InitializeUniClasses();
@@ -71,6 +73,7 @@ void RegisterTrainerClasses() {
 void FinalizeTrainerUnits() {
   FinalizeUniForms();
   FinalizeUniMenus();
+  FinalizeVsThemesMain();
   FinalizeVsHook();
   FinalizeDIB();
   FinalizeFramework();
