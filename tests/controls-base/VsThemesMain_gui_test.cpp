@@ -168,6 +168,7 @@ protected:
     HandleToClose = nullptr;
   }
   void TearDown() override {
+    FinalizeVsThemesMain();
     Unapply();
     UnbindUxTheme();
     VsUxThemeApi = TVsUxThemeApi{};
@@ -336,48 +337,12 @@ TEST(ThemeStartupVersions, ChildTakesUpNothing) {
 }
 
 TEST(ThemeStartupVersions, OlderSystemsTakeUpNothing) {
-  wchar_t Self[MAX_PATH];
-  ASSERT_GT(GetModuleFileNameW(nullptr, Self, MAX_PATH), 0u);
   for (const char* Version : {"win2k", "win98"}) {
-    const std::string ExeName = std::string("vsthemesmain-") + Version + ".exe";
-    const std::wstring Copy = AnsiToWide(TestTempPath("thememain", ExeName.c_str()));
-    const std::wstring BaseName = Copy.substr(Copy.rfind(L'\\') + 1);
-    const std::wstring Key = L"Software\\Wine\\AppDefaults\\" + BaseName;
-    RegDeleteKeyW(HKEY_CURRENT_USER, Key.c_str());
-    DeleteFileW(Copy.c_str());
-    ASSERT_TRUE(CopyFileW(Self, Copy.c_str(), FALSE)) << Version;
-    HKEY Handle;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &Handle, nullptr),
-              ERROR_SUCCESS);
-    const std::wstring Value = AnsiToWide(Version);
-    RegSetValueExW(Handle, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(Value.c_str()),
-                   static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(Handle);
-
-    std::wstring Line = L"\"" + Copy + L"\" --gtest_filter=ThemeStartupVersions.ChildTakesUpNothing";
-    STARTUPINFOW Startup = {};
-    Startup.cb = sizeof Startup;
-    PROCESS_INFORMATION Process = {};
-    SetEnvironmentVariableW(L"VSTHEMESMAIN_CHILD", L"1");
-    const BOOL Started =
-        CreateProcessW(Copy.c_str(), Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Process);
-    SetEnvironmentVariableW(L"VSTHEMESMAIN_CHILD", nullptr);
-    DWORD Exit = 1234;
-    bool TimedOut = false;
-    if (Started) {
-      if (WaitForSingleObject(Process.hProcess, 60000) != WAIT_OBJECT_0) {
-        TimedOut = true;
-        TerminateProcess(Process.hProcess, 4321);
-      }
-      WaitForSingleObject(Process.hProcess, 10000);
-      GetExitCodeProcess(Process.hProcess, &Exit);
-      CloseHandle(Process.hThread);
-      CloseHandle(Process.hProcess);
-    }
-    RegDeleteKeyW(HKEY_CURRENT_USER, Key.c_str());
-    DeleteFileW(Copy.c_str());
-    EXPECT_TRUE(Started) << Version;
-    EXPECT_FALSE(TimedOut) << "waited 60 s for the " << Version << " copy to end";
+    DWORD Exit = 0;
+    EXPECT_EQ(RunCopyOnVersion("vsthemesmain", Version, "ThemeStartupVersions.ChildTakesUpNothing",
+                               L"VSTHEMESMAIN_CHILD", Exit),
+              "")
+        << Version;
     EXPECT_EQ(Exit, 0u) << Version;
   }
 }
