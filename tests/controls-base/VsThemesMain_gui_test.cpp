@@ -313,6 +313,79 @@ TEST_F(ThemeActivation, SystemColoursFollowTheStyle) {
   EXPECT_EQ(GetSysColorBrush(COLOR_WINDOW), SystemWindowBrush);
 }
 
+// At start-up the engine serves the style the system runs, "Blue" of the
+// prefix's light.msstyles, whose colours are the system's; the system's
+// first theme change leaves the system library drawing for good.
+TEST_F(ThemeActivation, StartUpTakesUpTheSystemStyleUntilTheSystemChangesIt) {
+  InitializeVsTools();
+  ASSERT_TRUE(IsWinXPUp);
+  DWORD System[31];
+  for (int I = 0; I < 31; ++I) System[I] = GetSysColor(I);
+  const auto* Code = reinterpret_cast<const Byte*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetSysColor"));
+  const Byte Original = Code[0];
+  TRecorders Windows;
+
+  InitializeVsThemesMain();
+  ASSERT_NE(CurrentTheme(), nullptr);
+  const WideString File = CurrentTheme()->FileName();
+  EXPECT_EQ(File.substr(File.size() - 14), L"light.msstyles");
+  EXPECT_EQ(CurrentTheme()->ColorSchemeName(), L"Blue");
+  ExpectRedirected("started");
+  EXPECT_EQ(Code[0], 0xE9);
+  for (int I = 0; I < 31; ++I) EXPECT_EQ(GetSysColor(I), System[I]) << "index " << I;
+  EXPECT_EQ(MessagesOf(Windows.Grandchild), OneChange);
+
+  ASSERT_NE(ThemeWatcher(), nullptr);
+  for (int Change = 0; Change < 2; ++Change) {
+    SCOPED_TRACE(Change == 0 ? "first change" : "second change");
+    Received.clear();
+    SendMessageW(ThemeWatcher()->Handle(), WM_THEMECHANGED, 0, 0);
+    EXPECT_EQ(CurrentTheme(), nullptr);
+    const HMODULE Library = GetModuleHandleA("uxtheme.dll");
+    TEntries Bound;
+    for (int I = 0; I < VsUxThemeEntryCount; ++I) Bound[I] = GetProcAddress(Library, VsUxThemeExportNames[I]);
+    ExpectEntries(Bound, "after the change");
+    EXPECT_TRUE(ThemesAvailable);
+    EXPECT_EQ(Code[0], Original);
+    // The removal tells the windows once and the change once more; a later
+    // change only tells them.
+    std::vector<std::pair<UINT, WPARAM>> Expected = OneChange;
+    if (Change == 0) Expected.insert(Expected.end(), OneChange.begin(), OneChange.end());
+    EXPECT_EQ(MessagesOf(Windows.Child), Expected);
+  }
+
+  FinalizeVsThemesMain();
+  EXPECT_EQ(ThemeWatcher(), nullptr);
+  EXPECT_FALSE(ThemesAvailable);
+  TEntries Nil = {};
+  ExpectEntries(Nil, "ended");
+}
+
+// A style the program applies replaces the system's; a system theme change
+// leaves it in place, and removing it takes up the system's style again.
+TEST_F(ThemeActivation, ProgramStyleOverTheSystemStyle) {
+  InitializeVsTools();
+  InitializeVsThemesMain();
+  ASSERT_NE(CurrentTheme(), nullptr);
+  const HTHEME SystemButton = VsUxThemeApi.OpenThemeData(nullptr, L"BUTTON");
+  ASSERT_TRUE(IsThemeHandle(SystemButton));
+
+  TOwned<TThemeManager> Manager(new TColorManager);
+  ASSERT_EQ(ApplyTheme(Manager.get(), nullptr), S_OK);
+  TThemeManager* const Applied = Manager.release();
+  EXPECT_FALSE(IsThemeHandle(SystemButton));
+
+  SendMessageW(ThemeWatcher()->Handle(), WM_THEMECHANGED, 0, 0);
+  EXPECT_EQ(CurrentTheme(), Applied);
+  ExpectRedirected("after a system change");
+
+  EXPECT_EQ(UnloadTheme(Applied), S_OK);
+  ASSERT_NE(CurrentTheme(), nullptr);
+  const WideString File = CurrentTheme()->FileName();
+  EXPECT_EQ(File.substr(File.size() - 14), L"light.msstyles");
+  ExpectRedirected("system style again");
+}
+
 // Run by OlderSystemsTakeUpNothing in a copy of this program that the prefix
 // makes believe it runs on an older system.
 TEST(ThemeStartupVersions, ChildTakesUpNothing) {

@@ -137,7 +137,7 @@ BOOL CALLBACK SendToTopLevel(HWND Wnd, LPARAM Data) noexcept {
 
 }  // namespace
 
-TOwned<TThemeManager> LoadTheme(LPCWSTR FileName) { return CreateThemeManager(nullptr, FileName); }
+TOwned<TThemeManager> LoadTheme(LPCWSTR FileName) { return CreateThemeManager(FileName); }
 
 TThemeManager* CurrentTheme() { return GetCurrentThemeManager(); }
 
