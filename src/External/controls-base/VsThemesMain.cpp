@@ -163,8 +163,9 @@ void RemoveTheme() {
   UnhookSysColors();
   RestoreThemeApi();
   ClearCurrentThemeManager();
-  // The controls close the engine's handles through the wrapper, which frees
-  // them now that no manager is current, and open the system's.
+  // The controls close their engine handles through the engine's entry
+  // (the deactivation freed those themes, so it only answers E_FAIL) and
+  // open the system's through the restored ones.
   BroadcastThemeChange();
   RestoreCloseThemeData();
   if (IsWinXPUp && !SystemThemeDropped) LoadSystemTheme();
@@ -224,8 +225,8 @@ extern "C" DWORD WINAPI ThemedGetSysColor(int Index) noexcept {
 extern "C" HBRUSH WINAPI ThemedGetSysColorBrush(int Index) noexcept {
   if (Index < 0 || Index >= SysColorCount) return nullptr;
   try {
-    const TVsUxThemeApi& Api = VsUxThemeApi;
-    const HBRUSH Brush = Api.GetThemeSysColorBrush ? Api.GetThemeSysColorBrush(nullptr, SysColorThemeId(Index)) : nullptr;
+    const auto ThemeBrush = VsUxThemeApi.GetThemeSysColorBrush;
+    const HBRUSH Brush = ThemeBrush ? ThemeBrush(nullptr, SysColorThemeId(Index)) : nullptr;
     return Brush ? Brush : SavedSysColorBrushes[Index];
   } catch (...) {
     return SavedSysColorBrushes[Index];
