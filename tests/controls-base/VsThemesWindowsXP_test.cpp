@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <set>
@@ -12,9 +13,11 @@
 #include "Streams.h"
 #include "SysUtils.h"
 #include "TestSupport.h"
+#include "ThemePartSupport.h"
 #include "VsIni.h"
 #include "VsThemesWindowsXP.h"
 #include "VsTmSchema.h"
+#include "VsUxTheme.h"
 
 namespace {
 
@@ -294,38 +297,6 @@ TEST(VsThemesWindowsXP, SchemeIniOfAColour) {
 
 namespace {
 
-// A part with the data and loading of a style part and nothing drawn.
-class TDataPart : public TWindowsXPThemePart {
-public:
-  using TWindowsXPThemePart::TWindowsXPThemePart;
-  void DrawThemeBackground(HDC, int, const RECT*, const RECT*) override {}
-  void DrawThemeEdge(HDC, int, const RECT*, UINT, UINT, RECT*) override {}
-  void DrawThemeIcon(HDC, int, const RECT*, HIMAGELIST, int) override {}
-  void DrawThemeText(HDC, int, LPCWSTR, int, DWORD, DWORD, const RECT*) override {}
-  void GetThemeBackgroundContentRect(HDC, int, const RECT*, RECT*) override {}
-  void GetThemeBackgroundExtent(HDC, int, const RECT*, RECT*) override {}
-  void GetThemeBackgroundRegion(HDC, int, const RECT*, HRGN*) override {}
-  void GetThemeBool(int, int, bool&) override {}
-  void GetThemeColor(int, int, COLORREF&) override {}
-  void GetThemeEnumValue(int, int, int&) override {}
-  void GetThemeFilename(int, int, LPWSTR, int) override {}
-  void GetThemeFont(HDC, int, int, LOGFONTW&) override {}
-  void GetThemeInt(int, int, int&) override {}
-  void GetThemeIntList(int, int, INTLIST&) override {}
-  void GetThemeMargins(HDC, int, int, RECT*, MARGINS&) override {}
-  void GetThemeMetric(HDC, int, int, int&) override {}
-  void GetThemePartSize(HDC, int, RECT*, THEMESIZE, SIZE&) override {}
-  void GetThemePosition(int, int, POINT&) override {}
-  void GetThemePropertyOrigin(int, int, PROPERTYORIGIN&) override {}
-  void GetThemeRect(int, int, RECT&) override {}
-  void GetThemeString(int, int, LPWSTR, int) override {}
-  void GetThemeTextExtent(HDC, int, LPCWSTR, int, DWORD, const RECT*, RECT&) override {}
-  void GetThemeTextMetrics(HDC, int, TEXTMETRIC&) override {}
-  void HitTestThemeBackground(HDC, int, DWORD, const RECT*, HRGN, POINT, WORD&) override {}
-  bool IsThemeBackgroundPartiallyTransparent(int) override { return false; }
-  bool IsThemePartDefined(int) override { return false; }
-};
-
 // The internal id of property Name.
 int IdOf(const char* Name) {
   for (int K = 0; K < 8; ++K)
@@ -408,13 +379,16 @@ TEST(WindowsXPThemeManager, TheSystemStyle) {
   EXPECT_STREQ(Buffer, L"Light Visual Style");
   Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", Buffer, 6);
   EXPECT_STREQ(Buffer, L"Light");
-  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"Author", Buffer, 32); }),
-            "Documenation property [Author] is undefined");
+  EXPECT_EQ(
+      MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"Author", Buffer, 32); }),
+      "Documenation property [Author] is undefined");
   for (int Chars : {0, -1})
-    EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", Buffer, Chars); }),
+    EXPECT_EQ(MessageOf<EWindowsXPThemeError>(
+                  [&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", Buffer, Chars); }),
               "Invalid function parameter");
-  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", nullptr, 32); }),
-            "Invalid function parameter");
+  EXPECT_EQ(
+      MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", nullptr, 32); }),
+      "Invalid function parameter");
 
   EXPECT_EQ(MessageOf<EThemeError>([&] { Manager.SetColorScheme(L"Green"); }), "Unknown theme color scheme [Green]");
   Manager.Activate(L"");
@@ -679,10 +653,13 @@ TEST(WindowsXPThemePart, ImagesAndFrames) {
 TEST(WindowsXPThemePart, ImagesKeepTheirAlpha) {
   TMadeStyle Made("alpha.dll");
   const auto Alpha = [](int X, int Y) { return (static_cast<uint32_t>(0x20 + 0x30 * X) << 24) | (0x00C08040u + Y); };
-  AddStyle(Made, L"[V5]\r\nImageFile = v5.bmp\r\n[Plain]\r\nImageFile = plain.bmp\r\n[Zero]\r\nImageFile = zero.bmp\r\n",
+  AddStyle(Made,
+           L"[V5]\r\nImageFile = v5.bmp\r\n[Plain]\r\nImageFile = plain.bmp\r\n[Zero]\r\nImageFile = zero.bmp\r\n",
            {{{MAKEINTRESOURCEW(2), L"V5_BMP"}, Dib(4, 2, 32, Alpha, true)},
             {{MAKEINTRESOURCEW(2), L"PLAIN_BMP"}, Dib(4, 2, 32, Alpha)},
-            {{MAKEINTRESOURCEW(2), L"ZERO_BMP"}, Dib(4, 2, 32, [](int, int) { return 0u; }, true)}});
+            {{MAKEINTRESOURCEW(2), L"ZERO_BMP"},
+             Dib(
+                 4, 2, 32, [](int, int) { return 0u; }, true)}});
   auto Manager = ActiveManager(Made.Path());
   auto* Theme = static_cast<TWindowsXPTheme*>(Manager->GetTheme(L"BUTTON"));
   for (const char* Section : {"V5", "Plain", "Zero"}) {
@@ -696,4 +673,91 @@ TEST(WindowsXPThemePart, ImagesKeepTheirAlpha) {
         EXPECT_EQ(Row[X], std::string(Section) == "Zero" ? 0u : Alpha(X, Y)) << Section << " " << X << "," << Y;
     }
   }
+}
+
+// The small test style: two colours in three sizes, each scheme with system
+// colours of its own that no prefix shows, and its three kinds of image.
+TEST(WindowsXPThemeManager, TheTestStyle) {
+  TWindowsXPThemeManager Manager;
+  Manager.LoadFromFile(AnsiToWide(FIXTURE_STYLE));
+  EXPECT_EQ(Manager.GetDisplayName(), L"Fixture");
+  EXPECT_EQ(Manager.GetColorSchemeDisplayName(L"Dusk"), L"Dusk at night");
+  Manager.Activate(L"Dusk");  // colour 1 of 3 sizes: scheme file 3, "DUSK_SMALL_INI"
+  const COLORREF Dusk = Manager.GetThemeSysColor(nullptr, 1601);
+  EXPECT_EQ(Dusk, RGB(7, 43, 251));
+  EXPECT_TRUE(Manager.GetThemeSysBool(Manager.GetTheme(L"Window")->Handle(), 1001));
+  Manager.Activate(L"");
+  EXPECT_EQ(Manager.ColorSchemeName(), L"Dawn");
+  std::set<COLORREF> Colors;
+  for (int I = 0; I < 31; ++I) {
+    const COLORREF C = Manager.GetThemeSysColor(nullptr, 1601 + I);
+    EXPECT_NE(C, GetSysColor(I)) << I;
+    Colors.insert(C);
+  }
+  EXPECT_EQ(Colors.size(), 31u);
+  EXPECT_EQ(Colors.count(Dusk), 0u);
+
+  auto* Theme = static_cast<TWindowsXPTheme*>(Manager.GetTheme(L"Button"));
+  EXPECT_EQ(Theme->GetThemeSysSize(1202), 15);
+  LOGFONTW Font;
+  Theme->GetThemeSysFont(801, Font);
+  EXPECT_STREQ(Font.lfFaceName, L"Tahoma");
+  EXPECT_EQ(Font.lfWeight, 700);
+  const struct {
+    const char* Section;
+    int Image;
+    TPixelFormat Format;
+    size_t Frames;
+  } Images[] = {
+      {"Button.Pushbutton", TWindowsXPThemePart::MainImage, pf24bit, 4},
+      {"Button.Checkbox", TWindowsXPThemePart::SizedImage(1), pf32bit, 2},
+      {"ScrollBar.GripperHorz", TWindowsXPThemePart::MainImage, pf32bit, 1},
+  };
+  for (const auto& I : Images) {
+    TDataPart Part(Theme, nullptr, I.Section);
+    ASSERT_NE(Part.Image(I.Image), nullptr) << I.Section;
+    EXPECT_EQ(Part.Image(I.Image)->PixelFormat(), I.Format) << I.Section;
+    EXPECT_EQ(Part.Frames(I.Image).size(), I.Frames) << I.Section;
+  }
+}
+
+// Every section of the system style reads, and every image a section names
+// or inherits loads; the values the platform's library reads from its own
+// sections are the part's own.
+TEST(WindowsXPThemePart, EverySectionOfTheSystemStyle) {
+  auto Manager = ActiveManager(LightStyle);
+  auto* Theme = static_cast<TWindowsXPTheme*>(Manager->GetTheme(L"GLOBALS"));
+  TStringList Sections;
+  Manager->SchemeIni().EnumSubKeys("", &Sections);
+  ASSERT_EQ(Sections.Count(), 242);
+  TDataPart Globals(Theme, nullptr, "Globals");
+  int Images = 0;
+  for (int S = 0; S < Sections.Count(); ++S) {
+    TDataPart Part(Theme, &Globals, Sections.Strings(S));
+    for (int I = 0; I < TWindowsXPThemePart::ImageCount; ++I) {
+      if (!Part.IsPropertyDefined(TmProperties(TTmPropertyKind::FileName)[static_cast<size_t>(I)].Id)) continue;
+      ++Images;
+      ASSERT_NE(Part.Image(I), nullptr) << Sections.Strings(S) << " image " << I;
+      EXPECT_FALSE(Part.Frames(I).empty()) << Sections.Strings(S) << " image " << I;
+    }
+  }
+  EXPECT_GT(Images, 380);
+
+  BindUxTheme();
+  ASSERT_TRUE(ThemesAvailable);
+  const HTHEME Button = VsUxThemeApi.OpenThemeData(nullptr, L"BUTTON");
+  ASSERT_NE(Button, nullptr);
+  TDataPart Push(Theme, nullptr, "Button.Pushbutton"), Check(Theme, nullptr, "Button.Checkbox");
+  MARGINS Platform = {};
+  ASSERT_EQ(VsUxThemeApi.GetThemeMargins(Button, nullptr, 1, 0, 3601, nullptr, &Platform), S_OK);
+  const MARGINS Own = Push.GetMargins(IdOf("SizingMargins"));
+  EXPECT_EQ(std::memcmp(&Own, &Platform, sizeof Own), 0);
+  int Count = 0;
+  ASSERT_EQ(VsUxThemeApi.GetThemeInt(Button, 3, 0, 2401, &Count), S_OK);
+  EXPECT_EQ(Check.GetInt(IdOf("ImageCount")), Count);
+  EXPECT_EQ(Count, 20);
+  wchar_t File[MAX_PATH];
+  ASSERT_EQ(VsUxThemeApi.GetThemeFilename(Button, 1, 0, 3001, File, MAX_PATH), S_OK);
+  EXPECT_EQ(AnsiToWide(Push.GetFileName(IdOf("ImageFile"))), File);
+  VsUxThemeApi.CloseThemeData(Button);
 }
