@@ -2,7 +2,7 @@
 // engine takes up, beside its start-up while the system runs no style (the
 // prefix's ThemeActive set to "0" for those runs and put back afterwards):
 // the time from starting a copy of the trainer until its first window is
-// visible, best of 5 each, and their ratio. Then the engine's own share in
+// visible, best of 10 each, and their ratio. Then the engine's own share in
 // this process: its start and end with the style beside the same with the
 // system running none.
 //   scripts/wine-run bench_theme_startup.exe
@@ -128,7 +128,7 @@ int main() {
   bool Failed = false;
   {
     TThemeActive Active;
-    for (int Run = 0; Run < 5 && !Failed; ++Run) {
+    for (int Run = 0; Run < 10 && !Failed; ++Run) {
       Active.Restore();
       const double A = StartUp(Copy, Folder);
       Active.Set(L"0");
@@ -150,7 +150,7 @@ int main() {
   IsWinXPUp = false;
   EngineWithout = EngineStartAndEnd();
 
-  std::printf("trainer start-up, first window shown (best of 5):\n");
+  std::printf("trainer start-up, first window shown (best of 10):\n");
   std::printf("  with the system's style taken up  %8.1f ms\n", With * 1000);
   std::printf("  with the system running no style  %8.1f ms\n", Without * 1000);
   std::printf("  ratio                             %8.2f\n", With / Without);
