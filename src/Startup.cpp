@@ -30,6 +30,7 @@
 #include "VsInprocHookAPI.h"
 #include "VsIni.h"
 #include "VsStrUtils.h"
+#include "VsThemesMain.h"
 #include "VsTools.h"
 #include "WImage.h"
 
@@ -41,6 +42,7 @@ void InitializeTrainerUnits() {
   InitializeVsInprocHookAPI();
   InitializeVsHook();
   InitializeVsFrameworkUtils();
+  InitializeVsThemesMain();
   InitializeVsHintWindow();
   InitializeUniSysUtils();
   InitializeUniSystem();
@@ -73,6 +75,7 @@ void RegisterTrainerClasses() {
 void FinalizeTrainerUnits() {
   FinalizeUniForms();
   FinalizeUniMenus();
+  FinalizeVsThemesMain();
   FinalizeVsHook();
   FinalizeDIB();
   FinalizeFramework();

@@ -149,41 +149,11 @@ TEST(UxThemeVersions, ChildBindsNothing) {
 }
 
 TEST(UxThemeVersions, OlderSystemsBindNothing) {
-  wchar_t Self[MAX_PATH];
-  ASSERT_GT(GetModuleFileNameW(nullptr, Self, MAX_PATH), 0u);
   for (const char* Version : {"win2k", "win98"}) {
-    const std::string ExeName = std::string("vsuxtheme-") + Version + ".exe";
-    const std::wstring Copy = AnsiToWide(TestTempPath("theme", ExeName.c_str()));
-    const std::wstring BaseName = Copy.substr(Copy.rfind(L'\\') + 1);
-    const std::wstring Key = L"Software\\Wine\\AppDefaults\\" + BaseName;
-    ASSERT_TRUE(CopyFileW(Self, Copy.c_str(), FALSE)) << Version;
-    HKEY Handle;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &Handle, nullptr),
-              ERROR_SUCCESS);
-    const std::wstring Value = AnsiToWide(Version);
-    RegSetValueExW(Handle, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(Value.c_str()),
-                   static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(Handle);
-
-    std::wstring Line = L"\"" + Copy + L"\" --gtest_filter=UxThemeVersions.ChildBindsNothing";
-    STARTUPINFOW Startup = {};
-    Startup.cb = sizeof Startup;
-    PROCESS_INFORMATION Process = {};
-    SetEnvironmentVariableW(L"VSUXTHEME_CHILD", L"1");
-    const BOOL Started =
-        CreateProcessW(Copy.c_str(), Line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Startup, &Process);
-    SetEnvironmentVariableW(L"VSUXTHEME_CHILD", nullptr);
-    DWORD Exit = 1234;
-    if (Started) {
-      if (WaitForSingleObject(Process.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(Process.hProcess, 4321);
-      WaitForSingleObject(Process.hProcess, 10000);
-      GetExitCodeProcess(Process.hProcess, &Exit);
-      CloseHandle(Process.hThread);
-      CloseHandle(Process.hProcess);
-    }
-    RegDeleteKeyW(HKEY_CURRENT_USER, Key.c_str());
-    DeleteFileW(Copy.c_str());
-    EXPECT_TRUE(Started) << Version;
+    DWORD Exit = 0;
+    EXPECT_EQ(RunCopyOnVersion("vsuxtheme", Version, "UxThemeVersions.ChildBindsNothing", L"VSUXTHEME_CHILD", Exit),
+              "")
+        << Version;
     EXPECT_EQ(Exit, 0u) << Version;
   }
 }
