@@ -1,9 +1,11 @@
 #include "VsThemesWindowsXP.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "Consts.h"
+#include "Graphics.h"
 #include "Streams.h"
 #include "VsTmSchema.h"
 
@@ -201,4 +203,264 @@ int TWindowsXPThemeMetrics::GetInt(int Id) const {
 
 int TWindowsXPThemeMetrics::GetSize(int Id) const {
   return FSizes[DefinedIndex(Id, FirstSizeId, SizeCount, FSizeDefined)];
+}
+
+// ---------------------------------------------------------------------------
+// Blitters
+
+namespace {
+
+const COLORREF NoColor = static_cast<COLORREF>(clNone);
+
+// The largest scratch bitmap a blitter makes: 64 M pixels. A larger
+// destination draws nothing rather than asking for gigabytes.
+constexpr Int64 MaxBlitPixels = Int64(1) << 26;
+
+int RectWidth(const RECT& R) { return R.right - R.left; }
+int RectHeight(const RECT& R) { return R.bottom - R.top; }
+
+// A COLORREF (0x00BBGGRR) as a DIB pixel (0x00RRGGBB).
+DWORD PixelOf(COLORREF Color) {
+  return ((Color & 0xFF) << 16) | (Color & 0xFF00) | ((Color >> 16) & 0xFF);
+}
+
+// The rows of a frame as 32-bit pixels, copied into Scratch: row Y of the
+// frame starts at First + Y x Stride. False when there is nothing to read.
+bool FramePixels(HDC Source, const RECT& Frame, TVsBlitBuffer& Scratch, const DWORD*& First, ptrdiff_t& Stride) {
+  const HDC Copy = Scratch.Prepare(RectWidth(Frame), RectHeight(Frame));
+  if (!Copy) return false;
+  BitBlt(Copy, 0, 0, RectWidth(Frame), RectHeight(Frame), Source, Frame.left, Frame.top, SRCCOPY);
+  GdiFlush();
+  First = Scratch.Row(0);
+  Stride = Scratch.Stride();
+  return true;
+}
+
+// Combines W x H source pixels into the destination area at (X, Y): each
+// destination pixel D becomes Mix(S, D).
+template <class TMix>
+void CombineInto(HDC Dest, int X, int Y, int W, int H, const DWORD* First, ptrdiff_t Stride, TVsBlitBuffer& Copy,
+                 TMix Mix) {
+  const HDC Area = Copy.Prepare(W, H);
+  if (!Area) return;
+  BitBlt(Area, 0, 0, W, H, Dest, X, Y, SRCCOPY);
+  GdiFlush();
+  for (int Row = 0; Row < H; ++Row) {
+    const DWORD* S = First + Row * Stride;
+    DWORD* D = Copy.Row(Row);
+    for (int Col = 0; Col < W; ++Col) D[Col] = Mix(S[Col], D[Col]);
+  }
+  BitBlt(Dest, X, Y, W, H, Area, 0, 0, SRCCOPY);
+}
+
+void MaskedInto(HDC Dest, int X, int Y, int W, int H, const DWORD* First, ptrdiff_t Stride, COLORREF Transparent,
+                TVsBlitBuffer& Copy) {
+  const DWORD Key = PixelOf(Transparent);
+  CombineInto(Dest, X, Y, W, H, First, Stride, Copy,
+              [Key](DWORD S, DWORD D) { return (S & 0xFFFFFF) == Key ? D : S; });
+}
+
+void BlendInto(HDC Dest, int X, int Y, int W, int H, const DWORD* First, ptrdiff_t Stride, TVsBlitBuffer& Copy) {
+  CombineInto(Dest, X, Y, W, H, First, Stride, Copy, [](DWORD S, DWORD D) {
+    const DWORD A = S >> 24, B = 256 - A;
+    const DWORD R = ((((S >> 16) & 0xFF) * A + ((D >> 16) & 0xFF) * B) >> 8) << 16;
+    const DWORD G = ((((S >> 8) & 0xFF) * A + ((D >> 8) & 0xFF) * B) >> 8) << 8;
+    const DWORD Bl = ((S & 0xFF) * A + (D & 0xFF) * B) >> 8;
+    return R | G | Bl;
+  });
+}
+
+bool WithinBlitLimit(int W, int H) { return W > 0 && H > 0 && Int64(W) * H <= MaxBlitPixels; }
+
+// One piece of a nine-grid: where it comes from in the frame and where it
+// goes in the destination, both relative to their origins.
+struct TGridPiece {
+  RECT Source;
+  RECT Dest;
+};
+
+// The nine-grid pieces of a frame of FW x FH onto W x H, in drawing order:
+// corners, top and bottom edges, left and right edges, centre. Pieces with
+// no extent are left out.
+std::vector<TGridPiece> GridPieces(int FW, int FH, int W, int H, MARGINS M, bool BorderOnly) {
+  std::vector<TGridPiece> Pieces;
+  auto Add = [&Pieces](RECT S, RECT D) {
+    if (S.right > S.left && S.bottom > S.top && D.right > D.left && D.bottom > D.top) Pieces.push_back({S, D});
+  };
+  const int L = std::clamp(M.cxLeftWidth, 0, FW);
+  const int R = std::clamp(M.cxRightWidth, 0, FW - L);
+  const int T = std::clamp(M.cyTopHeight, 0, FH);
+  const int B = std::clamp(M.cyBottomHeight, 0, FH - T);
+  if (L == 0 && R == 0 && T == 0 && B == 0) {
+    Add({0, 0, FW, FH}, {0, 0, W, H});
+    return Pieces;
+  }
+  Add({0, 0, L, T}, {0, 0, L, T});
+  Add({FW - R, 0, FW, T}, {W - R, 0, W, T});
+  Add({0, FH - B, L, FH}, {0, H - B, L, H});
+  Add({FW - R, FH - B, FW, FH}, {W - R, H - B, W, H});
+  Add({L, 0, FW - R, T}, {L, 0, W - R, T});
+  Add({L, FH - B, FW - R, FH}, {L, H - B, W - R, H});
+  Add({0, T, L, FH - B}, {0, T, L, H - B});
+  Add({FW - R, T, FW, FH - B}, {W - R, T, W, H - B});
+  if (!BorderOnly) Add({L, T, FW - R, FH - B}, {L, T, W - R, H - B});
+  return Pieces;
+}
+
+// Stretches each piece from the frame at (SX, SY) of Source onto Dest at
+// (DX, DY) with COLORONCOLOR, the DC's own mode put back afterwards.
+void StretchPieces(HDC Dest, int DX, int DY, HDC Source, int SX, int SY, const std::vector<TGridPiece>& Pieces) {
+  const int OldMode = SetStretchBltMode(Dest, COLORONCOLOR);
+  for (const TGridPiece& P : Pieces) {
+    const int SW = RectWidth(P.Source), SH = RectHeight(P.Source);
+    const int DW = RectWidth(P.Dest), DH = RectHeight(P.Dest);
+    if (SW == DW && SH == DH)
+      BitBlt(Dest, DX + P.Dest.left, DY + P.Dest.top, DW, DH, Source, SX + P.Source.left, SY + P.Source.top, SRCCOPY);
+    else
+      StretchBlt(Dest, DX + P.Dest.left, DY + P.Dest.top, DW, DH, Source, SX + P.Source.left, SY + P.Source.top, SW,
+                 SH, SRCCOPY);
+  }
+  if (OldMode) SetStretchBltMode(Dest, OldMode);
+}
+
+// Fills each piece with copies of its source piece, the last of a row or
+// column cut to what is left.
+void TilePieces(HDC Dest, int DX, int DY, HDC Source, int SX, int SY, const std::vector<TGridPiece>& Pieces) {
+  for (const TGridPiece& P : Pieces) {
+    const int SW = RectWidth(P.Source), SH = RectHeight(P.Source);
+    for (int Y = P.Dest.top; Y < P.Dest.bottom; Y += SH)
+      for (int X = P.Dest.left; X < P.Dest.right; X += SW)
+        BitBlt(Dest, DX + X, DY + Y, std::min<int>(SW, P.Dest.right - X), std::min<int>(SH, P.Dest.bottom - Y), Source,
+               SX + P.Source.left, SY + P.Source.top, SRCCOPY);
+  }
+}
+
+using TPiecesDraw = void (*)(HDC, int, int, HDC, int, int, const std::vector<TGridPiece>&);
+
+// The nine-grid blitters' common path: pieces drawn straight onto the
+// destination for a plain copy, else into a buffer first filled with the
+// key colour (so that what no piece covers stays as it was) and then
+// copied by the mask.
+void NineGrid(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins, bool BorderOnly,
+              COLORREF Transparent, TVsBlitBuffers& Buffers, TPiecesDraw Draw) {
+  const int W = RectWidth(DestRect), H = RectHeight(DestRect);
+  if (!WithinBlitLimit(W, H) || RectWidth(Frame) <= 0 || RectHeight(Frame) <= 0) return;
+  const std::vector<TGridPiece> Pieces = GridPieces(RectWidth(Frame), RectHeight(Frame), W, H, Margins, BorderOnly);
+  if (Transparent == NoColor) {
+    // Pieces wider or higher than a small destination stop at its edge.
+    const bool Spills = std::any_of(Pieces.begin(), Pieces.end(), [W, H](const TGridPiece& P) {
+      return P.Dest.right > W || P.Dest.bottom > H;
+    });
+    const int Saved = Spills ? SaveDC(Dest) : 0;
+    if (Saved) IntersectClipRect(Dest, DestRect.left, DestRect.top, DestRect.right, DestRect.bottom);
+    Draw(Dest, DestRect.left, DestRect.top, Source, Frame.left, Frame.top, Pieces);
+    if (Saved) RestoreDC(Dest, Saved);
+    return;
+  }
+  const HDC Image = Buffers.Image.Prepare(W, H);
+  if (!Image) return;
+  GdiFlush();
+  const DWORD Key = PixelOf(Transparent);
+  for (int Y = 0; Y < H; ++Y) std::fill_n(Buffers.Image.Row(Y), W, Key);
+  Draw(Image, 0, 0, Source, Frame.left, Frame.top, Pieces);
+  GdiFlush();
+  MaskedInto(Dest, DestRect.left, DestRect.top, W, H, Buffers.Image.Row(0), Buffers.Image.Stride(), Transparent,
+             Buffers.Dest);
+}
+
+}  // namespace
+
+HDC TVsBlitBuffer::Prepare(int Width, int Height) {
+  if (!WithinBlitLimit(Width, Height)) return nullptr;
+  if (FDC && Width <= FWidth && Height <= FHeight) return FDC;
+  const int NewWidth = std::max(Width, FWidth), NewHeight = std::max(Height, FHeight);
+  if (!WithinBlitLimit(NewWidth, NewHeight)) return nullptr;
+  Free();
+  BITMAPINFO Info{};
+  Info.bmiHeader.biSize = sizeof Info.bmiHeader;
+  Info.bmiHeader.biWidth = NewWidth;
+  Info.bmiHeader.biHeight = -NewHeight;
+  Info.bmiHeader.biPlanes = 1;
+  Info.bmiHeader.biBitCount = 32;
+  Info.bmiHeader.biCompression = BI_RGB;
+  void* Bits = nullptr;
+  FDC = CreateCompatibleDC(nullptr);
+  if (FDC) FBitmap = CreateDIBSection(FDC, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
+  if (!FBitmap) {
+    Free();
+    return nullptr;
+  }
+  FOldBitmap = SelectObject(FDC, FBitmap);
+  FBits = static_cast<DWORD*>(Bits);
+  FWidth = NewWidth;
+  FHeight = NewHeight;
+  return FDC;
+}
+
+void TVsBlitBuffer::Free() {
+  if (FDC && FOldBitmap) SelectObject(FDC, FOldBitmap);
+  if (FBitmap) DeleteObject(FBitmap);
+  if (FDC) DeleteDC(FDC);
+  FDC = nullptr;
+  FBitmap = nullptr;
+  FOldBitmap = nullptr;
+  FBits = nullptr;
+  FWidth = 0;
+  FHeight = 0;
+}
+
+void TVsBlitBuffers::Free() {
+  Image.Free();
+  Source.Free();
+  Dest.Free();
+}
+
+void VsTransparentBlt(HDC Dest, int X, int Y, HDC Source, const RECT& Frame, COLORREF Transparent,
+                      TVsBlitBuffers& Buffers) {
+  const int W = RectWidth(Frame), H = RectHeight(Frame);
+  if (!WithinBlitLimit(W, H)) return;
+  if (Transparent == NoColor) {
+    BitBlt(Dest, X, Y, W, H, Source, Frame.left, Frame.top, SRCCOPY);
+    return;
+  }
+  const DWORD* First;
+  ptrdiff_t Stride;
+  if (FramePixels(Source, Frame, Buffers.Source, First, Stride))
+    MaskedInto(Dest, X, Y, W, H, First, Stride, Transparent, Buffers.Dest);
+}
+
+void VsNineGridStretchBlt(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins,
+                          bool BorderOnly, COLORREF Transparent, TVsBlitBuffers& Buffers) {
+  NineGrid(Dest, DestRect, Source, Frame, Margins, BorderOnly, Transparent, Buffers, StretchPieces);
+}
+
+void VsNineGridTileBlt(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins,
+                       bool BorderOnly, COLORREF Transparent, TVsBlitBuffers& Buffers) {
+  NineGrid(Dest, DestRect, Source, Frame, Margins, BorderOnly, Transparent, Buffers, TilePieces);
+}
+
+void VsAlphaBlt(HDC Dest, int X, int Y, HDC Source, const RECT& Frame, TVsBlitBuffers& Buffers) {
+  const int W = RectWidth(Frame), H = RectHeight(Frame);
+  if (!WithinBlitLimit(W, H)) return;
+  const DWORD* First;
+  ptrdiff_t Stride;
+  if (FramePixels(Source, Frame, Buffers.Source, First, Stride)) BlendInto(Dest, X, Y, W, H, First, Stride, Buffers.Dest);
+}
+
+void VsAlphaNineGridBlt(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins,
+                        bool BorderOnly, TVsBlitBuffers& Buffers) {
+  const int W = RectWidth(DestRect), H = RectHeight(DestRect);
+  if (!WithinBlitLimit(W, H) || RectWidth(Frame) <= 0 || RectHeight(Frame) <= 0) return;
+  if (W == RectWidth(Frame) && H == RectHeight(Frame)) {
+    VsAlphaBlt(Dest, DestRect.left, DestRect.top, Source, Frame, Buffers);
+    return;
+  }
+  const HDC Image = Buffers.Image.Prepare(W, H);
+  if (!Image) return;
+  GdiFlush();
+  for (int Y = 0; Y < H; ++Y) std::fill_n(Buffers.Image.Row(Y), W, DWORD(0));
+  StretchPieces(Image, 0, 0, Source, Frame.left, Frame.top,
+                GridPieces(RectWidth(Frame), RectHeight(Frame), W, H, Margins, BorderOnly));
+  GdiFlush();
+  BlendInto(Dest, DestRect.left, DestRect.top, W, H, Buffers.Image.Row(0), Buffers.Image.Stride(), Buffers.Dest);
 }

@@ -88,3 +88,70 @@ private:
   int FSizes[SizeCount] = {};
   bool FSizeDefined[SizeCount] = {};
 };
+
+// ---------------------------------------------------------------------------
+// Blitters of part images. Each draws a frame (a rectangle of the image
+// selected into Source) onto Dest. Transparent is the key colour of a masked
+// copy -- pixels of that colour leave the destination as it was -- or clNone
+// for a plain copy. The alpha blitters blend every pixel with its own alpha
+// A as (source x A + destination x (256 - A)) shr 8 per colour, and leave 0
+// in the alpha byte.
+
+// Scratch bitmap of the blitters: a 32-bpp top-down DIB section selected into
+// a memory DC of its own, kept between calls and grown when a call needs more.
+class TVsBlitBuffer {
+public:
+  TVsBlitBuffer() = default;
+  TVsBlitBuffer(const TVsBlitBuffer&) = delete;
+  TVsBlitBuffer& operator=(const TVsBlitBuffer&) = delete;
+  ~TVsBlitBuffer() { Free(); }
+
+  // The DC of the buffer, now at least Width x Height; nil when GDI cannot
+  // make one that large.
+  HDC Prepare(int Width, int Height);
+  // Row Y of the pixels (0x00RRGGBB with the alpha in the top byte).
+  DWORD* Row(int Y) const { return FBits + static_cast<ptrdiff_t>(Y) * FWidth; }
+  int Stride() const { return FWidth; }
+  void Free();
+
+private:
+  HDC FDC = nullptr;
+  HBITMAP FBitmap = nullptr;
+  HGDIOBJ FOldBitmap = nullptr;
+  DWORD* FBits = nullptr;
+  int FWidth = 0;
+  int FHeight = 0;
+};
+
+// The scratch bitmaps one drawing call uses.
+struct TVsBlitBuffers {
+  TVsBlitBuffer Image;   // the frame brought to the destination size
+  TVsBlitBuffer Source;  // a 32-bit copy of the frame
+  TVsBlitBuffer Dest;    // a copy of the destination area
+  void Free();
+};
+
+// The frame at (X, Y) in its own size, by the masked copy when Transparent
+// is a colour.
+void VsTransparentBlt(HDC Dest, int X, int Y, HDC Source, const RECT& Frame, COLORREF Transparent,
+                      TVsBlitBuffers& Buffers);
+// The frame stretched onto DestRect in nine pieces (stretch mode
+// COLORONCOLOR): the corners in their own size, the edges stretched along
+// and the centre both ways -- not at all when BorderOnly, which leaves the
+// destination's centre as it was. Margins are of the frame; a negative one
+// counts as 0, one larger than what is left of the frame is cut to it, and
+// a piece with no extent in either direction is skipped. With all margins 0
+// the whole frame is stretched.
+void VsNineGridStretchBlt(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins,
+                          bool BorderOnly, COLORREF Transparent, TVsBlitBuffers& Buffers);
+// As the stretch, but edges and centre are tiled with pieces of the frame's
+// middle, the last tile of a row or column cut to fit.
+void VsNineGridTileBlt(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins,
+                       bool BorderOnly, COLORREF Transparent, TVsBlitBuffers& Buffers);
+// The frame blended at (X, Y) in its own size.
+void VsAlphaBlt(HDC Dest, int X, int Y, HDC Source, const RECT& Frame, TVsBlitBuffers& Buffers);
+// The frame brought to DestRect's size (a straight copy when it has it
+// already, else as VsNineGridStretchBlt, with a border-only centre wholly
+// transparent), then blended.
+void VsAlphaNineGridBlt(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins,
+                        bool BorderOnly, TVsBlitBuffers& Buffers);
