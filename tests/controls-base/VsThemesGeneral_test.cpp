@@ -455,14 +455,14 @@ TEST_F(ThemeProvider, ActivatingManagers) {
 }
 
 TEST_F(ThemeProvider, CreatingAndFreeingManagers) {
-  TOwned<TThemeManager> Loaded =
-      CreateThemeManager(TOwned<TThemeManager>(Manager.release()), L"C:\\styles\\light.msstyles");
+  const wchar_t Light[] = L"C:\\windows\\resources\\themes\\light\\light.msstyles";
+  TOwned<TThemeManager> Loaded = CreateThemeManager(Light);
   ASSERT_NE(nullptr, Loaded.get());
-  EXPECT_EQ(L"C:\\styles\\light.msstyles", Loaded->FileName());
+  EXPECT_EQ(Light, Loaded->FileName());
+  EXPECT_EQ(L"Light", Loaded->GetDisplayName());
 
-  ProbeThrows = true;
-  EXPECT_EQ(nullptr, CreateThemeManager(TOwned<TThemeManager>(Other.release()), L"bad").get());
-  ProbeThrows = false;
+  EXPECT_EQ(nullptr, CreateThemeManager(L"C:\\no\\such.msstyles").get());
+  EXPECT_EQ(nullptr, CreateThemeManager(nullptr).get());
 
   // The current manager is cleared before it is freed.
   ASSERT_EQ(S_OK, ActivateThemeManager(Loaded.get(), nullptr));

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "VsThemesWindowsXP.h"
+
 namespace {
 
 // Every theme that exists; a theme handle is valid exactly when it is here.
@@ -458,9 +460,10 @@ void TThemeManager::Deactivate() {
 
 // The manager routines
 
-TOwned<TThemeManager> CreateThemeManager(TOwned<TThemeManager> Manager, LPCWSTR FileName) {
+TOwned<TThemeManager> CreateThemeManager(LPCWSTR FileName) {
   try {
-    if (Manager) Manager->LoadFromFile(FileName ? FileName : L"");
+    TOwned<TThemeManager> Manager(new TWindowsXPThemeManager);
+    Manager->LoadFromFile(FileName ? FileName : L"");
     return Manager;
   } catch (...) {
     return nullptr;

@@ -285,8 +285,9 @@ private:
   WideString FFileName;
 };
 
-// Loads FileName into Manager; nil (and Manager freed) when anything raises.
-TOwned<TThemeManager> CreateThemeManager(TOwned<TThemeManager> Manager, LPCWSTR FileName);
+// A manager of the visual-style file FileName (a TWindowsXPThemeManager);
+// nil when anything raises.
+TOwned<TThemeManager> CreateThemeManager(LPCWSTR FileName);
 // Frees Manager, the current one cleared first. S_OK, or E_FAIL when
 // anything raised.
 HRESULT FreeThemeManager(TOwned<TThemeManager> Manager);

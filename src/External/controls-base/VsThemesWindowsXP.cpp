@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "Consts.h"
-#include "Graphics.h"
 #include "Streams.h"
 #include "VsTmSchema.h"
 
@@ -97,17 +96,29 @@ HMODULE OpenVisualStyleFile(const WideString& FileName) {
   return Module;
 }
 
-AnsiString ReadStyleResource(HMODULE Module, LPCWSTR Type, LPCWSTR Name) {
+namespace {
+
+// The data of resource Name of Type and its size, checked to lie wholly
+// inside the mapped file (nullptr for an empty resource).
+const void* StyleResourceData(HMODULE Module, LPCWSTR Type, LPCWSTR Name, DWORD& Size) {
   const HRSRC Info = FindResourceW(Module, Name, Type);
   if (!Info) throw EResNotFound(FmtLoadStr(SResNotFound, ShownName(Name)));
   if (!InsideModule(Module, Info, sizeof(IMAGE_RESOURCE_DATA_ENTRY)))
     throw EWindowsXPThemeError("Damaged visual style file");
-  const DWORD Size = SizeofResource(Module, Info);
+  Size = SizeofResource(Module, Info);
   const HGLOBAL Handle = LoadResource(Module, Info);
   const void* Data = Handle ? LockResource(Handle) : nullptr;
-  if (!Data && Size == 0) return AnsiString();
+  if (!Data && Size == 0) return nullptr;
   if (!Data || !InsideModule(Module, Data, Size)) throw EWindowsXPThemeError("Damaged visual style file");
-  return AnsiString(static_cast<const char*>(Data), Size);
+  return Data;
+}
+
+}  // namespace
+
+AnsiString ReadStyleResource(HMODULE Module, LPCWSTR Type, LPCWSTR Name) {
+  DWORD Size = 0;
+  const void* Data = StyleResourceData(Module, Type, Name, Size);
+  return Data ? AnsiString(static_cast<const char*>(Data), Size) : AnsiString();
 }
 
 std::vector<WideString> ReadStyleNames(HMODULE Module, LPCWSTR Type) {
@@ -203,6 +214,361 @@ int TWindowsXPThemeMetrics::GetInt(int Id) const {
 
 int TWindowsXPThemeMetrics::GetSize(int Id) const {
   return FSizes[DefinedIndex(Id, FirstSizeId, SizeCount, FSizeDefined)];
+}
+
+// ---------------------------------------------------------------------------
+// Class lists and their themes
+
+namespace {
+
+const char* const ClassNames[WindowsXPThemeClassCount] = {
+    "GLOBALS", "BUTTON",   "COMBOBOX", "EDIT",      "EXPLORERBAR", "HEADER",   "LISTVIEW", "PROGRESS",
+    "SCROLLBAR", "SPIN",   "STATUS",   "TAB",       "TOOLBAR",     "TRACKBAR", "TREEVIEW", "WINDOW"};
+
+}  // namespace
+
+bool WindowsXPThemeClassOf(const WideString& ClassList, TWindowsXPThemeClass& Class) {
+  const AnsiString List = UpperCase(WideToAnsi(ClassList));
+  for (int I = 0; I < WindowsXPThemeClassCount; ++I)
+    if (List.compare(0, std::strlen(ClassNames[I]), ClassNames[I]) == 0) {
+      Class = static_cast<TWindowsXPThemeClass>(I);
+      return true;
+    }
+  return false;
+}
+
+TTheme* CreateWindowsXPClassTheme(TWindowsXPThemeManager* Manager, TWindowsXPThemeClass) {
+  return new TWindowsXPTheme(Manager);
+}
+
+// ---------------------------------------------------------------------------
+// TWindowsXPTheme
+
+TWindowsXPTheme::TWindowsXPTheme(TWindowsXPThemeManager* Manager) : TTheme(Manager) {}
+
+TWindowsXPThemeManager* TWindowsXPTheme::XPManager() const {
+  return dynamic_cast<TWindowsXPThemeManager*>(Manager());
+}
+
+bool TWindowsXPTheme::GetThemeSysBool(int BoolId) {
+  if (TWindowsXPThemeManager* M = XPManager()) return M->Metrics().GetBool(BoolId);
+  return TTheme::GetThemeSysBool(BoolId);
+}
+
+COLORREF TWindowsXPTheme::GetThemeSysColor(int ColorId) {
+  if (TWindowsXPThemeManager* M = XPManager()) return M->Metrics().GetColor(ColorId);
+  return TTheme::GetThemeSysColor(ColorId);
+}
+
+HBRUSH TWindowsXPTheme::GetThemeSysColorBrush(int ColorId) {
+  if (TWindowsXPThemeManager* M = XPManager()) return M->Metrics().GetColorBrush(ColorId);
+  return TTheme::GetThemeSysColorBrush(ColorId);
+}
+
+void TWindowsXPTheme::GetThemeSysFont(int FontId, LOGFONTW& Font) {
+  TWindowsXPThemeManager* M = XPManager();
+  if (!M) return TTheme::GetThemeSysFont(FontId, Font);
+  const LOGFONTA A = M->Metrics().GetFont(FontId);
+  Font = LOGFONTW{};
+  std::memcpy(&Font, &A, offsetof(LOGFONTA, lfFaceName));
+  MultiByteToWideChar(CP_ACP, 0, A.lfFaceName, -1, Font.lfFaceName, LF_FACESIZE);
+  Font.lfFaceName[LF_FACESIZE - 1] = L'\0';
+}
+
+void TWindowsXPTheme::GetThemeSysInt(int IntId, int& Value) {
+  if (TWindowsXPThemeManager* M = XPManager()) Value = M->Metrics().GetInt(IntId);
+  else TTheme::GetThemeSysInt(IntId, Value);
+}
+
+int TWindowsXPTheme::GetThemeSysSize(int SizeId) {
+  if (TWindowsXPThemeManager* M = XPManager()) return M->Metrics().GetSize(SizeId);
+  return TTheme::GetThemeSysSize(SizeId);
+}
+
+// ---------------------------------------------------------------------------
+// TWindowsXPThemeManager
+
+namespace {
+
+const char* const DocumentationSection = "Documentation";
+
+// Value into Buffer of Chars units, cut so that it and its terminator fit.
+void CopyToBuffer(const WideString& Value, LPWSTR Buffer, int Chars) {
+  const size_t N = std::min(Value.size(), static_cast<size_t>(Chars - 1));
+  std::memcpy(Buffer, Value.data(), N * sizeof(wchar_t));
+  Buffer[N] = L'\0';
+}
+
+}  // namespace
+
+TWindowsXPThemeManager::TWindowsXPThemeManager()
+    : FMetrics(std::make_unique<TWindowsXPThemeMetrics>()),
+      FSchemeIni(new TVsIniFile(nullptr)),
+      FMasterIni(new TVsIniFile(nullptr)) {
+  FSchemeIni->SetSimple(true);
+}
+
+TWindowsXPThemeManager::~TWindowsXPThemeManager() {
+  // The themes go while the inis, the metrics and the file are still here.
+  Unload();
+}
+
+WideString TWindowsXPThemeManager::GetDisplayName() {
+  AnsiString Name;
+  if (!FMasterIni->ReadString(DocumentationSection, "DisplayName", Name, ""))
+    throw EWindowsXPThemeError("No display name for this theme");
+  return AnsiToWide(Trim(Name));
+}
+
+TTheme* TWindowsXPThemeManager::CreateTheme(const WideString& ClassList) {
+  TWindowsXPThemeClass Class;
+  return WindowsXPThemeClassOf(ClassList, Class) ? CreateWindowsXPClassTheme(this, Class) : nullptr;
+}
+
+void TWindowsXPThemeManager::GetThemeDocumentationProperty(LPCWSTR, LPCWSTR PropertyName, LPWSTR Buffer,
+                                                           int BufferChars) {
+  if (!Buffer || BufferChars <= 0 || !PropertyName) throw EWindowsXPThemeError("Invalid function parameter");
+  const AnsiString Name = WideToAnsi(PropertyName);
+  AnsiString Value;
+  if (!FMasterIni->ReadString(DocumentationSection, Name, Value, ""))
+    throw EWindowsXPThemeError(Format("Documenation property [%s] is undefined", Name));
+  CopyToBuffer(AnsiToWide(Trim(Value)), Buffer, BufferChars);
+}
+
+COLORREF TWindowsXPThemeManager::GetThemeSysColor(HTHEME Theme, int ColorId) {
+  if (!Theme) return FMetrics->GetColor(ColorId);
+  return TThemeManager::GetThemeSysColor(Theme, ColorId);
+}
+
+HBRUSH TWindowsXPThemeManager::GetThemeSysColorBrush(HTHEME Theme, int ColorId) {
+  if (!Theme) return FMetrics->GetColorBrush(ColorId);
+  return TThemeManager::GetThemeSysColorBrush(Theme, ColorId);
+}
+
+WideString TWindowsXPThemeManager::GetColorSchemeDisplayName(const WideString& SchemeName) {
+  AnsiString Name;
+  FMasterIni->ReadString("ColorScheme." + WideToAnsi(SchemeName), "DisplayName", Name, "");
+  return AnsiToWide(Trim(Name));
+}
+
+void TWindowsXPThemeManager::LoadFromFile(const WideString& FileName) {
+  if (FModule) Unload();
+  FModule = OpenVisualStyleFile(FileName);
+  ReadStyleIni(FModule, L"THEMES_INI", *FMasterIni);
+  ColorSchemes().Clear();
+  for (const WideString& Name : ReadStyleNames(FModule, L"COLORNAMES")) ColorSchemes().Add(Name);
+  TThemeManager::LoadFromFile(FileName);
+}
+
+void TWindowsXPThemeManager::Unload() {
+  TThemeManager::Unload();
+  FSchemeIni->Clear();
+  FMasterIni->Clear();
+  if (FModule) FreeLibrary(FModule);
+  FModule = nullptr;
+}
+
+void TWindowsXPThemeManager::SetColorScheme(const WideString& SchemeName) {
+  WideString Name = SchemeName;
+  if (Name.empty() && ColorSchemes().Count() > 0) Name = ColorSchemes().Strings(0);
+  if (!Name.empty() && ColorSchemes().IndexOf(Name) < 0)
+    throw EThemeError(Format("Unknown theme color scheme [%s]", WideToAnsi(Name)));
+  if (!FModule) throw EWindowsXPThemeError("Cannot find an appropriate scheme section");
+  const WideString IniName = SchemeIniName(FModule, ColorSchemes().IndexOf(Name));
+  ReadStyleIni(FModule, IniName.c_str(), *FSchemeIni);
+  FreeThemes();
+  FMetrics->Load(*FSchemeIni);
+  TThemeManager::SetColorScheme(Name);
+}
+
+// ---------------------------------------------------------------------------
+// TWindowsXPThemePart
+
+namespace {
+
+constexpr int KindCount = 8;
+
+// Where each internal id stands in the table of each kind (-1: not of it).
+struct TIdIndexes {
+  signed char Index[KindCount][TmPropertyIdCount];
+  TIdIndexes() {
+    std::memset(Index, -1, sizeof Index);
+    for (int K = 0; K < KindCount; ++K) {
+      const auto Table = TmProperties(static_cast<TTmPropertyKind>(K));
+      for (size_t I = 0; I < Table.size(); ++I) Index[K][Table[I].Id] = static_cast<signed char>(I);
+    }
+  }
+};
+
+const TIdIndexes& IdIndexes() {
+  static const TIdIndexes Indexes;
+  return Indexes;
+}
+
+[[noreturn]] void UndefinedProperty(int SchemaNumber) {
+  throw EWindowsXPThemeError(Format("Theme property [%d] is undefined", SchemaNumber));
+}
+
+const TTmProperty& Property(TTmPropertyKind Kind, int Index) { return TmProperties(Kind)[static_cast<size_t>(Index)]; }
+
+constexpr int ImageCountIndex = 10;  // "ImageCount" among the integers
+
+}  // namespace
+
+TWindowsXPThemePart::TWindowsXPThemePart(TTheme* Theme, TWindowsXPThemePart* ParentPart,
+                                         const AnsiString& SectionName)
+    : TThemePart(Theme, ParentPart), FParent(ParentPart) {
+  if (TWindowsXPTheme* T = dynamic_cast<TWindowsXPTheme*>(Theme))
+    if (TWindowsXPThemeManager* M = T->XPManager()) LoadSection(M->SchemeIni(), SectionName);
+}
+
+bool TWindowsXPThemePart::IsOwnPropertyDefined(int Id) const {
+  return Id >= 0 && Id < TmPropertyIdCount && FDefined[static_cast<size_t>(Id)];
+}
+
+bool TWindowsXPThemePart::IsPropertyDefined(int Id) const {
+  for (const TWindowsXPThemePart* P = this; P; P = P->FParent)
+    if (P->IsOwnPropertyDefined(Id)) return true;
+  return false;
+}
+
+int TWindowsXPThemePart::IndexOf(TTmPropertyKind Kind, int Id) {
+  const int I = Id >= 0 && Id < TmPropertyIdCount ? IdIndexes().Index[static_cast<int>(Kind)][Id] : -1;
+  if (I < 0) throw EWindowsXPThemeError("Invalid function parameter");
+  return I;
+}
+
+const TWindowsXPThemePart* TWindowsXPThemePart::Definer(TTmPropertyKind Kind, int Index) const {
+  const TTmProperty& P = Property(Kind, Index);
+  for (const TWindowsXPThemePart* Part = this; Part; Part = Part->FParent)
+    if (Part->FDefined[static_cast<size_t>(P.Id)]) return Part;
+  UndefinedProperty(P.SchemaNumber);
+}
+
+bool TWindowsXPThemePart::GetBool(int Id) const {
+  const int I = IndexOf(TTmPropertyKind::Boolean, Id);
+  return Definer(TTmPropertyKind::Boolean, I)->FBools[I];
+}
+
+COLORREF TWindowsXPThemePart::GetColor(int Id) const {
+  const int I = IndexOf(TTmPropertyKind::Color, Id);
+  return Definer(TTmPropertyKind::Color, I)->FColors[I];
+}
+
+int TWindowsXPThemePart::GetInt(int Id) const {
+  const int I = IndexOf(TTmPropertyKind::Integer, Id);
+  return Definer(TTmPropertyKind::Integer, I)->FInts[I];
+}
+
+MARGINS TWindowsXPThemePart::GetMargins(int Id) const {
+  const int I = IndexOf(TTmPropertyKind::Margins, Id);
+  return Definer(TTmPropertyKind::Margins, I)->FMargins[I];
+}
+
+POINT TWindowsXPThemePart::GetPosition(int Id) const {
+  const int I = IndexOf(TTmPropertyKind::Position, Id);
+  return Definer(TTmPropertyKind::Position, I)->FPositions[I];
+}
+
+POINT TWindowsXPThemePart::GetSize(int Id) const {
+  const int I = IndexOf(TTmPropertyKind::Size, Id);
+  return Definer(TTmPropertyKind::Size, I)->FSizes[I];
+}
+
+AnsiString TWindowsXPThemePart::GetFileName(int Id) const {
+  const int I = IndexOf(TTmPropertyKind::FileName, Id);
+  return Definer(TTmPropertyKind::FileName, I)->FFileNames[I];
+}
+
+int TWindowsXPThemePart::GetEnum(TTmEnumeration Enumeration) const {
+  const int I = static_cast<int>(Enumeration);
+  return Definer(TTmPropertyKind::Enumeration, I)->FEnums[I];
+}
+
+int TWindowsXPThemePart::OwnPropertyId(TTmPropertyKind Kind, int SchemaNumber) const {
+  const int I = TmIndexOfSchemaNumber(Kind, SchemaNumber);
+  if (I < 0) UndefinedProperty(SchemaNumber);
+  const int Id = Property(Kind, I).Id;
+  if (!FDefined[static_cast<size_t>(Id)]) UndefinedProperty(SchemaNumber);
+  return Id;
+}
+
+void TWindowsXPThemePart::SplitImageFrames(TBitmap* Bitmap, int Count, std::vector<RECT>& Frames) {
+  const bool Vertical = IsPropertyDefined(Property(TTmPropertyKind::Enumeration,
+                                                   static_cast<int>(TTmEnumeration::ImageLayout)).Id) &&
+                        ImageLayout() == 0;
+  const int Width = Bitmap->Width(), Height = Bitmap->Height();
+  const int Length = Vertical ? Height : Width;
+  Count = std::min(std::max(Count, 1), Length);
+  Frames.clear();
+  if (Count <= 0) return;
+  const int Step = Length / Count;
+  Frames.reserve(static_cast<size_t>(Count));
+  for (int I = 0; I < Count; ++I)
+    Frames.push_back(Vertical ? RECT{0, I * Step, Width, (I + 1) * Step} : RECT{I * Step, 0, (I + 1) * Step, Height});
+}
+
+void TWindowsXPThemePart::SplitAllImages() {
+  const int CountId = Property(TTmPropertyKind::Integer, ImageCountIndex).Id;
+  const int Count = IsPropertyDefined(CountId) ? GetInt(CountId) : 1;
+  for (int I = 0; I < ImageCount; ++I) {
+    FFrames[I].clear();
+    if (FImages[I]) SplitImageFrames(FImages[I].get(), Count, FFrames[I]);
+  }
+}
+
+int TWindowsXPThemePart::StateToFrame(int) { return 0; }
+
+void TWindowsXPThemePart::LoadSection(TVsIniFile& Ini, const AnsiString& SectionName) {
+  if (Ini.KeyExists(SectionName)) {
+    AnsiString Value;
+    // Reads each name of Kind present in the section into Values by Parse.
+    auto ReadAll = [&](TTmPropertyKind Kind, auto* Values, auto Parse) {
+      const auto Table = TmProperties(Kind);
+      for (size_t I = 0; I < Table.size(); ++I)
+        if (Ini.ReadString(SectionName, Table[I].Name, Value, "")) {
+          Values[I] = Parse(Value);
+          FDefined.set(static_cast<size_t>(Table[I].Id));
+        }
+    };
+    ReadAll(TTmPropertyKind::Boolean, FBools, [](const AnsiString& V) { return StrToTmBool(V, 0) != 0; });
+    ReadAll(TTmPropertyKind::Color, FColors, [](const AnsiString& V) { return StrToTmColor(V, 0); });
+    ReadAll(TTmPropertyKind::Integer, FInts, [](const AnsiString& V) { return StrToTmInt(V); });
+    ReadAll(TTmPropertyKind::Margins, FMargins, [](const AnsiString& V) { return StrToTmMargins(V, MARGINS{}); });
+    ReadAll(TTmPropertyKind::Position, FPositions, [](const AnsiString& V) { return StrToTmPoint(V, POINT{}); });
+    ReadAll(TTmPropertyKind::Size, FSizes, [](const AnsiString& V) { return StrToTmPoint(V, POINT{}); });
+    ReadAll(TTmPropertyKind::FileName, FFileNames, [](const AnsiString& V) { return Trim(V); });
+    const auto Enums = TmProperties(TTmPropertyKind::Enumeration);
+    for (size_t I = 0; I < Enums.size(); ++I)
+      if (Ini.ReadString(SectionName, Enums[I].Name, Value, "")) {
+        const auto E = static_cast<TTmEnumeration>(I);
+        FEnums[I] = StrToTmEnum(E, Value, E == TTmEnumeration::ImageLayout ? 1 : 0);
+        FDefined.set(static_cast<size_t>(Enums[I].Id));
+      }
+  }
+  LoadImages();
+}
+
+void TWindowsXPThemePart::LoadImages() {
+  TWindowsXPTheme* T = dynamic_cast<TWindowsXPTheme*>(Theme());
+  TWindowsXPThemeManager* M = T ? T->XPManager() : nullptr;
+  if (!M || !M->Module()) return;
+  const auto Files = TmProperties(TTmPropertyKind::FileName);
+  for (int I = 0; I < ImageCount; ++I) {
+    FImages[I].reset();
+    if (!IsPropertyDefined(Files[static_cast<size_t>(I)].Id)) continue;
+    try {
+      const AnsiString Name = TmImageResourceName(GetFileName(Files[static_cast<size_t>(I)].Id));
+      DWORD Size = 0;
+      StyleResourceData(M->Module(), MAKEINTRESOURCEW(2), AnsiToWide(Name).c_str(), Size);
+      TOwned<TBitmap> Bitmap(new TBitmap);
+      Bitmap->LoadFromResourceName(M->Module(), Name);
+      FImages[I] = std::move(Bitmap);
+    } catch (const std::exception&) {
+      // The part works without the image.
+    }
+  }
+  SplitAllImages();
 }
 
 // ---------------------------------------------------------------------------

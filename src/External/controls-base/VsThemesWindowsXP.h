@@ -7,12 +7,16 @@
 // against the mapped file before a byte of it is read.
 #pragma once
 
+#include <bitset>
+#include <memory>
 #include <vector>
 
+#include "Graphics.h"
 #include "SysUtils.h"
 #include "System.h"
 #include "VsIni.h"
 #include "VsThemesGeneral.h"
+#include "VsTmSchema.h"
 #include "Win.h"
 
 // Errors of the style-file reader.
@@ -87,6 +91,191 @@ private:
   bool FIntDefined[IntCount] = {};
   int FSizes[SizeCount] = {};
   bool FSizeDefined[SizeCount] = {};
+};
+
+// ---------------------------------------------------------------------------
+// The manager of one style file.
+
+class TWindowsXPThemeManager;
+
+// The window classes a style serves, in the order their class lists are
+// matched.
+enum class TWindowsXPThemeClass {
+  Globals, Button, ComboBox, Edit, ExplorerBar, Header, ListView, Progress,
+  ScrollBar, Spin, Status, Tab, ToolBar, TrackBar, TreeView, Window
+};
+constexpr int WindowsXPThemeClassCount = 16;
+
+// The class a class list names: its beginning, upper-cased, is one of
+// "GLOBALS", "BUTTON" ... "WINDOW" (the first match in enumeration order).
+// False when it starts with none of them.
+bool WindowsXPThemeClassOf(const WideString& ClassList, TWindowsXPThemeClass& Class);
+
+// The theme of Class with Manager (owned by the caller). This is the one
+// place that maps a class to its theme class.
+TTheme* CreateWindowsXPClassTheme(TWindowsXPThemeManager* Manager, TWindowsXPThemeClass Class);
+
+// A theme of a style file: the system metrics come from its manager's
+// [SysMetrics] (the TTheme answers without a manager). The string metrics
+// are always the TTheme ones.
+class TWindowsXPTheme : public TTheme {
+public:
+  explicit TWindowsXPTheme(TWindowsXPThemeManager* Manager);
+
+  // nil when the theme has no manager (or not a style-file one).
+  TWindowsXPThemeManager* XPManager() const;
+
+  bool GetThemeSysBool(int BoolId) override;
+  COLORREF GetThemeSysColor(int ColorId) override;
+  HBRUSH GetThemeSysColorBrush(int ColorId) override;
+  void GetThemeSysFont(int FontId, LOGFONTW& Font) override;
+  void GetThemeSysInt(int IntId, int& Value) override;
+  int GetThemeSysSize(int SizeId) override;
+};
+
+// Serves the theme functions from a visual-style file. LoadFromFile opens
+// the file and reads its documentation and colour schemes; SetColorScheme
+// reads the scheme's ini and its system metrics.
+//
+// GetThemeSysColor, GetThemeSysColorBrush and GetThemeSysSize take the
+// engine's metric ids (colours 1601 on, sizes 1201 on), not the platform's
+// COLOR_ and SM_ indexes. With a nil theme the colour and its brush come
+// from this manager's metrics.
+class TWindowsXPThemeManager : public TThemeManager {
+public:
+  TWindowsXPThemeManager();
+  ~TWindowsXPThemeManager() override;
+
+  // "DisplayName" of [Documentation]; EWindowsXPThemeError "No display name
+  // for this theme" when missing.
+  WideString GetDisplayName() override;
+  // The theme of the class ClassList names; nil for any other.
+  TTheme* CreateTheme(const WideString& ClassList) override;
+  // Key PropertyName of [Documentation] into Buffer, cut to fit with its
+  // terminator. A nil buffer or name, or no room, raises
+  // EWindowsXPThemeError "Invalid function parameter"; a missing key
+  // "Documenation property [%s] is undefined". ThemeName is not used.
+  void GetThemeDocumentationProperty(LPCWSTR ThemeName, LPCWSTR PropertyName, LPWSTR Buffer,
+                                     int BufferChars) override;
+  COLORREF GetThemeSysColor(HTHEME Theme, int ColorId) override;
+  HBRUSH GetThemeSysColorBrush(HTHEME Theme, int ColorId) override;
+  // "DisplayName" of [ColorScheme.<SchemeName>]; empty when missing.
+  WideString GetColorSchemeDisplayName(const WideString& SchemeName) override;
+
+  // Opens FileName (a file already open is unloaded first), reads the
+  // master ini and the colour-scheme names.
+  void LoadFromFile(const WideString& FileName) override;
+  // Also empties both inis and frees the file.
+  void Unload() override;
+  // An empty name is the first scheme. Reads the scheme's ini, frees the
+  // open themes and reloads the metrics.
+  void SetColorScheme(const WideString& SchemeName) override;
+
+  HMODULE Module() const { return FModule; }
+  TWindowsXPThemeMetrics& Metrics() { return *FMetrics; }
+  TVsIniFile& SchemeIni() { return *FSchemeIni; }
+  TVsIniFile& MasterIni() { return *FMasterIni; }
+
+private:
+  HMODULE FModule = nullptr;
+  std::unique_ptr<TWindowsXPThemeMetrics> FMetrics;
+  TOwned<TVsIniFile> FSchemeIni;
+  TOwned<TVsIniFile> FMasterIni;
+};
+
+// ---------------------------------------------------------------------------
+// One part of a style: the values of its section of the scheme ini, with the
+// undefined ones inherited from the parent part, and its images cut into
+// frames.
+//
+// Properties are named by their internal id (TTmProperty::Id). The images,
+// in this order: "GlyphImageFile", "ImageFile", "ImageFile1" .. "ImageFile5".
+class TWindowsXPThemePart : public TThemePart {
+public:
+  static constexpr int ImageCount = 7;
+  static constexpr int GlyphImage = 0;
+  static constexpr int MainImage = 1;
+  // Image k of the sized images "ImageFile1" .. "ImageFile5" (k = 1..5).
+  static constexpr int SizedImage(int K) { return MainImage + K; }
+
+  // Loads SectionName of the scheme ini of Theme's manager, when Theme has a
+  // style-file manager; a section that does not exist gives a part with no
+  // properties of its own.
+  TWindowsXPThemePart(TTheme* Theme, TWindowsXPThemePart* ParentPart, const AnsiString& SectionName);
+
+  TWindowsXPThemePart* Parent() const { return FParent; }
+
+  bool IsOwnPropertyDefined(int Id) const;
+  // Defined here or in a parent part.
+  bool IsPropertyDefined(int Id) const;
+
+  // The typed getters: the part's own value, else the parent's. An id not of
+  // the getter's kind raises EWindowsXPThemeError "Invalid function
+  // parameter"; one defined nowhere "Theme property [%d] is undefined" with
+  // its schema number.
+  bool GetBool(int Id) const;
+  COLORREF GetColor(int Id) const;
+  int GetInt(int Id) const;
+  MARGINS GetMargins(int Id) const;
+  POINT GetPosition(int Id) const;
+  POINT GetSize(int Id) const;
+  AnsiString GetFileName(int Id) const;
+  int GetEnum(TTmEnumeration Enumeration) const;
+  int BgType() const { return GetEnum(TTmEnumeration::BgType); }
+  int BorderType() const { return GetEnum(TTmEnumeration::BorderType); }
+  int FillType() const { return GetEnum(TTmEnumeration::FillType); }
+  int GlyphType() const { return GetEnum(TTmEnumeration::GlyphType); }
+  int HAlign() const { return GetEnum(TTmEnumeration::HAlign); }
+  int ImageLayout() const { return GetEnum(TTmEnumeration::ImageLayout); }
+  int ImageSelectType() const { return GetEnum(TTmEnumeration::ImageSelectType); }
+  int SizingType() const { return GetEnum(TTmEnumeration::SizingType); }
+  int VAlign() const { return GetEnum(TTmEnumeration::VAlign); }
+
+  // The id of the property of Kind with SchemaNumber when this part defines
+  // it itself; else EWindowsXPThemeError "Theme property [%d] is undefined"
+  // with SchemaNumber.
+  int OwnPropertyId(TTmPropertyKind Kind, int SchemaNumber) const;
+
+  // Image Index (nil when absent or not loadable) and its frames.
+  TBitmap* Image(int Index) const { return FImages[Index].get(); }
+  const std::vector<RECT>& Frames(int Index) const { return FFrames[Index]; }
+
+protected:
+  // Frames of Bitmap along "ImageLayout" (horizontal when undefined). A
+  // Count below 1 is 1; one above the bitmap's length along the layout is
+  // that length, so no frame is empty.
+  virtual void SplitImageFrames(TBitmap* Bitmap, int Count, std::vector<RECT>& Frames);
+  // Splits every loaded image into "ImageCount" frames (1 when undefined).
+  virtual void SplitAllImages();
+  // The frame of a state; 0 here.
+  virtual int StateToFrame(int StateId);
+  // Reads the part's properties from section SectionName of Ini, then its
+  // images. Runs from the constructor, so only this class's runs.
+  virtual void LoadSection(TVsIniFile& Ini, const AnsiString& SectionName);
+  // Loads each image defined here or in a parent from the style's bitmap
+  // resources; one that fails stays nil.
+  virtual void LoadImages();
+
+private:
+  // The position of Id in the table of Kind; raises "Invalid function
+  // parameter" when Id is not of that kind.
+  static int IndexOf(TTmPropertyKind Kind, int Id);
+  // The part that defines Id itself, searching up from this one; raises
+  // "Theme property [%d] is undefined" when there is none.
+  const TWindowsXPThemePart* Definer(TTmPropertyKind Kind, int Index) const;
+
+  TWindowsXPThemePart* FParent;
+  bool FBools[13] = {};
+  COLORREF FColors[23] = {};
+  int FInts[25] = {};
+  MARGINS FMargins[3] = {};
+  POINT FPositions[2] = {};
+  POINT FSizes[7] = {};
+  AnsiString FFileNames[8];
+  int FEnums[14] = {};
+  std::bitset<TmPropertyIdCount> FDefined;
+  TOwned<TBitmap> FImages[ImageCount];
+  std::vector<RECT> FFrames[ImageCount];
 };
 
 // ---------------------------------------------------------------------------
