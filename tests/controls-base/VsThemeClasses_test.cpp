@@ -415,3 +415,45 @@ TEST_F(VsThemeClasses, ThemeEdgesAreTheLibrarysEdges) {
     EXPECT_TRUE(EqualRect(&Content, &Expected)) << Flags;
   }
 }
+
+TEST_F(VsThemeClasses, PanesTabsAndTicsOfTheirOwn) {
+  struct TCase {
+    const wchar_t* ClassList;
+    int PartId;
+    RECT Expected;
+  };
+  // Bounding (10, 10, 50, 30). The status pane's sizing margins are 0, 2,
+  // 2, 2; the tab pane has sizing margins 2, 4, 2, 4 and no content
+  // margins; the tab item's content margins are 0.
+  const TCase Cases[] = {
+      {L"STATUS", 1, {10, 12, 48, 28}},
+      {L"TAB", 9, {12, 12, 46, 26}},
+      {L"TAB", 1, {10, 10, 50, 30}},
+  };
+  const RECT Bounding{10, 10, 50, 30};
+  for (const TCase& Case : Cases) {
+    TTheme* T = Theme(Case.ClassList);
+    ASSERT_NE(T, nullptr);
+    RECT Content{};
+    T->GetThemeBackgroundContentRect(nullptr, Case.PartId, 1, &Bounding, &Content);
+    EXPECT_TRUE(EqualRect(&Content, &Case.Expected)) << WideToAnsi(Case.ClassList) << " " << Case.PartId;
+  }
+  RECT Extent{};
+  const RECT Content{10, 12, 48, 28};
+  Theme(L"STATUS")->GetThemeBackgroundExtent(nullptr, 1, 1, &Content, &Extent);
+  EXPECT_TRUE(EqualRect(&Extent, &Bounding));
+
+  // The tick marks are one line of their own colour: along the bottom of a
+  // wide rectangle, down the right of a tall one.
+  TTheme* TrackBar = Theme(L"TRACKBAR");
+  ASSERT_NE(TrackBar, nullptr);
+  const COLORREF Tic = RGB(174, 174, 174);
+  TDib Wide(10, 4), Tall(4, 10);
+  const RECT W{0, 0, 10, 4}, T{0, 0, 4, 10};
+  TrackBar->DrawThemeBackground(Wide.DC(), 9, 1, &W, nullptr);
+  TrackBar->DrawThemeBackground(Tall.DC(), 10, 1, &T, nullptr);
+  EXPECT_EQ(Wide.Count(Tic), 10);
+  EXPECT_EQ(Wide.Pixel(0, 3), Tic);
+  EXPECT_EQ(Tall.Count(Tic), 10);
+  EXPECT_EQ(Tall.Pixel(3, 0), Tic);
+}
