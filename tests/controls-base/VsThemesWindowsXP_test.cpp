@@ -12,6 +12,7 @@
 #include "Streams.h"
 #include "SysUtils.h"
 #include "TestSupport.h"
+#include "ThemePartSupport.h"
 #include "VsIni.h"
 #include "VsThemesWindowsXP.h"
 #include "VsTmSchema.h"
@@ -293,38 +294,6 @@ TEST(VsThemesWindowsXP, SchemeIniOfAColour) {
 // The style-file manager, its themes and parts
 
 namespace {
-
-// A part with the data and loading of a style part and nothing drawn.
-class TDataPart : public TWindowsXPThemePart {
-public:
-  using TWindowsXPThemePart::TWindowsXPThemePart;
-  void DrawThemeBackground(HDC, int, const RECT*, const RECT*) override {}
-  void DrawThemeEdge(HDC, int, const RECT*, UINT, UINT, RECT*) override {}
-  void DrawThemeIcon(HDC, int, const RECT*, HIMAGELIST, int) override {}
-  void DrawThemeText(HDC, int, LPCWSTR, int, DWORD, DWORD, const RECT*) override {}
-  void GetThemeBackgroundContentRect(HDC, int, const RECT*, RECT*) override {}
-  void GetThemeBackgroundExtent(HDC, int, const RECT*, RECT*) override {}
-  void GetThemeBackgroundRegion(HDC, int, const RECT*, HRGN*) override {}
-  void GetThemeBool(int, int, bool&) override {}
-  void GetThemeColor(int, int, COLORREF&) override {}
-  void GetThemeEnumValue(int, int, int&) override {}
-  void GetThemeFilename(int, int, LPWSTR, int) override {}
-  void GetThemeFont(HDC, int, int, LOGFONTW&) override {}
-  void GetThemeInt(int, int, int&) override {}
-  void GetThemeIntList(int, int, INTLIST&) override {}
-  void GetThemeMargins(HDC, int, int, RECT*, MARGINS&) override {}
-  void GetThemeMetric(HDC, int, int, int&) override {}
-  void GetThemePartSize(HDC, int, RECT*, THEMESIZE, SIZE&) override {}
-  void GetThemePosition(int, int, POINT&) override {}
-  void GetThemePropertyOrigin(int, int, PROPERTYORIGIN&) override {}
-  void GetThemeRect(int, int, RECT&) override {}
-  void GetThemeString(int, int, LPWSTR, int) override {}
-  void GetThemeTextExtent(HDC, int, LPCWSTR, int, DWORD, const RECT*, RECT&) override {}
-  void GetThemeTextMetrics(HDC, int, TEXTMETRIC&) override {}
-  void HitTestThemeBackground(HDC, int, DWORD, const RECT*, HRGN, POINT, WORD&) override {}
-  bool IsThemeBackgroundPartiallyTransparent(int) override { return false; }
-  bool IsThemePartDefined(int) override { return false; }
-};
 
 // The internal id of property Name.
 int IdOf(const char* Name) {
@@ -695,5 +664,51 @@ TEST(WindowsXPThemePart, ImagesKeepTheirAlpha) {
       for (int X = 0; X < 4; ++X)
         EXPECT_EQ(Row[X], std::string(Section) == "Zero" ? 0u : Alpha(X, Y)) << Section << " " << X << "," << Y;
     }
+  }
+}
+
+// The small test style: two colours in three sizes, each scheme with system
+// colours of its own that no prefix shows, and its three kinds of image.
+TEST(WindowsXPThemeManager, TheTestStyle) {
+  TWindowsXPThemeManager Manager;
+  Manager.LoadFromFile(AnsiToWide(FIXTURE_STYLE));
+  EXPECT_EQ(Manager.GetDisplayName(), L"Fixture");
+  EXPECT_EQ(Manager.GetColorSchemeDisplayName(L"Dusk"), L"Dusk at night");
+  Manager.Activate(L"Dusk");  // colour 1 of 3 sizes: scheme file 3, "DUSK_SMALL_INI"
+  const COLORREF Dusk = Manager.GetThemeSysColor(nullptr, 1601);
+  EXPECT_EQ(Dusk, RGB(7, 43, 251));
+  EXPECT_TRUE(Manager.GetThemeSysBool(Manager.GetTheme(L"Window")->Handle(), 1001));
+  Manager.Activate(L"");
+  EXPECT_EQ(Manager.ColorSchemeName(), L"Dawn");
+  std::set<COLORREF> Colors;
+  for (int I = 0; I < 31; ++I) {
+    const COLORREF C = Manager.GetThemeSysColor(nullptr, 1601 + I);
+    EXPECT_NE(C, GetSysColor(I)) << I;
+    Colors.insert(C);
+  }
+  EXPECT_EQ(Colors.size(), 31u);
+  EXPECT_EQ(Colors.count(Dusk), 0u);
+
+  auto* Theme = static_cast<TWindowsXPTheme*>(Manager.GetTheme(L"Button"));
+  EXPECT_EQ(Theme->GetThemeSysSize(1202), 15);
+  LOGFONTW Font;
+  Theme->GetThemeSysFont(801, Font);
+  EXPECT_STREQ(Font.lfFaceName, L"Tahoma");
+  EXPECT_EQ(Font.lfWeight, 700);
+  const struct {
+    const char* Section;
+    int Image;
+    TPixelFormat Format;
+    size_t Frames;
+  } Images[] = {
+      {"Button.Pushbutton", TWindowsXPThemePart::MainImage, pf24bit, 4},
+      {"Button.Checkbox", TWindowsXPThemePart::SizedImage(1), pf32bit, 2},
+      {"ScrollBar.GripperHorz", TWindowsXPThemePart::MainImage, pf32bit, 1},
+  };
+  for (const auto& I : Images) {
+    TDataPart Part(Theme, nullptr, I.Section);
+    ASSERT_NE(Part.Image(I.Image), nullptr) << I.Section;
+    EXPECT_EQ(Part.Image(I.Image)->PixelFormat(), I.Format) << I.Section;
+    EXPECT_EQ(Part.Frames(I.Image).size(), I.Frames) << I.Section;
   }
 }

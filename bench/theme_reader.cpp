@@ -1,0 +1,246 @@
+// Times the style-file reader on the prefix's own style, beside the
+// platform's theme library on the same file, best of 5:
+//
+// 1. Open: OpenThemeData + CloseThemeData of "EDIT", "LISTVIEW", "BUTTON"
+//    and "SCROLLBAR" on an applied engine, beside the platform's same calls.
+// 2. First open: a fresh manager loaded and activated, the four class lists
+//    opened and the sections of their parts read with their images, beside
+//    the platform's first OpenThemeData of the same lists and one
+//    DrawThemeBackground of each of their parts (it loads its images when it
+//    first draws). The platform's first open happens once per process, so
+//    each of its runs is a new process of this program. The platform reads
+//    the style file itself when it starts, which no published function
+//    exposes, so that part has no figure beside the engine's load.
+#include "BenchSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Graphics.h"
+#include "SysUtils.h"
+#include "VsThemesGeneral.h"
+#include "VsThemesWindowsXP.h"
+#include "VsTmSchema.h"
+#include "VsUxTheme.h"
+#include "Win.h"
+
+namespace {
+
+const wchar_t Style[] = L"C:\\windows\\resources\\themes\\light\\light.msstyles";
+const wchar_t* const Lists[] = {L"EDIT", L"LISTVIEW", L"BUTTON", L"SCROLLBAR"};
+constexpr int Rounds = 1000;
+
+// The parts of the four classes: their ids on the platform, and the
+// sections the engine's class sets read for them.
+const struct {
+  const wchar_t* List;
+  std::vector<int> PlatformParts;
+  std::vector<const char*> Sections;
+} Classes[] = {
+    {L"EDIT", {1}, {"Edit", "Edit", "Edit.Edittext(Disabled)", "Edit.Edittext(ReadOnly)"}},
+    {L"LISTVIEW", {1}, {"ListView"}},
+    {L"BUTTON",
+     {1, 2, 3, 4},
+     {"Button.PushButton", "Button.RadioButton", "Button.CheckBox", "Button.GroupBox", "Button.PushButton(Disabled)",
+      "Button.RadioButton(UncheckedDisabled)", "Button.RadioButton(CheckedDisabled)",
+      "Button.CheckBox(UncheckedDisabled)", "Button.CheckBox(CheckedDisabled)", "Button.CheckBox(MixedDisabled)"}},
+    {L"SCROLLBAR",
+     {1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+     {"ScrollBar", "ScrollBar.ArrowBtn", "ScrollBar.ThumbBtnHorz", "ScrollBar.ThumbBtnVert",
+      "ScrollBar.LowerTrackHorz", "ScrollBar.UpperTrackHorz", "ScrollBar.LowerTrackVert", "ScrollBar.UpperTrackVert",
+      "ScrollBar.GripperHorz", "ScrollBar.GripperVert", "ScrollBar.SizeBox"}},
+};
+
+// The data half of a style part: its section and images, nothing drawn.
+class TBenchPart : public TWindowsXPThemePart {
+public:
+  using TWindowsXPThemePart::TWindowsXPThemePart;
+  void DrawThemeBackground(HDC, int, const RECT*, const RECT*) override {}
+  void DrawThemeEdge(HDC, int, const RECT*, UINT, UINT, RECT*) override {}
+  void DrawThemeIcon(HDC, int, const RECT*, HIMAGELIST, int) override {}
+  void DrawThemeText(HDC, int, LPCWSTR, int, DWORD, DWORD, const RECT*) override {}
+  void GetThemeBackgroundContentRect(HDC, int, const RECT*, RECT*) override {}
+  void GetThemeBackgroundExtent(HDC, int, const RECT*, RECT*) override {}
+  void GetThemeBackgroundRegion(HDC, int, const RECT*, HRGN*) override {}
+  void GetThemeBool(int, int, bool&) override {}
+  void GetThemeColor(int, int, COLORREF&) override {}
+  void GetThemeEnumValue(int, int, int&) override {}
+  void GetThemeFilename(int, int, LPWSTR, int) override {}
+  void GetThemeFont(HDC, int, int, LOGFONTW&) override {}
+  void GetThemeInt(int, int, int&) override {}
+  void GetThemeIntList(int, int, INTLIST&) override {}
+  void GetThemeMargins(HDC, int, int, RECT*, MARGINS&) override {}
+  void GetThemeMetric(HDC, int, int, int&) override {}
+  void GetThemePartSize(HDC, int, RECT*, THEMESIZE, SIZE&) override {}
+  void GetThemePosition(int, int, POINT&) override {}
+  void GetThemePropertyOrigin(int, int, PROPERTYORIGIN&) override {}
+  void GetThemeRect(int, int, RECT&) override {}
+  void GetThemeString(int, int, LPWSTR, int) override {}
+  void GetThemeTextExtent(HDC, int, LPCWSTR, int, DWORD, const RECT*, RECT&) override {}
+  void GetThemeTextMetrics(HDC, int, TEXTMETRIC&) override {}
+  void HitTestThemeBackground(HDC, int, DWORD, const RECT*, HRGN, POINT, WORD&) override {}
+  bool IsThemeBackgroundPartiallyTransparent(int) override { return false; }
+  bool IsThemePartDefined(int) override { return false; }
+};
+
+int Sink = 0;
+
+double OpenAndClose(const TVsUxThemeApi& Api, HWND Window, const char* Who) {
+  for (const wchar_t* List : Lists) {
+    const HTHEME Theme = Api.OpenThemeData(Window, List);
+    if (!Theme) {
+      std::fprintf(stderr, "the %s opens no theme of %ls\n", Who, List);
+      std::exit(1);
+    }
+    Api.CloseThemeData(Theme);
+  }
+  return Best(
+      [&] {
+        for (int R = 0; R < Rounds; ++R)
+          for (const wchar_t* List : Lists) {
+            const HTHEME Theme = Api.OpenThemeData(Window, List);
+            Sink += Theme != nullptr;
+            Api.CloseThemeData(Theme);
+          }
+      },
+      [] {}, 5);
+}
+
+// The platform's first open in this process, in seconds: the four lists
+// opened and each of their parts drawn once.
+double PlatformFirstOpen(HWND Window) {
+  const HDC Screen = GetDC(nullptr);
+  const HDC DC = CreateCompatibleDC(Screen);
+  const HBITMAP Bitmap = CreateCompatibleBitmap(Screen, 64, 64);
+  const HGDIOBJ Old = SelectObject(DC, Bitmap);
+  const RECT R = {0, 0, 64, 64};
+  const double Start = Seconds();
+  for (const auto& C : Classes) {
+    const HTHEME Theme = VsUxThemeApi.OpenThemeData(Window, C.List);
+    for (int Part : C.PlatformParts) VsUxThemeApi.DrawThemeBackground(Theme, DC, Part, 1, &R, nullptr);
+    VsUxThemeApi.CloseThemeData(Theme);
+  }
+  const double Time = Seconds() - Start;
+  SelectObject(DC, Old);
+  DeleteObject(Bitmap);
+  DeleteDC(DC);
+  ReleaseDC(nullptr, Screen);
+  return Time;
+}
+
+// Runs this program again to time the platform's first open there.
+double PlatformFirstOpenInNewProcess() {
+  wchar_t Self[MAX_PATH];
+  GetModuleFileNameW(nullptr, Self, MAX_PATH);
+  std::wstring Command = L"\"" + std::wstring(Self) + L"\" --platform-first";
+  STARTUPINFOW Start = {};
+  Start.cb = sizeof Start;
+  PROCESS_INFORMATION Process = {};
+  if (!CreateProcessW(nullptr, Command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &Start, &Process)) {
+    std::fprintf(stderr, "cannot start %ls\n", Self);
+    std::exit(1);
+  }
+  if (WaitForSingleObject(Process.hProcess, 60000) != WAIT_OBJECT_0) {
+    std::fprintf(stderr, "the platform's first open did not end within 60 s\n");
+    TerminateProcess(Process.hProcess, 1);
+    std::exit(1);
+  }
+  DWORD Microseconds = 0;
+  GetExitCodeProcess(Process.hProcess, &Microseconds);
+  CloseHandle(Process.hThread);
+  CloseHandle(Process.hProcess);
+  return Microseconds / 1e6;
+}
+
+struct TFirstOpen {
+  double Load = 0, Activate = 0, Open = 0, Sections = 0, Images = 0;
+  double Total() const { return Load + Activate + Open + Sections; }
+};
+
+// One first open on a fresh manager; Sections includes the images, which
+// Images times alone on the same bitmaps.
+TFirstOpen EngineFirstOpen() {
+  TFirstOpen F;
+  double T = Seconds();
+  TOwned<TThemeManager> Manager = CreateThemeManager(Style);
+  F.Load = Seconds() - T;
+  if (!Manager) {
+    std::fprintf(stderr, "the style does not load\n");
+    std::exit(1);
+  }
+  T = Seconds();
+  if (ActivateThemeManager(Manager.get(), nullptr) != S_OK) {
+    std::fprintf(stderr, "the style does not activate\n");
+    std::exit(1);
+  }
+  F.Activate = Seconds() - T;
+  std::vector<TTheme*> Themes;
+  T = Seconds();
+  for (const auto& C : Classes) Themes.push_back(ThemeOfHandle(VsThemeWrapperApi.OpenThemeData(nullptr, C.List)));
+  F.Open = Seconds() - T;
+
+  std::vector<TOwned<TBenchPart>> Parts;
+  T = Seconds();
+  for (size_t I = 0; I < std::size(Classes); ++I)
+    for (const char* Section : Classes[I].Sections) Parts.emplace_back(new TBenchPart(Themes[I], nullptr, Section));
+  F.Sections = Seconds() - T;
+
+  // The same images again, loaded alone.
+  auto* XP = static_cast<TWindowsXPThemeManager*>(Manager.get());
+  std::vector<AnsiString> Names;
+  for (const auto& Part : Parts)
+    for (const TTmProperty& P : TmProperties(TTmPropertyKind::FileName))
+      if (P.Id != 80 && Part->IsPropertyDefined(P.Id)) Names.push_back(TmImageResourceName(Part->GetFileName(P.Id)));
+  T = Seconds();
+  for (const AnsiString& Name : Names) {
+    TBitmap Bitmap;
+    Bitmap.LoadFromResourceName(XP->Module(), Name);
+    Sink += Bitmap.Width();
+  }
+  F.Images = Seconds() - T;
+  Parts.clear();
+  FreeThemeManager(std::move(Manager));
+  return F;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  BindUxTheme();
+  const HWND Window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  if (argc > 1 && std::strcmp(argv[1], "--platform-first") == 0)
+    return static_cast<int>(PlatformFirstOpen(Window) * 1e6);
+  if (!ThemesAvailable) {
+    std::fprintf(stderr, "the platform's theme library is not there\n");
+    return 1;
+  }
+
+  // 2. First open.
+  TFirstOpen Best = EngineFirstOpen();
+  for (int I = 1; I < 5; ++I) {
+    const TFirstOpen F = EngineFirstOpen();
+    if (F.Total() < Best.Total()) Best = F;
+  }
+  double Platform = 1e9;
+  for (int I = 0; I < 5; ++I) Platform = std::min(Platform, PlatformFirstOpenInNewProcess());
+
+  // 1. Open, on an applied engine.
+  TOwned<TThemeManager> Manager = CreateThemeManager(Style);
+  ActivateThemeManager(Manager.get(), nullptr);
+  const double Engine = OpenAndClose(VsThemeWrapperApi, Window, "engine");
+  const double System = OpenAndClose(VsUxThemeApi, Window, "platform");
+  FreeThemeManager(std::move(Manager));
+
+  std::printf("open + close of 4 class lists, %d times: engine %.2f ms, platform %.2f ms, ratio %.4f\n", Rounds,
+              Engine * 1000, System * 1000, Engine / System);
+  std::printf("first open: engine %.2f ms (load %.2f, scheme ini and metrics %.2f, themes %.2f, "
+              "sections with images %.2f, of which images %.2f), platform %.2f ms, ratio %.2f\n",
+              Best.Total() * 1000, Best.Load * 1000, Best.Activate * 1000, Best.Open * 1000, Best.Sections * 1000,
+              Best.Images * 1000, Platform * 1000, Best.Total() / Platform);
+  std::printf("load and activation: %.2f ms\n", (Best.Load + Best.Activate) * 1000);
+  DestroyWindow(Window);
+  return Sink == -1;
+}
