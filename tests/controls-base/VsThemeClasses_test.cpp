@@ -84,6 +84,7 @@ private:
 class VsThemeClasses : public ::testing::Test {
 protected:
   void SetUp() override {
+    ClearCurrentThemeManager();
     FManager = CreateThemeManager(LightStyle);
     ASSERT_NE(FManager, nullptr);
     FManager->SetColorScheme(L"");
@@ -108,6 +109,7 @@ protected:
   }
 
   void TearDown() override {
+    ClearCurrentThemeManager();
     FTheme.reset();
     FManager.reset();
   }
@@ -251,6 +253,17 @@ TEST_F(VsThemeClasses, GlobalsEdgesMoveTheContentAndAreDrawnWhenAsked) {
   Globals->GetThemeBackgroundContentRect(Dib.DC(), 0, 3, &Bounding, &Content);
   EXPECT_EQ(Content.top, 0);
   EXPECT_EQ(Globals->GetPart(33), nullptr);
+
+  // The background is the current style's button face (245, 245, 245),
+  // and nothing while no style is current.
+  TDib Unstyled(4, 4);
+  const RECT Face{0, 0, 4, 4};
+  Globals->DrawThemeBackground(Unstyled.DC(), 0, 1, &Face, nullptr);
+  EXPECT_EQ(Unstyled.Count(RGB(16, 16, 16)), 16);
+  ASSERT_EQ(ActivateThemeManager(FManager.get(), nullptr), S_OK);
+  TDib Styled(4, 4);
+  Theme(L"Globals")->DrawThemeBackground(Styled.DC(), 0, 1, &Face, nullptr);
+  EXPECT_EQ(Styled.Count(RGB(245, 245, 245)), 16);
 }
 
 TEST_F(VsThemeClasses, PartSizes) {
