@@ -44,17 +44,9 @@ int main() {
   }
   Manager->SetColorScheme(L"");
 
-  BITMAPINFO Info{};
-  Info.bmiHeader.biSize = sizeof Info.bmiHeader;
-  Info.bmiHeader.biWidth = 256;
-  Info.bmiHeader.biHeight = -256;
-  Info.bmiHeader.biPlanes = 1;
-  Info.bmiHeader.biBitCount = 32;
-  Info.bmiHeader.biCompression = BI_RGB;
-  void* Bits = nullptr;
-  const HDC DC = CreateCompatibleDC(nullptr);
-  const HBITMAP Bitmap = CreateDIBSection(DC, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-  const HGDIOBJ Old = SelectObject(DC, Bitmap);
+  // A 32-bpp DIB section in a memory DC.
+  TVsBlitBuffer Canvas;
+  const HDC DC = Canvas.Prepare(256, 256);
 
   std::printf("%-40s %12s %12s %7s\n", "part", "engine us", "platform us", "ratio");
   for (const TCase& C : Cases) {
@@ -70,9 +62,5 @@ int main() {
     std::printf("%-40s %12.2f %12.2f %7.2f\n", C.Name, Ours * 1e6 / Calls, Theirs * 1e6 / Calls, Ours / Theirs);
     VsUxThemeApi.CloseThemeData(Platform);
   }
-
-  SelectObject(DC, Old);
-  DeleteObject(Bitmap);
-  DeleteDC(DC);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Graphics.h"
+#include "ThemeDibSupport.h"
 #include "VsThemesWindowsXP.h"
 
 namespace {
@@ -12,90 +13,30 @@ namespace {
 const COLORREF Magenta = RGB(255, 0, 255);
 const COLORREF None = static_cast<COLORREF>(clNone);
 
-// A DIB section of the given depth in a memory DC of its own; pixels are
-// read and written as 0xAARRGGBB whatever the depth and row order.
-class TDib {
-public:
-  TDib(int Width, int Height, int BitCount = 32, bool TopDown = true)
-      : FWidth(Width), FHeight(Height), FBitCount(BitCount), FTopDown(TopDown) {
-    BITMAPINFO Info{};
-    Info.bmiHeader.biSize = sizeof Info.bmiHeader;
-    Info.bmiHeader.biWidth = Width;
-    Info.bmiHeader.biHeight = TopDown ? -Height : Height;
-    Info.bmiHeader.biPlanes = 1;
-    Info.bmiHeader.biBitCount = static_cast<WORD>(BitCount);
-    Info.bmiHeader.biCompression = BI_RGB;
-    FDC = CreateCompatibleDC(nullptr);
-    FBitmap = CreateDIBSection(FDC, &Info, DIB_RGB_COLORS, reinterpret_cast<void**>(&FBits), nullptr, 0);
-    FOld = SelectObject(FDC, FBitmap);
-  }
-  TDib(const TDib&) = delete;
-  TDib& operator=(const TDib&) = delete;
-  ~TDib() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
+// Rows of one letter per pixel, each letter a colour of Palette.
+void Paint(TTestDib& Dib, const std::vector<std::string>& Rows, const std::string& Letters,
+           const std::vector<DWORD>& Palette) {
+  for (size_t Y = 0; Y < Rows.size(); ++Y)
+    for (size_t X = 0; X < Rows[Y].size(); ++X)
+      Dib.Set(static_cast<int>(X), static_cast<int>(Y), Palette[Letters.find(Rows[Y][X])]);
+}
 
-  HDC DC() const { return FDC; }
-
-  DWORD Get(int X, int Y) const {
-    GdiFlush();
-    const Byte* P = Pixel(X, Y);
-    return FBitCount == 32 ? *reinterpret_cast<const DWORD*>(P) : (P[2] << 16) | (P[1] << 8) | P[0];
-  }
-  void Set(int X, int Y, DWORD Value) {
-    GdiFlush();
-    Byte* P = Pixel(X, Y);
-    if (FBitCount == 32)
-      *reinterpret_cast<DWORD*>(P) = Value;
-    else {
-      P[0] = Value & 0xFF;
-      P[1] = (Value >> 8) & 0xFF;
-      P[2] = (Value >> 16) & 0xFF;
+// The pixels as rows of letters (colour bytes only); "?" for a colour not in
+// Palette.
+std::vector<std::string> Letters(const TTestDib& Dib, const std::string& Letters, const std::vector<DWORD>& Palette) {
+  std::vector<std::string> Rows;
+  for (int Y = 0; Y < Dib.Height(); ++Y) {
+    std::string Row;
+    for (int X = 0; X < Dib.Width(); ++X) {
+      char C = '?';
+      for (size_t I = 0; I < Palette.size(); ++I)
+        if ((Palette[I] & 0xFFFFFF) == (Dib.Get(X, Y) & 0xFFFFFF)) C = Letters[I];
+      Row += C;
     }
+    Rows.push_back(Row);
   }
-  void Fill(DWORD Value) {
-    for (int Y = 0; Y < FHeight; ++Y)
-      for (int X = 0; X < FWidth; ++X) Set(X, Y, Value);
-  }
-  // Rows of one letter per pixel, each letter a colour of Palette.
-  void Paint(const std::vector<std::string>& Rows, const std::string& Letters, const std::vector<DWORD>& Palette) {
-    for (size_t Y = 0; Y < Rows.size(); ++Y)
-      for (size_t X = 0; X < Rows[Y].size(); ++X)
-        Set(static_cast<int>(X), static_cast<int>(Y), Palette[Letters.find(Rows[Y][X])]);
-  }
-  // The pixels as rows of letters (colour bytes only); "?" for a colour not
-  // in Palette.
-  std::vector<std::string> Letters(const std::string& Letters, const std::vector<DWORD>& Palette) const {
-    std::vector<std::string> Rows;
-    for (int Y = 0; Y < FHeight; ++Y) {
-      std::string Row;
-      for (int X = 0; X < FWidth; ++X) {
-        char C = '?';
-        for (size_t I = 0; I < Palette.size(); ++I)
-          if ((Palette[I] & 0xFFFFFF) == (Get(X, Y) & 0xFFFFFF)) C = Letters[I];
-        Row += C;
-      }
-      Rows.push_back(Row);
-    }
-    return Rows;
-  }
-
-private:
-  Byte* Pixel(int X, int Y) const {
-    const int Stride = ((FWidth * FBitCount / 8) + 3) & ~3;
-    const int Row = FTopDown ? Y : FHeight - 1 - Y;
-    return FBits + Row * Stride + X * FBitCount / 8;
-  }
-
-  int FWidth, FHeight, FBitCount;
-  bool FTopDown;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-  Byte* FBits = nullptr;
-};
+  return Rows;
+}
 
 // Colours of the letter pictures: a background, corners, edges, centre.
 const std::string Keys = ".abcdefghMxyz";
@@ -108,11 +49,10 @@ const std::vector<DWORD> Colors = {0x101010, 0xAA0000, 0x00AA00, 0x0000AA, 0xAAA
 const std::vector<std::string> Grid = {"aaeebb", "aaeebb", "ggxyhh", "ggzxhh", "ccffdd", "ccffdd"};
 
 // Pixel rows expected as letters, the letters mapped by Map.
-void ExpectPixels(const TDib& Dest, const std::vector<std::string>& Rows, DWORD (*Map)(DWORD)) {
+void ExpectPixels(const TTestDib& Dest, const std::vector<std::string>& Rows, DWORD (*Map)(DWORD)) {
   for (size_t Y = 0; Y < Rows.size(); ++Y)
     for (size_t X = 0; X < Rows[Y].size(); ++X)
-      EXPECT_EQ(Dest.Get(static_cast<int>(X), static_cast<int>(Y)) & 0xFFFFFF,
-                Map(Colors[Keys.find(Rows[Y][X])]))
+      EXPECT_EQ(Dest.Get(static_cast<int>(X), static_cast<int>(Y)) & 0xFFFFFF, Map(Colors[Keys.find(Rows[Y][X])]))
           << X << "," << Y;
 }
 
@@ -127,11 +67,11 @@ TEST(VsThemeBlitters, MaskedCopyKeepsTheKeyColoursDestination) {
   };
   for (const TCase& Case : {TCase{32, true}, TCase{32, false}, TCase{24, true}}) {
     SCOPED_TRACE(Case.BitCount * 10 + Case.TopDown);
-    TDib Image(5, 5, Case.BitCount, Case.TopDown);
+    TTestDib Image(5, 5, Case.BitCount, Case.TopDown);
     Image.Fill(0xC0C0C0);
-    Image.Paint({".....", ".aMMb", ".MccM", ".MddM", ".eMMf"}, Keys, Colors);
+    Paint(Image, {".....", ".aMMb", ".MccM", ".MddM", ".eMMf"}, Keys, Colors);
     for (COLORREF Key : {Magenta, None}) {
-      TDib Dest(6, 6);
+      TTestDib Dest(6, 6);
       Dest.Fill(0x303030);
       TVsBlitBuffers Buffers;
       VsTransparentBlt(Dest.DC(), 1, 2, Image.DC(), RECT{1, 1, 5, 5}, Key, Buffers);
@@ -141,30 +81,30 @@ TEST(VsThemeBlitters, MaskedCopyKeepsTheKeyColoursDestination) {
         for (std::string& Row : Expected)
           for (size_t X = 1; X < 5; ++X)
             if (Row[X] == 'M') Row[X] = 'y';
-      EXPECT_EQ(Dest.Letters(Keys, Colors), Expected);
+      EXPECT_EQ(Letters(Dest, Keys, Colors), Expected);
     }
   }
 }
 
 TEST(VsThemeBlitters, AlphaCopyBlendsEachPixelByItsAlpha) {
-  TDib Image(3, 1);
+  TTestDib Image(3, 1);
   Image.Set(0, 0, 0x00FFFFFF);  // alpha 0: the destination stays
   Image.Set(1, 0, 0x80FF8000);  // alpha 128: halfway
   Image.Set(2, 0, 0xFF204060);  // alpha 255: all but 1/256 of the source
-  TDib Dest(3, 1);
+  TTestDib Dest(3, 1);
   Dest.Fill(0xFF0080FF);
   TVsBlitBuffers Buffers;
   VsAlphaBlt(Dest.DC(), 0, 0, Image.DC(), RECT{0, 0, 3, 1}, Buffers);
   EXPECT_EQ(Dest.Get(0, 0), 0x000080FFu);
-  EXPECT_EQ(Dest.Get(1, 0), DWORD(((0xFF * 128) >> 8) << 16 | ((0x80 * 128 + 0x80 * 128) >> 8) << 8 |
-                                  ((0xFF * 128) >> 8)));
-  EXPECT_EQ(Dest.Get(2, 0), DWORD(((0x20 * 255) >> 8) << 16 | ((0x40 * 255 + 0x80) >> 8) << 8 |
-                                  ((0x60 * 255 + 0xFF) >> 8)));
+  EXPECT_EQ(Dest.Get(1, 0),
+            DWORD(((0xFF * 128) >> 8) << 16 | ((0x80 * 128 + 0x80 * 128) >> 8) << 8 | ((0xFF * 128) >> 8)));
+  EXPECT_EQ(Dest.Get(2, 0),
+            DWORD(((0x20 * 255) >> 8) << 16 | ((0x40 * 255 + 0x80) >> 8) << 8 | ((0x60 * 255 + 0xFF) >> 8)));
 }
 
 TEST(VsThemeBlitters, NineGridStretchKeepsCornersAndStretchesTheRest) {
-  TDib Image(6, 6);
-  Image.Paint(Grid, Keys, Colors);
+  TTestDib Image(6, 6);
+  Paint(Image, Grid, Keys, Colors);
   const MARGINS Margins{2, 2, 2, 2};
   struct TCase {
     const char* Name;
@@ -172,28 +112,28 @@ TEST(VsThemeBlitters, NineGridStretchKeepsCornersAndStretchesTheRest) {
     COLORREF Key;
     std::vector<std::string> Expected;
   };
-  const std::vector<std::string> Whole = {"aaeeeeeebb", "aaeeeeeebb", "ggxxxyyyhh", "ggzzzxxxhh",
-                                          "ccffffffdd", "ccffffffdd"};
-  const std::vector<std::string> Border = {"aaeeeeeebb", "aaeeeeeebb", "gg......hh", "gg......hh",
-                                           "ccffffffdd", "ccffffffdd"};
+  const std::vector<std::string> Whole = {"aaeeeeeebb", "aaeeeeeebb", "ggxxxyyyhh",
+                                          "ggzzzxxxhh", "ccffffffdd", "ccffffffdd"};
+  const std::vector<std::string> Border = {"aaeeeeeebb", "aaeeeeeebb", "gg......hh",
+                                           "gg......hh", "ccffffffdd", "ccffffffdd"};
   for (const TCase& Case : {TCase{"whole", false, None, Whole}, TCase{"border only", true, None, Border},
                             TCase{"keyed border only", true, Magenta, Border}}) {
     SCOPED_TRACE(Case.Name);
-    TDib Dest(12, 8);
+    TTestDib Dest(12, 8);
     Dest.Fill(0x101010);
     TVsBlitBuffers Buffers;
-    VsNineGridStretchBlt(Dest.DC(), RECT{1, 1, 11, 7}, Image.DC(), RECT{0, 0, 6, 6}, Margins, Case.BorderOnly,
-                         Case.Key, Buffers);
+    VsNineGridStretchBlt(Dest.DC(), RECT{1, 1, 11, 7}, Image.DC(), RECT{0, 0, 6, 6}, Margins, Case.BorderOnly, Case.Key,
+                         Buffers);
     std::vector<std::string> Expected = {std::string(12, '.')};
     for (const std::string& Row : Case.Expected) Expected.push_back("." + Row + ".");
     Expected.push_back(std::string(12, '.'));
-    EXPECT_EQ(Dest.Letters(Keys, Colors), Expected);
+    EXPECT_EQ(Letters(Dest, Keys, Colors), Expected);
   }
 }
 
 TEST(VsThemeBlitters, NineGridMarginsAreCutToTheFrameAndNoPieceIsMirrored) {
-  TDib Image(6, 6);
-  Image.Paint(Grid, Keys, Colors);
+  TTestDib Image(6, 6);
+  Paint(Image, Grid, Keys, Colors);
   struct TCase {
     MARGINS Margins;
     RECT Dest;
@@ -202,7 +142,8 @@ TEST(VsThemeBlitters, NineGridMarginsAreCutToTheFrameAndNoPieceIsMirrored) {
   const std::vector<TCase> Cases = {
       // Negative margins count as 0: the left four columns and top four
       // rows are the middle, stretched twice as wide.
-      {{-3, 2, -1, 2}, {0, 0, 10, 6},
+      {{-3, 2, -1, 2},
+       {0, 0, 10, 6},
        {"aaaaeeeebb", "aaaaeeeebb", "ggggxxyyhh", "ggggzzxxhh", "ccccffffdd", "ccccffffdd"}},
       // A left margin of 9 takes the whole frame, and what lies beyond the
       // destination is not drawn.
@@ -216,17 +157,17 @@ TEST(VsThemeBlitters, NineGridMarginsAreCutToTheFrameAndNoPieceIsMirrored) {
     const TCase& Case = Cases[I];
     SCOPED_TRACE(I);
     const int W = static_cast<int>(Case.Expected[0].size()), H = static_cast<int>(Case.Expected.size());
-    TDib Dest(W, H);
+    TTestDib Dest(W, H);
     Dest.Fill(0x101010);
     TVsBlitBuffers Buffers;
     VsNineGridStretchBlt(Dest.DC(), Case.Dest, Image.DC(), RECT{0, 0, 6, 6}, Case.Margins, false, None, Buffers);
-    EXPECT_EQ(Dest.Letters(Keys, Colors), Case.Expected);
+    EXPECT_EQ(Letters(Dest, Keys, Colors), Case.Expected);
   }
 }
 
 TEST(VsThemeBlitters, NineGridTileRepeatsTheMiddleAndCutsTheLastTile) {
-  TDib Image(6, 6);
-  Image.Paint(Grid, Keys, Colors);
+  TTestDib Image(6, 6);
+  Paint(Image, Grid, Keys, Colors);
   const std::vector<std::string> Whole = {"aaeeeeebb", "aaeeeeebb", "ggxyxyxhh", "ggzxzxzhh",
                                           "ggxyxyxhh", "ccfffffdd", "ccfffffdd"};
   const std::vector<std::string> Border = {"aaeeeeebb", "aaeeeeebb", "gg.....hh", "gg.....hh",
@@ -239,33 +180,31 @@ TEST(VsThemeBlitters, NineGridTileRepeatsTheMiddleAndCutsTheLastTile) {
   for (const TCase& Case : {TCase{false, None, Whole}, TCase{false, Magenta, Whole}, TCase{true, None, Border},
                             TCase{true, Magenta, Border}}) {
     SCOPED_TRACE(Case.BorderOnly * 2 + (Case.Key == Magenta));
-    TDib Dest(9, 7);
+    TTestDib Dest(9, 7);
     Dest.Fill(0x101010);
     TVsBlitBuffers Buffers;
-    VsNineGridTileBlt(Dest.DC(), RECT{0, 0, 9, 7}, Image.DC(), RECT{0, 0, 6, 6}, MARGINS{2, 2, 2, 2},
-                      Case.BorderOnly, Case.Key, Buffers);
-    EXPECT_EQ(Dest.Letters(Keys, Colors), Case.Expected);
+    VsNineGridTileBlt(Dest.DC(), RECT{0, 0, 9, 7}, Image.DC(), RECT{0, 0, 6, 6}, MARGINS{2, 2, 2, 2}, Case.BorderOnly,
+                      Case.Key, Buffers);
+    EXPECT_EQ(Letters(Dest, Keys, Colors), Case.Expected);
   }
 }
 
 TEST(VsThemeBlitters, AlphaNineGridBlendsTheStretchedFrameAndNotABorderOnlyCentre) {
   // An opaque frame (alpha 255), in the second frame of its image.
-  TDib Image(6, 12);
+  TTestDib Image(6, 12);
   Image.Fill(0xFFFFFFFF);
-  Image.Paint({"", "", "", "", "", "", "aaeebb", "aaeebb", "ggxyhh", "ggzxhh", "ccffdd", "ccffdd"}, Keys, Colors);
+  Paint(Image, {"", "", "", "", "", "", "aaeebb", "aaeebb", "ggxyhh", "ggzxhh", "ccffdd", "ccffdd"}, Keys, Colors);
   for (int Y = 6; Y < 12; ++Y)
     for (int X = 0; X < 6; ++X) Image.Set(X, Y, Image.Get(X, Y) | 0xFF000000);
-  TDib Dest(10, 6);
+  TTestDib Dest(10, 6);
   Dest.Fill(0x101010);
   TVsBlitBuffers Buffers;
-  VsAlphaNineGridBlt(Dest.DC(), RECT{0, 0, 10, 6}, Image.DC(), RECT{0, 6, 6, 12}, MARGINS{2, 2, 2, 2}, true,
-                     Buffers);
+  VsAlphaNineGridBlt(Dest.DC(), RECT{0, 0, 10, 6}, Image.DC(), RECT{0, 6, 6, 12}, MARGINS{2, 2, 2, 2}, true, Buffers);
   ExpectPixels(Dest, {"aaeeeeeebb", "aaeeeeeebb", "gg......hh", "gg......hh", "ccffffffdd", "ccffffffdd"},
                [](DWORD S) -> DWORD {
                  if (S == 0x101010) return S;
                  DWORD R = 0;
-                 for (int Shift = 0; Shift < 24; Shift += 8)
-                   R |= ((((S >> Shift) & 0xFF) * 255 + 0x10) >> 8) << Shift;
+                 for (int Shift = 0; Shift < 24; Shift += 8) R |= ((((S >> Shift) & 0xFF) * 255 + 0x10) >> 8) << Shift;
                  return R;
                });
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "ThemeDibSupport.h"
 #include "VsFrameworkUtils.h"
 #include "VsThemesWindowsXP.h"
 #include "VsThemesWindowsXPButton.h"
@@ -27,58 +28,10 @@ namespace {
 
 const wchar_t LightStyle[] = L"C:\\windows\\resources\\themes\\light\\light.msstyles";
 
-// A top-down 32-bpp DIB in a memory DC, filled with one colour.
-class TDib {
+// A test DIB filled with one colour, dark grey unless said.
+class TDib : public TTestDib {
 public:
-  TDib(int Width, int Height, COLORREF Fill = RGB(16, 16, 16)) : FWidth(Width), FHeight(Height) {
-    BITMAPINFO Info{};
-    Info.bmiHeader.biSize = sizeof Info.bmiHeader;
-    Info.bmiHeader.biWidth = Width;
-    Info.bmiHeader.biHeight = -Height;
-    Info.bmiHeader.biPlanes = 1;
-    Info.bmiHeader.biBitCount = 32;
-    Info.bmiHeader.biCompression = BI_RGB;
-    FDC = CreateCompatibleDC(nullptr);
-    FBitmap = CreateDIBSection(FDC, &Info, DIB_RGB_COLORS, reinterpret_cast<void**>(&FBits), nullptr, 0);
-    FOld = SelectObject(FDC, FBitmap);
-    const HBRUSH Brush = CreateSolidBrush(Fill);
-    const RECT All{0, 0, Width, Height};
-    FillRect(FDC, &All, Brush);
-    DeleteObject(Brush);
-  }
-  TDib(const TDib&) = delete;
-  TDib& operator=(const TDib&) = delete;
-  ~TDib() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-  HDC DC() const { return FDC; }
-  // The pixel as a COLORREF.
-  COLORREF Pixel(int X, int Y) const {
-    GdiFlush();
-    const DWORD P = FBits[Y * FWidth + X];
-    return RGB((P >> 16) & 0xFF, (P >> 8) & 0xFF, P & 0xFF);
-  }
-  int Count(COLORREF Color) const {
-    int N = 0;
-    for (int Y = 0; Y < FHeight; ++Y)
-      for (int X = 0; X < FWidth; ++X) N += Pixel(X, Y) == Color;
-    return N;
-  }
-  bool operator==(const TDib& Other) const {
-    GdiFlush();
-    for (int I = 0; I < FWidth * FHeight; ++I)
-      if ((FBits[I] & 0xFFFFFF) != (Other.FBits[I] & 0xFFFFFF)) return false;
-    return true;
-  }
-
-private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-  DWORD* FBits = nullptr;
+  TDib(int Width, int Height, DWORD Fill = 0x101010) : TTestDib(Width, Height) { TTestDib::Fill(Fill); }
 };
 
 class VsThemeClasses : public ::testing::Test {
@@ -194,12 +147,12 @@ TEST_F(VsThemeClasses, DisabledStatesDrawByTheirCompanionSections) {
   TTheme* Button = Theme(L"Button");
   ASSERT_NE(Button, nullptr);
   for (int State = 1; State <= 8; ++State) {
-    TDib Dib(40, 20, RGB(255, 255, 255));
+    TDib Dib(40, 20, 0xFFFFFF);
     const RECT R{0, 0, 40, 20};
     Button->DrawThemeText(Dib.DC(), 2, State, L"WWW", 3, DT_SINGLELINE, 0, &R);
     int Darkest = 255;
     for (int Y = 0; Y < 20; ++Y)
-      for (int X = 0; X < 40; ++X) Darkest = std::min(Darkest, int(GetRValue(Dib.Pixel(X, Y))));
+      for (int X = 0; X < 40; ++X) Darkest = std::min(Darkest, int(GetRValue(Dib.Color(X, Y))));
     EXPECT_EQ(Darkest, State == 4 || State == 8 ? 189 : 0) << State;
   }
   // The companions inherit the images: disabled backgrounds are frames 3
@@ -212,7 +165,7 @@ TEST_F(VsThemeClasses, DisabledStatesDrawByTheirCompanionSections) {
   const RECT R{0, 0, 13, 13};
   Button->DrawThemeBackground(Routed.DC(), 2, 8, &R, nullptr);
   Radio->TWindowsXPThemePart::DrawThemeBackground(Direct.DC(), 8, &R, nullptr);
-  EXPECT_TRUE(Routed == Direct);
+  EXPECT_TRUE(Routed.SameColors(Direct));
 }
 
 TEST_F(VsThemeClasses, StatesOutsideAPartsRangeDrawFrameZero) {
@@ -224,9 +177,9 @@ TEST_F(VsThemeClasses, StatesOutsideAPartsRangeDrawFrameZero) {
   Button->DrawThemeBackground(State2.DC(), 3, 2, &R, nullptr);
   Button->DrawThemeBackground(State13.DC(), 3, 13, &R, nullptr);
   Button->DrawThemeBackground(State0.DC(), 3, 0, &R, nullptr);
-  EXPECT_FALSE(State1 == State2);
-  EXPECT_TRUE(State13 == State1);
-  EXPECT_TRUE(State0 == State1);
+  EXPECT_FALSE(State1.SameColors(State2));
+  EXPECT_TRUE(State13.SameColors(State1));
+  EXPECT_TRUE(State0.SameColors(State1));
 }
 
 TEST_F(VsThemeClasses, GlobalsEdgesMoveTheContentAndAreDrawnWhenAsked) {
@@ -240,8 +193,8 @@ TEST_F(VsThemeClasses, GlobalsEdgesMoveTheContentAndAreDrawnWhenAsked) {
   EXPECT_EQ(Content.top, 2);  // a sunken edge is two lines
   EXPECT_EQ(Content.right, 30);
   EXPECT_EQ(Content.bottom, 20);
-  EXPECT_EQ(Dib.Pixel(15, 0), GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(Dib.Pixel(15, 2), RGB(16, 16, 16));
+  EXPECT_EQ(Dib.Color(15, 0), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(Dib.Color(15, 2), RGB(16, 16, 16));
 
   RECT Extent{};
   Globals->GetThemeBackgroundExtent(Dib.DC(), 32, 2, &Bounding, &Extent);
@@ -377,8 +330,8 @@ TEST_F(VsThemeClasses, GradientsAndBorderFills) {
     TDib Dib(2, 10);
     const RECT R{0, 0, 2, 10};
     Ratios->DrawThemeBackground(Dib.DC(), 1, &R, nullptr);
-    EXPECT_EQ(Dib.Pixel(0, 0), RGB(255, 0, 0));
-    EXPECT_EQ(Dib.Pixel(1, 9), RGB(0, 0, 255));
+    EXPECT_EQ(Dib.Color(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(Dib.Color(1, 9), RGB(0, 0, 255));
     EXPECT_EQ(Dib.Count(RGB(16, 16, 16)), 0);
   }
   {
@@ -398,8 +351,8 @@ TEST_F(VsThemeClasses, GradientsAndBorderFills) {
     SelectObject(Dib.DC(), Old);
     DeleteObject(Red);
     EXPECT_EQ(Dib.Count(RGB(255, 0, 0)), 0);
-    EXPECT_EQ(Dib.Pixel(1, 1), RGB(0, 255, 0));
-    EXPECT_EQ(Dib.Pixel(4, 4), RGB(0, 255, 0));
+    EXPECT_EQ(Dib.Color(1, 1), RGB(0, 255, 0));
+    EXPECT_EQ(Dib.Color(4, 4), RGB(0, 255, 0));
   }
 }
 
@@ -410,7 +363,7 @@ TEST_F(VsThemeClasses, TiledAlphaImagesDrawNothing) {
   TDib Before(60, 40), After(60, 40);
   const RECT R{0, 0, 60, 40};
   Button->DrawThemeBackground(After.DC(), 4, 1, &R, nullptr);
-  EXPECT_TRUE(After == Before);
+  EXPECT_TRUE(After.SameColors(Before));
 }
 
 TEST_F(VsThemeClasses, ThemeEdgesAreTheLibrarysEdges) {
@@ -423,7 +376,7 @@ TEST_F(VsThemeClasses, ThemeEdgesAreTheLibrarysEdges) {
     Button->DrawThemeEdge(Ours.DC(), 1, 1, &R, EDGE_SUNKEN, Flags, &Content);
     TRect Adjusted = R;
     VsDrawEdge(Library.DC(), Adjusted, EDGE_SUNKEN, Flags);
-    EXPECT_TRUE(Ours == Library) << Flags;
+    EXPECT_TRUE(Ours.SameColors(Library)) << Flags;
     const RECT Expected = Flags & BF_ADJUST ? RECT{3, 3, 17, 9} : RECT{0, 0, 1, 1};
     EXPECT_TRUE(EqualRect(&Content, &Expected)) << Flags;
   }
@@ -466,7 +419,7 @@ TEST_F(VsThemeClasses, PanesTabsAndTicsOfTheirOwn) {
   TrackBar->DrawThemeBackground(Wide.DC(), 9, 1, &W, nullptr);
   TrackBar->DrawThemeBackground(Tall.DC(), 10, 1, &T, nullptr);
   EXPECT_EQ(Wide.Count(Tic), 10);
-  EXPECT_EQ(Wide.Pixel(0, 3), Tic);
+  EXPECT_EQ(Wide.Color(0, 3), Tic);
   EXPECT_EQ(Tall.Count(Tic), 10);
-  EXPECT_EQ(Tall.Pixel(3, 0), Tic);
+  EXPECT_EQ(Tall.Color(3, 0), Tic);
 }

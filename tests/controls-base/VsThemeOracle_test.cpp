@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ThemeDibSupport.h"
 #include "VsFrameworkUtils.h"
 #include "VsThemesWindowsXP.h"
 #include "VsUxTheme.h"
@@ -21,47 +22,17 @@ const wchar_t LightStyle[] = L"C:\\windows\\resources\\themes\\light\\light.msst
 // The border around the drawn rectangle, to show drawing outside it.
 constexpr int Border = 3;
 
-// A top-down 32-bpp DIB in a memory DC, painted with a pattern that varies
-// in every channel.
-class TCanvasDib {
+// A test DIB painted with a pattern that varies in every channel.
+class TCanvasDib : public TTestDib {
 public:
-  TCanvasDib(int Width, int Height) : FWidth(Width), FHeight(Height) {
-    BITMAPINFO Info{};
-    Info.bmiHeader.biSize = sizeof Info.bmiHeader;
-    Info.bmiHeader.biWidth = Width;
-    Info.bmiHeader.biHeight = -Height;
-    Info.bmiHeader.biPlanes = 1;
-    Info.bmiHeader.biBitCount = 32;
-    Info.bmiHeader.biCompression = BI_RGB;
-    FDC = CreateCompatibleDC(nullptr);
-    FBitmap = CreateDIBSection(FDC, &Info, DIB_RGB_COLORS, reinterpret_cast<void**>(&FBits), nullptr, 0);
-    FOld = SelectObject(FDC, FBitmap);
+  TCanvasDib(int Width, int Height) : TTestDib(Width, Height) {
     for (int Y = 0; Y < Height; ++Y)
       for (int X = 0; X < Width; ++X)
-        FBits[Y * Width + X] = DWORD((X * 37 + Y * 11) & 0xFF) << 16 | DWORD((X * 7 + Y * 53) & 0xFF) << 8 |
-                               DWORD((X * 91 ^ Y * 29) & 0xFF);
+        Set(X, Y,
+            DWORD((X * 37 + Y * 11) & 0xFF) << 16 | DWORD((X * 7 + Y * 53) & 0xFF) << 8 |
+                DWORD((X * 91 ^ Y * 29) & 0xFF));
   }
-  TCanvasDib(const TCanvasDib&) = delete;
-  TCanvasDib& operator=(const TCanvasDib&) = delete;
-  ~TCanvasDib() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-  HDC DC() const { return FDC; }
-  DWORD Pixel(int X, int Y) const {
-    GdiFlush();
-    return FBits[Y * FWidth + X] & 0xFFFFFF;
-  }
-  int Width() const { return FWidth; }
-  int Height() const { return FHeight; }
-
-private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-  DWORD* FBits = nullptr;
+  DWORD Pixel(int X, int Y) const { return Get(X, Y) & 0xFFFFFF; }
 };
 
 // The largest channel difference of two DIBs of one size, and where it is.

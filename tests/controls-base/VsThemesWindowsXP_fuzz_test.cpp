@@ -392,16 +392,8 @@ template <class F> bool Allowed(F&& Step, TTally& Tally, const char* What) {
 // wider than any image, and its sizes of every kind asked for.
 void DrawEveryPart(TTheme& Theme, TTally& Tally) {
   static const SIZE Sizes[] = {{0, 0}, {1, 1}, {17, 17}, {300, 40}};
-  BITMAPINFO Info{};
-  Info.bmiHeader.biSize = sizeof Info.bmiHeader;
-  Info.bmiHeader.biWidth = 302;
-  Info.bmiHeader.biHeight = -42;
-  Info.bmiHeader.biPlanes = 1;
-  Info.bmiHeader.biBitCount = 32;
-  void* Bits = nullptr;
-  const HDC DC = CreateCompatibleDC(nullptr);
-  const HBITMAP Canvas = CreateDIBSection(DC, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-  const HGDIOBJ Old = SelectObject(DC, Canvas);
+  TVsBlitBuffer Canvas;
+  const HDC DC = Canvas.Prepare(302, 42);
   for (int PartId = 0; PartId <= 32; ++PartId) {
     if (!Theme.GetPart(PartId)) continue;
     for (int State = 0; State <= 20; ++State)
@@ -417,9 +409,6 @@ void DrawEveryPart(TTheme& Theme, TTally& Tally) {
         }
       }
   }
-  SelectObject(DC, Old);
-  DeleteObject(Canvas);
-  DeleteDC(DC);
 }
 
 void RunCase(const WideString& Path, bool SecondScheme, TTally& Tally) {
