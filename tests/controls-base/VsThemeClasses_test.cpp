@@ -232,9 +232,11 @@ TEST_F(VsThemeClasses, PartSizes) {
     SIZE Expected;
   };
   TThemePart* CheckBox = Button->GetPart(3);
+  TThemePart* Arrow = Theme(L"SCROLLBAR")->GetPart(1);
   const TCase Cases[] = {
       {Stretched.get(), 1, TS_MIN, false, {7, 11}},  // the sizing margins
       {CheckBox, 1, TS_MIN, false, {13, 13}},        // a true-size frame
+      {Arrow, 1, TS_MIN, false, {29, 29}},           // sizing margins 8 each, and the 13-pixel glyph
       {CheckBox, 5, TS_TRUE, true, {13, 13}},       {CheckBox, 1, TS_DRAW, true, {30, 20}},
       {CheckBox, 1, TS_DRAW, false, {0, 0}},        {CheckBox, 1, static_cast<THEMESIZE>(3), true, {0, 0}},
   };

@@ -874,11 +874,11 @@ namespace {
 const COLORREF MagentaKey = RGB(255, 0, 255);
 
 // Internal values of the enumerations the renderer reads.
-enum { BgNone = 0, BgBorderFill = 1, BgImageFile = 2 };
-enum { BorderNone = 0, BorderRect = 1, BorderRoundRect = 2, BorderEllipse = 3 };
+enum { BgBorderFill = 1, BgImageFile = 2 };
+enum { BorderRect = 1, BorderRoundRect = 2, BorderEllipse = 3 };
 enum { FillSolid = 1, FillVertGradient = 2, FillHorzGradient = 3 };
 enum { GlyphImageGlyph = 1 };
-enum { AlignNear = 0, AlignCenter = 1, AlignFar = 2 };
+enum { AlignCenter = 1, AlignFar = 2 };
 enum { SelectDpi = 1, SelectSize = 2 };
 enum { SizingStretch = 0, SizingTrueSize = 1, SizingTile = 2 };
 
