@@ -21,6 +21,7 @@
 
 #include "Graphics.h"
 #include "SysUtils.h"
+#include "../tests/controls-base/ThemePartSupport.h"
 #include "VsThemesGeneral.h"
 #include "VsThemesWindowsXP.h"
 #include "VsTmSchema.h"
@@ -52,38 +53,6 @@ const struct {
      {"ScrollBar", "ScrollBar.ArrowBtn", "ScrollBar.ThumbBtnHorz", "ScrollBar.ThumbBtnVert",
       "ScrollBar.LowerTrackHorz", "ScrollBar.UpperTrackHorz", "ScrollBar.LowerTrackVert", "ScrollBar.UpperTrackVert",
       "ScrollBar.GripperHorz", "ScrollBar.GripperVert", "ScrollBar.SizeBox"}},
-};
-
-// The data half of a style part: its section and images, nothing drawn.
-class TBenchPart : public TWindowsXPThemePart {
-public:
-  using TWindowsXPThemePart::TWindowsXPThemePart;
-  void DrawThemeBackground(HDC, int, const RECT*, const RECT*) override {}
-  void DrawThemeEdge(HDC, int, const RECT*, UINT, UINT, RECT*) override {}
-  void DrawThemeIcon(HDC, int, const RECT*, HIMAGELIST, int) override {}
-  void DrawThemeText(HDC, int, LPCWSTR, int, DWORD, DWORD, const RECT*) override {}
-  void GetThemeBackgroundContentRect(HDC, int, const RECT*, RECT*) override {}
-  void GetThemeBackgroundExtent(HDC, int, const RECT*, RECT*) override {}
-  void GetThemeBackgroundRegion(HDC, int, const RECT*, HRGN*) override {}
-  void GetThemeBool(int, int, bool&) override {}
-  void GetThemeColor(int, int, COLORREF&) override {}
-  void GetThemeEnumValue(int, int, int&) override {}
-  void GetThemeFilename(int, int, LPWSTR, int) override {}
-  void GetThemeFont(HDC, int, int, LOGFONTW&) override {}
-  void GetThemeInt(int, int, int&) override {}
-  void GetThemeIntList(int, int, INTLIST&) override {}
-  void GetThemeMargins(HDC, int, int, RECT*, MARGINS&) override {}
-  void GetThemeMetric(HDC, int, int, int&) override {}
-  void GetThemePartSize(HDC, int, RECT*, THEMESIZE, SIZE&) override {}
-  void GetThemePosition(int, int, POINT&) override {}
-  void GetThemePropertyOrigin(int, int, PROPERTYORIGIN&) override {}
-  void GetThemeRect(int, int, RECT&) override {}
-  void GetThemeString(int, int, LPWSTR, int) override {}
-  void GetThemeTextExtent(HDC, int, LPCWSTR, int, DWORD, const RECT*, RECT&) override {}
-  void GetThemeTextMetrics(HDC, int, TEXTMETRIC&) override {}
-  void HitTestThemeBackground(HDC, int, DWORD, const RECT*, HRGN, POINT, WORD&) override {}
-  bool IsThemeBackgroundPartiallyTransparent(int) override { return false; }
-  bool IsThemePartDefined(int) override { return false; }
 };
 
 int Sink = 0;
@@ -182,10 +151,10 @@ TFirstOpen EngineFirstOpen() {
   for (const auto& C : Classes) Themes.push_back(ThemeOfHandle(VsThemeWrapperApi.OpenThemeData(nullptr, C.List)));
   F.Open = Seconds() - T;
 
-  std::vector<TOwned<TBenchPart>> Parts;
+  std::vector<TOwned<TDataPart>> Parts;
   T = Seconds();
   for (size_t I = 0; I < std::size(Classes); ++I)
-    for (const char* Section : Classes[I].Sections) Parts.emplace_back(new TBenchPart(Themes[I], nullptr, Section));
+    for (const char* Section : Classes[I].Sections) Parts.emplace_back(new TDataPart(Themes[I], nullptr, Section));
   F.Sections = Seconds() - T;
 
   // The same images again, loaded alone.

@@ -48,8 +48,8 @@ unsigned RunSeed = 0;
 char CasePath[MAX_PATH];  // the file the case runs on
 char SavedPath[MAX_PATH];
 
-constexpr DWORD CaseDeadlineMs = 30000;             // a slow machine's worst case, many times over
-constexpr size_t HugeAllocation = 64u << 20;        // no case needs a block this large
+constexpr DWORD CaseDeadlineMs = 30000;       // a slow machine's worst case, many times over
+constexpr size_t HugeAllocation = 64u << 20;  // no case needs a block this large
 constexpr SIZE_T HugeCommit = static_cast<SIZE_T>(1) << 30;
 
 // Keeps the file of the current case and ends the process: nothing after a
@@ -118,10 +118,10 @@ enum class TSlotKind { Text, Names, Bitmap };
 struct TSlot {
   TSlotKind Kind;
   std::wstring Name;
-  size_t Entry;     // file offset of the data entry (address, size)
-  size_t Data;      // file offset of the data
-  uint32_t Size;    // bytes, room after the text included
-  Bytes Original;   // the text without its room, or the whole data
+  size_t Entry;    // file offset of the data entry (address, size)
+  size_t Data;     // file offset of the data
+  uint32_t Size;   // bytes, room after the text included
+  Bytes Original;  // the text without its room, or the whole data
 };
 
 struct TStyleImage {
@@ -162,7 +162,8 @@ TStyleImage ReadStyleImage(const Bytes& File) {
     std::vector<std::pair<uint32_t, uint32_t>> E;
     const int Count = U16(File, Dir + 12) + U16(File, Dir + 14);
     for (int I = 0; I < Count; ++I)
-      E.emplace_back(U32(File, Dir + 16 + 8 * static_cast<size_t>(I)), U32(File, Dir + 20 + 8 * static_cast<size_t>(I)));
+      E.emplace_back(U32(File, Dir + 16 + 8 * static_cast<size_t>(I)),
+                     U32(File, Dir + 20 + 8 * static_cast<size_t>(I)));
     return E;
   };
   for (const auto& [Type, TypeDir] : Entries(Root)) {
@@ -172,7 +173,9 @@ TStyleImage ReadStyleImage(const Bytes& File) {
         (void)Lang;
         TSlot Slot;
         Slot.Name = DirectoryName(File, Root, Name);
-        Slot.Kind = TypeName == L"TEXTFILE" ? TSlotKind::Text : TypeName == L"#2" ? TSlotKind::Bitmap : TSlotKind::Names;
+        Slot.Kind = TypeName == L"TEXTFILE" ? TSlotKind::Text
+                    : TypeName == L"#2"     ? TSlotKind::Bitmap
+                                            : TSlotKind::Names;
         Slot.Entry = Root + Leaf;
         Slot.Data = Offset(U32(File, Slot.Entry));
         Slot.Size = U32(File, Slot.Entry + 4);
@@ -192,7 +195,7 @@ TStyleImage ReadStyleImage(const Bytes& File) {
 // The mutations.
 
 class TMutator {
-public:
+ public:
   explicit TMutator(unsigned Seed) : FRandom(Seed) {}
 
   Bytes Mutate(const TStyleImage& Style) {
@@ -201,15 +204,23 @@ public:
     for (int I = 0; I < Count; ++I) {
       const TSlot& Slot = Style.Slots[static_cast<size_t>(Below(static_cast<int>(Style.Slots.size())))];
       switch (Below(10)) {
-        case 0: case 1: case 2: case 3:
-          if (Slot.Kind == TSlotKind::Text) WriteText(File, Slot, MutateText(ToAnsi(Slot.Original)));
-          else if (Slot.Kind == TSlotKind::Names) MutateNames(File, Slot);
-          else MutateBitmap(File, Slot);
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+          if (Slot.Kind == TSlotKind::Text)
+            WriteText(File, Slot, MutateText(ToAnsi(Slot.Original)));
+          else if (Slot.Kind == TSlotKind::Names)
+            MutateNames(File, Slot);
+          else
+            MutateBitmap(File, Slot);
           break;
-        case 4: case 5:
+        case 4:
+        case 5:
           MutateBitmapOrNames(File, Style);
           break;
-        case 6: case 7:
+        case 6:
+        case 7:
           // The size or the place of a resource.
           Put32(File, Slot.Entry + 4 * static_cast<size_t>(Below(2)),
                 Below(2) ? Interesting() : U32(File, Slot.Entry + 4) + static_cast<uint32_t>(Below(64) - 32));
@@ -217,7 +228,8 @@ public:
         case 8:
           // The directory itself.
           for (int N = Below(4) + 1; N > 0; --N)
-            File[Style.DirectoryStart + static_cast<size_t>(Below(static_cast<int>(Style.DirectoryEnd - Style.DirectoryStart)))] =
+            File[Style.DirectoryStart +
+                 static_cast<size_t>(Below(static_cast<int>(Style.DirectoryEnd - Style.DirectoryStart)))] =
                 static_cast<char>(Below(256));
           break;
         default:
@@ -230,12 +242,13 @@ public:
     return File;
   }
 
-private:
+ private:
   int Below(int N) { return N <= 0 ? 0 : std::uniform_int_distribution<int>(0, N - 1)(FRandom); }
 
   uint32_t Interesting() {
-    static const uint32_t Values[] = {0, 1, 2, 3, 0x7F, 0x80, 0xFF, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000,
-                                      0xFFFFFFFF, 0xFFFFFFFE, 0x7FFFFFF0, 0x1000, 0x3FFFFFFF, 30000, 0xFFFF8000};
+    static const uint32_t Values[] = {0,          1,          2,       3,          0x7F,       0x80,
+                                      0xFF,       0xFFFF,     0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF,
+                                      0xFFFFFFFE, 0x7FFFFFF0, 0x1000,  0x3FFFFFFF, 30000,      0xFFFF8000};
     return Below(4) ? Values[Below(static_cast<int>(std::size(Values)))] : static_cast<uint32_t>(FRandom());
   }
 
@@ -257,10 +270,26 @@ private:
   }
 
   AnsiString Number() {
-    static const char* const Values[] = {"",        "99999999999999999999", "-2147483648", "2147483647", "-1",
-                                         "0",       "-99999",              "1, 2",        "1,2,3,4,5",  "$FFFFFFFF",
-                                         "999999 999999 999999", "a b c",  ",",           ",,,",        "-0",
-                                         "1000000", "0x7FFFFFFF",          " ,  , ",      "-5, -5, -5, -5", "1e9"};
+    static const char* const Values[] = {"",
+                                         "99999999999999999999",
+                                         "-2147483648",
+                                         "2147483647",
+                                         "-1",
+                                         "0",
+                                         "-99999",
+                                         "1, 2",
+                                         "1,2,3,4,5",
+                                         "$FFFFFFFF",
+                                         "999999 999999 999999",
+                                         "a b c",
+                                         ",",
+                                         ",,,",
+                                         "-0",
+                                         "1000000",
+                                         "0x7FFFFFFF",
+                                         " ,  , ",
+                                         "-5, -5, -5, -5",
+                                         "1e9"};
     return Values[Below(static_cast<int>(std::size(Values)))];
   }
 
@@ -282,7 +311,8 @@ private:
         case 1:
           Lines.resize(L);  // cut the text here
           break;
-        case 2: case 3: {
+        case 2:
+        case 3: {
           const size_t Eq = Line.find('=');
           if (Eq != AnsiString::npos) Line = Line.substr(0, Eq + 1) + " " + Number();
           break;
@@ -311,7 +341,8 @@ private:
     Bytes List = Slot.Original;
     switch (Below(4)) {
       case 0:  // no end
-        while (List.size() >= 2 && List[List.size() - 1] == '\0' && List[List.size() - 2] == '\0') List.resize(List.size() - 2);
+        while (List.size() >= 2 && List[List.size() - 1] == '\0' && List[List.size() - 2] == '\0')
+          List.resize(List.size() - 2);
         break;
       case 1:  // odd length or cut
         List.resize(static_cast<size_t>(Below(static_cast<int>(List.size()) + 1)));
@@ -353,8 +384,10 @@ private:
     for (const TSlot& S : Style.Slots)
       if (S.Kind != TSlotKind::Text) Candidates.push_back(&S);
     const TSlot& Slot = *Candidates[static_cast<size_t>(Below(static_cast<int>(Candidates.size())))];
-    if (Slot.Kind == TSlotKind::Bitmap) MutateBitmap(File, Slot);
-    else MutateNames(File, Slot);
+    if (Slot.Kind == TSlotKind::Bitmap)
+      MutateBitmap(File, Slot);
+    else
+      MutateNames(File, Slot);
   }
 
   std::mt19937 FRandom;
@@ -363,19 +396,20 @@ private:
 // ---------------------------------------------------------------------------
 // One case.
 
-const wchar_t* const ClassLists[] = {L"Globals", L"Button",  L"ComboBox", L"Edit",    L"ExplorerBar", L"Header",
-                                     L"ListView", L"Progress", L"ScrollBar", L"Spin", L"Status",      L"Tab",
-                                     L"ToolBar",  L"TrackBar", L"TreeView", L"Window"};
+const wchar_t* const ClassLists[] = {L"Globals",  L"Button",   L"ComboBox",  L"Edit",  L"ExplorerBar", L"Header",
+                                     L"ListView", L"Progress", L"ScrollBar", L"Spin",  L"Status",      L"Tab",
+                                     L"ToolBar",  L"TrackBar", L"TreeView",  L"Window"};
 
 struct TTally {
-  int Refused = 0;   // the file did not load or activate
+  int Refused = 0;  // the file did not load or activate
   int Activated = 0;
-  int Images = 0;    // images loaded over all cases
+  int Images = 0;  // images loaded over all cases
   std::string Failure;
 };
 
 // Runs Step; the reader's own errors are what a damaged file may give.
-template <class F> bool Allowed(F&& Step, TTally& Tally, const char* What) {
+template <class F>
+bool Allowed(F&& Step, TTally& Tally, const char* What) {
   try {
     Step();
     return true;
@@ -414,8 +448,11 @@ void DrawEveryPart(TTheme& Theme, TTally& Tally) {
 void RunCase(const WideString& Path, bool SecondScheme, TTally& Tally) {
   TWindowsXPThemeManager Manager;
   if (!Allowed([&] { Manager.LoadFromFile(Path); }, Tally, "load") ||
-      !Allowed([&] { Manager.Activate(SecondScheme && Manager.GetColorSchemeCount() > 1 ? Manager.GetColorScheme(1) : L""); },
-               Tally, "activate")) {
+      !Allowed(
+          [&] {
+            Manager.Activate(SecondScheme && Manager.GetColorSchemeCount() > 1 ? Manager.GetColorScheme(1) : L"");
+          },
+          Tally, "activate")) {
     ++Tally.Refused;
     return;
   }
@@ -455,8 +492,9 @@ void RunCase(const WideString& Path, bool SecondScheme, TTally& Tally) {
   std::vector<TOwned<TDataPart>> Parts;
   Allowed([&] { Parts.emplace_back(new TDataPart(Any, nullptr, "Globals")); }, Tally, "globals part");
   for (int I = 0; I < Sections.Count() && I < 64; ++I)
-    Allowed([&] { Parts.emplace_back(new TDataPart(Any, Parts.empty() ? nullptr : Parts[0].get(), Sections.Strings(I))); },
-            Tally, "part");
+    Allowed(
+        [&] { Parts.emplace_back(new TDataPart(Any, Parts.empty() ? nullptr : Parts[0].get(), Sections.Strings(I))); },
+        Tally, "part");
   for (const auto& Part : Parts) {
     for (int Image = 0; Image < TWindowsXPThemePart::ImageCount; ++Image) {
       if (!Part->Image(Image)) continue;
@@ -490,7 +528,7 @@ unsigned Argument(const char* Name, unsigned Default) {
 }
 
 class ThemeFuzz : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     const AnsiString Path = TestTempPath("theme-fuzz", "case.msstyles");
     std::snprintf(CasePath, sizeof CasePath, "%s", Path.c_str());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <set>
@@ -16,6 +17,7 @@
 #include "VsIni.h"
 #include "VsThemesWindowsXP.h"
 #include "VsTmSchema.h"
+#include "VsUxTheme.h"
 
 namespace {
 
@@ -377,13 +379,16 @@ TEST(WindowsXPThemeManager, TheSystemStyle) {
   EXPECT_STREQ(Buffer, L"Light Visual Style");
   Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", Buffer, 6);
   EXPECT_STREQ(Buffer, L"Light");
-  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"Author", Buffer, 32); }),
-            "Documenation property [Author] is undefined");
+  EXPECT_EQ(
+      MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"Author", Buffer, 32); }),
+      "Documenation property [Author] is undefined");
   for (int Chars : {0, -1})
-    EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", Buffer, Chars); }),
+    EXPECT_EQ(MessageOf<EWindowsXPThemeError>(
+                  [&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", Buffer, Chars); }),
               "Invalid function parameter");
-  EXPECT_EQ(MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", nullptr, 32); }),
-            "Invalid function parameter");
+  EXPECT_EQ(
+      MessageOf<EWindowsXPThemeError>([&] { Manager.GetThemeDocumentationProperty(nullptr, L"ToolTip", nullptr, 32); }),
+      "Invalid function parameter");
 
   EXPECT_EQ(MessageOf<EThemeError>([&] { Manager.SetColorScheme(L"Green"); }), "Unknown theme color scheme [Green]");
   Manager.Activate(L"");
@@ -648,10 +653,13 @@ TEST(WindowsXPThemePart, ImagesAndFrames) {
 TEST(WindowsXPThemePart, ImagesKeepTheirAlpha) {
   TMadeStyle Made("alpha.dll");
   const auto Alpha = [](int X, int Y) { return (static_cast<uint32_t>(0x20 + 0x30 * X) << 24) | (0x00C08040u + Y); };
-  AddStyle(Made, L"[V5]\r\nImageFile = v5.bmp\r\n[Plain]\r\nImageFile = plain.bmp\r\n[Zero]\r\nImageFile = zero.bmp\r\n",
+  AddStyle(Made,
+           L"[V5]\r\nImageFile = v5.bmp\r\n[Plain]\r\nImageFile = plain.bmp\r\n[Zero]\r\nImageFile = zero.bmp\r\n",
            {{{MAKEINTRESOURCEW(2), L"V5_BMP"}, Dib(4, 2, 32, Alpha, true)},
             {{MAKEINTRESOURCEW(2), L"PLAIN_BMP"}, Dib(4, 2, 32, Alpha)},
-            {{MAKEINTRESOURCEW(2), L"ZERO_BMP"}, Dib(4, 2, 32, [](int, int) { return 0u; }, true)}});
+            {{MAKEINTRESOURCEW(2), L"ZERO_BMP"},
+             Dib(
+                 4, 2, 32, [](int, int) { return 0u; }, true)}});
   auto Manager = ActiveManager(Made.Path());
   auto* Theme = static_cast<TWindowsXPTheme*>(Manager->GetTheme(L"BUTTON"));
   for (const char* Section : {"V5", "Plain", "Zero"}) {
@@ -711,4 +719,45 @@ TEST(WindowsXPThemeManager, TheTestStyle) {
     EXPECT_EQ(Part.Image(I.Image)->PixelFormat(), I.Format) << I.Section;
     EXPECT_EQ(Part.Frames(I.Image).size(), I.Frames) << I.Section;
   }
+}
+
+// Every section of the system style reads, and every image a section names
+// or inherits loads; the values the platform's library reads from its own
+// sections are the part's own.
+TEST(WindowsXPThemePart, EverySectionOfTheSystemStyle) {
+  auto Manager = ActiveManager(LightStyle);
+  auto* Theme = static_cast<TWindowsXPTheme*>(Manager->GetTheme(L"GLOBALS"));
+  TStringList Sections;
+  Manager->SchemeIni().EnumSubKeys("", &Sections);
+  ASSERT_EQ(Sections.Count(), 242);
+  TDataPart Globals(Theme, nullptr, "Globals");
+  int Images = 0;
+  for (int S = 0; S < Sections.Count(); ++S) {
+    TDataPart Part(Theme, &Globals, Sections.Strings(S));
+    for (int I = 0; I < TWindowsXPThemePart::ImageCount; ++I) {
+      if (!Part.IsPropertyDefined(TmProperties(TTmPropertyKind::FileName)[static_cast<size_t>(I)].Id)) continue;
+      ++Images;
+      ASSERT_NE(Part.Image(I), nullptr) << Sections.Strings(S) << " image " << I;
+      EXPECT_FALSE(Part.Frames(I).empty()) << Sections.Strings(S) << " image " << I;
+    }
+  }
+  EXPECT_GT(Images, 380);
+
+  BindUxTheme();
+  ASSERT_TRUE(ThemesAvailable);
+  const HTHEME Button = VsUxThemeApi.OpenThemeData(nullptr, L"BUTTON");
+  ASSERT_NE(Button, nullptr);
+  TDataPart Push(Theme, nullptr, "Button.Pushbutton"), Check(Theme, nullptr, "Button.Checkbox");
+  MARGINS Platform = {};
+  ASSERT_EQ(VsUxThemeApi.GetThemeMargins(Button, nullptr, 1, 0, 3601, nullptr, &Platform), S_OK);
+  const MARGINS Own = Push.GetMargins(IdOf("SizingMargins"));
+  EXPECT_EQ(std::memcmp(&Own, &Platform, sizeof Own), 0);
+  int Count = 0;
+  ASSERT_EQ(VsUxThemeApi.GetThemeInt(Button, 3, 0, 2401, &Count), S_OK);
+  EXPECT_EQ(Check.GetInt(IdOf("ImageCount")), Count);
+  EXPECT_EQ(Count, 20);
+  wchar_t File[MAX_PATH];
+  ASSERT_EQ(VsUxThemeApi.GetThemeFilename(Button, 1, 0, 3001, File, MAX_PATH), S_OK);
+  EXPECT_EQ(AnsiToWide(Push.GetFileName(IdOf("ImageFile"))), File);
+  VsUxThemeApi.CloseThemeData(Button);
 }

@@ -480,39 +480,32 @@ const TWindowsXPThemePart* TWindowsXPThemePart::Definer(TTmPropertyKind Kind, in
   UndefinedProperty(P.SchemaNumber);
 }
 
+template <class T, size_t N>
+const T& TWindowsXPThemePart::Value(TTmPropertyKind Kind, T (TWindowsXPThemePart::*Values)[N], int Id) const {
+  const int I = IndexOf(Kind, Id);
+  return (Definer(Kind, I)->*Values)[I];
+}
+
 bool TWindowsXPThemePart::GetBool(int Id) const {
-  const int I = IndexOf(TTmPropertyKind::Boolean, Id);
-  return Definer(TTmPropertyKind::Boolean, I)->FBools[I];
+  return Value(TTmPropertyKind::Boolean, &TWindowsXPThemePart::FBools, Id);
 }
-
 COLORREF TWindowsXPThemePart::GetColor(int Id) const {
-  const int I = IndexOf(TTmPropertyKind::Color, Id);
-  return Definer(TTmPropertyKind::Color, I)->FColors[I];
+  return Value(TTmPropertyKind::Color, &TWindowsXPThemePart::FColors, Id);
 }
-
 int TWindowsXPThemePart::GetInt(int Id) const {
-  const int I = IndexOf(TTmPropertyKind::Integer, Id);
-  return Definer(TTmPropertyKind::Integer, I)->FInts[I];
+  return Value(TTmPropertyKind::Integer, &TWindowsXPThemePart::FInts, Id);
 }
-
 MARGINS TWindowsXPThemePart::GetMargins(int Id) const {
-  const int I = IndexOf(TTmPropertyKind::Margins, Id);
-  return Definer(TTmPropertyKind::Margins, I)->FMargins[I];
+  return Value(TTmPropertyKind::Margins, &TWindowsXPThemePart::FMargins, Id);
 }
-
 POINT TWindowsXPThemePart::GetPosition(int Id) const {
-  const int I = IndexOf(TTmPropertyKind::Position, Id);
-  return Definer(TTmPropertyKind::Position, I)->FPositions[I];
+  return Value(TTmPropertyKind::Position, &TWindowsXPThemePart::FPositions, Id);
 }
-
 POINT TWindowsXPThemePart::GetSize(int Id) const {
-  const int I = IndexOf(TTmPropertyKind::Size, Id);
-  return Definer(TTmPropertyKind::Size, I)->FSizes[I];
+  return Value(TTmPropertyKind::Size, &TWindowsXPThemePart::FSizes, Id);
 }
-
 AnsiString TWindowsXPThemePart::GetFileName(int Id) const {
-  const int I = IndexOf(TTmPropertyKind::FileName, Id);
-  return Definer(TTmPropertyKind::FileName, I)->FFileNames[I];
+  return Value(TTmPropertyKind::FileName, &TWindowsXPThemePart::FFileNames, Id);
 }
 
 int TWindowsXPThemePart::GetEnum(TTmEnumeration Enumeration) const {

@@ -314,6 +314,9 @@ private:
   // The part that defines Id itself, searching up from this one; raises
   // "Theme property [%d] is undefined" when there is none.
   const TWindowsXPThemePart* Definer(TTmPropertyKind Kind, int Index) const;
+  // Values[Index of Id] of the part that defines Id.
+  template <class T, size_t N>
+  const T& Value(TTmPropertyKind Kind, T (TWindowsXPThemePart::*Values)[N], int Id) const;
 
   TWindowsXPThemePart* FParent;
   bool FBools[13] = {};
