@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -224,6 +225,9 @@ TEST_F(VsThemeClasses, PartSizes) {
   ASSERT_NE(Button, nullptr);
   const TOwned<TWindowsXPThemePart> Stretched = MadePart(
       "Test.Sized", {{"BgType", "ImageFile"}, {"ImageFile", "blue_button.bmp"}, {"SizingMargins", "3, 4, 5, 6"}});
+  const TOwned<TWindowsXPThemePart> Huge = MadePart(
+      "Test.Huge",
+      {{"BgType", "ImageFile"}, {"ImageFile", "blue_button.bmp"}, {"SizingMargins", "2000000000, 2000000000, -5, 1"}});
   struct TCase {
     TThemePart* Part;
     int StateId;
@@ -234,11 +238,12 @@ TEST_F(VsThemeClasses, PartSizes) {
   TThemePart* CheckBox = Button->GetPart(3);
   TThemePart* Arrow = Theme(L"SCROLLBAR")->GetPart(1);
   const TCase Cases[] = {
-      {Stretched.get(), 1, TS_MIN, false, {7, 11}},  // the sizing margins
-      {CheckBox, 1, TS_MIN, false, {13, 13}},        // a true-size frame
-      {Arrow, 1, TS_MIN, false, {29, 29}},           // sizing margins 8 each, and the 13-pixel glyph
-      {CheckBox, 5, TS_TRUE, true, {13, 13}},       {CheckBox, 1, TS_DRAW, true, {30, 20}},
-      {CheckBox, 1, TS_DRAW, false, {0, 0}},        {CheckBox, 1, static_cast<THEMESIZE>(3), true, {0, 0}},
+      {Stretched.get(), 1, TS_MIN, false, {7, 11}},   // the sizing margins
+      {Huge.get(), 1, TS_MIN, false, {INT_MAX, -4}},  // no sum wraps round
+      {CheckBox, 1, TS_MIN, false, {13, 13}},         // a true-size frame
+      {Arrow, 1, TS_MIN, false, {29, 29}},            // sizing margins 8 each, and the 13-pixel glyph
+      {CheckBox, 5, TS_TRUE, true, {13, 13}},        {CheckBox, 1, TS_DRAW, true, {30, 20}},
+      {CheckBox, 1, TS_DRAW, false, {0, 0}},         {CheckBox, 1, static_cast<THEMESIZE>(3), true, {0, 0}},
   };
   RECT R{5, 5, 35, 25};
   for (const TCase& Case : Cases) {

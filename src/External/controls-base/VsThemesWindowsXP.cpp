@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "Consts.h"
 #include "Streams.h"
@@ -909,6 +910,17 @@ int PublishedEnumValue(TTmEnumeration Enumeration, int Value) {
 int Width(const RECT& R) { return R.right - R.left; }
 int Height(const RECT& R) { return R.bottom - R.top; }
 
+// Sums of a style's numbers stay within int, however large the numbers.
+int Saturated(Int64 Value) {
+  return static_cast<int>(std::clamp<Int64>(Value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// Size grown by the margins' widths and heights.
+void AddMargins(SIZE& Size, const MARGINS& M) {
+  Size.cx = Saturated(Int64(Size.cx) + M.cxLeftWidth + M.cxRightWidth);
+  Size.cy = Saturated(Int64(Size.cy) + M.cyTopHeight + M.cyBottomHeight);
+}
+
 // True when Bitmap is a 32-bpp DIB whose every pixel, alpha and all, is 0.
 bool IsAllZeroBitmap(HBITMAP Bitmap) {
   DIBSECTION Section{};
@@ -924,17 +936,17 @@ bool IsAllZeroBitmap(HBITMAP Bitmap) {
 }  // namespace
 
 void MoveInByMargins(RECT& Rect, const MARGINS& Margins) {
-  Rect.left += Margins.cxLeftWidth;
-  Rect.top += Margins.cyTopHeight;
-  Rect.right -= Margins.cxRightWidth;
-  Rect.bottom -= Margins.cyBottomHeight;
+  Rect.left = Saturated(Int64(Rect.left) + Margins.cxLeftWidth);
+  Rect.top = Saturated(Int64(Rect.top) + Margins.cyTopHeight);
+  Rect.right = Saturated(Int64(Rect.right) - Margins.cxRightWidth);
+  Rect.bottom = Saturated(Int64(Rect.bottom) - Margins.cyBottomHeight);
 }
 
 void MoveOutByMargins(RECT& Rect, const MARGINS& Margins) {
-  Rect.left -= Margins.cxLeftWidth;
-  Rect.top -= Margins.cyTopHeight;
-  Rect.right += Margins.cxRightWidth;
-  Rect.bottom += Margins.cyBottomHeight;
+  Rect.left = Saturated(Int64(Rect.left) - Margins.cxLeftWidth);
+  Rect.top = Saturated(Int64(Rect.top) - Margins.cyTopHeight);
+  Rect.right = Saturated(Int64(Rect.right) + Margins.cxRightWidth);
+  Rect.bottom = Saturated(Int64(Rect.bottom) + Margins.cyBottomHeight);
 }
 
 TWindowsXPThemePart::TDrawnImage::~TDrawnImage() { Free(); }
@@ -1306,27 +1318,16 @@ void TWindowsXPThemePart::GetThemePartSize(HDC DC, int StateId, RECT* Rect, THEM
         if (Index >= 0 && Image(Index)) {
           const int Sizing = IsPropertyDefined(TmId::SizingType) ? SizingType() : SizingStretch;
           if (Sizing == SizingStretch || Sizing == SizingTile) {
-            if (IsPropertyDefined(TmId::SizingMargins)) {
-              const MARGINS M = GetMargins(TmId::SizingMargins);
-              Size.cx += M.cxLeftWidth + M.cxRightWidth;
-              Size.cy += M.cyTopHeight + M.cyBottomHeight;
-            }
+            if (IsPropertyDefined(TmId::SizingMargins)) AddMargins(Size, GetMargins(TmId::SizingMargins));
           } else if (StateFrameSize(Index, StateId, Frame)) {
-            Size.cx += Frame.cx;
-            Size.cy += Frame.cy;
+            AddMargins(Size, MARGINS{0, static_cast<int>(Frame.cx), 0, static_cast<int>(Frame.cy)});
           }
         }
       }
       if (IsPropertyDefined(TmId::GlyphType)) {
-        if (IsPropertyDefined(TmId::ContentMargins)) {
-          const MARGINS M = GetMargins(TmId::ContentMargins);
-          Size.cx += M.cxLeftWidth + M.cxRightWidth;
-          Size.cy += M.cyTopHeight + M.cyBottomHeight;
-        }
-        if (GlyphType() == GlyphImageGlyph && StateFrameSize(GlyphImageOf(DC, Area), StateId, Frame)) {
-          Size.cx += Frame.cx;
-          Size.cy += Frame.cy;
-        }
+        if (IsPropertyDefined(TmId::ContentMargins)) AddMargins(Size, GetMargins(TmId::ContentMargins));
+        if (GlyphType() == GlyphImageGlyph && StateFrameSize(GlyphImageOf(DC, Area), StateId, Frame))
+          AddMargins(Size, MARGINS{0, static_cast<int>(Frame.cx), 0, static_cast<int>(Frame.cy)});
       }
       break;
     }
