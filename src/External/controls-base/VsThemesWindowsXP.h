@@ -403,7 +403,7 @@ private:
   int FHeight = 0;
 };
 
-// The scratch bitmaps one drawing call uses.
+// The scratch bitmaps of the blitters; one set serves every drawing call.
 struct TVsBlitBuffers {
   TVsBlitBuffer Image;   // the frame brought to the destination size
   TVsBlitBuffer Source;  // a 32-bit copy of the frame
