@@ -1,7 +1,8 @@
 // Damaged style files: seeded mutations of the small test style -- its ini
 // texts, name lists, bitmap headers and the sizes and places of its
-// resources. Each case loads, activates, opens every class list, reads every
-// section as a part and queries the metrics; each step either works or
+// resources. Each case loads, activates, opens every class list, draws and
+// measures every part of each class, reads every section as a part and
+// queries the metrics; each step either works or
 // raises one of the reader's errors. A crash, a hang or a huge allocation
 // ends the run at once with the case and the seed, and the case's file is
 // kept.
@@ -421,6 +422,29 @@ bool Allowed(F&& Step, TTally& Tally, const char* What) {
   return false;
 }
 
+// Every part of Theme drawn in states 0-20 at a few sizes, from nothing to
+// wider than any image, and its sizes of every kind asked for.
+void DrawEveryPart(TTheme& Theme, TTally& Tally) {
+  static const SIZE Sizes[] = {{0, 0}, {1, 1}, {17, 17}, {300, 40}};
+  TVsBlitBuffer Canvas;
+  const HDC DC = Canvas.Prepare(302, 42);
+  for (int PartId = 0; PartId <= 32; ++PartId) {
+    if (!Theme.GetPart(PartId)) continue;
+    for (int State = 0; State <= 20; ++State)
+      for (const SIZE& S : Sizes) {
+        RECT R{1, 1, 1 + S.cx, 1 + S.cy};
+        Allowed([&] { Theme.DrawThemeBackground(DC, PartId, State, &R, nullptr); }, Tally, "draw");
+        for (int Kind = 0; Kind <= 3; ++Kind) {
+          SIZE Size;
+          Allowed([&] { Theme.GetThemePartSize(DC, PartId, State, &R, static_cast<THEMESIZE>(Kind), Size); }, Tally,
+                  "part size");
+          Allowed([&] { Theme.GetThemePartSize(DC, PartId, State, nullptr, static_cast<THEMESIZE>(Kind), Size); },
+                  Tally, "part size");
+        }
+      }
+  }
+}
+
 void RunCase(const WideString& Path, bool SecondScheme, TTally& Tally) {
   TWindowsXPThemeManager Manager;
   if (!Allowed([&] { Manager.LoadFromFile(Path); }, Tally, "load") ||
@@ -458,6 +482,7 @@ void RunCase(const WideString& Path, bool SecondScheme, TTally& Tally) {
       Allowed([&] { Theme->GetThemeSysInt(Id, Value); }, Tally, "int");
     }
     for (int Id = 1200; Id <= 1210; ++Id) Allowed([&] { Theme->GetThemeSysSize(Id); }, Tally, "size");
+    DrawEveryPart(*Theme, Tally);
   }
   if (!Any) return;
 

@@ -9,6 +9,8 @@
 
 #include <bitset>
 #include <memory>
+#include <span>
+#include <type_traits>
 #include <vector>
 
 #include "Graphics.h"
@@ -133,6 +135,8 @@ public:
   int GetThemeSysSize(int SizeId) override;
 };
 
+struct TVsBlitBuffers;
+
 // Serves the theme functions from a visual-style file. LoadFromFile opens
 // the file and reads its documentation and colour schemes; SetColorScheme
 // reads the scheme's ini and its system metrics.
@@ -175,12 +179,15 @@ public:
   TWindowsXPThemeMetrics& Metrics() { return *FMetrics; }
   TVsIniFile& SchemeIni() { return *FSchemeIni; }
   TVsIniFile& MasterIni() { return *FMasterIni; }
+  // The blitters' scratch bitmaps of every part of this style; freed by Unload.
+  TVsBlitBuffers& BlitBuffers();
 
 private:
   HMODULE FModule = nullptr;
   std::unique_ptr<TWindowsXPThemeMetrics> FMetrics;
   TOwned<TVsIniFile> FSchemeIni;
   TOwned<TVsIniFile> FMasterIni;
+  std::unique_ptr<TVsBlitBuffers> FBlitBuffers;
 };
 
 // ---------------------------------------------------------------------------
@@ -240,6 +247,50 @@ public:
   TBitmap* Image(int Index) const { return FImages[Index].get(); }
   const std::vector<RECT>& Frames(int Index) const { return FFrames[Index]; }
 
+  // ---- Drawing and measuring
+  void DrawThemeBackground(HDC DC, int StateId, const RECT* Rect, const RECT* ClipRect) override;
+  void DrawThemeEdge(HDC DC, int StateId, const RECT* DestRect, UINT Edge, UINT Flags, RECT* ContentRect) override;
+  void DrawThemeIcon(HDC DC, int StateId, const RECT* Rect, HIMAGELIST ImageList, int ImageIndex) override;
+  void DrawThemeText(HDC DC, int StateId, LPCWSTR Text, int CharCount, DWORD TextFlags, DWORD TextFlags2,
+                     const RECT* Rect) override;
+  void GetThemeBackgroundContentRect(HDC DC, int StateId, const RECT* BoundingRect, RECT* ContentRect) override;
+  void GetThemeBackgroundExtent(HDC DC, int StateId, const RECT* ContentRect, RECT* ExtentRect) override;
+  void GetThemeBackgroundRegion(HDC DC, int StateId, const RECT* Rect, HRGN* Region) override;
+  // The getters answer the part's own values only, whatever the state.
+  void GetThemeBool(int StateId, int PropId, bool& Value) override;
+  void GetThemeColor(int StateId, int PropId, COLORREF& Color) override;
+  // In the published numbering of each enumeration; a value that has none
+  // there ("none" of BorderType and FillType) is undefined.
+  void GetThemeEnumValue(int StateId, int PropId, int& Value) override;
+  void GetThemeFilename(int StateId, int PropId, LPWSTR Buffer, int BufferChars) override;
+  void GetThemeFont(HDC DC, int StateId, int PropId, LOGFONTW& Font) override;
+  void GetThemeInt(int StateId, int PropId, int& Value) override;
+  void GetThemeIntList(int StateId, int PropId, INTLIST& List) override;
+  void GetThemeMargins(HDC DC, int StateId, int PropId, RECT* Rect, MARGINS& Margins) override;
+  void GetThemeMetric(HDC DC, int StateId, int PropId, int& Value) override;
+  void GetThemePartSize(HDC DC, int StateId, RECT* Rect, THEMESIZE Kind, SIZE& Size) override;
+  void GetThemePosition(int StateId, int PropId, POINT& Point) override;
+  void GetThemePropertyOrigin(int StateId, int PropId, PROPERTYORIGIN& Origin) override;
+  void GetThemeRect(int StateId, int PropId, RECT& Rect) override;
+  void GetThemeString(int StateId, int PropId, LPWSTR Buffer, int BufferChars) override;
+  void GetThemeTextExtent(HDC DC, int StateId, LPCWSTR Text, int CharCount, DWORD TextFlags,
+                          const RECT* BoundingRect, RECT& ExtentRect) override;
+  void GetThemeTextMetrics(HDC DC, int StateId, TEXTMETRIC& Metrics) override;
+  void HitTestThemeBackground(HDC DC, int StateId, DWORD Options, const RECT* Rect, HRGN Region, POINT Point,
+                              WORD& HitTestCode) override;
+  bool IsThemeBackgroundPartiallyTransparent(int StateId) override;
+  bool IsThemePartDefined(int StateId) override;
+
+protected:
+  virtual void DrawBorderFillBackground(HDC DC, int StateId, const RECT& Rect);
+  virtual void DrawGradientFill(HDC DC, int StateId, bool Vertical, const RECT& Rect);
+  virtual void DrawImage(HDC DC, int StateId, const RECT& Rect);
+  virtual void DrawGlyph(HDC DC, int StateId, const RECT& Rect);
+  virtual void DrawBorderAndFill(HDC DC, int StateId, const RECT& Rect);
+  // The sized image ("ImageFile1" .. "ImageFile5") "ImageSelectType" picks
+  // for Rect on DC; -1 when it picks none.
+  virtual int ChooseSizedImage(HDC DC, const RECT& Rect);
+
 protected:
   // Frames of Bitmap along "ImageLayout" (horizontal when undefined). A
   // Count below 1 is 1; one above the bitmap's length along the layout is
@@ -279,4 +330,210 @@ private:
   std::bitset<TmPropertyIdCount> FDefined;
   TOwned<TBitmap> FImages[ImageCount];
   std::vector<RECT> FFrames[ImageCount];
+
+  // ---- Drawing
+  // An image as the blitters take it, made on its first use: selected into
+  // a memory DC of its own, with whether it has alpha and whether every
+  // pixel is 0 (such an image draws nothing).
+  struct TDrawnImage {
+    TDrawnImage() = default;
+    TDrawnImage(const TDrawnImage&) = delete;
+    TDrawnImage& operator=(const TDrawnImage&) = delete;
+    ~TDrawnImage();
+    void Free();
+    const TBitmap* Bitmap = nullptr;
+    HDC DC = nullptr;
+    HGDIOBJ OldBitmap = nullptr;
+    bool HasAlpha = false;
+    bool AllZero = false;
+  };
+  // The image to draw of Index; nil when absent, without frames or all 0.
+  const TDrawnImage* DrawnImage(int Index);
+  // The frame of StateId in image Index: StateToFrame, 0 when out of range.
+  const RECT& StateFrame(int Index, int StateId);
+  // The frame's size when StateToFrame of StateId names one of image Index.
+  bool StateFrameSize(int Index, int StateId, SIZE& Size);
+  // The background and glyph images as drawing picks them; -1 for none.
+  int BackgroundImage(HDC DC, const RECT& Rect);
+  int GlyphImageOf(HDC DC, const RECT& Rect);
+  // The key colour of Transparent/TransparentColor (Flag the Boolean asked
+  // for); clNone without one.
+  COLORREF TransparentColor(int Flag) const;
+  void DrawStretched(HDC DC, const RECT& Rect, const TDrawnImage& Image, const RECT& Frame, COLORREF Transparent);
+  // The frame in its own size, placed in Rect by HAlign and VAlign.
+  void DrawTrueSize(HDC DC, const RECT& Rect, const TDrawnImage& Image, const RECT& Frame, COLORREF Transparent);
+  void DrawTiled(HDC DC, const RECT& Rect, const TDrawnImage& Image, const RECT& Frame, COLORREF Transparent);
+  // The scratch bitmaps of the theme's manager; nil without one.
+  TVsBlitBuffers* BlitBuffers() const;
+
+  TDrawnImage FDrawnImages[ImageCount];
+};
+
+// ---------------------------------------------------------------------------
+// Blitters of part images. Each draws a frame (a rectangle of the image
+// selected into Source) onto Dest. Transparent is the key colour of a masked
+// copy -- pixels of that colour leave the destination as it was -- or clNone
+// for a plain copy. The alpha blitters blend every pixel with its own alpha
+// A as (source x A + destination x (256 - A)) shr 8 per colour, and leave 0
+// in the alpha byte.
+
+// Scratch bitmap of the blitters: a 32-bpp top-down DIB section selected into
+// a memory DC of its own, kept between calls and grown when a call needs more.
+class TVsBlitBuffer {
+public:
+  TVsBlitBuffer() = default;
+  TVsBlitBuffer(const TVsBlitBuffer&) = delete;
+  TVsBlitBuffer& operator=(const TVsBlitBuffer&) = delete;
+  ~TVsBlitBuffer() { Free(); }
+
+  // The DC of the buffer, now at least Width x Height; nil when GDI cannot
+  // make one that large.
+  HDC Prepare(int Width, int Height);
+  // Row Y of the pixels (0x00RRGGBB with the alpha in the top byte).
+  DWORD* Row(int Y) const { return FBits + static_cast<ptrdiff_t>(Y) * FWidth; }
+  int Stride() const { return FWidth; }
+  void Free();
+
+private:
+  HDC FDC = nullptr;
+  HBITMAP FBitmap = nullptr;
+  HGDIOBJ FOldBitmap = nullptr;
+  DWORD* FBits = nullptr;
+  int FWidth = 0;
+  int FHeight = 0;
+};
+
+// The scratch bitmaps of the blitters; one set serves every drawing call.
+struct TVsBlitBuffers {
+  TVsBlitBuffer Image;   // the frame brought to the destination size
+  TVsBlitBuffer Source;  // a 32-bit copy of the frame
+  TVsBlitBuffer Dest;    // a copy of the destination area
+  void Free();
+};
+
+// The frame at (X, Y) in its own size, by the masked copy when Transparent
+// is a colour.
+void VsTransparentBlt(HDC Dest, int X, int Y, HDC Source, const RECT& Frame, COLORREF Transparent,
+                      TVsBlitBuffers& Buffers);
+// The frame stretched onto DestRect in nine pieces (stretch mode
+// COLORONCOLOR): the corners in their own size, the edges stretched along
+// and the centre both ways -- not at all when BorderOnly, which leaves the
+// destination's centre as it was. Margins are of the frame; a negative one
+// counts as 0, one larger than what is left of the frame is cut to it, and
+// a piece with no extent in either direction is skipped. With all margins 0
+// the whole frame is stretched.
+void VsNineGridStretchBlt(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins,
+                          bool BorderOnly, COLORREF Transparent, TVsBlitBuffers& Buffers);
+// As the stretch, but edges and centre are tiled with pieces of the frame's
+// middle, the last tile of a row or column cut to fit.
+void VsNineGridTileBlt(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins,
+                       bool BorderOnly, COLORREF Transparent, TVsBlitBuffers& Buffers);
+// The frame blended at (X, Y) in its own size.
+void VsAlphaBlt(HDC Dest, int X, int Y, HDC Source, const RECT& Frame, TVsBlitBuffers& Buffers);
+// The frame brought to DestRect's size (a straight copy when it has it
+// already, else as VsNineGridStretchBlt, with a border-only centre wholly
+// transparent), then blended.
+void VsAlphaNineGridBlt(HDC Dest, const RECT& DestRect, HDC Source, const RECT& Frame, const MARGINS& Margins,
+                        bool BorderOnly, TVsBlitBuffers& Buffers);
+
+// ---------------------------------------------------------------------------
+// Drawing parts
+
+// Internal ids of the properties drawing reads.
+namespace TmId {
+constexpr int BgType = 6, BorderColor = 7, BorderOnly = 9, BorderSize = 10, BorderType = 11, Color = 13,
+              ContentMargins = 16, FillColor = 22, FillType = 24, GlyphImageFile = 26, GlyphTransparent = 29,
+              GlyphType = 30, GradientColor1 = 31, GradientColor2 = 32, GradientRatio1 = 36, GradientRatio2 = 37,
+              HAlign = 41, ImageFile = 46, ImageFile1 = 47, ImageSelectType = 53, MinDpi1 = 54, MinSize1 = 60,
+              RoundCornerHeight = 72, RoundCornerWidth = 73, SizingMargins = 76, SizingType = 77, TextColor = 83,
+              Transparent = 87, TransparentColor = 88, VAlign = 92;
+}  // namespace TmId
+
+// Rect moved in (out) by Margins on each side.
+void MoveInByMargins(RECT& Rect, const MARGINS& Margins);
+void MoveOutByMargins(RECT& Rect, const MARGINS& Margins);
+
+// A part whose states 1..States use frames 0..States - 1 (any other state
+// frame 0). Companions, each a part of its own section with this one as its
+// parent, draw the background and text of the states routed to them; every
+// other operation and state stays with this part.
+class TWindowsXPThemeStatePart : public TWindowsXPThemePart {
+public:
+  TWindowsXPThemeStatePart(TTheme* Theme, TWindowsXPThemePart* ParentPart, const AnsiString& SectionName, int States);
+
+  void DrawThemeBackground(HDC DC, int StateId, const RECT* Rect, const RECT* ClipRect) override;
+  void DrawThemeText(HDC DC, int StateId, LPCWSTR Text, int CharCount, DWORD TextFlags, DWORD TextFlags2,
+                     const RECT* Rect) override;
+
+  // The companion that draws StateId; nil when this part draws it.
+  TWindowsXPThemePart* Companion(int StateId) const;
+
+protected:
+  int StateToFrame(int StateId) override;
+  void AddCompanion(int StateId, TOwned<TWindowsXPThemePart> Part);
+
+private:
+  int FStates;
+  std::vector<std::pair<int, TOwned<TWindowsXPThemePart>>> FCompanions;
+};
+
+// A part of the class Part of a theme's section SectionName, with
+// ParentPart; States is for the classes that map states to frames.
+template <class Part>
+TOwned<TWindowsXPThemePart> MakeWindowsXPPart(TTheme* Theme, TWindowsXPThemePart* ParentPart,
+                                              const AnsiString& SectionName, int States) {
+  if constexpr (std::is_constructible_v<Part, TTheme*, TWindowsXPThemePart*, const AnsiString&, int>)
+    return TOwned<TWindowsXPThemePart>(new Part(Theme, ParentPart, SectionName, States));
+  else
+    return TOwned<TWindowsXPThemePart>(new Part(Theme, ParentPart, SectionName));
+}
+
+// One part a class theme builds.
+struct TWindowsXPPartEntry {
+  enum TParent { NoParent, Root };  // Root: the class's part 0
+  int PartId;
+  const char* Section;
+  TOwned<TWindowsXPThemePart> (*Create)(TTheme*, TWindowsXPThemePart*, const AnsiString&, int);
+  int States;
+  TParent Parent;
+};
+
+// Creates the parts of Entries in their order and adds them to Theme.
+void AddWindowsXPParts(TTheme& Theme, std::span<const TWindowsXPPartEntry> Entries);
+
+// The theme of the "GLOBALS" class: one part, "Globals", that serves part
+// ids 0 and 30-32 and answers as the id last asked for.
+class TWindowsXPThemeGlobals : public TWindowsXPTheme {
+public:
+  explicit TWindowsXPThemeGlobals(TWindowsXPThemeManager* Manager);
+  // The "Globals" part for 0, 30, 31 and 32 (the id is remembered); nil for
+  // any other.
+  TThemePart* GetPart(int PartId) const override;
+  int PartId() const { return FPartId; }
+
+private:
+  mutable int FPartId = 0;
+};
+
+// The part of the globals theme. Part 0 is the dialog face; 30, 31 and 32
+// are edges on the left, the top and all sides, flat (state 1), raised (2)
+// or sunken (3), drawn on the DC when their content or extent is asked for.
+class TWindowsXPThemeGlobalsPart : public TWindowsXPThemePart {
+public:
+  using TWindowsXPThemePart::TWindowsXPThemePart;
+
+  // Fills Rect with the style's button face; nothing without that colour.
+  void DrawThemeBackground(HDC DC, int StateId, const RECT* Rect, const RECT* ClipRect) override;
+  void GetThemeBackgroundContentRect(HDC DC, int StateId, const RECT* BoundingRect, RECT* ContentRect) override;
+  void GetThemeBackgroundExtent(HDC DC, int StateId, const RECT* ContentRect, RECT* ExtentRect) override;
+  void HitTestThemeBackground(HDC DC, int StateId, DWORD Options, const RECT* Rect, HRGN Region, POINT Point,
+                              WORD& HitTestCode) override;
+  bool IsThemeBackgroundPartiallyTransparent(int StateId) override;
+  bool IsThemePartDefined(int StateId) override;
+
+private:
+  int PartId() const;
+  // The edge of PartId in StateId drawn with BF_ADJUST: R becomes the
+  // rectangle inside it. Nothing for part 0.
+  void DrawEdgeOf(HDC DC, int StateId, RECT& R) const;
 };
