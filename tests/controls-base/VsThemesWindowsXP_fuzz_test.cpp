@@ -86,6 +86,10 @@ DWORD WINAPI Watchdog(void*) {
 
 // Every C++ allocation of the program passes here: a block beyond any
 // sensible size ends the run with its case.
+// GCC pairs an inlined call of this operator new with the standard one and
+// takes the free below for a mismatch; both sides are the ones written here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(size_t Size) {
   if (Size > HugeAllocation && Running.load()) Abandon("an allocation beyond 64 MB");
   if (void* P = std::malloc(Size ? Size : 1)) return P;
@@ -93,6 +97,7 @@ void* operator new(size_t Size) {
 }
 void operator delete(void* P) noexcept { std::free(P); }
 void operator delete(void* P, size_t) noexcept { std::free(P); }
+#pragma GCC diagnostic pop
 
 namespace {
 
