@@ -1,5 +1,5 @@
 // Colours, fonts, pens, brushes, the canvas over a device context, and the
-// graphic classes (bitmap, icon, picture).
+// graphic classes (bitmap, icon, metafile, picture).
 #pragma once
 
 #include <functional>
@@ -560,6 +560,46 @@ private:
   int FWidth = 0;
   int FHeight = 0;
   std::vector<Byte> FData;
+};
+
+// A Windows metafile, plain or with the placeable header (which gives its
+// size); drawn as the enhanced metafile the system converts it to. Streams
+// as the WMF file it was read from; a size set from code makes it
+// placeable.
+class TMetafile : public TGraphic {
+public:
+  TMetafile();
+  ~TMetafile() override;
+  void Assign(TPersistent* Source) override;
+
+  void Draw(TCanvas* Canvas, const TRect& R) override;
+  bool Empty() const override { return FHandle == nullptr; }
+  int Width() const override { return FWidth; }
+  int Height() const override { return FHeight; }
+  void SetWidth(int Value) override;
+  void SetHeight(int Value) override;
+  // Units per inch of the placeable header (0 for a plain metafile).
+  int Inch() const { return FInch; }
+
+  HENHMETAFILE Handle() const { return FHandle; }
+
+  // Reads one metafile (its own header says how long it is) and leaves the
+  // stream behind it; a broken one raises EInvalidGraphic and keeps the
+  // old picture.
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream) override;
+
+private:
+  void Reset(HENHMETAFILE Handle, std::vector<Byte> Bits, int Inch, const TRect& Box, int AWidth, int AHeight);
+  void Resize(int AWidth, int AHeight);
+
+  HENHMETAFILE FHandle = nullptr;
+  // The metafile records, header first, without the placeable header.
+  std::vector<Byte> FBits;
+  int FInch = 0;
+  TRect FBox{};
+  int FWidth = 0;
+  int FHeight = 0;
 };
 
 using TGraphicFactory = std::function<TOwned<TGraphic>()>;

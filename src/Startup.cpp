@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "BackPanel.h"
 #include "Bledy.h"
 #include "DIB.h"
 #include "Dict_Strings.h"
@@ -35,6 +36,7 @@
 void InitializeTrainerUnits() {
   InitializeFramework();
   InitializeDIB();
+  InitializeBackPanel();
   InitializeVsTools();
   InitializeVsIni();
   InitializeVsInprocHookAPI();
@@ -72,6 +74,7 @@ void FinalizeTrainerUnits() {
   FinalizeUniForms();
   FinalizeUniMenus();
   FinalizeVsHook();
+  FinalizeBackPanel();
   FinalizeDIB();
   FinalizeFramework();
   FinalizeUniControls();

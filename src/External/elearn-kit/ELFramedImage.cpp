@@ -208,6 +208,17 @@ void TELearnFramedImage::DrawCachedPart(TBitmap* Dest, const TRect& Source) {
                            Rect(Source.left, Source.top, Source.left + DW, Source.top + DH));
 }
 
+void TELearnFramedImage::SetNode(TPageNode Value) {
+  int X = FOriginX, Y = FOriginY;
+  if (Value) {
+    X = NodeInteger(Value->Attribute(L"origin_x"), X);
+    Y = NodeInteger(Value->Attribute(L"origin_y"), Y);
+  }
+  FNode = std::move(Value);
+  FOriginX = X;
+  FOriginY = Y;
+}
+
 bool TELearnFramedImage::CanAutoSize(int& NewWidth, int& NewHeight) {
   if (FPicture->Width() > 0 && FPicture->Height() > 0) {
     if (Align() != alTop && Align() != alBottom) NewWidth = FPicture->Width();
@@ -223,7 +234,8 @@ void TELearnFramedImage::PictureChanged(TObject*) {
   if (AutoSize() && FPicture->Width() > 0 && FPicture->Height() > 0)
     SetBounds(Left(), Top(), FPicture->Width(), FPicture->Height());
   TGraphic* Graphic = FPicture->Graphic();
-  if (Graphic && !dynamic_cast<TIcon*>(Graphic)) Graphic->SetTransparent(FTransparent);
+  if (Graphic && !dynamic_cast<TIcon*>(Graphic) && !dynamic_cast<TMetafile*>(Graphic))
+    Graphic->SetTransparent(FTransparent);
   // An opaque picture covering the whole control needs no background.
   const TRect D = GetDestRect();
   if (Graphic && !Graphic->Empty() && !Graphic->Transparent() && D.left <= 0 && D.top <= 0 && D.right >= Width() &&

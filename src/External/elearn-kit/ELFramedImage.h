@@ -6,6 +6,7 @@
 
 #include "Controls.h"
 #include "Graphics.h"
+#include "PageNode.h"
 
 enum TImageAnswer { iaNone, iaCorrect, iaIncorrect };
 
@@ -70,6 +71,11 @@ public:
   void SetMadeByPage(bool Value) { FMadeByPage = Value; }
   const AnsiString& FileName() const { return FFileName; }
   void SetFileName(const AnsiString& Value) { FFileName = Value; }
+  // The page-settings node the image was made from; its "origin_x" and
+  // "origin_y" become the origin (the current values where they are
+  // missing; a bad value raises EPageNodeError and changes nothing).
+  const TPageNode& Node() const { return FNode; }
+  void SetNode(TPageNode Value);
 
   // Where the picture is drawn, in client coordinates.
   TRect GetDestRect() const;
@@ -109,6 +115,7 @@ private:
   int FImageAnswerFontSize = 12;
   TColor FImageAnswerBorderColor = 0;
   TColor FImageAnswerFillColor = 0xFFFFFF;
+  TPageNode FNode;
   int FOriginX = 0;
   int FOriginY = 0;
   bool FMadeByPage = false;
