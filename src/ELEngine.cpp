@@ -232,12 +232,20 @@ TELearnPanel::TELearnPanel(TComponent* AOwner) : TBackPanel(AOwner) {
   SetBevelOuter(bvNone);
 }
 
-TELearnPanel::~TELearnPanel() {
-  for (TControl* Object : FOtherMedia)
-    if (auto* Movie = dynamic_cast<TELearnMovie*>(Object); Movie && Movie->IsPlaying()) Movie->Stop();
-  for (TControl* Object : FStillObjects)
-    if (auto* Movie = dynamic_cast<TELearnMovie*>(Object); Movie && Movie->IsPlaying()) Movie->Stop();
+void TELearnPanel::BeforeDestruction() {
+  for (std::vector<TControl*>* Objects : {&FOtherMedia, &FStillObjects})
+    for (TControl* Object : *Objects)
+      if (auto* Movie = dynamic_cast<TELearnMovie*>(Object); Movie && Movie->IsPlaying()) Movie->Stop();
   FreeMedia();
+  TBackPanel::BeforeDestruction();
+}
+
+void TELearnPanel::Notification(TComponent* AComponent, TOperation Operation) {
+  TBackPanel::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  for (std::vector<TControl*>* Objects : {&FOtherMedia, &FStillObjects})
+    std::replace(Objects->begin(), Objects->end(), static_cast<TControl*>(dynamic_cast<TControl*>(AComponent)),
+                 static_cast<TControl*>(nullptr));
 }
 
 void TELearnPanel::SetAlternativeText(bool Value) {

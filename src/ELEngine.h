@@ -58,7 +58,8 @@ using TGetStream = TMethodPtr<void(TObject* Sender, const AnsiString& FName, TMe
 class TELearnPanel : public TBackPanel {
 public:
   explicit TELearnPanel(TComponent* AOwner);
-  ~TELearnPanel() override;
+  // Playing movies are stopped, then every media object is freed.
+  void BeforeDestruction() override;
 
   // The manager's entries, then Ctrl or Ctrl+Shift with a, e, i, o, u (the
   // vowels with a macron). Key is 0 afterwards when the key was used up.
@@ -113,6 +114,8 @@ public:
 
 protected:
   void GetBackgroundObjects(std::vector<TControl*>& List) override;
+  // A media object freed elsewhere leaves an empty entry.
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   // Loads Stream into Object by the file name's extension; a movie goes
   // through a temporary file and gets PanelColor as its background.
   void LoadMedia(TControl* Object, const AnsiString& FileName, TColor PanelColor, TMemoryStream* Stream);
