@@ -947,6 +947,11 @@ void TGraphic::Changed(TObject*) {
   if (OnChange) OnChange(this);
 }
 
+void TGraphic::Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg) {
+  if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
+
 void TGraphic::LoadFromFile(const AnsiString& FileName) {
   TFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
   LoadFromStream(&Stream);
@@ -1825,10 +1830,10 @@ const TFileFormat* FindByClass(const AnsiString& ClassName) {
   return nullptr;
 }
 
-TOwned<TGraphic> NewGraphic(const AnsiString& ClassName) {
+const TGraphicFactory& FactoryOf(const AnsiString& ClassName) {
   const TFileFormat* F = FindByClass(ClassName);
   if (!F) throw EInvalidGraphic(FmtLoadStr(SUnknownPictureFormat, ClassName));
-  return F->Factory();
+  return F->Factory;
 }
 }  // namespace
 
@@ -1864,7 +1869,7 @@ bool TPicture::SupportsClipboardFormat(Word AFormat) { return FindClipboardForma
 void TPicture::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette) {
   const TClipboardFormat* Format = FindClipboardFormat(AFormat);
   if (!Format) throw EInvalidGraphic(LoadStr(SUnknownClipboardFormat));
-  TOwned<TGraphic> New = Format->Factory();
+  TOwned<TGraphic> New = Made(Format->Factory);
   New->LoadFromClipboardFormat(AFormat, AData, APalette);
   Take(std::move(New));
 }
@@ -1876,9 +1881,23 @@ void TPicture::Changed(TObject*) {
   if (OnChange) OnChange(this);
 }
 
+void TPicture::Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg) {
+  if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
+
+TOwned<TGraphic> TPicture::Made(const TGraphicFactory& Factory) {
+  TOwned<TGraphic> New = Factory();
+  New->OnProgress = TProgressEvent(this, &TPicture::Progress);
+  return New;
+}
+
 void TPicture::Take(TOwned<TGraphic> Value) {
   FGraphic = std::move(Value);
-  if (FGraphic) FGraphic->OnChange = TNotifyEvent(this, &TPicture::Changed);
+  if (FGraphic) {
+    FGraphic->OnChange = TNotifyEvent(this, &TPicture::Changed);
+    FGraphic->OnProgress = TProgressEvent(this, &TPicture::Progress);
+  }
   Changed(this);
 }
 
@@ -1888,7 +1907,7 @@ void TPicture::SetGraphic(TGraphic* Value) {
     Take(nullptr);
     return;
   }
-  TOwned<TGraphic> New = NewGraphic(Value->ClassName());
+  TOwned<TGraphic> New = Made(FactoryOf(Value->ClassName()));
   New->Assign(Value);
   Take(std::move(New));
 }
@@ -1929,7 +1948,7 @@ void TPicture::LoadFromFile(const AnsiString& FileName) {
   for (const TFileFormat& F : FileFormats())
     if (F.Extension == Ext) Format = &F;
   if (!Format) throw EInvalidGraphic(FmtLoadStr(SUnknownPictureExtension, Ext));
-  TOwned<TGraphic> New = Format->Factory();
+  TOwned<TGraphic> New = Made(Format->Factory);
   New->LoadFromFile(FileName);
   Take(std::move(New));
 }
@@ -1947,7 +1966,7 @@ void TPicture::ReadData(TStream* Stream) {
     Take(nullptr);
     return;
   }
-  TOwned<TGraphic> New = NewGraphic(ClassName);
+  TOwned<TGraphic> New = Made(FactoryOf(ClassName));
   New->ReadData(Stream);
   Take(std::move(New));
 }

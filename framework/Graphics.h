@@ -392,6 +392,12 @@ private:
 // ---------------------------------------------------------------------------
 // Graphics
 
+// How far a graphic is in a long operation (decoding a picture).
+enum TProgressStage { psStarting, psRunning, psEnding };
+// RedrawNow: the part R of the picture is worth showing now.
+using TProgressEvent = TMethodPtr<void(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow,
+                                       const TRect& R, const AnsiString& Msg)>;
+
 // A picture of some format that can draw itself, load and save.
 class TGraphic : public TPersistent {
 public:
@@ -431,10 +437,14 @@ public:
   virtual void WriteData(TStream* Stream) { SaveToStream(Stream); }
 
   TNotifyEvent OnChange;
+  TProgressEvent OnProgress;
 
 protected:
   // Marks the graphic modified and fires OnChange.
   virtual void Changed(TObject* Sender);
+  // Fires OnProgress.
+  void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                const AnsiString& Msg);
   void DefineProperties(TFiler* Filer) override;
 
 private:
@@ -649,14 +659,20 @@ public:
   void WriteData(TStream* Stream);
 
   TNotifyEvent OnChange;
+  // The graphic's progress, also while a new one is being read.
+  TProgressEvent OnProgress;
 
 protected:
   void AssignTo(TPersistent* Dest) override;
   void DefineProperties(TFiler* Filer) override;
   virtual void Changed(TObject* Sender);
+  virtual void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg);
 
 private:
   void Take(TOwned<TGraphic> Value);
+  // A new graphic of the class Factory makes, telling its progress.
+  TOwned<TGraphic> Made(const TGraphicFactory& Factory);
 
   TOwned<TGraphic> FGraphic;
 };

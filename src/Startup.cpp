@@ -5,6 +5,7 @@
 #include "DIB.h"
 #include "Dict_Strings.h"
 #include "Dziennik.h"
+#include "ELFramedImage.h"
 #include "FAbout.h"
 #include "FDName.h"
 #include "FDicSelector.h"
@@ -52,6 +53,8 @@ void InitializeTrainerUnits() {
 }
 
 void RegisterTrainerClasses() {
+  RegisterELFramedImage();
+  RegisterBackPanel();
   RegisterImgBtn();
   RegisterWImage();
   RegisterJEdit();

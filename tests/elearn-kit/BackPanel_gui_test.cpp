@@ -11,8 +11,10 @@
 
 #include "ELFramedImage.h"
 #include "ExtCtrls.h"
+#include "Filer.h"
 #include "Framework.h"
 #include "GuiTestSupport.h"
+#include "Streams.h"
 
 namespace {
 
@@ -21,6 +23,8 @@ public:
   void SetUp() override {
     InitializeFramework();
     InitializeBackPanel();
+    RegisterBackPanel();
+    RegisterELFramedImage();
   }
   void TearDown() override {
     FinalizeBackPanel();
@@ -214,6 +218,35 @@ TEST_F(BackPanelTest, FormBackgroundDimsAndLiftsEachChannel) {
   Out->Canvas()->Brush()->SetColor(clAqua);
   EXPECT_FALSE(DrawFormBackground(Panel, Rect(0, 0, 10, 10), 0, Out->Canvas()));
   EXPECT_EQ(Out->Canvas()->Pixels(5, 5), clAqua);
+}
+
+TEST_F(BackPanelTest, LayoutsHoldPanelsAndFramedImages) {
+  TStringStream Layout(
+      "object Page: TForm\n"
+      "  object Panel: TBackPanel\n"
+      "    Alpha = 150\n"
+      "    Transparent = False\n"
+      "    object Picture1: TELearnFramedImage\n"
+      "      CheckedColor = clRed\n"
+      "      ImageAnswer = iaIncorrect\n"
+      "      ImageAnswerPos = alClient\n"
+      "      IsBackground = True\n"
+      "    end\n"
+      "  end\n"
+      "end\n");
+  ReadComponentLayout(&Layout, Form);
+  auto* Panel = dynamic_cast<TBackPanel*>(Form->FindComponent("Panel"));
+  ASSERT_NE(Panel, nullptr);
+  EXPECT_EQ(Panel->Alpha(), 150);
+  EXPECT_FALSE(Panel->Transparent());
+  auto* Picture = dynamic_cast<TELearnFramedImage*>(Form->FindComponent("Picture1"));
+  ASSERT_NE(Picture, nullptr);
+  EXPECT_EQ(Picture->Parent(), Panel);
+  EXPECT_EQ(Picture->CheckedColor(), clRed);
+  EXPECT_EQ(Picture->ImageAnswer(), iaIncorrect);
+  EXPECT_EQ(Picture->ImageAnswerPos(), alClient);
+  EXPECT_TRUE(Picture->IsBackground());
+  EXPECT_EQ(Picture->FrameWidth(), 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "ELFramedImage.h"
 #include "ELMovie.h"
 #include "Forms.h"
+#include "TypInfo.h"
 
 namespace {
 CRITICAL_SECTION GLock;
@@ -257,4 +258,10 @@ void FinalizeBackPanel() {
   if (!GLockMade) return;
   DeleteCriticalSection(&GLock);
   GLockMade = false;
+}
+
+void RegisterBackPanel() {
+  RegisterClass<TBackPanel, TCustomPanel>()
+      .Int("Alpha", &TBackPanel::Alpha, &TBackPanel::SetAlpha, 0)
+      .Bool("Transparent", &TBackPanel::Transparent, &TBackPanel::SetTransparent, true);
 }

@@ -80,3 +80,5 @@ bool DrawFormBackground(TControl* Panel, const TRect& R, int Brightness, TCanvas
 
 void InitializeBackPanel();
 void FinalizeBackPanel();
+// Registers the class with its published Alpha and Transparent.
+void RegisterBackPanel();

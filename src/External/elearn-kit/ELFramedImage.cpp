@@ -1,14 +1,30 @@
 #include "ELFramedImage.h"
 
 #include "Forms.h"
+#include "TypInfo.h"
 
 TELearnFramedImage::TELearnFramedImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(new TPicture()) {
   FControlStyle << csReplicatable;
   FPicture->OnChange = TNotifyEvent(this, &TELearnFramedImage::PictureChanged);
+  FPicture->OnProgress = TProgressEvent(this, &TELearnFramedImage::PictureProgress);
   SetBounds(0, 0, 105, 105);
 }
 
-TELearnFramedImage::~TELearnFramedImage() { FPicture->OnChange = nullptr; }
+TELearnFramedImage::~TELearnFramedImage() {
+  FPicture->OnChange = nullptr;
+  FPicture->OnProgress = nullptr;
+}
+
+void TELearnFramedImage::PictureProgress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow,
+                                         const TRect& R, const AnsiString& Msg) {
+  if (FIncrementalDisplay && RedrawNow) {
+    if (FDrawing)
+      Update();
+    else
+      Repaint();
+  }
+  if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
 
 void TELearnFramedImage::SetStretch(bool Value) {
   if (FStretch == Value) return;
@@ -257,4 +273,34 @@ void TELearnFramedImage::PictureChanged(TObject*) {
     Update();
   else
     Invalidate();
+}
+
+void RegisterELFramedImage() {
+  InitializeGraphics();
+  RegisterClass<TELearnFramedImage, TGraphicControl>()
+      .Bool("Center", &TELearnFramedImage::Center, &TELearnFramedImage::SetCenter, false)
+      .Bool("IncrementalDisplay", &TELearnFramedImage::IncrementalDisplay,
+            &TELearnFramedImage::SetIncrementalDisplay, false)
+      .Object("Picture", &TELearnFramedImage::Picture, &TELearnFramedImage::SetPicture)
+      .Bool("Proportional", &TELearnFramedImage::Proportional, &TELearnFramedImage::SetProportional, false)
+      .Bool("Stretch", &TELearnFramedImage::Stretch, &TELearnFramedImage::SetStretch, false)
+      .Bool("Transparent", &TELearnFramedImage::Transparent, &TELearnFramedImage::SetTransparent, false)
+      .Event("OnProgress", &TELearnFramedImage::OnProgress)
+      .Bool("HasFrame", &TELearnFramedImage::HasFrame, &TELearnFramedImage::SetHasFrame, false)
+      .Int("FrameColor", &TELearnFramedImage::FrameColor, &TELearnFramedImage::SetFrameColor, clBlack, "TColor")
+      .Bool("Checked", &TELearnFramedImage::Checked, &TELearnFramedImage::SetChecked, false)
+      .Int("CheckedColor", &TELearnFramedImage::CheckedColor, &TELearnFramedImage::SetCheckedColor, 0xF0CAA6,
+           "TColor")
+      .Int("FrameWidth", &TELearnFramedImage::FrameWidth, &TELearnFramedImage::SetFrameWidth, 1)
+      .Bool("IsBackground", &TELearnFramedImage::IsBackground, &TELearnFramedImage::SetIsBackground, false)
+      .Enum("ImageAnswer", &TELearnFramedImage::ImageAnswer, &TELearnFramedImage::SetImageAnswer, iaNone,
+            {"iaNone", "iaCorrect", "iaIncorrect"})
+      .Enum("ImageAnswerPos", &TELearnFramedImage::ImageAnswerPos, &TELearnFramedImage::SetImageAnswerPos, alLeft,
+            {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"})
+      .Int("ImageAnswerFontSize", &TELearnFramedImage::ImageAnswerFontSize,
+           &TELearnFramedImage::SetImageAnswerFontSize, 12)
+      .Int("ImageAnswerBorderColor", &TELearnFramedImage::ImageAnswerBorderColor,
+           &TELearnFramedImage::SetImageAnswerBorderColor, 0, "TColor")
+      .Int("ImageAnswerFillColor", &TELearnFramedImage::ImageAnswerFillColor,
+           &TELearnFramedImage::SetImageAnswerFillColor, 0xFFFFFF, "TColor");
 }

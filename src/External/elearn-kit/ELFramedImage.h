@@ -16,6 +16,9 @@ public:
   ~TELearnFramedImage() override;
 
   TPicture* Picture() const { return FPicture.get(); }
+  // The picture's progress; with IncrementalDisplay the image is repainted
+  // whenever a part is worth showing.
+  TProgressEvent OnProgress;
   void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
 
   bool Stretch() const { return FStretch; }
@@ -93,6 +96,8 @@ protected:
 
 private:
   void PictureChanged(TObject* Sender);
+  void PictureProgress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                       const AnsiString& Msg);
   void DrawTinted(TCanvas* Canvas, const TRect& R, TGraphic* Graphic);
   void DrawAnswer(TCanvas* Canvas, const TRect& R);
 
@@ -121,3 +126,7 @@ private:
   bool FMadeByPage = false;
   AnsiString FFileName;
 };
+
+// Registers the class and its published properties, so that layouts can
+// hold framed images.
+void RegisterELFramedImage();
