@@ -85,6 +85,15 @@ protected:
   }
   void TearDown() override { Form->Free(); }
 
+  // A background image of one colour on Panel at (10, 10), 20 x 20.
+  TELearnFramedImage* AddBackgroundImage(TTestPanel* Panel, COLORREF Colour) {
+    auto* Image = new TELearnFramedImage(Form);
+    Image->SetParent(Panel);
+    Image->SetBounds(10, 10, 20, 20);
+    Image->Picture()->SetGraphic(TwoColours(20, 20, 20, Colour).get());
+    Image->SetIsBackground(true);
+    return Image;
+  }
   TTestPanel* MakePanel(const TRect& R) {
     auto* P = new TTestPanel(Form);
     P->SetParent(Form);
@@ -104,11 +113,7 @@ protected:
 
 TEST_F(BackPanelTest, ComposesTheFormPictureAndItsBackgroundImages) {
   TTestPanel* Panel = MakePanel(Bounds(50, 20, 100, 60));
-  auto* Green = new TELearnFramedImage(Form);
-  Green->SetParent(Panel);
-  Green->SetBounds(10, 10, 20, 20);
-  Green->Picture()->SetGraphic(TwoColours(20, 20, 20, RGB(0, 255, 0)).get());
-  Green->SetIsBackground(true);
+  AddBackgroundImage(Panel, RGB(0, 255, 0));
   ShowAndSettle();
   EXPECT_TRUE(Panel->Transparent());
   EXPECT_TRUE(Panel->HasBackgroundObjects());
@@ -157,11 +162,7 @@ TEST_F(BackPanelTest, TheParentIsRepaintedWhereAPanelMovedAway) {
 
 TEST_F(BackPanelTest, ResetMediaRangeDrawsTheBackgroundObjectsAgain) {
   TTestPanel* Panel = MakePanel(Bounds(50, 20, 100, 60));
-  auto* Image = new TELearnFramedImage(Form);
-  Image->SetParent(Panel);
-  Image->SetBounds(10, 10, 20, 20);
-  Image->Picture()->SetGraphic(TwoColours(20, 20, 20, RGB(0, 255, 0)).get());
-  Image->SetIsBackground(true);
+  TELearnFramedImage* Image = AddBackgroundImage(Panel, RGB(0, 255, 0));
   ShowAndSettle();
   const HWND W = Panel->Handle();
   ASSERT_EQ(ScreenAt(W, 15, 15), RGB(0, 255, 0));

@@ -116,6 +116,15 @@ std::string Str(const TRect& R) {
   return S;
 }
 
+// The margins, then the flags for multiline inputs, ignored Enters,
+// stopping all sounds and pausing sounds.
+std::string Settings(TTestPage* Page) {
+  return "m" + std::to_string(Page->Margin()) + "," + std::to_string(Page->MarginLR()) + "," +
+         std::to_string(Page->MarginTB()) + " f" + std::to_string(Page->MultilineInputs()) +
+         std::to_string(Page->IgnoreEnters()) + std::to_string(Page->StopAllSounds()) +
+         std::to_string(Page->PauseSounds());
+}
+
 class PagePanelTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -156,13 +165,7 @@ TEST_F(PagePanelTest, ReadsEachGroupWithItsDefaults) {
   AddStill(Images, L"c.txt", {{L"show", L"1"}});
   Page->ReadPageSettings(Root);
 
-  EXPECT_EQ(Page->Margin(), 5);
-  EXPECT_EQ(Page->MarginLR(), 8);
-  EXPECT_EQ(Page->MarginTB(), 0);
-  EXPECT_TRUE(Page->MultilineInputs());
-  EXPECT_TRUE(Page->IgnoreEnters());
-  EXPECT_TRUE(Page->StopAllSounds());
-  EXPECT_TRUE(Page->PauseSounds());
+  EXPECT_EQ(Settings(Page), "m5,8,0 f1111");
   EXPECT_EQ(Page->PageSettings(), Root);
   ASSERT_EQ(Page->StillObjects().size(), 3u);
   EXPECT_EQ(Files.Asked, (std::vector<AnsiString>{"a.bmp", "b.bmp", "c.txt"}));
@@ -213,15 +216,10 @@ TEST_F(PagePanelTest, AGroupWithABadValueIsLeftOutAndTheOthersAreRead) {
   AddStill(Images, L"a.bmp");
   Page->ReadPageSettings(Bad);
 
-  // The whole size group stays as it was.
-  EXPECT_EQ(Page->Margin(), 3);
-  EXPECT_EQ(Page->MarginLR(), 4);
-  EXPECT_EQ(Page->MarginTB(), 5);
-  // A bad ignore_enters counts as false; the rest of its group is read.
-  EXPECT_TRUE(Page->MultilineInputs());
-  EXPECT_FALSE(Page->IgnoreEnters());
-  EXPECT_FALSE(Page->StopAllSounds());
-  EXPECT_FALSE(Page->PauseSounds());
+  // The whole size group stays as it was; a bad ignore_enters counts as
+  // false and the rest of its group is read; stop_all_sounds is there, so
+  // the play node is not asked; pause_sounds stays.
+  EXPECT_EQ(Settings(Page), "m3,4,5 f1000");
   // The picture made before the bad entry stays; none after it is made.
   EXPECT_EQ(Page->StillObjects().size(), 1u);
   EXPECT_EQ(Page->PageSettings(), Bad);
@@ -684,10 +682,7 @@ std::wstring Element(const WideString& Name, const std::vector<std::pair<WideStr
 
 // What a page made of its settings, in words, for comparing two pages.
 std::string Summary(TTestPage* Page) {
-  std::string S = "m" + std::to_string(Page->Margin()) + "," + std::to_string(Page->MarginLR()) + "," +
-                  std::to_string(Page->MarginTB()) + " f" + std::to_string(Page->MultilineInputs()) +
-                  std::to_string(Page->IgnoreEnters()) + std::to_string(Page->StopAllSounds()) +
-                  std::to_string(Page->PauseSounds());
+  std::string S = Settings(Page);
   for (TControl* C : Page->StillObjects()) {
     if (!C) {
       S += " [none]";
