@@ -601,6 +601,26 @@ TEST_F(MoviePathTest, HidingStopsAPlayingMovie) {
   EXPECT_EQ(Names, (std::vector<std::wstring>{L"IsPlaying", L"Stop"}));
 }
 
+TEST_F(MoviePathTest, AMovieOnAShownPageGetsItsWindowAndGoes) {
+  Host = new TForm(Application);
+  Host->SetBounds(50, 50, 300, 200);
+  Page->SetParent(Host);
+  Page->SetBounds(0, 0, 280, 180);
+  Page->AddMedia(true, "film.swf", nullptr, false, 0, false, "", true, false, false, Rect(10, 10, 90, 70));
+  auto* Movie = dynamic_cast<TELearnMovie*>(Page->StillObjects().at(0));
+  ASSERT_NE(Movie, nullptr);
+  Host->Show();
+  PumpFor(100);
+  // The stand-in cannot be hosted; the movie keeps a window of its own and
+  // is still driven.
+  ASSERT_TRUE(Movie->HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(Movie->Handle()));
+  EXPECT_TRUE(Movie->IsPlaying());
+  Page->Free();
+  Page = nullptr;
+  EXPECT_EQ(TFakePlayer::Calls.back().Name, L"Stop");
+}
+
 // ---------------------------------------------------------------------------
 // Mutated page settings, through both kinds of node
 
