@@ -100,6 +100,7 @@ const wchar_t SMsgDlgCancel[] = L"Anuluj";
 
 const wchar_t SInvalidBitmap[] = L"Nieprawidłowy obraz mapy bitowej";
 const wchar_t SInvalidIcon[] = L"Nieprawidłowy obraz ikony";
+const wchar_t SInvalidMetafile[] = L"Nieprawidłowy obraz metapliku";
 const wchar_t SInvalidImageList[] = L"Nieprawidłowe dane listy obrazów";
 const wchar_t SInvalidPicture[] = L"Nieprawidłowe dane obrazu";
 const wchar_t SNoCanvas[] = L"Płótno nie pozwala na rysowanie";

@@ -127,6 +127,7 @@ extern const wchar_t SMsgDlgCancel[];
 
 extern const wchar_t SInvalidBitmap[];
 extern const wchar_t SInvalidIcon[];
+extern const wchar_t SInvalidMetafile[];
 extern const wchar_t SInvalidImageList[];
 extern const wchar_t SInvalidPicture[];
 extern const wchar_t SNoCanvas[];

@@ -947,6 +947,11 @@ void TGraphic::Changed(TObject*) {
   if (OnChange) OnChange(this);
 }
 
+void TGraphic::Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg) {
+  if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
+
 void TGraphic::LoadFromFile(const AnsiString& FileName) {
   TFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
   LoadFromStream(&Stream);
@@ -1620,6 +1625,160 @@ void TIcon::SaveToStream(TStream* Stream) {
 }
 
 // ---------------------------------------------------------------------------
+// TMetafile
+
+namespace {
+constexpr std::uint32_t PlaceableKey = 0x9AC6CDD7;
+constexpr std::size_t PlaceableSize = 22;
+constexpr std::size_t MetaHeaderSize = 18;
+// Far beyond any picture of a page, and well inside what GDI takes.
+constexpr std::uint64_t MaxMetafileBytes = 64u << 20;
+
+std::int16_t GetI16(const Byte* P) { return static_cast<std::int16_t>(GetU16(P)); }
+
+// The enhanced metafile the system makes of Bits; a placeable header's box
+// gives its size in HIMETRIC units.
+HENHMETAFILE MakeEnhanced(const std::vector<Byte>& Bits, int Inch, const TRect& Box) {
+  METAFILEPICT Pict{};
+  if (Inch > 0) {
+    Pict.mm = MM_ANISOTROPIC;
+    Pict.xExt = MulDiv(std::abs(Box.right - Box.left), 2540, Inch);
+    Pict.yExt = MulDiv(std::abs(Box.bottom - Box.top), 2540, Inch);
+  }
+  HENHMETAFILE Handle = SetWinMetaFileBits(static_cast<UINT>(Bits.size()), Bits.data(), nullptr,
+                                           Inch > 0 ? &Pict : nullptr);
+  if (!Handle) throw EInvalidGraphic(LoadStr(SInvalidMetafile));
+  return Handle;
+}
+}  // namespace
+
+TMetafile::TMetafile() = default;
+
+TMetafile::~TMetafile() {
+  if (FHandle) DeleteEnhMetaFile(FHandle);
+}
+
+void TMetafile::Reset(HENHMETAFILE Handle, std::vector<Byte> Bits, int Inch, const TRect& Box, int AWidth,
+                      int AHeight) {
+  if (FHandle) DeleteEnhMetaFile(FHandle);
+  FHandle = Handle;
+  FBits = std::move(Bits);
+  FInch = Inch;
+  FBox = Box;
+  FWidth = AWidth;
+  FHeight = AHeight;
+  Changed(this);
+}
+
+void TMetafile::Assign(TPersistent* Source) {
+  if (!Source) {
+    Reset(nullptr, {}, 0, TRect{}, 0, 0);
+    return;
+  }
+  if (auto* M = dynamic_cast<TMetafile*>(Source)) {
+    if (M == this) return;
+    HENHMETAFILE Handle = M->FBits.empty() ? nullptr : MakeEnhanced(M->FBits, M->FInch, M->FBox);
+    Reset(Handle, M->FBits, M->FInch, M->FBox, M->FWidth, M->FHeight);
+    return;
+  }
+  TPersistent::Assign(Source);
+}
+
+void TMetafile::Draw(TCanvas* Canvas, const TRect& R) {
+  if (!FHandle) return;
+  PlayEnhMetaFile(Canvas->Handle(), FHandle, &R);
+}
+
+void TMetafile::Resize(int AWidth, int AHeight) {
+  if (AWidth == FWidth && AHeight == FHeight) return;
+  if (FBits.empty() || AWidth <= 0 || AHeight <= 0) throw EInvalidGraphicOperation(LoadStr(SInvalidImageSize));
+  // The size lives in the placeable header: a plain metafile gets one.
+  const int Inch = FInch > 0 ? FInch : 1440;
+  const int Ppi = ScreenPixelsPerInch();
+  const int BoxW = MulDiv(AWidth, Inch, Ppi), BoxH = MulDiv(AHeight, Inch, Ppi);
+  if (BoxW <= 0 || BoxH <= 0 || FBox.left + BoxW > 32767 || FBox.top + BoxH > 32767)
+    throw EInvalidGraphicOperation(LoadStr(SInvalidImageSize));
+  const TRect Box = Rect(FBox.left, FBox.top, FBox.left + BoxW, FBox.top + BoxH);
+  Reset(MakeEnhanced(FBits, Inch, Box), FBits, Inch, Box, AWidth, AHeight);
+}
+
+void TMetafile::SetWidth(int Value) { Resize(Value, FHeight); }
+
+void TMetafile::SetHeight(int Value) { Resize(FWidth, Value); }
+
+void TMetafile::LoadFromStream(TStream* Stream) {
+  Byte Head[PlaceableSize];
+  ReadExact(Stream, Head, 4, SInvalidMetafile);
+  int Inch = 0;
+  TRect Box{};
+  std::vector<Byte> Bits(MetaHeaderSize);
+  if (GetU32(Head) == PlaceableKey) {
+    ReadExact(Stream, Head + 4, PlaceableSize - 4, SInvalidMetafile);
+    Box = Rect(GetI16(Head + 6), GetI16(Head + 8), GetI16(Head + 10), GetI16(Head + 12));
+    Inch = GetU16(Head + 14);
+    if (Inch == 0 || Box.right == Box.left || Box.bottom == Box.top) throw EInvalidGraphic(LoadStr(SInvalidMetafile));
+    ReadExact(Stream, Bits.data(), MetaHeaderSize, SInvalidMetafile);
+  } else {
+    std::memcpy(Bits.data(), Head, 4);
+    ReadExact(Stream, Bits.data() + 4, MetaHeaderSize - 4, SInvalidMetafile);
+  }
+  const std::uint16_t Type = GetU16(Bits.data()), HeaderWords = GetU16(Bits.data() + 2),
+                      Version = GetU16(Bits.data() + 4);
+  const std::uint64_t Size = 2ull * GetU32(Bits.data() + 6);
+  if ((Type != 1 && Type != 2) || HeaderWords != 9 || (Version != 0x100 && Version != 0x300) ||
+      Size < MetaHeaderSize + 6 || Size > MaxMetafileBytes ||
+      Size - MetaHeaderSize > static_cast<std::uint64_t>(Remaining(Stream)))
+    throw EInvalidGraphic(LoadStr(SInvalidMetafile));
+  Bits.resize(static_cast<std::size_t>(Size));
+  ReadExact(Stream, Bits.data() + MetaHeaderSize, Bits.size() - MetaHeaderSize, SInvalidMetafile);
+  // Every record (a size in words, a function) lies inside the file, and the
+  // last one is the end record: the system never reads past the bits.
+  std::size_t At = MetaHeaderSize;
+  for (;;) {
+    if (Bits.size() - At < 6) throw EInvalidGraphic(LoadStr(SInvalidMetafile));
+    const std::uint64_t Record = 2ull * GetU32(Bits.data() + At);
+    if (Record < 6 || Record > Bits.size() - At) throw EInvalidGraphic(LoadStr(SInvalidMetafile));
+    if (GetU16(Bits.data() + At + 4) == 0) break;
+    At += static_cast<std::size_t>(Record);
+  }
+  HENHMETAFILE Handle = MakeEnhanced(Bits, Inch, Box);
+  int W = 0, H = 0;
+  if (Inch > 0) {
+    const int Ppi = ScreenPixelsPerInch();
+    W = MulDiv(std::abs(Box.right - Box.left), Ppi, Inch);
+    H = MulDiv(std::abs(Box.bottom - Box.top), Ppi, Inch);
+  } else {
+    ENHMETAHEADER Header{};
+    if (GetEnhMetaFileHeader(Handle, sizeof(Header), &Header)) {
+      W = Header.rclBounds.right - Header.rclBounds.left + 1;
+      H = Header.rclBounds.bottom - Header.rclBounds.top + 1;
+    }
+  }
+  Reset(Handle, std::move(Bits), Inch, Box, std::max(W, 0), std::max(H, 0));
+}
+
+void TMetafile::SaveToStream(TStream* Stream) {
+  if (FBits.empty()) return;
+  if (FInch > 0) {
+    std::vector<Byte> Head;
+    PutU32(Head, PlaceableKey);
+    PutU16(Head, 0);
+    PutU16(Head, static_cast<std::uint16_t>(FBox.left));
+    PutU16(Head, static_cast<std::uint16_t>(FBox.top));
+    PutU16(Head, static_cast<std::uint16_t>(FBox.right));
+    PutU16(Head, static_cast<std::uint16_t>(FBox.bottom));
+    PutU16(Head, static_cast<std::uint16_t>(FInch));
+    PutU32(Head, 0);
+    // The checksum: the first ten words XORed.
+    std::uint16_t Sum = 0;
+    for (std::size_t I = 0; I < 20; I += 2) Sum ^= GetU16(Head.data() + I);
+    PutU16(Head, Sum);
+    WriteBytes(Stream, Head);
+  }
+  WriteBytes(Stream, FBits);
+}
+
+// ---------------------------------------------------------------------------
 // TPicture
 
 namespace {
@@ -1642,6 +1801,7 @@ std::vector<TFileFormat>& FileFormats() {
     F.push_back({"ico", "Icons", [] { return TOwned<TGraphic>(new TIcon); }, "TIcon"});
     F.push_back({"jpg", "JPEG Image File", [] { return TOwned<TGraphic>(new TJPEGImage); }, "TJPEGImage"});
     F.push_back({"jpeg", "JPEG Image File", [] { return TOwned<TGraphic>(new TJPEGImage); }, "TJPEGImage"});
+    F.push_back({"wmf", "Metafiles", [] { return TOwned<TGraphic>(new TMetafile); }, "TMetafile"});
     return F;
   }();
   return Formats;
@@ -1670,10 +1830,10 @@ const TFileFormat* FindByClass(const AnsiString& ClassName) {
   return nullptr;
 }
 
-TOwned<TGraphic> NewGraphic(const AnsiString& ClassName) {
+const TGraphicFactory& FactoryOf(const AnsiString& ClassName) {
   const TFileFormat* F = FindByClass(ClassName);
   if (!F) throw EInvalidGraphic(FmtLoadStr(SUnknownPictureFormat, ClassName));
-  return F->Factory();
+  return F->Factory;
 }
 }  // namespace
 
@@ -1709,7 +1869,7 @@ bool TPicture::SupportsClipboardFormat(Word AFormat) { return FindClipboardForma
 void TPicture::LoadFromClipboardFormat(Word AFormat, HANDLE AData, HPALETTE APalette) {
   const TClipboardFormat* Format = FindClipboardFormat(AFormat);
   if (!Format) throw EInvalidGraphic(LoadStr(SUnknownClipboardFormat));
-  TOwned<TGraphic> New = Format->Factory();
+  TOwned<TGraphic> New = Made(Format->Factory);
   New->LoadFromClipboardFormat(AFormat, AData, APalette);
   Take(std::move(New));
 }
@@ -1721,9 +1881,23 @@ void TPicture::Changed(TObject*) {
   if (OnChange) OnChange(this);
 }
 
+void TPicture::Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg) {
+  if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
+
+TOwned<TGraphic> TPicture::Made(const TGraphicFactory& Factory) {
+  TOwned<TGraphic> New = Factory();
+  New->OnProgress = TProgressEvent(this, &TPicture::Progress);
+  return New;
+}
+
 void TPicture::Take(TOwned<TGraphic> Value) {
   FGraphic = std::move(Value);
-  if (FGraphic) FGraphic->OnChange = TNotifyEvent(this, &TPicture::Changed);
+  if (FGraphic) {
+    FGraphic->OnChange = TNotifyEvent(this, &TPicture::Changed);
+    FGraphic->OnProgress = TProgressEvent(this, &TPicture::Progress);
+  }
   Changed(this);
 }
 
@@ -1733,7 +1907,7 @@ void TPicture::SetGraphic(TGraphic* Value) {
     Take(nullptr);
     return;
   }
-  TOwned<TGraphic> New = NewGraphic(Value->ClassName());
+  TOwned<TGraphic> New = Made(FactoryOf(Value->ClassName()));
   New->Assign(Value);
   Take(std::move(New));
 }
@@ -1774,7 +1948,7 @@ void TPicture::LoadFromFile(const AnsiString& FileName) {
   for (const TFileFormat& F : FileFormats())
     if (F.Extension == Ext) Format = &F;
   if (!Format) throw EInvalidGraphic(FmtLoadStr(SUnknownPictureExtension, Ext));
-  TOwned<TGraphic> New = Format->Factory();
+  TOwned<TGraphic> New = Made(Format->Factory);
   New->LoadFromFile(FileName);
   Take(std::move(New));
 }
@@ -1792,7 +1966,7 @@ void TPicture::ReadData(TStream* Stream) {
     Take(nullptr);
     return;
   }
-  TOwned<TGraphic> New = NewGraphic(ClassName);
+  TOwned<TGraphic> New = Made(FactoryOf(ClassName));
   New->ReadData(Stream);
   Take(std::move(New));
 }

@@ -1,5 +1,5 @@
 // Colours, fonts, pens, brushes, the canvas over a device context, and the
-// graphic classes (bitmap, icon, picture).
+// graphic classes (bitmap, icon, metafile, picture).
 #pragma once
 
 #include <functional>
@@ -392,6 +392,12 @@ private:
 // ---------------------------------------------------------------------------
 // Graphics
 
+// How far a graphic is in a long operation (decoding a picture).
+enum TProgressStage { psStarting, psRunning, psEnding };
+// RedrawNow: the part R of the picture is worth showing now.
+using TProgressEvent = TMethodPtr<void(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow,
+                                       const TRect& R, const AnsiString& Msg)>;
+
 // A picture of some format that can draw itself, load and save.
 class TGraphic : public TPersistent {
 public:
@@ -431,10 +437,14 @@ public:
   virtual void WriteData(TStream* Stream) { SaveToStream(Stream); }
 
   TNotifyEvent OnChange;
+  TProgressEvent OnProgress;
 
 protected:
   // Marks the graphic modified and fires OnChange.
   virtual void Changed(TObject* Sender);
+  // Fires OnProgress.
+  void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                const AnsiString& Msg);
   void DefineProperties(TFiler* Filer) override;
 
 private:
@@ -562,6 +572,46 @@ private:
   std::vector<Byte> FData;
 };
 
+// A Windows metafile, plain or with the placeable header (which gives its
+// size); drawn as the enhanced metafile the system converts it to. Streams
+// as the WMF file it was read from; a size set from code makes it
+// placeable.
+class TMetafile : public TGraphic {
+public:
+  TMetafile();
+  ~TMetafile() override;
+  void Assign(TPersistent* Source) override;
+
+  void Draw(TCanvas* Canvas, const TRect& R) override;
+  bool Empty() const override { return FHandle == nullptr; }
+  int Width() const override { return FWidth; }
+  int Height() const override { return FHeight; }
+  void SetWidth(int Value) override;
+  void SetHeight(int Value) override;
+  // Units per inch of the placeable header (0 for a plain metafile).
+  int Inch() const { return FInch; }
+
+  HENHMETAFILE Handle() const { return FHandle; }
+
+  // Reads one metafile (its own header says how long it is) and leaves the
+  // stream behind it; a broken one raises EInvalidGraphic and keeps the
+  // old picture.
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream) override;
+
+private:
+  void Reset(HENHMETAFILE Handle, std::vector<Byte> Bits, int Inch, const TRect& Box, int AWidth, int AHeight);
+  void Resize(int AWidth, int AHeight);
+
+  HENHMETAFILE FHandle = nullptr;
+  // The metafile records, header first, without the placeable header.
+  std::vector<Byte> FBits;
+  int FInch = 0;
+  TRect FBox{};
+  int FWidth = 0;
+  int FHeight = 0;
+};
+
 using TGraphicFactory = std::function<TOwned<TGraphic>()>;
 
 // Holds one graphic of any registered format. Stores itself in layouts as
@@ -609,14 +659,20 @@ public:
   void WriteData(TStream* Stream);
 
   TNotifyEvent OnChange;
+  // The graphic's progress, also while a new one is being read.
+  TProgressEvent OnProgress;
 
 protected:
   void AssignTo(TPersistent* Dest) override;
   void DefineProperties(TFiler* Filer) override;
   virtual void Changed(TObject* Sender);
+  virtual void Progress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg);
 
 private:
   void Take(TOwned<TGraphic> Value);
+  // A new graphic of the class Factory makes, telling its progress.
+  TOwned<TGraphic> Made(const TGraphicFactory& Factory);
 
   TOwned<TGraphic> FGraphic;
 };

@@ -155,6 +155,7 @@ void TJPEGImage::LoadFromBytes(std::vector<Byte> Data) {
   TJpegJob Job{};
   Job.Data = Data.data();
   Job.Size = static_cast<unsigned long>(Data.size());
+  Progress(this, psStarting, 0, false, TRect{}, AnsiString());
   if (!Decode(&Job)) {
     throw EJPEG(FmtLoadStr(SJPEGError, Job.ErrorCode));
   }
@@ -167,6 +168,8 @@ void TJPEGImage::LoadFromBytes(std::vector<Byte> Data) {
     std::memcpy(Bitmap->ScanLine(Y), Job.Pixels + Stride * (Job.Height - 1 - Y), static_cast<std::size_t>(Job.Width) * 3);
   FBitmap = std::move(Bitmap);
   FData = std::move(Data);
+  // Decoded whole: the picture is worth showing now.
+  Progress(this, psEnding, 100, true, Rect(0, 0, Job.Width, Job.Height), AnsiString());
   Changed(this);
 }
 

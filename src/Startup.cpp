@@ -1,9 +1,11 @@
 #include "Startup.h"
 
+#include "BackPanel.h"
 #include "Bledy.h"
 #include "DIB.h"
 #include "Dict_Strings.h"
 #include "Dziennik.h"
+#include "ELFramedImage.h"
 #include "FAbout.h"
 #include "FDName.h"
 #include "FDicSelector.h"
@@ -37,6 +39,7 @@
 void InitializeTrainerUnits() {
   InitializeFramework();
   InitializeDIB();
+  InitializeBackPanel();
   InitializeVsTools();
   InitializeVsIni();
   InitializeVsInprocHookAPI();
@@ -54,6 +57,8 @@ void InitializeTrainerUnits() {
 }
 
 void RegisterTrainerClasses() {
+  RegisterELFramedImage();
+  RegisterBackPanel();
   RegisterImgBtn();
   RegisterWImage();
   RegisterJEdit();
@@ -77,6 +82,7 @@ void FinalizeTrainerUnits() {
   FinalizeUniMenus();
   FinalizeVsThemesMain();
   FinalizeVsHook();
+  FinalizeBackPanel();
   FinalizeDIB();
   FinalizeFramework();
   FinalizeUniControls();

@@ -721,3 +721,143 @@ TEST(Picture, LayoutsCarryPicturesAndBitmapsAsData) {
   EXPECT_EQ(SavedBytes(*Holder->Picture()->Graphic()), FileBytes("icon.ico"));
   EXPECT_EQ(SavedBytes(*Holder->Glyph()), FileBytes("odd24.bmp"));
 }
+
+// --- metafiles ---
+
+namespace {
+
+// A plain metafile of a 100 x 50 window: white, with a red rectangle over
+// its right half.
+std::vector<Byte> PlainMetafile() {
+  HDC DC = CreateMetaFileA(nullptr);
+  SetWindowOrgEx(DC, 0, 0, nullptr);
+  SetWindowExtEx(DC, 100, 50, nullptr);
+  HBRUSH White = CreateSolidBrush(RGB(255, 255, 255)), Red = CreateSolidBrush(RGB(255, 0, 0));
+  SelectObject(DC, GetStockObject(NULL_PEN));
+  SelectObject(DC, White);
+  Rectangle(DC, 0, 0, 101, 51);
+  SelectObject(DC, Red);
+  Rectangle(DC, 50, 0, 101, 51);
+  HMETAFILE Meta = CloseMetaFile(DC);
+  DeleteObject(White);
+  DeleteObject(Red);
+  std::vector<Byte> Bits(GetMetaFileBitsEx(Meta, 0, nullptr));
+  GetMetaFileBitsEx(Meta, static_cast<UINT>(Bits.size()), Bits.data());
+  DeleteMetaFile(Meta);
+  return Bits;
+}
+
+// The placeable header for a box of W x H units at Inch units per inch.
+std::vector<Byte> Placeable(const std::vector<Byte>& Bits, int W, int H, int Inch) {
+  std::vector<Byte> Out = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0};
+  for (int V : {W, H, Inch}) {
+    Out.push_back(static_cast<Byte>(V));
+    Out.push_back(static_cast<Byte>(V >> 8));
+  }
+  Out.insert(Out.end(), {0, 0, 0, 0});
+  std::uint16_t Sum = 0;
+  for (std::size_t I = 0; I < 20; I += 2) Sum ^= static_cast<std::uint16_t>(Out[I] | (Out[I + 1] << 8));
+  Out.push_back(static_cast<Byte>(Sum));
+  Out.push_back(static_cast<Byte>(Sum >> 8));
+  Out.insert(Out.end(), Bits.begin(), Bits.end());
+  return Out;
+}
+
+}  // namespace
+
+TEST(Metafile, PlainAndPlaceableDrawTheirPictureAndSaveAsRead) {
+  const std::vector<Byte> Plain = PlainMetafile();
+  // 200 x 100 units at 192 units per inch: 100 x 50 pixels at 96 dpi.
+  const std::vector<Byte> WithHeader = Placeable(Plain, 200, 100, 192);
+  for (const auto* File : {&Plain, &WithHeader}) {
+    SCOPED_TRACE(File == &Plain ? "plain" : "placeable");
+    TMetafile M;
+    LoadBytes(M, *File);
+    ASSERT_FALSE(M.Empty());
+    if (File == &WithHeader) {
+      EXPECT_EQ(M.Width(), 100);
+      EXPECT_EQ(M.Height(), 50);
+      EXPECT_EQ(M.Inch(), 192);
+    } else {
+      EXPECT_GT(M.Width(), 0);
+      EXPECT_GT(M.Height(), 0);
+    }
+    EXPECT_EQ(SavedBytes(M), *File);
+    TOwned<TBitmap> B = WhiteBitmap(100, 50);
+    B->Canvas()->Brush()->SetColor(clBlue);
+    B->Canvas()->FillRect(Rect(0, 0, 100, 50));
+    B->Canvas()->StretchDraw(Rect(0, 0, 100, 50), &M);
+    EXPECT_EQ(B->Canvas()->Pixels(20, 25), clWhite);
+    EXPECT_EQ(B->Canvas()->Pixels(80, 25), clRed);
+  }
+}
+
+TEST(Metafile, SizeFromCodeMakesItPlaceableAndPicturesOpenWmfFiles) {
+  TMetafile M;
+  LoadBytes(M, PlainMetafile());
+  M.SetWidth(60);
+  M.SetHeight(30);
+  EXPECT_EQ(M.Width(), 60);
+  EXPECT_EQ(M.Height(), 30);
+  TMetafile Again;
+  LoadBytes(Again, SavedBytes(M));
+  EXPECT_EQ(Again.Width(), 60);
+  EXPECT_EQ(Again.Height(), 30);
+  EXPECT_THROW(M.SetWidth(0), EInvalidGraphicOperation);
+
+  char Dir[MAX_PATH];
+  GetTempPathA(MAX_PATH, Dir);
+  const AnsiString Path = AnsiString(Dir) + "slovanta-graphics-picture.WMF";
+  DeleteFileA(Path.c_str());
+  M.SaveToFile(Path);
+  TPicture P;
+  try {
+    P.LoadFromFile(Path);
+  } catch (...) {
+    DeleteFileA(Path.c_str());
+    throw;
+  }
+  DeleteFileA(Path.c_str());
+  EXPECT_EQ(P.Graphic()->ClassName(), "TMetafile");
+  EXPECT_EQ(P.Width(), 60);
+}
+
+TEST(Metafile, DamagedFilesRaiseAndKeepThePicture) {
+  const std::vector<Byte> Good = PlainMetafile();
+  const auto WithU16 = [&](std::size_t At, std::uint16_t V) {
+    std::vector<Byte> B = Good;
+    B[At] = static_cast<Byte>(V);
+    B[At + 1] = static_cast<Byte>(V >> 8);
+    return B;
+  };
+  std::vector<Byte> TooLong = Good, RecordOver = Good, NoEnd = Good;
+  PutU32(TooLong, 6, static_cast<std::uint32_t>(Good.size() / 2 + 1));
+  // The first record claims more than the file holds.
+  PutU32(RecordOver, 18, 0x7FFFFFFF);
+  // The end record becomes a record of another function.
+  NoEnd[Good.size() - 2] = 0x01;
+  const std::vector<std::pair<const char*, std::vector<Byte>>> Cases = {
+      {"type 3", WithU16(0, 3)},
+      {"header words 8", WithU16(2, 8)},
+      {"version 0x200", WithU16(4, 0x200)},
+      {"size beyond the file", TooLong},
+      {"record beyond the file", RecordOver},
+      {"no end record", NoEnd},
+      {"placeable, inch 0", Placeable(Good, 200, 100, 0)},
+      {"placeable, empty box", Placeable(Good, 0, 100, 96)},
+  };
+  TMetafile M;
+  LoadBytes(M, Good);
+  const int W = M.Width();
+  for (const auto& [Name, Bytes] : Cases) {
+    SCOPED_TRACE(Name);
+    EXPECT_THROW(LoadBytes(M, Bytes), EInvalidGraphic);
+    EXPECT_EQ(M.Width(), W);
+    EXPECT_EQ(SavedBytes(M), Good);
+  }
+  for (std::size_t Cut = 0; Cut < Good.size(); ++Cut) {
+    SCOPED_TRACE(Cut);
+    EXPECT_THROW(LoadBytes(M, std::vector<Byte>(Good.begin(), Good.begin() + static_cast<long>(Cut))),
+                 EInvalidGraphic);
+  }
+}

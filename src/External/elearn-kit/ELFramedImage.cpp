@@ -1,14 +1,30 @@
 #include "ELFramedImage.h"
 
 #include "Forms.h"
+#include "TypInfo.h"
 
 TELearnFramedImage::TELearnFramedImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(new TPicture()) {
   FControlStyle << csReplicatable;
   FPicture->OnChange = TNotifyEvent(this, &TELearnFramedImage::PictureChanged);
+  FPicture->OnProgress = TProgressEvent(this, &TELearnFramedImage::PictureProgress);
   SetBounds(0, 0, 105, 105);
 }
 
-TELearnFramedImage::~TELearnFramedImage() { FPicture->OnChange = nullptr; }
+TELearnFramedImage::~TELearnFramedImage() {
+  FPicture->OnChange = nullptr;
+  FPicture->OnProgress = nullptr;
+}
+
+void TELearnFramedImage::PictureProgress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow,
+                                         const TRect& R, const AnsiString& Msg) {
+  if (FIncrementalDisplay && RedrawNow) {
+    if (FDrawing)
+      Update();
+    else
+      Repaint();
+  }
+  if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
 
 void TELearnFramedImage::SetStretch(bool Value) {
   if (FStretch == Value) return;
@@ -208,6 +224,17 @@ void TELearnFramedImage::DrawCachedPart(TBitmap* Dest, const TRect& Source) {
                            Rect(Source.left, Source.top, Source.left + DW, Source.top + DH));
 }
 
+void TELearnFramedImage::SetNode(TPageNode Value) {
+  int X = FOriginX, Y = FOriginY;
+  if (Value) {
+    X = NodeInteger(Value->Attribute(L"origin_x"), X);
+    Y = NodeInteger(Value->Attribute(L"origin_y"), Y);
+  }
+  FNode = std::move(Value);
+  FOriginX = X;
+  FOriginY = Y;
+}
+
 bool TELearnFramedImage::CanAutoSize(int& NewWidth, int& NewHeight) {
   if (FPicture->Width() > 0 && FPicture->Height() > 0) {
     if (Align() != alTop && Align() != alBottom) NewWidth = FPicture->Width();
@@ -223,7 +250,8 @@ void TELearnFramedImage::PictureChanged(TObject*) {
   if (AutoSize() && FPicture->Width() > 0 && FPicture->Height() > 0)
     SetBounds(Left(), Top(), FPicture->Width(), FPicture->Height());
   TGraphic* Graphic = FPicture->Graphic();
-  if (Graphic && !dynamic_cast<TIcon*>(Graphic)) Graphic->SetTransparent(FTransparent);
+  if (Graphic && !dynamic_cast<TIcon*>(Graphic) && !dynamic_cast<TMetafile*>(Graphic))
+    Graphic->SetTransparent(FTransparent);
   // An opaque picture covering the whole control needs no background.
   const TRect D = GetDestRect();
   if (Graphic && !Graphic->Empty() && !Graphic->Transparent() && D.left <= 0 && D.top <= 0 && D.right >= Width() &&
@@ -245,4 +273,34 @@ void TELearnFramedImage::PictureChanged(TObject*) {
     Update();
   else
     Invalidate();
+}
+
+void RegisterELFramedImage() {
+  InitializeGraphics();
+  RegisterClass<TELearnFramedImage, TGraphicControl>()
+      .Bool("Center", &TELearnFramedImage::Center, &TELearnFramedImage::SetCenter, false)
+      .Bool("IncrementalDisplay", &TELearnFramedImage::IncrementalDisplay,
+            &TELearnFramedImage::SetIncrementalDisplay, false)
+      .Object("Picture", &TELearnFramedImage::Picture, &TELearnFramedImage::SetPicture)
+      .Bool("Proportional", &TELearnFramedImage::Proportional, &TELearnFramedImage::SetProportional, false)
+      .Bool("Stretch", &TELearnFramedImage::Stretch, &TELearnFramedImage::SetStretch, false)
+      .Bool("Transparent", &TELearnFramedImage::Transparent, &TELearnFramedImage::SetTransparent, false)
+      .Event("OnProgress", &TELearnFramedImage::OnProgress)
+      .Bool("HasFrame", &TELearnFramedImage::HasFrame, &TELearnFramedImage::SetHasFrame, false)
+      .Int("FrameColor", &TELearnFramedImage::FrameColor, &TELearnFramedImage::SetFrameColor, clBlack, "TColor")
+      .Bool("Checked", &TELearnFramedImage::Checked, &TELearnFramedImage::SetChecked, false)
+      .Int("CheckedColor", &TELearnFramedImage::CheckedColor, &TELearnFramedImage::SetCheckedColor, 0xF0CAA6,
+           "TColor")
+      .Int("FrameWidth", &TELearnFramedImage::FrameWidth, &TELearnFramedImage::SetFrameWidth, 1)
+      .Bool("IsBackground", &TELearnFramedImage::IsBackground, &TELearnFramedImage::SetIsBackground, false)
+      .Enum("ImageAnswer", &TELearnFramedImage::ImageAnswer, &TELearnFramedImage::SetImageAnswer, iaNone,
+            {"iaNone", "iaCorrect", "iaIncorrect"})
+      .Enum("ImageAnswerPos", &TELearnFramedImage::ImageAnswerPos, &TELearnFramedImage::SetImageAnswerPos, alLeft,
+            {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"})
+      .Int("ImageAnswerFontSize", &TELearnFramedImage::ImageAnswerFontSize,
+           &TELearnFramedImage::SetImageAnswerFontSize, 12)
+      .Int("ImageAnswerBorderColor", &TELearnFramedImage::ImageAnswerBorderColor,
+           &TELearnFramedImage::SetImageAnswerBorderColor, 0, "TColor")
+      .Int("ImageAnswerFillColor", &TELearnFramedImage::ImageAnswerFillColor,
+           &TELearnFramedImage::SetImageAnswerFillColor, 0xFFFFFF, "TColor");
 }

@@ -6,6 +6,7 @@
 
 #include "Controls.h"
 #include "Graphics.h"
+#include "PageNode.h"
 
 enum TImageAnswer { iaNone, iaCorrect, iaIncorrect };
 
@@ -15,6 +16,9 @@ public:
   ~TELearnFramedImage() override;
 
   TPicture* Picture() const { return FPicture.get(); }
+  // The picture's progress; with IncrementalDisplay the image is repainted
+  // whenever a part is worth showing.
+  TProgressEvent OnProgress;
   void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
 
   bool Stretch() const { return FStretch; }
@@ -70,6 +74,11 @@ public:
   void SetMadeByPage(bool Value) { FMadeByPage = Value; }
   const AnsiString& FileName() const { return FFileName; }
   void SetFileName(const AnsiString& Value) { FFileName = Value; }
+  // The page-settings node the image was made from; its "origin_x" and
+  // "origin_y" become the origin (the current values where they are
+  // missing; a bad value raises EPageNodeError and changes nothing).
+  const TPageNode& Node() const { return FNode; }
+  void SetNode(TPageNode Value);
 
   // Where the picture is drawn, in client coordinates.
   TRect GetDestRect() const;
@@ -87,6 +96,8 @@ protected:
 
 private:
   void PictureChanged(TObject* Sender);
+  void PictureProgress(TObject* Sender, TProgressStage Stage, Byte PercentDone, bool RedrawNow, const TRect& R,
+                       const AnsiString& Msg);
   void DrawTinted(TCanvas* Canvas, const TRect& R, TGraphic* Graphic);
   void DrawAnswer(TCanvas* Canvas, const TRect& R);
 
@@ -109,8 +120,13 @@ private:
   int FImageAnswerFontSize = 12;
   TColor FImageAnswerBorderColor = 0;
   TColor FImageAnswerFillColor = 0xFFFFFF;
+  TPageNode FNode;
   int FOriginX = 0;
   int FOriginY = 0;
   bool FMadeByPage = false;
   AnsiString FFileName;
 };
+
+// Registers the class and its published properties, so that layouts can
+// hold framed images.
+void RegisterELFramedImage();
