@@ -9,14 +9,8 @@
 #include <vector>
 
 #include "Forms.h"
-#include "Framework.h"
-#include "UniClasses.h"
-#include "UniControls.h"
-#include "UniForms.h"
-#include "UniMenus.h"
+#include "Startup.h"
 #include "UniStdCtrls.h"
-#include "UniSysUtils.h"
-#include "UniSystem.h"
 #include "Win.h"
 
 namespace {
@@ -54,13 +48,7 @@ size_t ThroughMessages(HWND List, const std::vector<WideString>& Rows) {
 }  // namespace
 
 int main() {
-  InitializeFramework();
-  InitializeUniSysUtils();
-  InitializeUniSystem();
-  InitializeUniClasses();
-  InitializeUniControls();
-  InitializeUniMenus();
-  InitializeUniForms();
+  InitializeTrainerUnits();
   InitializeUniStdCtrls();
   int Code = 0;
   try {
@@ -88,10 +76,6 @@ int main() {
     std::printf("the benchmark failed\n");
     Code = 1;
   }
-  FinalizeUniForms();
-  FinalizeUniMenus();
-  FinalizeFramework();
-  FinalizeUniControls();
-  FinalizeUniSystem();
+  FinalizeTrainerUnits();
   return Code;
 }

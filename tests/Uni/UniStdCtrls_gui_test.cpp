@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "Filer.h"
 #include "StdCtrls.h"
+#include "Streams.h"
+#include "UniActnList.h"
 #include "UniGrids.h"
 #include "UniMenus.h"
 #include "UniStdCtrls.h"
@@ -66,40 +70,38 @@ public:
   }
 };
 
-// A picture of Text as the system draws it wide (or as 8-bit bytes) in
-// Font at (2, 2) of a W x H cell filled with Back.
-class TTextPicture {
+// A W x H memory picture filled with Back, Font selected in its DC with
+// its colour as the text colour and Back as the background colour, for the
+// system to draw a reference text into.
+class TReference {
 public:
-  TTextPicture(TFont* Font, TColor Back, int W, int H, const WideString* Wide, const AnsiString* Ansi) : FW(W), FH(H) {
+  TReference(TFont* Font, TColor Back, int W, int H) : FW(W), FH(H) {
     HDC Screen = GetDC(nullptr);
     FDC = CreateCompatibleDC(Screen);
     FBitmap = CreateCompatibleBitmap(Screen, W, H);
     ReleaseDC(nullptr, Screen);
-    FOld = SelectObject(FDC, FBitmap);
-    HGDIOBJ OldFont = SelectObject(FDC, Font->Handle());
+    FOldBitmap = SelectObject(FDC, FBitmap);
+    FOldFont = SelectObject(FDC, Font->Handle());
     SetTextColor(FDC, static_cast<COLORREF>(ColorToRGB(Font->Color())));
     SetBkColor(FDC, static_cast<COLORREF>(ColorToRGB(Back)));
     const RECT R{0, 0, W, H};
-    if (Wide)
-      ExtTextOutW(FDC, 2, 2, ETO_CLIPPED | ETO_OPAQUE, &R, Wide->c_str(), static_cast<UINT>(Wide->size()), nullptr);
-    else
-      ExtTextOutA(FDC, 2, 2, ETO_CLIPPED | ETO_OPAQUE, &R, Ansi->c_str(), static_cast<UINT>(Ansi->size()), nullptr);
-    SelectObject(FDC, OldFont);
+    ExtTextOutW(FDC, 0, 0, ETO_OPAQUE, &R, nullptr, 0, nullptr);
   }
-  ~TTextPicture() {
-    SelectObject(FDC, FOld);
+  ~TReference() {
+    SelectObject(FDC, FOldFont);
+    SelectObject(FDC, FOldBitmap);
     DeleteObject(FBitmap);
     DeleteDC(FDC);
   }
-  TTextPicture(const TTextPicture&) = delete;
-  TTextPicture& operator=(const TTextPicture&) = delete;
-  // Pixels that differ from the shot's, whose cell starts at (X, Y).
+  TReference(const TReference&) = delete;
+  TReference& operator=(const TReference&) = delete;
+  HDC DC() const { return FDC; }
+  RECT Rect() const { return RECT{0, 0, FW, FH}; }
+  // Pixels that differ from the shot's, whose picture starts at (X, Y).
   int Differences(const TShot& Shot, int X, int Y) const {
     int N = 0;
     for (int J = 0; J < FH; ++J)
-      for (int I = 0; I < FW; ++I) {
-        N += GetPixel(FDC, I, J) != Shot.At(X + I, Y + J);
-      }
+      for (int I = 0; I < FW; ++I) N += GetPixel(FDC, I, J) != Shot.At(X + I, Y + J);
     return N;
   }
 
@@ -107,8 +109,20 @@ private:
   int FW, FH;
   HDC FDC;
   HBITMAP FBitmap;
-  HGDIOBJ FOld;
+  HGDIOBJ FOldBitmap, FOldFont;
 };
+
+// A 40 x 20 grid cell as the system writes Text (wide, or as its 8-bit
+// bytes) at (2, 2).
+std::unique_ptr<TReference> CellReference(TUniStringGrid* Grid, const WideString* Wide, const AnsiString* Ansi) {
+  auto R = std::make_unique<TReference>(Grid->Font(), Grid->Color(), 40, 20);
+  const RECT Cell = R->Rect();
+  if (Wide)
+    ExtTextOutW(R->DC(), 2, 2, ETO_CLIPPED | ETO_OPAQUE, &Cell, Wide->c_str(), static_cast<UINT>(Wide->size()), nullptr);
+  else
+    ExtTextOutA(R->DC(), 2, 2, ETO_CLIPPED | ETO_OPAQUE, &Cell, Ansi->c_str(), static_cast<UINT>(Ansi->size()), nullptr);
+  return R;
+}
 
 class UniStdCtrlsTest : public ::testing::Test {
 protected:
@@ -161,10 +175,8 @@ TEST_F(UniStdCtrlsTest, EdgeCases) {
          TShot Shot(Grid);
          const WideString Wide = L"\u0105";
          const AnsiString Bytes = "\xC4\x85";
-         const TTextPicture Reference(Grid->Font(), Grid->Color(), 40, 20, &Wide, nullptr);
-         const TTextPicture Raw(Grid->Font(), Grid->Color(), 40, 20, nullptr, &Bytes);
-         EXPECT_EQ(Reference.Differences(Shot, 0, 0), 0);
-         EXPECT_GT(Raw.Differences(Shot, 0, 0), 0);
+         EXPECT_EQ(CellReference(Grid, &Wide, nullptr)->Differences(Shot, 0, 0), 0);
+         EXPECT_GT(CellReference(Grid, nullptr, &Bytes)->Differences(Shot, 0, 0), 0);
        }},
       {"a list keeps a wide row, ItemIndex and TopIndex over a new window",
        [&] {
@@ -439,6 +451,109 @@ TEST_F(UniStdCtrlsTest, FarEastReadOnlyEditIsMadeWritableThenSet) {
   EXPECT_NE(GetWindowLongA(Memo->Handle(), GWL_STYLE) & ES_READONLY, 0);
 }
 
+TEST_F(UniStdCtrlsTest, LayoutsAndActionsGiveWideTexts) {
+  const std::string Layout = "object Holder: TForm\n"
+                             "  object L1: TUniLabel\n"
+                             "    Caption = 'x'#257\n"
+                             "    Hint = #333'|long'\n"
+                             "  end\n"
+                             "  object B1: TUniButton\n"
+                             "    Caption = '&'#260'b'\n"
+                             "  end\n"
+                             "  object LB1: TUniListBox\n"
+                             "    Items.Strings = (\n"
+                             "      #363\n"
+                             "      'b')\n"
+                             "  end\n"
+                             "  object G1: TUniStringGrid\n"
+                             "    FixedCols = 0\n"
+                             "  end\n"
+                             "end\n";
+  TStringStream Stream(Layout);
+  ReadComponentLayout(&Stream, Form);
+  auto* Label = dynamic_cast<TUniLabel*>(Form->FindComponent("L1"));
+  auto* Button = dynamic_cast<TUniButton*>(Form->FindComponent("B1"));
+  auto* List = dynamic_cast<TUniListBox*>(Form->FindComponent("LB1"));
+  ASSERT_TRUE(Label && Button && List && Form->FindComponent("G1"));
+  EXPECT_EQ(Label->Caption(), L"x\u0101");
+  EXPECT_EQ(Label->Hint(), L"\u014D|long");
+  EXPECT_EQ(WindowTextW(Button->Handle()), L"&\u0104b");
+  EXPECT_EQ(RowW(List->Handle(), 0), L"\u016B");
+
+  // A label's hint goes to the wide hint window, in its 8-bit form.
+  THintInfo Info;
+  Info.HintControl = Label;
+  Label->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&Info));
+  EXPECT_EQ(Info.HintWindowClass, ClassInfoOf<TUniHintWindow>());
+  EXPECT_EQ(Info.HintStr, WideToAnsi(L"\u014D"));
+
+  // A wide action gives its caption to the button.
+  auto* Action = new TUniAction(Form);  // owned by the form
+  Action->SetCaption(L"\u0112kran");
+  Button->SetAction(Action);
+  EXPECT_EQ(WindowTextW(Button->Handle()), L"\u0112kran");
+  Action->SetCaption(L"\u0101");
+  EXPECT_EQ(Button->Caption(), L"\u0101");
+}
+
+TEST_F(UniStdCtrlsTest, LabelDrawsLikeTheSystemsWideText) {
+  struct TCase {
+    bool Enabled;
+    const wchar_t* Caption;
+  };
+  for (const TCase& Case : {TCase{true, L"\u0101b&c"}, TCase{false, L"\u0101b"}}) {
+    SCOPED_TRACE(Case.Enabled);
+    auto* Label = Make<TUniLabel>(10, 10);
+    Label->SetAutoSize(false);
+    Label->SetBounds(10, 10, 60, 20);
+    Label->SetCaption(Case.Caption);
+    Label->SetEnabled(Case.Enabled);
+    const TShot Shot(Label);
+    const TReference Reference(Label->Font(), Label->Color(), 60, 20);
+    HDC DC = Reference.DC();
+    RECT R = Reference.Rect();
+    SetBkMode(DC, TRANSPARENT);
+    const UINT Flags = DT_EXPANDTABS | DT_LEFT;
+    if (!Case.Enabled) {
+      RECT Moved{1, 1, 61, 21};
+      SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(clBtnHighlight)));
+      DrawTextW(DC, Case.Caption, -1, &Moved, Flags);
+      SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(clBtnShadow)));
+    }
+    DrawTextW(DC, Case.Caption, -1, &R, Flags);
+    const int Differences = Reference.Differences(Shot, 0, 0);
+    int Ink = 0;
+    for (int Y = 0; Y < 20; ++Y)
+      for (int X = 0; X < 60; ++X) Ink += Shot.At(X, Y) != static_cast<COLORREF>(ColorToRGB(Label->Color()));
+    EXPECT_EQ(Differences, 0);
+    EXPECT_GT(Ink, 0);
+    Label->Free();
+  }
+}
+
+TEST_F(UniStdCtrlsTest, CopySelectionIsWideWhereTheDestinationTakesIt) {
+  auto* From = Make<TUniListBox>(10, 10, 150, 80);
+  auto* Wide = Make<TUniListBox>(170, 10, 150, 80);
+  auto* Ansi = Make<TListBox>(10, 100, 150, 80);
+  From->Items()->AddObject(L"\u0101", Data(1));
+  From->Items()->AddObject(L"\u0105", Data(2));
+  From->SetItemIndex(1);
+  From->CopySelection(Wide);
+  From->CopySelection(Ansi);
+  EXPECT_EQ(RowW(Wide->Handle(), 0), L"\u0105");
+  EXPECT_EQ(RowData(Wide->Handle(), 0), 2);
+  EXPECT_EQ(Ansi->Items()->Strings(0), "\xB9");
+  EXPECT_EQ(Ansi->Items()->Objects(0), Data(2));
+
+  From->SetMultiSelect(true);
+  From->SetSelected(0, true);
+  From->SetSelected(1, true);
+  From->CopySelection(Wide);
+  EXPECT_EQ(Wide->Items()->Count(), 3);
+  EXPECT_EQ(RowW(Wide->Handle(), 1), L"\u0101");
+  EXPECT_EQ(RowData(Wide->Handle(), 2), 2);
+}
+
 // ---- bad input ---------------------------------------------------------------
 
 TEST_F(UniStdCtrlsTest, RandomBytesInGridCellsAreDecodedNeverDrawnRaw) {
@@ -457,8 +572,7 @@ TEST_F(UniStdCtrlsTest, RandomBytesInGridCellsAreDecodedNeverDrawnRaw) {
     ASSERT_EQ(Grid->Cells(0, 0), Expected) << "sample " << N;
     if (N % 100 != 0 || Expected.empty()) continue;
     const TShot Shot(Grid);
-    const TTextPicture Wide(Grid->Font(), Grid->Color(), 40, 20, &Expected, nullptr);
-    ASSERT_EQ(Wide.Differences(Shot, 0, 0), 0) << "sample " << N;
+    ASSERT_EQ(CellReference(Grid, &Expected, nullptr)->Differences(Shot, 0, 0), 0) << "sample " << N;
   }
 }
 

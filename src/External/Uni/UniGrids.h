@@ -5,8 +5,6 @@
 
 #include "Grids.h"
 #include "System.h"
-#include "UniActnList.h"
-#include "UniClasses.h"
 #include "UniControls.h"
 #include "UniStdCtrls.h"
 #include "UniSysUtils.h"
@@ -31,12 +29,9 @@ protected:
 };
 
 // What the two grids share, over the framework's string grid or draw grid.
-template <class Base> class TUniGridOf : public Base {
+template <class Base> class TUniGridOf : public TUniControlOf<Base> {
 public:
-  using Base::Base;
-
-  WideString Hint() const { return WideGetControlHint(const_cast<TUniGridOf*>(this)); }
-  void SetHint(const WideString& Value) { WideSetControlHint(this, Value); }
+  using TUniControlOf<Base>::TUniControlOf;
 
   // A typed character (backspace, or 32 and up) opens the editor with goEditing
   // and is posted to it as the wide character it is.
@@ -61,17 +56,6 @@ protected:
   void SetEditText(int ACol, int ARow, const AnsiString& Value) override;
   TInplaceEdit* CreateEditor() override { return new TUniInplaceEdit(this); }  // owned by the grid
   void CreateWindowHandle(const TCreateParams& Params) override { CreateUnicodeHandle(this, Params, nullptr); }
-  void DefineProperties(TFiler* Filer) override {
-    Base::DefineProperties(Filer);
-    TUniWideStringPropertyFiler::DefineProperties(Filer, this);
-  }
-  void ActionChange(TObject* Sender, bool CheckDefaults) override {
-    UniActionChange(this, Sender, CheckDefaults);
-    Base::ActionChange(Sender, CheckDefaults);
-  }
-  const TActionLinkClass* GetActionLinkClass() const override {
-    return ChooseUniActionLinkClass(const_cast<TUniGridOf*>(this), Base::GetActionLinkClass());
-  }
 
   // Set while the wide edit text is being stored through the framework.
   bool SettingEditText = false;

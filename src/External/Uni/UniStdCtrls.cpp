@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Lists.h"
 #include "TypInfo.h"
 #include "UniActnList.h"
 #include "UniForms.h"
@@ -13,18 +14,6 @@ namespace {
 
 const char* const SListIndexError = "List index out of bounds (%d)";
 const char* const SLineInsertError = "Unable to insert a line";
-
-// Begin and end an update of a wide list around a step, also when it raises.
-template <class F> void Updating(TUniStrings& List, F&& Step) {
-  List.BeginUpdate();
-  try {
-    Step();
-  } catch (...) {
-    List.EndUpdate();
-    throw;
-  }
-  List.EndUpdate();
-}
 
 WideString CutAtZero(WideString S) {
   const size_t Zero = S.find(L'\0');
@@ -114,7 +103,7 @@ void TUniMemoStrings::SetUpdateState(bool Updating) {
 // ---------------------------------------------------------------------------
 // TUniCustomMemo
 
-TUniCustomMemo::TUniCustomMemo(TComponent* AOwner) : TCustomMemo(AOwner) {
+TUniCustomMemo::TUniCustomMemo(TComponent* AOwner) : TUniControlOf(AOwner) {
   FLines = std::make_unique<TUniMemoStrings>(this);
 }
 
@@ -173,20 +162,6 @@ WideString TUniCustomMemo::SelText() {
   const WideString Wide = Text();
   const size_t Start = std::min(static_cast<size_t>(std::max(SelStart(), 0)), Wide.size());
   return Wide.substr(Start, static_cast<size_t>(std::max(SelLength(), 0)));
-}
-
-void TUniCustomMemo::DefineProperties(TFiler* Filer) {
-  TCustomMemo::DefineProperties(Filer);
-  TUniWideStringPropertyFiler::DefineProperties(Filer, this);
-}
-
-void TUniCustomMemo::ActionChange(TObject* Sender, bool CheckDefaults) {
-  UniActionChange(this, Sender, CheckDefaults);
-  TCustomMemo::ActionChange(Sender, CheckDefaults);
-}
-
-const TActionLinkClass* TUniCustomMemo::GetActionLinkClass() const {
-  return ChooseUniActionLinkClass(const_cast<TUniCustomMemo*>(this), TCustomMemo::GetActionLinkClass());
 }
 
 // ---------------------------------------------------------------------------
@@ -311,7 +286,7 @@ void TUniListBoxStrings::Exchange(int Index1, int Index2) {
   CheckIndex(Index1);
   CheckIndex(Index2);
   if (Index1 == Index2) return;
-  Updating(*this, [&] {
+  InUpdate(*this, [&] {
     const int Selected = FListBox->ItemIndex();
     const WideString Text1 = Get(Index1);
     TObject* Data1 = GetObject(Index1);
@@ -330,7 +305,7 @@ void TUniListBoxStrings::Move(int CurIndex, int NewIndex) {
   CheckIndex(CurIndex);
   CheckIndex(NewIndex);
   if (CurIndex == NewIndex) return;
-  Updating(*this, [&] {
+  InUpdate(*this, [&] {
     const WideString Text = Get(CurIndex);
     TObject* Data = GetObject(CurIndex);
     PutObject(CurIndex, nullptr);
@@ -359,7 +334,7 @@ void TUniListBoxStrings::SetUpdateState(bool Updating) {
 // ---------------------------------------------------------------------------
 // TUniCustomListBox
 
-TUniCustomListBox::TUniCustomListBox(TComponent* AOwner) : TCustomListBox(AOwner) {
+TUniCustomListBox::TUniCustomListBox(TComponent* AOwner) : TUniControlOf(AOwner) {
   FItems = std::make_unique<TUniListBoxStrings>(this);
 }
 
@@ -510,20 +485,6 @@ void TUniCustomListBox::CopySelection(TCustomListBox* Destination) {
   }
 }
 
-void TUniCustomListBox::DefineProperties(TFiler* Filer) {
-  TCustomListBox::DefineProperties(Filer);
-  TUniWideStringPropertyFiler::DefineProperties(Filer, this);
-}
-
-void TUniCustomListBox::ActionChange(TObject* Sender, bool CheckDefaults) {
-  UniActionChange(this, Sender, CheckDefaults);
-  TCustomListBox::ActionChange(Sender, CheckDefaults);
-}
-
-const TActionLinkClass* TUniCustomListBox::GetActionLinkClass() const {
-  return ChooseUniActionLinkClass(const_cast<TUniCustomListBox*>(this), TCustomListBox::GetActionLinkClass());
-}
-
 // ---------------------------------------------------------------------------
 // TUniCustomLabel
 
@@ -534,23 +495,9 @@ void TUniCustomLabel::DoDrawText(TRect& Rect, int Flags) {
     TCustomLabel::DoDrawText(Rect, Flags);
     return;
   }
-  WideString Text = GetWideLabelText();
-  if ((Flags & DT_CALCRECT) && (Text.empty() || (ShowAccelChar() && Text == L"&"))) Text += L' ';
-  if (!ShowAccelChar()) Flags |= DT_NOPREFIX;
-  TCanvas* C = Canvas();
-  C->SetFont(Font());
-  C->RequiredState({csHandleValid, csFontValid});
-  const int Len = static_cast<int>(Text.size());
-  if (!Enabled() && !(Flags & DT_CALCRECT)) {
-    OffsetRect(&Rect, 1, 1);
-    C->Font()->SetColor(clBtnHighlight);
-    C->RequiredState({csFontValid});
-    DrawTextW(C->Handle(), Text.c_str(), Len, &Rect, static_cast<UINT>(Flags));
-    OffsetRect(&Rect, -1, -1);
-    C->Font()->SetColor(clBtnShadow);
-    C->RequiredState({csFontValid});
-  }
-  DrawTextW(C->Handle(), Text.c_str(), Len, &Rect, static_cast<UINT>(Flags));
+  DrawLabelText(GetWideLabelText(), Rect, Flags, [](HDC DC, const WideString& Text, RECT* R, UINT Format) {
+    DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), R, Format);
+  });
 }
 
 void TUniCustomLabel::WndProc(TMessage& Message) {
@@ -577,20 +524,6 @@ void TUniCustomLabel::WndProc(TMessage& Message) {
   TCustomLabel::WndProc(Message);
 }
 
-void TUniCustomLabel::DefineProperties(TFiler* Filer) {
-  TCustomLabel::DefineProperties(Filer);
-  TUniWideStringPropertyFiler::DefineProperties(Filer, this);
-}
-
-void TUniCustomLabel::ActionChange(TObject* Sender, bool CheckDefaults) {
-  UniActionChange(this, Sender, CheckDefaults);
-  TCustomLabel::ActionChange(Sender, CheckDefaults);
-}
-
-const TActionLinkClass* TUniCustomLabel::GetActionLinkClass() const {
-  return ChooseUniActionLinkClass(const_cast<TUniCustomLabel*>(this), TCustomLabel::GetActionLinkClass());
-}
-
 // ---------------------------------------------------------------------------
 // TUniButton
 
@@ -608,20 +541,6 @@ void TUniButton::WndProc(TMessage& Message) {
     return;
   }
   TButton::WndProc(Message);
-}
-
-void TUniButton::DefineProperties(TFiler* Filer) {
-  TButton::DefineProperties(Filer);
-  TUniWideStringPropertyFiler::DefineProperties(Filer, this);
-}
-
-void TUniButton::ActionChange(TObject* Sender, bool CheckDefaults) {
-  UniActionChange(this, Sender, CheckDefaults);
-  TButton::ActionChange(Sender, CheckDefaults);
-}
-
-const TActionLinkClass* TUniButton::GetActionLinkClass() const {
-  return ChooseUniActionLinkClass(const_cast<TUniButton*>(this), TButton::GetActionLinkClass());
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include "StdCtrls.h"
 #include "System.h"
+#include "UniActnList.h"
 #include "UniClasses.h"
 #include "UniControls.h"
 #include "UniSysUtils.h"
@@ -15,6 +16,30 @@
 // Registers the unit's classes and their wide properties (safe to call more
 // than once).
 void InitializeUniStdCtrls();
+
+// What each control of the layer adds to its framework class: the wide
+// hint, the wide layout entries after the framework's, and the wide action
+// links (a wide action's caption and hint taken first).
+template <class Base> class TUniControlOf : public Base {
+public:
+  using Base::Base;
+
+  WideString Hint() const { return WideGetControlHint(const_cast<TUniControlOf*>(this)); }
+  void SetHint(const WideString& Value) { WideSetControlHint(this, Value); }
+
+protected:
+  void DefineProperties(TFiler* Filer) override {
+    Base::DefineProperties(Filer);
+    TUniWideStringPropertyFiler::DefineProperties(Filer, this);
+  }
+  void ActionChange(TObject* Sender, bool CheckDefaults) override {
+    UniActionChange(this, Sender, CheckDefaults);
+    Base::ActionChange(Sender, CheckDefaults);
+  }
+  const TActionLinkClass* GetActionLinkClass() const override {
+    return ChooseUniActionLinkClass(const_cast<TUniControlOf*>(this), Base::GetActionLinkClass());
+  }
+};
 
 class TUniCustomMemo;
 class TUniCustomListBox;
@@ -58,7 +83,7 @@ private:
 
 // The framework's memo with a Unicode "EDIT" window and wide lines, text and
 // selection (in UTF-16 units).
-class TUniCustomMemo : public TCustomMemo {
+class TUniCustomMemo : public TUniControlOf<TCustomMemo> {
 public:
   explicit TUniCustomMemo(TComponent* AOwner);
   ~TUniCustomMemo() override;
@@ -67,8 +92,6 @@ public:
   void SetLines(TUniStrings* Value) { FLines->Assign(Value); }
   WideString Text() const { return WideGetControlText(const_cast<TUniCustomMemo*>(this)); }
   void SetText(const WideString& Value) { WideSetControlText(this, Value); }
-  WideString Hint() const { return WideGetControlHint(const_cast<TUniCustomMemo*>(this)); }
-  void SetHint(const WideString& Value) { WideSetControlHint(this, Value); }
 
   // On the Unicode platform the window counts in UTF-16 units already; off
   // it, the 8-bit positions are converted.
@@ -82,9 +105,6 @@ protected:
   // With a Far-East locale off the Unicode platform a read-only window is
   // made writable and then set read-only by an 8-bit EM_SETREADONLY.
   void CreateWindowHandle(const TCreateParams& Params) override;
-  void DefineProperties(TFiler* Filer) override;
-  void ActionChange(TObject* Sender, bool CheckDefaults) override;
-  const TActionLinkClass* GetActionLinkClass() const override;
 
 private:
   std::unique_ptr<TUniMemoStrings> FLines;
@@ -148,7 +168,7 @@ public:
 
 // The framework's list box with a Unicode "LISTBOX" window and wide rows.
 // The rows, TopIndex and ItemIndex survive a re-creation of the window.
-class TUniCustomListBox : public TCustomListBox, public IUniAddItem {
+class TUniCustomListBox : public TUniControlOf<TCustomListBox>, public IUniAddItem {
 public:
   explicit TUniCustomListBox(TComponent* AOwner);
   ~TUniCustomListBox() override;
@@ -162,8 +182,6 @@ public:
   void SetItemIndex(int Value);
   int TopIndex() const;
   void SetTopIndex(int Value);
-  WideString Hint() const { return WideGetControlHint(const_cast<TUniCustomListBox*>(this)); }
-  void SetHint(const WideString& Value) { WideSetControlHint(this, Value); }
 
   void AddItem(const WideString& Item, TObject* AObject) override;
   // The selected rows (multi-select) or the ItemIndex row, with their
@@ -183,9 +201,6 @@ protected:
   void DestroyWnd() override;
   // Without OnDrawItem: the rectangle filled, the wide row text 2 pixels in.
   void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State) override;
-  void DefineProperties(TFiler* Filer) override;
-  void ActionChange(TObject* Sender, bool CheckDefaults) override;
-  const TActionLinkClass* GetActionLinkClass() const override;
 
 private:
   friend class TUniListBoxStrings;
@@ -212,14 +227,12 @@ public:
 // Label
 
 // The framework's label drawing its wide caption.
-class TUniCustomLabel : public TCustomLabel {
+class TUniCustomLabel : public TUniControlOf<TCustomLabel> {
 public:
-  using TCustomLabel::TCustomLabel;
+  using TUniControlOf::TUniControlOf;
 
   WideString Caption() const { return WideGetControlText(const_cast<TUniCustomLabel*>(this)); }
   void SetCaption(const WideString& Value) { WideSetControlText(this, Value); }
-  WideString Hint() const { return WideGetControlHint(const_cast<TUniCustomLabel*>(this)); }
-  void SetHint(const WideString& Value) { WideSetControlHint(this, Value); }
 
   void WndProc(TMessage& Message) override;
 
@@ -229,9 +242,6 @@ protected:
   // Measuring an empty text, or a lone "&" shown as an accelerator, measures
   // one space; a disabled label is drawn engraved.
   void DoDrawText(TRect& Rect, int Flags) override;
-  void DefineProperties(TFiler* Filer) override;
-  void ActionChange(TObject* Sender, bool CheckDefaults) override;
-  const TActionLinkClass* GetActionLinkClass() const override;
 };
 
 class TUniLabel : public TUniCustomLabel {
@@ -244,20 +254,15 @@ public:
 
 // The framework's push button with a Unicode "BUTTON" window; its wide
 // caption's accelerator clicks it.
-class TUniButton : public TButton {
+class TUniButton : public TUniControlOf<TButton> {
 public:
-  using TButton::TButton;
+  using TUniControlOf::TUniControlOf;
 
   WideString Caption() const { return WideGetControlText(const_cast<TUniButton*>(this)); }
   void SetCaption(const WideString& Value) { WideSetControlText(this, Value); }
-  WideString Hint() const { return WideGetControlHint(const_cast<TUniButton*>(this)); }
-  void SetHint(const WideString& Value) { WideSetControlHint(this, Value); }
 
   void WndProc(TMessage& Message) override;
 
 protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
-  void DefineProperties(TFiler* Filer) override;
-  void ActionChange(TObject* Sender, bool CheckDefaults) override;
-  const TActionLinkClass* GetActionLinkClass() const override;
 };
