@@ -316,9 +316,10 @@ TEST_F(UniStdCtrlsTest, ListRowsErrorsAndSearch) {
 
   // Rows given before the window exists are kept wide until it comes.
   auto* Late = new TUniListBox(Form);  // owned by the form
+  Late->SetItemIndex(1);
   Late->Items()->AddObject(L"\u0101", Data(7));
   Late->Items()->Add(L"\u014D");
-  Late->SetItemIndex(1);
+  EXPECT_EQ(Late->ItemIndex(), 1);
   EXPECT_EQ(Late->Items()->Strings(0), L"\u0101");
   Late->SetParent(Form);
   ASSERT_TRUE(Late->HandleAllocated());

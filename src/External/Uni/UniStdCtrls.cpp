@@ -349,8 +349,6 @@ TUniStringList* TUniCustomListBox::Kept() {
   FSavedItems = std::make_unique<TUniStringList>();
   TStrings* Ansi = TCustomListBox::Items();
   for (int I = 0; I < Ansi->Count(); ++I) FSavedItems->AddObject(AnsiToWide(Ansi->Strings(I)), Ansi->Objects(I));
-  FSavedItemIndex = TCustomListBox::ItemIndex();
-  FSavedTopIndex = TCustomListBox::TopIndex();
   Ansi->Clear();
   return FSavedItems.get();
 }
@@ -394,13 +392,15 @@ void TUniCustomListBox::CreateWnd() {
 void TUniCustomListBox::DestroyWnd() {
   // The framework would keep the rows as 8-bit text: they are taken out
   // wide first, so that it finds none.
-  if (!ComponentState().Contains(csDestroying) && !IsVirtual() && HasUnicodeWindow() && FItems->Count() > 0) {
-    auto Saved = std::make_unique<TUniStringList>();
-    Saved->Assign(FItems.get());
+  if (!ComponentState().Contains(csDestroying) && !IsVirtual() && HasUnicodeWindow()) {
     FSavedTopIndex = TCustomListBox::TopIndex();
     FSavedItemIndex = TCustomListBox::ItemIndex();
-    TCustomListBox::Items()->Clear();
-    FSavedItems = std::move(Saved);
+    if (FItems->Count() > 0) {
+      auto Saved = std::make_unique<TUniStringList>();
+      Saved->Assign(FItems.get());
+      TCustomListBox::Items()->Clear();
+      FSavedItems = std::move(Saved);
+    }
   }
   TCustomListBox::DestroyWnd();
 }
