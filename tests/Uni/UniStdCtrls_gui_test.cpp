@@ -146,8 +146,8 @@ protected:
   }
   // A string grid whose current cell, shown in full, is away from the cells
   // a test draws.
-  TUniStringGrid* MakeGrid() {
-    auto* Grid = Make<TUniStringGrid>(10, 10, 200, 120);
+  template <class T = TUniStringGrid> T* MakeGrid() {
+    auto* Grid = Make<T>(10, 10, 200, 120);
     Grid->SetFixedCols(0);
     Grid->SetFixedRows(0);
     Grid->SetBorderStyle(bsNone);
@@ -383,31 +383,87 @@ TEST_F(UniStdCtrlsTest, MemoLinesThroughTheWindow) {
   EXPECT_EQ(Memo->SelStart(), 1);
 }
 
-TEST_F(UniStdCtrlsTest, TypedLetterEndsInTheCellAsUtf8) {
-  TUniStringGrid* Grid = MakeGrid();
-  TGridOptions Options = Grid->Options();
-  Options << goEditing;
-  Grid->SetOptions(Options);
-  Grid->SetCol(1);
-  Grid->SetRow(1);
-  SetForegroundWindow(Form->Handle());
-  Grid->SetFocus();
-  ASSERT_TRUE(WaitUntil("the focus on the grid", [&] { return GetFocus() == Grid->Handle(); }));
-  INPUT In[2] = {};
-  for (int I = 0; I < 2; ++I) {
-    In[I].type = INPUT_KEYBOARD;
-    In[I].ki.wScan = 0x0101;
-    In[I].ki.dwFlags = KEYEVENTF_UNICODE | (I ? KEYEVENTF_KEYUP : 0);
+// What a grid's wide edit events were given.
+class TEditLog : public TObject {
+public:
+  void Get(TObject*, int ACol, int ARow, WideString&) { Gets.push_back(ACol * 10 + ARow); }
+  void Set(TObject*, int ACol, int ARow, const WideString& Value) {
+    Sets.push_back(std::to_wstring(ACol * 10 + ARow) + L":" + Value);
   }
-  SendInput(2, In, sizeof(INPUT));
-  ASSERT_TRUE(WaitUntil("the editor holding the typed letter", [&] {
-    return Grid->InplaceEditor() && WideGetControlText(Grid->InplaceEditor()) == L"\u0101";
-  }));
-  EXPECT_TRUE(IsWindowUnicode(Grid->InplaceEditor()->Handle()));
-  SendMessageW(Grid->InplaceEditor()->Handle(), WM_KEYDOWN, VK_RETURN, 1);
-  EXPECT_FALSE(Grid->EditorMode());
+  std::vector<int> Gets;
+  std::vector<WideString> Sets;
+};
+
+TEST_F(UniStdCtrlsTest, TypedLetterEndsInTheCellAsUtf8) {
+  // Typed with real key events into either grid; the draw grid keeps no
+  // text but hands it to its event.
+  const auto TypeInto = [&](auto* Grid, TEditLog& Log) {
+    TGridOptions Options = Grid->Options();
+    Options << goEditing;
+    Grid->SetOptions(Options);
+    Grid->SetCol(1);
+    Grid->SetRow(1);
+    Grid->OnGetEditText = TUniGetEditEvent(&Log, &TEditLog::Get);
+    Grid->OnSetEditText = TUniSetEditEvent(&Log, &TEditLog::Set);
+    SetForegroundWindow(Form->Handle());
+    Grid->SetFocus();
+    ASSERT_TRUE(WaitUntil("the focus on the grid", [&] { return GetFocus() == Grid->Handle(); }));
+    INPUT In[2] = {};
+    for (int I = 0; I < 2; ++I) {
+      In[I].type = INPUT_KEYBOARD;
+      In[I].ki.wScan = 0x0101;
+      In[I].ki.dwFlags = KEYEVENTF_UNICODE | (I ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, In, sizeof(INPUT));
+    ASSERT_TRUE(WaitUntil("the editor holding the typed letter", [&] {
+      return Grid->InplaceEditor() && WideGetControlText(Grid->InplaceEditor()) == L"\u0101";
+    }));
+    EXPECT_TRUE(IsWindowUnicode(Grid->InplaceEditor()->Handle()));
+    SendMessageW(Grid->InplaceEditor()->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_FALSE(Grid->EditorMode());
+    EXPECT_EQ(Log.Gets, std::vector<int>{11});
+    EXPECT_EQ(Log.Sets, std::vector<WideString>{L"11:\u0101"});
+  };
+  TEditLog Strings, Draw;
+  auto* Grid = MakeGrid();
+  TypeInto(Grid, Strings);
   EXPECT_EQ(Grid->TStringGrid::Cells(1, 1), "\xC4\x81");
   EXPECT_EQ(Grid->Cells(1, 1), L"\u0101");
+  Grid->Free();
+  TypeInto(MakeGrid<TUniCustomDrawGrid>(), Draw);
+}
+
+TEST_F(UniStdCtrlsTest, OwnerDrawnRowIsTheWideText) {
+  auto* List = Make<TUniListBox>(10, 10, 150, 80);
+  List->SetStyle(lbOwnerDrawFixed);
+  List->SetBorderStyle(bsNone);
+  List->Items()->Add(L"\u0101&\u014D");
+  const TShot Shot(List);
+  const TRect Row = List->ItemRect(0);
+  ASSERT_GT(Row.bottom, Row.top);
+  const TReference Reference(List->Font(), List->Color(), Row.right - Row.left, Row.bottom - Row.top);
+  RECT R = Reference.Rect();
+  R.left += 2;
+  DrawTextW(Reference.DC(), L"\u0101&\u014D", -1, &R, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  EXPECT_EQ(Reference.Differences(Shot, Row.left, Row.top), 0);
+
+  // The rows keep their height in a new window, and a variable style is
+  // asked for each row's: the parent finds the list by its id.
+  struct TMeasure : TObject {
+    void Measure(TWinControl*, int Index, int& Height) { Height = 20 + Index; }
+  } Measure;
+  auto* Fixed = Make<TUniListBox>(200, 10, 150, 80);
+  Fixed->SetStyle(lbOwnerDrawFixed);
+  Fixed->SetItemHeight(18);
+  Fixed->Items()->Add(L"x");
+  Fixed->SetBorderStyle(bsNone);
+  EXPECT_EQ(Fixed->ItemRect(0).bottom - Fixed->ItemRect(0).top, 18);
+  auto* Variable = Make<TUniListBox>(200, 100, 150, 80);
+  Variable->SetStyle(lbOwnerDrawVariable);
+  Variable->OnMeasureItem = TMeasureItemEvent(&Measure, &TMeasure::Measure);
+  Variable->Items()->Add(L"x");
+  Variable->Items()->Add(L"y");
+  EXPECT_EQ(Variable->ItemRect(1).bottom - Variable->ItemRect(1).top, 21);
 }
 
 TEST_F(UniStdCtrlsTest, EightBitPathsOffTheUnicodePlatform) {
