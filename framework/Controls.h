@@ -409,6 +409,9 @@ public:
   HWND Handle();
   bool HandleAllocated() const { return FHandle != nullptr; }
   void HandleNeeded();
+  // The id a child window is created with; owner-drawn children are found
+  // by it when they ask for their row heights.
+  UINT ControlID() const { return FControlID; }
   // For a top-level control: the window it is created in (or owned by).
   HWND ParentWindow() const { return FParentWindow; }
   void SetParentWindow(HWND Value);

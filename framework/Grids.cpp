@@ -148,6 +148,12 @@ void TInplaceEdit::UpdateContents() {
   SelectAll();
 }
 
+TGridCoord TInplaceEdit::EditCell() const { return FGrid->FEditCell; }
+
+AnsiString TInplaceEdit::GridEditText() const { return FGrid->GetEditText(FGrid->FEditCell.X, FGrid->FEditCell.Y); }
+
+int TInplaceEdit::GridEditLimit() const { return FGrid->GetEditLimit(); }
+
 void TInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
   TWinControl::KeyDown(Key, Shift);
   const bool ToGrid = [&] {

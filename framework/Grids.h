@@ -70,6 +70,11 @@ public:
   virtual void UpdateContents();
 
 protected:
+  // For editors that load their contents themselves: the cell being
+  // edited, the grid's edit text of it and the grid's edit limit.
+  TGridCoord EditCell() const;
+  AnsiString GridEditText() const;
+  int GridEditLimit() const;
   void CreateParams(TCreateParams& Params) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;

@@ -591,24 +591,9 @@ void TCustomLabel::Loaded() {
 AnsiString TCustomLabel::GetLabelText() const { return Caption(); }
 
 void TCustomLabel::DoDrawText(TRect& Rect, int Flags) {
-  AnsiString Text = GetLabelText();
-  if ((Flags & DT_CALCRECT) && (Text.empty() || (FShowAccelChar && Text == "&"))) Text += ' ';
-  if (!FShowAccelChar) Flags |= DT_NOPREFIX;
-  TCanvas* C = Canvas();
-  C->SetFont(Font());
-  C->RequiredState({csHandleValid, csFontValid});
-  const int Len = static_cast<int>(Text.size());
-  if (!Enabled() && !(Flags & DT_CALCRECT)) {
-    // The engraved look of disabled text.
-    OffsetRect(&Rect, 1, 1);
-    C->Font()->SetColor(clBtnHighlight);
-    C->RequiredState({csFontValid});
-    DrawTextA(C->Handle(), Text.data(), Len, &Rect, static_cast<UINT>(Flags));
-    OffsetRect(&Rect, -1, -1);
-    C->Font()->SetColor(clBtnShadow);
-    C->RequiredState({csFontValid});
-  }
-  DrawTextA(C->Handle(), Text.data(), Len, &Rect, static_cast<UINT>(Flags));
+  DrawLabelText(GetLabelText(), Rect, Flags, [](HDC DC, const AnsiString& Text, RECT* R, UINT Format) {
+    DrawTextA(DC, Text.data(), static_cast<int>(Text.size()), R, Format);
+  });
 }
 
 void TCustomLabel::Paint() {

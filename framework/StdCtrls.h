@@ -69,6 +69,11 @@ protected:
   // Draws the text into Rect with DrawText Flags on the canvas; with
   // DT_CALCRECT only measures (Rect gets the text's extent).
   virtual void DoDrawText(TRect& Rect, int Flags);
+  // DoDrawText's steps for a text of either width, each pass written by
+  // Draw(DC, Text, Rect, Flags): measuring an empty text, or a lone "&"
+  // shown as an accelerator, measures one space; a disabled label is drawn
+  // engraved.
+  template <class S, class F> void DrawLabelText(S Text, TRect& Rect, int Flags, F&& Draw);
   // Applies AutoSize: the size of the text, the right edge kept for a
   // right-justified label.
   virtual void AdjustBounds();
@@ -83,6 +88,25 @@ private:
   bool FShowAccelChar = true;
   TWinControl* FFocusControl = nullptr;
 };
+
+template <class S, class F> void TCustomLabel::DrawLabelText(S Text, TRect& Rect, int Flags, F&& Draw) {
+  if ((Flags & DT_CALCRECT) && (Text.empty() || (FShowAccelChar && Text.size() == 1 && Text[0] == '&'))) Text += ' ';
+  if (!FShowAccelChar) Flags |= DT_NOPREFIX;
+  TCanvas* C = Canvas();
+  C->SetFont(Font());
+  C->RequiredState({csHandleValid, csFontValid});
+  if (!Enabled() && !(Flags & DT_CALCRECT)) {
+    // The engraved look of disabled text.
+    OffsetRect(&Rect, 1, 1);
+    C->Font()->SetColor(clBtnHighlight);
+    C->RequiredState({csFontValid});
+    Draw(C->Handle(), Text, &Rect, static_cast<UINT>(Flags));
+    OffsetRect(&Rect, -1, -1);
+    C->Font()->SetColor(clBtnShadow);
+    C->RequiredState({csFontValid});
+  }
+  Draw(C->Handle(), Text, &Rect, static_cast<UINT>(Flags));
+}
 
 class TLabel : public TCustomLabel {
 public:

@@ -16,7 +16,7 @@ void TFDzienn::FormShow(TObject*) {
   // throw away the dictionary the user is looking at.
   if (FFilled) return;
   FFilled = true;
-  EName->SetText(FMain->CurrentUser->Name());
+  EName->SetText(AnsiToWide(FMain->CurrentUser->Name()));
   FillTests();
   LBMarks->Clear();
 }

@@ -2,14 +2,15 @@
 // can be limited to digits.
 #pragma once
 
-#include "StdCtrls.h"
+#include "UniStdCtrls.h"
 
-class TJEdit : public TCustomMemo {
+class TJEdit : public TUniCustomMemo {
 public:
   explicit TJEdit(TComponent* AOwner);
 
   // Only the digits and backspace are typed in; text pasted through the
-  // context menu or Shift+Insert is not filtered.
+  // context menu or Shift+Insert is not filtered. A character beyond the
+  // system code page arrives packed as 255 and is dropped too.
   bool NumericOnly() const { return FNumericOnly; }
   void SetNumericOnly(bool Value) { FNumericOnly = Value; }
 

@@ -27,7 +27,7 @@ bool HasResultFile(const AnsiString& Name) {
   return FileExists(ExtractFilePath(Application->ExeName()) + UserFileName(Name));
 }
 
-const char* const NoCharacter = "...";
+const wchar_t* const NoCharacter = L"...";
 
 // The shortcut code and the character of a stored line "code=character";
 // false for a line that is not one.
@@ -41,16 +41,14 @@ bool ParseShortcutLine(const AnsiString& Line, TShortCut& Code, WideChar& Ch) {
   return true;
 }
 
-AnsiString CharacterText(WideChar Ch) { return WideToAnsi(WideString(1, Ch)); }
-
 // What the display list shows for a stored line: the shortcut's text, "="
 // and the character; a line that is no shortcut shows as it stands.
-AnsiString DisplayLine(const AnsiString& Line) {
+WideString DisplayLine(const AnsiString& Line) {
   TShortCut Code = 0;
   WideChar Ch = 0;
-  if (!ParseShortcutLine(Line, Code, Ch)) return Line;
+  if (!ParseShortcutLine(Line, Code, Ch)) return AnsiToWide(Line);
   const AnsiString Text = ShortCutToText(Code);
-  return (Text.empty() ? IntToStr(Code) : Text) + "=" + CharacterText(Ch);
+  return AnsiToWide(Text.empty() ? IntToStr(Code) : Text) + L"=" + WideString(1, Ch);
 }
 
 }  // namespace
@@ -162,7 +160,7 @@ void TFOptions::HKChange(TObject*) {
 }
 
 void TFOptions::LBSCClick(TObject* Sender) {
-  const int Index = (Sender == LBHK ? LBHK : LBSC)->ItemIndex();
+  const int Index = Sender == LBHK ? LBHK->ItemIndex() : LBSC->ItemIndex();
   if (Index < 0) return;
   TShortCut Code = 0;
   WideChar Ch = 0;
@@ -200,14 +198,14 @@ void TFOptions::SetShortcutSymbol(WideChar Ch) {
     LBSC->Items()->Put(Index, DisplayLine(Line));
   }
   LBSC->SetItemIndex(Index);
-  BSC->SetCaption(CharacterText(Ch));
+  BSC->SetCaption(WideString(1, Ch));
   FShortcutsChanged = true;
 }
 
 void TFOptions::LoadShortcuts() {
   const AnsiString& File = FMain->ShortcutKeysFile;
   if (FileExists(File)) LBHK->Items()->LoadFromFile(File);
-  TStrings* Display = LBSC->Items();
+  TUniStrings* Display = LBSC->Items();
   Display->Clear();
   for (int I = 0; I < LBHK->Items()->Count(); ++I) Display->Add(DisplayLine(LBHK->Items()->Strings(I)));
   FShortcutsChanged = false;
@@ -226,7 +224,7 @@ void TFOptions::ShowShortcutCharacter(int Index) {
   TShortCut Code = 0;
   WideChar Ch = 0;
   const bool Known = Index >= 0 && ParseShortcutLine(LBHK->Items()->Strings(Index), Code, Ch);
-  BSC->SetCaption(Known ? CharacterText(Ch) : AnsiString(NoCharacter));
+  BSC->SetCaption(Known ? WideString(1, Ch) : WideString(NoCharacter));
 }
 
 void TFOptions::UserChanged() {
@@ -344,6 +342,7 @@ void TFOptions::ApplyCaptions() {
 }
 
 void RegisterOptions() {
+  InitializeUniStdCtrls();
   RegisterClass<TFOptions, TForm>()
       .Method("FormCreate", &TFOptions::FormCreate)
       .Method("FormShow", &TFOptions::FormShow)

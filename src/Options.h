@@ -6,6 +6,7 @@
 #include "ImgBtn.h"
 #include "Spin.h"
 #include "StdCtrls.h"
+#include "UniStdCtrls.h"
 
 // The options: the learning and test settings kept in "dict.cfg", the users
 // with their result files, and the user's own shortcut keys. A child window
@@ -80,11 +81,11 @@ public:
   TComboBox* CBUsers = nullptr;
   TGroupBox* GBSC = nullptr;
   TLabel* LEquals = nullptr;
-  TLabel* BSC = nullptr;
+  TUniLabel* BSC = nullptr;
   TSpeedButton* BSCB = nullptr;
   TImgBtn* IBDel = nullptr;
   THotKey* HK = nullptr;
-  TListBox* LBSC = nullptr;
+  TUniListBox* LBSC = nullptr;
   TListBox* LBHK = nullptr;
   TButton* BOk = nullptr;
   TButton* BCancel = nullptr;

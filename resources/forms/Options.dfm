@@ -685,7 +685,7 @@ object FOptions: TFOptions
       Height = 13
       Caption = '='
     end
-    object BSC: TLabel
+    object BSC: TUniLabel
       Left = 176
       Top = 22
       Width = 40
@@ -900,7 +900,7 @@ object FOptions: TFOptions
       TabOrder = 0
       OnChange = HKChange
     end
-    object LBSC: TListBox
+    object LBSC: TUniListBox
       Left = 16
       Top = 64
       Width = 309

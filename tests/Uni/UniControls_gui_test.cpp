@@ -228,7 +228,8 @@ TEST_F(UniControlsTest, WindowIsUnicodeAndClassIsShared) {
   WNDCLASSW Edit{};
   ASSERT_TRUE(GetClassInfoW(nullptr, L"EDIT", &Edit));
   EXPECT_EQ(GetClassLongW(WA, GCL_CBWNDEXTRA), static_cast<DWORD>(Edit.cbWndExtra));
-  EXPECT_EQ(GetWindowLongW(WA, GWL_ID), static_cast<LONG>(reinterpret_cast<LONG_PTR>(WA)));
+  // The framework's id, by which the parent finds an owner-drawn child.
+  EXPECT_EQ(GetWindowLongW(WA, GWL_ID), static_cast<LONG>(A->ControlID()));
 
   WideSetControlText(A, L"\u0101 \u0105");
   EXPECT_EQ(WindowTextW(WA), L"\u0101 \u0105");

@@ -76,7 +76,11 @@ TEST_F(Journal, ListsTheTestedDictionariesAndTheChosenOnesGrades) {
   TFDzienn* Form = OpenJournal();
   ASSERT_NE(Form, nullptr);
   EXPECT_EQ(Form->Caption(), "Oceny");
-  EXPECT_EQ(Form->EName->Text(), UserName);
+  // The name shows in the journal's Unicode edit.
+  ASSERT_TRUE(IsWindowUnicode(Form->EName->Handle()));
+  WideChar Shown[64] = {};
+  GetWindowTextW(Form->EName->Handle(), Shown, 64);
+  EXPECT_EQ(WideString(Shown), AnsiToWide(UserName));
   EXPECT_EQ(Lines(Form->CBTests->Items()), (std::vector<AnsiString>{"Angielski", "Niemiecki"}));
   EXPECT_EQ(Form->CBTests->ItemIndex(), -1);
   EXPECT_EQ(Form->LBMarks->Items()->Count(), 0);

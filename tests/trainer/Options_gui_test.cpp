@@ -16,6 +16,12 @@ namespace {
 
 [[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TTrainerEnvironment);
 
+std::vector<WideString> WideLines(const TUniStrings* Items) {
+  std::vector<WideString> Result;
+  for (int I = 0; I < Items->Count(); ++I) Result.push_back(Items->Strings(I));
+  return Result;
+}
+
 // The size of a user's result file, -1 when there is none.
 Int64 ResultSize(const AnsiString& Name) {
   if (!FileExists(ResultFile(Name))) return -1;
@@ -433,20 +439,19 @@ TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
   WriteKeys({"16449=261", "broken line", "16450=abc"});
   TFOptions* Form = OpenPage();
   ASSERT_NE(Form, nullptr);
-  EXPECT_EQ(Lines(Form->LBSC->Items()),
-            (std::vector<AnsiString>{WideToAnsi(L"Ctrl+A=ą"), "broken line", "16450=abc"}));
+  EXPECT_EQ(WideLines(Form->LBSC->Items()), (std::vector<WideString>{L"Ctrl+A=ą", L"broken line", L"16450=abc"}));
   EXPECT_EQ(Form->HK->HotKey(), 16449);
-  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ą"));
+  EXPECT_EQ(Form->BSC->Caption(), L"ą");
 
   // A key typed into the hot-key control takes Ctrl as its modifier; a new
   // shortcut waits for OK or Apply before it reaches the file.
   PostMessageA(Form->HK->Handle(), WM_KEYDOWN, 'E', MAKELPARAM(1, MapVirtualKeyA('E', 0)));
   WaitUntil("Ctrl+E in the hot-key control", [&] { return Form->HK->HotKey() == (scCtrl | 'E'); });
   ASSERT_EQ(Form->HK->HotKey(), scCtrl | 'E');
-  EXPECT_EQ(Form->BSC->Caption(), "...");
+  EXPECT_EQ(Form->BSC->Caption(), L"...");
   PickSymbol(Form, 13, 5);
-  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ę"));
-  EXPECT_EQ(Form->LBSC->Items()->Strings(3), WideToAnsi(L"Ctrl+E=ę"));
+  EXPECT_EQ(Form->BSC->Caption(), L"ę");
+  EXPECT_EQ(Form->LBSC->Items()->Strings(3), L"Ctrl+E=ę");
   EXPECT_EQ(Form->LBSC->ItemIndex(), 3);
   EXPECT_EQ(FileLines().size(), 3u);
 
@@ -455,7 +460,7 @@ TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
   PickSymbol(Form, 12, 3);
   // A cancelled picker changes nothing.
   PickSymbol(Form, 5, 4, true);
-  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ä"));
+  EXPECT_EQ(Form->BSC->Caption(), L"ä");
   Click(Form->BApply);
   const std::vector<AnsiString> Applied{"16449=228", "broken line", "16450=abc", "16453=281"};
   EXPECT_EQ(FileLines(), Applied);
@@ -468,15 +473,15 @@ TEST_F(ShortcutPage, LinesAreAddedReplacedAndDeletedAndTheFileFollows) {
   SendMessageA(GetParent(List), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(List), LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(List));
   EXPECT_EQ(Form->HK->HotKey(), scCtrl | 'E');
-  EXPECT_EQ(Form->BSC->Caption(), WideToAnsi(L"ę"));
+  EXPECT_EQ(Form->BSC->Caption(), L"ę");
 
   // Deleting writes the file at once and the main window's list follows.
   Click(static_cast<TControl*>(Form->IBDel));
   const std::vector<AnsiString> Deleted{"16449=228", "broken line", "16450=abc"};
   EXPECT_EQ(FileLines(), Deleted);
   EXPECT_EQ(Lines(FMain->KeyHelpers.get()), Deleted);
-  EXPECT_EQ(Lines(Form->LBSC->Items()).size(), 3u);
-  EXPECT_EQ(Form->BSC->Caption(), "...");
+  EXPECT_EQ(Form->LBSC->Items()->Count(), 3);
+  EXPECT_EQ(Form->BSC->Caption(), L"...");
 
   // Without a key (Backspace empties the control) nothing is added.
   Form->HK->SetHotKey(0);
@@ -497,11 +502,30 @@ TEST_F(ShortcutPage, ShortcutWhoseTextHoldsTheSeparatorIsReplacedInPlace) {
   WriteKeys({IntToStr(CtrlEquals) + "=261"});
   TFOptions* Form = OpenPage();
   ASSERT_NE(Form, nullptr);
-  ASSERT_EQ(Lines(Form->LBSC->Items()), std::vector<AnsiString>{WideToAnsi(L"Ctrl+==ą")});
+  ASSERT_EQ(WideLines(Form->LBSC->Items()), std::vector<WideString>{L"Ctrl+==ą"});
   Form->HK->SetHotKey(CtrlEquals);
   Form->SetShortcutSymbol(L'ó');
   EXPECT_EQ(Lines(Form->LBHK->Items()), std::vector<AnsiString>{IntToStr(CtrlEquals) + "=243"});
   EXPECT_EQ(Form->LBSC->Items()->Count(), 1);
+}
+
+TEST_F(ShortcutPage, ALetterBeyondTheCodePageShowsWholeAndIsStored) {
+  WriteKeys({});
+  TFOptions* Form = OpenPage();
+  ASSERT_NE(Form, nullptr);
+  ASSERT_EQ(Form->HK->HotKey(), 16449);
+  PickSymbol(Form, 3, 4);  // Æ, which the system code page lacks
+  ASSERT_EQ(Form->LBSC->Items()->Count(), 1);
+  HWND List = Form->LBSC->Handle();
+  ASSERT_TRUE(IsWindowUnicode(List));
+  WideChar Row[32] = {};
+  ASSERT_EQ(SendMessageW(List, LB_GETTEXTLEN, 0, 0), 8);
+  SendMessageW(List, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(Row));
+  EXPECT_EQ(WideString(Row), L"Ctrl+A=\u00C6");
+  EXPECT_EQ(Form->BSC->Caption(), L"\u00C6");
+  SaveShot(Form->Handle(), "options-shortcut-wide-letter", 100);
+  CloseWith(Form->BOk);
+  EXPECT_EQ(FileLines(), std::vector<AnsiString>{"16449=198"});
 }
 
 TEST_F(ShortcutPage, OkWritesNothingWhenNoLineChanged) {

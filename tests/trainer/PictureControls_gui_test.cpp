@@ -15,6 +15,8 @@
 #include "JEdit.h"
 #include "Streams.h"
 #include "TypInfo.h"
+#include "UniControls.h"
+#include "UniSysUtils.h"
 #include "WImage.h"
 
 namespace {
@@ -73,6 +75,8 @@ class TPicturesEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
     InitializeForms();
+    InitializeUniSysUtils();
+    InitializeUniControls();
     RegisterImgBtn();
     RegisterWImage();
     RegisterJEdit();
@@ -80,7 +84,10 @@ public:
     Application->CreateForm(Main);
     SetCursorPos(2, 2);
   }
-  void TearDown() override { FinalizeForms(); }
+  void TearDown() override {
+    FinalizeForms();
+    FinalizeUniControls();
+  }
 };
 
 [[maybe_unused]] const auto* const PicturesEnvironment =
@@ -230,7 +237,7 @@ TEST_F(PictureControlsTest, LayoutsCreateTheControlsAndSetTheirProperties) {
   EXPECT_EQ(Edit->Alignment(), taCenter);
   EXPECT_TRUE(Edit->NumericOnly());
   EXPECT_TRUE(Edit->ReadOnly());
-  EXPECT_EQ(Edit->Text(), "nieznany");
+  EXPECT_EQ(Edit->Text(), L"nieznany");
   EXPECT_EQ(Edit->Height(), 21);
   EXPECT_FALSE(Edit->WordWrap());
   EXPECT_TRUE((GetWindowLongA(Edit->Handle(), GWL_STYLE) & ES_CENTER) != 0);
@@ -357,10 +364,20 @@ TEST_F(PictureControlsTest, NumericEditTakesOnlyDigitsAndBackspace) {
   for (const TCase& Case : Cases) {
     SCOPED_TRACE(Case.Typed);
     Edit->SetNumericOnly(Case.NumericOnly);
-    Edit->SetText("");
+    Edit->SetText(L"");
     for (const char Ch : Case.Typed)
       SendMessageA(Edit->Handle(), WM_CHAR, static_cast<unsigned char>(Ch), 1);
-    EXPECT_EQ(Edit->Text(), Case.Expected);
+    EXPECT_EQ(Edit->Text(), AnsiToWide(Case.Expected));
+  }
+  // A letter beyond the system code page reaches the key filter packed as
+  // 255: dropped from a numeric edit, typed whole into another.
+  ASSERT_TRUE(IsWindowUnicode(Edit->Handle()));
+  for (const bool NumericOnly : {true, false}) {
+    Edit->SetNumericOnly(NumericOnly);
+    Edit->SetText(L"1");
+    Edit->SetSelStart(1);
+    SendMessageW(Edit->Handle(), WM_CHAR, 0x0101, 1);
+    EXPECT_EQ(Edit->Text(), NumericOnly ? L"1" : L"1\u0101") << NumericOnly;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -42,17 +43,33 @@ protected:
 };
 
 TEST_F(SymbolPicker, GridHoldsTheSymbolsSixteenToARow) {
-  EXPECT_EQ(FSymbol->SGS->ColCount(), 16);
-  EXPECT_EQ(FSymbol->SGS->RowCount(), 11);
-  struct {
-    int Col, Row;
-    const wchar_t* Text;
-  } const Cells[] = {
-      {0, 0, L"\u009D"},  // stored without a byte-order mark
-      {15, 0, L"\u2018"}, {13, 2, L"\u20AC"}, {5, 4, L"\u0104"}, {11, 6, L"\u0142"},
-      {1, 9, L"\u2122"},  {5, 10, L"\u017C"}, {6, 10, L""},      {15, 10, L""},
+  // The symbols by grid row; the first is stored without a byte-order mark.
+  const Word Symbols[] = {
+      0x009D, 0x00AD, 0x2013, 0x2014, 0x02C6, 0x00A1, 0x00A6, 0x00A8, 0x00AF, 0x00B4, 0x00B8, 0x00BF, 0x02C7, 0x02D8,
+      0x02DC, 0x2018, 0x2019, 0x201A, 0x201C, 0x201D, 0x201E, 0x2039, 0x203A, 0x00B1, 0x00AB, 0x00BB, 0x00D7, 0x00F7,
+      0x00A2, 0x00A3, 0x00A4, 0x00A5, 0x00A7, 0x00A9, 0x00AC, 0x00AE, 0x00B0, 0x00B5, 0x00B6, 0x00B7, 0x2020, 0x2021,
+      0x2022, 0x2026, 0x2030, 0x20AC, 0x00BC, 0x00BD, 0x00BE, 0x00B9, 0x00B2, 0x00B3, 0x00AA, 0x00C1, 0x00E1, 0x00C0,
+      0x00E0, 0x00C2, 0x00E2, 0x00C4, 0x00E4, 0x0102, 0x0103, 0x00C3, 0x00E3, 0x00C5, 0x00E5, 0x00C6, 0x00E6, 0x0104,
+      0x0105, 0x010C, 0x010D, 0x00C7, 0x00E7, 0x0106, 0x0107, 0x010E, 0x010F, 0x0110, 0x0111, 0x00F0, 0x00C9, 0x00E9,
+      0x00C8, 0x00E8, 0x00CA, 0x00EA, 0x00CB, 0x00EB, 0x011A, 0x011B, 0x0118, 0x0119, 0x0192, 0x00CD, 0x00ED, 0x00CC,
+      0x00EC, 0x00CE, 0x00EE, 0x00CF, 0x00EF, 0x0139, 0x013A, 0x013D, 0x013E, 0x0142, 0x0141, 0x0147, 0x0148, 0x00D1,
+      0x00F1, 0x0143, 0x0144, 0x00BA, 0x00D2, 0x00F2, 0x00D4, 0x00F4, 0x00D6, 0x00F6, 0x00D5, 0x00F5, 0x00D8, 0x00F8,
+      0x0152, 0x0153, 0x00D3, 0x00F3, 0x0154, 0x0155, 0x0158, 0x0159, 0x0160, 0x0161, 0x015E, 0x015F, 0x00DF, 0x015A,
+      0x015B, 0x0164, 0x0165, 0x0162, 0x00DE, 0x2122, 0x00DA, 0x00FA, 0x00D9, 0x00F9, 0x00DB, 0x00FB, 0x00DC, 0x00FC,
+      0x016E, 0x016F, 0x0171, 0x00DD, 0x00FD, 0x0178, 0x017D, 0x017E, 0x0179, 0x017A, 0x017B, 0x017C,
   };
-  for (const auto& C : Cells) EXPECT_EQ(FSymbol->Cell(C.Col, C.Row), C.Text) << C.Col << "," << C.Row;
+  static_assert(std::size(Symbols) == 166);
+  TUniStringGrid* Grid = FSymbol->SGS;
+  ASSERT_EQ(Grid->ColCount(), 16);
+  ASSERT_EQ(Grid->RowCount(), 11);
+  for (int Row = 0; Row < Grid->RowCount(); ++Row)
+    for (int Col = 0; Col < 16; ++Col) {
+      const size_t I = static_cast<size_t>(Row * 16 + Col);
+      const WideString Expected = I < std::size(Symbols) ? WideString(1, static_cast<WideChar>(Symbols[I])) : L"";
+      EXPECT_EQ(Grid->Cells(Col, Row), Expected) << Col << "," << Row;
+    }
+  // The 8-bit cell holds the UTF-8 form.
+  EXPECT_EQ(Grid->TStringGrid::Cells(5, 4), "\xC4\x84");
   EXPECT_EQ(FSymbol->ChosenSymbol(), L'?') << "nothing chosen yet";
 }
 
@@ -60,7 +77,11 @@ TEST_F(SymbolPicker, ClickChoosesDoubleClickCloses) {
   const TModalResult Result = ShowWith([] {
     ClickCell(3, 4);
     EXPECT_EQ(FSymbol->ChosenSymbol(), 0x00C6);
-    EXPECT_EQ(FSymbol->BSym->WideCaption(), L"\u00C6");
+    // The system's own Unicode button shows it.
+    EXPECT_TRUE(IsWindowUnicode(FSymbol->BSym->Handle()));
+    WideChar Shown[8] = {};
+    GetWindowTextW(FSymbol->BSym->Handle(), Shown, 8);
+    EXPECT_EQ(WideString(Shown), L"\u00C6");
     ClickCell(8, 10);
     EXPECT_EQ(FSymbol->ChosenSymbol(), L'?') << "an empty cell";
     ClickCell(13, 2);

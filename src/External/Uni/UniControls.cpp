@@ -116,12 +116,6 @@ WideString ProcedureText(WNDPROC Proc, HWND Wnd) {
   return Text;
 }
 
-// A child window without an id gets its own handle value as its id.
-void GiveChildId(HWND Wnd) {
-  if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongW(Wnd, GWL_ID) == 0)
-    SetWindowLongW(Wnd, GWL_ID, static_cast<LONG>(reinterpret_cast<LONG_PTR>(Wnd)));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -273,13 +267,15 @@ WideString RegisterUnicodeClass(const TCreateParams& Params) {
 }
 
 void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, const WideChar* SystemClass) {
-  const HMENU NoMenu = nullptr;
+  // A child has the framework's id from the start: an owner-drawn list asks
+  // its parent for its row height by that id while it is being created.
+  const HMENU Id =
+      (Params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(Control->ControlID())) : nullptr;
   if (!IsUnicodePlatform) {
     CreateWindowExA(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(), Params.Style, Params.X,
-                    Params.Y, Params.Width, Params.Height, Params.WndParent, NoMenu, Params.WindowClass.hInstance,
+                    Params.Y, Params.Width, Params.Height, Params.WndParent, Id, Params.WindowClass.hInstance,
                     Params.Param);
     if (!Control->HandleAllocated()) RaiseLastOSError();
-    GiveChildId(Control->Handle());
     return;
   }
   // A window of a system class gets the trap's default procedure in front
@@ -301,7 +297,7 @@ void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, cons
   DWORD Error = 0;
   try {
     Wnd = CreateWindowExW(Params.ExStyle, ClassName.c_str(), nullptr, Params.Style, Params.X, Params.Y, Params.Width,
-                          Params.Height, Params.WndParent, NoMenu, Params.WindowClass.hInstance, Params.Param);
+                          Params.Height, Params.WndParent, Id, Params.WindowClass.hInstance, Params.Param);
     Error = GetLastError();
   } catch (...) {
     GCreatingUnicodeControl = Saved;
@@ -312,7 +308,6 @@ void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params, cons
     SetLastError(Error);
     RaiseLastOSError();
   }
-  GiveChildId(Wnd);
   SubClassUnicodeControl(Control, Params.Caption);
 }
 
