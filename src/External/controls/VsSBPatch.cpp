@@ -145,6 +145,9 @@ void RestoreAll() {
   for (int I = 0; I < SBPatchCount; ++I) RestoreOne(I);
 }
 
+// Where win32u exports NtUserSetScrollInfo, the patch needs it too.
+bool GWin32uNeeded = false;
+
 bool Win32uNeeded() {
   HMODULE Win32u = GetModuleHandleA("win32u.dll");
   return Win32u && GetProcAddress(Win32u, ProcNames[Win32uIndex]);
@@ -192,16 +195,37 @@ template <class Call> auto RunReal(HWND Wnd, Call&& C, bool& Nested) {
 // The bar's record after a call: the caller's, unless something nested in
 // the call or the routine ran patched-out, when the system's state is read.
 void Notify(IVsScrollBarAPI* Api, HWND Wnd, int Bar, const SCROLLINFO& Caller, bool ReadBack, BOOL Redraw) {
-  if (ReadBack) {
-    SCROLLINFO Info{};
-    Info.cbSize = sizeof Info;
-    Info.fMask = SIF_ALL;
-    if (::GetScrollInfo(Wnd, Bar, &Info)) {
-      Api->NotifyScrollInfo(Bar, &Info, Redraw);
+  SCROLLINFO System{};
+  System.cbSize = sizeof System;
+  System.fMask = SIF_ALL;
+  if (!::GetScrollInfo(Wnd, Bar, &System)) {
+    Api->NotifyScrollInfo(Bar, &Caller, Redraw);
+    return;
+  }
+  // A record the system did not take as it stands (a size it refuses,
+  // values it corrects) would leave the bar showing something else than
+  // the system holds; only a range without a position keeps the bar's
+  // position as it was.
+  if (!ReadBack && Caller.cbSize == sizeof(SCROLLINFO)) {
+    SCROLLINFO Taken{};
+    Taken.cbSize = sizeof Taken;
+    Taken.fMask = SIF_ALL;
+    Api->GetScrollInfo(Bar, &Taken);
+    if (Caller.fMask & SIF_RANGE) {
+      Taken.nMin = Caller.nMin;
+      Taken.nMax = Caller.nMax;
+    }
+    if (Caller.fMask & SIF_PAGE) Taken.nPage = Caller.nPage;
+    if (Caller.fMask & SIF_POS) Taken.nPos = Caller.nPos;
+    const bool PositionKept = (Caller.fMask & SIF_RANGE) && !(Caller.fMask & SIF_POS);
+    if (Taken.nMin == System.nMin && Taken.nMax == System.nMax && Taken.nPage == System.nPage &&
+        (Taken.nPos == System.nPos || PositionKept)) {
+      Api->NotifyScrollInfo(Bar, &Caller, Redraw);
       return;
     }
   }
-  Api->NotifyScrollInfo(Bar, &Caller, Redraw);
+  System.fMask |= Caller.fMask & SIF_DISABLENOSCROLL;
+  Api->NotifyScrollInfo(Bar, &System, Redraw);
 }
 
 struct TDepth {
@@ -407,7 +431,7 @@ IVsScrollBarAPI* GetScrollBarAPI(HWND Wnd) {
 
 bool ScrollBarPatchActive() {
   if (!GInForce) return false;
-  if (GOwner && Win32uNeeded()) return GModes[Win32uIndex] != scmNone;
+  if (GOwner && GWin32uNeeded) return GModes[Win32uIndex] != scmNone;
   return true;
 }
 
@@ -420,6 +444,7 @@ const TVsSBPatchBlock* ScrollBarPatchBlock() { return GBlock; }
 void InitScrollBarPatch() {
   if (GInitCount++ > 0) return;
   GMainThread = GetCurrentThreadId();
+  GWin32uNeeded = Win32uNeeded();
   if (!HookLockInitialized()) InitHookLock(true);
   if (!HookLockInitialized()) return;
   EnterHookLock();

@@ -678,9 +678,10 @@ void TVsSBHandlerCustom::MouseEnter() {
 void TVsSBHandlerCustom::MouseLeave(bool FromWindow) {
   FMouseInside = false;
   const bool Themed = FOwner && FOwner->BarTheme() && FUseXPThemes;
-  if (Themed || (FromWindow && FFlat && !FActiveFlat) || (FHotPart >= sbpStartArrow && FHotPart <= sbpStartSecondary))
-    Repaint();
+  const bool WasButton = FHotPart >= sbpStartArrow && FHotPart <= sbpStartSecondary;
+  // Cleared first: the repaint shows the part no longer lit.
   FHotPart = sbpNone;
+  if (Themed || (FromWindow && FFlat && !FActiveFlat) || WasButton) Repaint();
 }
 
 // --- track hint ---
