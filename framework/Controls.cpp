@@ -315,13 +315,25 @@ TShiftState KeyboardStateToShiftState() {
   return KeyboardStateToShiftState(State);
 }
 
-AnsiString GetShortHint(const AnsiString& Hint) {
+namespace {
+
+// The "|" between the short and the long hint. Only the text before the
+// first zero byte is searched: a themed control packs its UTF-16 hint after
+// that byte, and a unit such as U+017C holds the byte 0x7C.
+size_t HintBar(const AnsiString& Hint) {
   const size_t Bar = Hint.find('|');
+  return Bar < Hint.find('\0') ? Bar : AnsiString::npos;
+}
+
+}  // namespace
+
+AnsiString GetShortHint(const AnsiString& Hint) {
+  const size_t Bar = HintBar(Hint);
   return Bar == AnsiString::npos ? Hint : Hint.substr(0, Bar);
 }
 
 AnsiString GetLongHint(const AnsiString& Hint) {
-  const size_t Bar = Hint.find('|');
+  const size_t Bar = HintBar(Hint);
   return Bar == AnsiString::npos ? Hint : Hint.substr(Bar + 1);
 }
 

@@ -866,7 +866,7 @@ TEST_F(ControlsTest, LayoutSetsPublishedPropertiesParentsAndTabOrder) {
 
 // --- hints ---
 
-TEST(ControlsHints, ShortAndLongHintSplitAtTheFirstBarAndKeepZeroBytes) {
+TEST(ControlsHints, ShortAndLongHintSplitAtTheFirstBarBeforeAnyZeroByte) {
   using namespace std::string_literals;
   struct Case {
     AnsiString Hint, Short, Long;
@@ -877,7 +877,9 @@ TEST(ControlsHints, ShortAndLongHintSplitAtTheFirstBarAndKeepZeroBytes) {
       {"krótka|długa", "krótka", "długa"},
       {"a|b|c", "a", "b|c"},
       {"|opis", "", "opis"},
-      {"a\0b|c\0d"s, "a\0b"s, "c\0d"s},
+      {"a|b\0c"s, "a", "b\0c"s},
+      // A bar after the zero byte is part of packed UTF-16 ("\u017C" is 7C 01).
+      {"\xBF\0\x7C\x01\0\0\xFE\xFF"s, "\xBF\0\x7C\x01\0\0\xFE\xFF"s, "\xBF\0\x7C\x01\0\0\xFE\xFF"s},
   };
   for (const Case& C : Cases) {
     EXPECT_EQ(GetShortHint(C.Hint), C.Short);
