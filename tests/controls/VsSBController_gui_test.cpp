@@ -15,6 +15,7 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 #include "VsFrameworkUtils.h"
+#include "VsHintWindow.h"
 #include "VsHook.h"
 #include "VsInprocHookAPI.h"
 #include "VsSBController.h"
@@ -537,6 +538,71 @@ TEST_F(VsSBControllerTest, RandomRecordsLeaveTheHorizontalBarAsTheSystemHoldsIt)
   RunRandomRecords(SB_HORZ, 5000, 27);
 }
 
+namespace {
+
+class THintSource : public TObject {
+public:
+  void Needed(TObject*, int Position, WideString& Hint) {
+    Hint = Position == 0 ? WideString() : L"Pozycja " + std::to_wstring(Position);
+  }
+};
+
+}  // namespace
+
+TEST_F(VsSBControllerTest, TrackHintFollowsTheThumbAndGoesWithTheRelease) {
+  THintSource Source;
+  V()->SetShowTrackHint(true);
+  V()->OnScrollHintNeeded = TVsScrollHintEvent(&Source, &THintSource::Needed);
+  SCROLLINFO I = Info(SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 50);
+  SetScrollInfo(Wnd(), SB_VERT, &I, TRUE);
+  const int ThumbY = V()->ThumbOffset() + V()->ThumbLength() / 2;
+  const TPoint Thumb = OnScreen(Wnd(), V(), BarWidth / 2, ThumbY);
+  SendMessageW(Wnd(), WM_NCLBUTTONDOWN, HTVSCROLL, Packed(Thumb));
+  ASSERT_TRUE(V()->Dragging());
+  ASSERT_NE(V()->TrackHint(), nullptr);
+  EXPECT_EQ(V()->TrackHint()->WideCaption(), L"Pozycja 50");
+  POINT Client{Thumb.x, Thumb.y + 30};
+  ScreenToClient(Wnd(), &Client);
+  SendMessageW(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(Client.x, Client.y));
+  TVsHintWindow* Hint = V()->TrackHint();
+  ASSERT_NE(Hint, nullptr);
+  EXPECT_TRUE(IsWindowVisible(Hint->Handle()));
+  EXPECT_EQ(Hint->WideCaption(), L"Pozycja " + std::to_wstring(V()->TrackPos()));
+  RECT HR;
+  GetWindowRect(Hint->Handle(), &HR);
+  const TPoint Beside = OnScreen(Wnd(), V(), 0, V()->ThumbOffset());
+  EXPECT_EQ(HR.right, Beside.x - 1);
+  EXPECT_EQ(HR.bottom, Beside.y - 1);
+  // Dragged to the range's start the handler gives no text: no hint.
+  POINT Top{Thumb.x, Thumb.y - 200};
+  ScreenToClient(Wnd(), &Top);
+  SendMessageW(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(Top.x, Top.y));
+  EXPECT_EQ(V()->TrackHint(), nullptr);
+  SendMessageW(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(Client.x, Client.y));
+  EXPECT_NE(V()->TrackHint(), nullptr);
+  SendMessageW(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(Client.x, Client.y));
+  EXPECT_EQ(V()->TrackHint(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(VsSBControllerTest, PressOnTheOtherBarDuringADragEndsItWithoutAPosition) {
+  SCROLLINFO I = Info(SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 50);
+  SetScrollInfo(Wnd(), SB_VERT, &I, TRUE);
+  SetScrollInfo(Wnd(), SB_HORZ, &I, TRUE);
+  const TPoint Thumb = OnScreen(Wnd(), V(), BarWidth / 2, V()->ThumbOffset() + 2);
+  SendMessageW(Wnd(), WM_NCLBUTTONDOWN, HTVSCROLL, Packed(Thumb));
+  POINT Client{Thumb.x, Thumb.y + 20};
+  ScreenToClient(Wnd(), &Client);
+  SendMessageW(Wnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(Client.x, Client.y));
+  const TPoint Other = OnScreen(Wnd(), H(), 40, BarWidth / 2);
+  SendMessageW(Wnd(), WM_NCLBUTTONDOWN, HTHSCROLL, Packed(Other));
+  EXPECT_FALSE(H()->Pressed());
+  SendMessageW(Wnd(), WM_LBUTTONUP, 0, MAKELPARAM(Client.x, Client.y));
+  EXPECT_EQ(Form->Codes, (std::vector<int>{SB_THUMBTRACK}));
+  EXPECT_FALSE(V()->Dragging());
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 // Random mouse sequences around one bar (in window coordinates, up to 30
 // pixels beyond it), each ended by a release or a cancel: the positions
 // stay in range, no press and no capture are left.
@@ -649,6 +715,7 @@ public:
     InitializeVsHook();
     InitializeVsFrameworkUtils();
     InitializeVsSBController();
+    InitializeVsHintWindow();
     InitScrollBarPatch();
     TForm* Main = nullptr;
     Application->CreateForm(Main);

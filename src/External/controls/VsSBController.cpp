@@ -360,7 +360,7 @@ void TVsSBController::MouseMessage(TMessage& Msg, bool& Handled) {
         if (B->MouseInside()) B->MouseLeave(false);
         B->MouseMove(X, Y);
       } else if (Down) {
-        if (B->Dragging()) B->MouseDown(X, Y);
+        if (B->Dragging()) B->ClearPressedPart();
       } else if (Up) {
         B->MouseUp(X, Y);
       }

@@ -658,13 +658,12 @@ void TVsSBHandlerCustom::MouseUp(int, int) {
   FPressed = false;
   const bool WasDragging = FDragging;
   FDragging = false;
-  if (WasDragging) {
-    HideHint();
+  if (WasDragging) HideHint();
+  if (WasDragging && FPressedPart == sbpThumb)
     Scroll(SB_THUMBPOSITION, GetPosFromThumb());
-    FTrackPos = -1;
-  } else if (FPressedPart != sbpNone) {
+  else if (!WasDragging && FPressedPart != sbpNone)
     Scroll(SB_ENDSCROLL, FPosition);
-  }
+  if (WasDragging) FTrackPos = -1;
   UpdateThumb();
   FPressedPart = sbpNone;
   Repaint();
@@ -695,10 +694,10 @@ void TVsSBHandlerCustom::ShowHint() {
   }
   HWND Wnd = FOwner ? FOwner->BarWindow() : nullptr;
   if (!Wnd) return;
-  if (!FHint) FHint.reset(Create<THintWindow>(nullptr));
+  if (!FHint) FHint.reset(Create<TVsHintWindow>(nullptr));
+  FHint->SetIsHTML(FIsHTML);
   const RECT Desktop = Screen->DesktopRect();
-  const AnsiString Hint = WideToAnsi(Text);
-  TRect R = FHint->CalcHintRect(Desktop.right, Hint, nullptr);
+  TRect R = FHint->CalcHintRectW(Desktop.right, Text);
   // The point beside the thumb, in screen coordinates.
   RECT W;
   GetWindowRect(Wnd, &W);
@@ -710,18 +709,30 @@ void TVsSBHandlerCustom::ShowHint() {
     P.x = W.left + FBarRect.left + FThumbOffset;
     P.y = W.top + FBarRect.top;
   }
-  const int HW = R.right - R.left, HH = R.bottom - R.top;
-  R.left = P.x - 1 - HW;
-  R.top = P.y - 1 - HH;
-  if (R.left < Desktop.left) R.left = Desktop.left;
-  if (R.top < Desktop.top) R.top = Desktop.top;
-  if (R.left + HW > Desktop.right) R.left = Desktop.right - HW;
-  if (R.top + HH > Desktop.bottom) R.top = Desktop.bottom - HH;
-  R.right = R.left + HW;
-  R.bottom = R.top + HH;
+  // Placed so that its bottom-right corner lies one pixel above and left of
+  // the point, inside the desktop: left and top edges first.
+  auto Place = [&](int HW, int HH) {
+    TRect Q{P.x - 1 - HW, P.y - 1 - HH, 0, 0};
+    if (Q.left < Desktop.left) Q.left = Desktop.left;
+    if (Q.top < Desktop.top) Q.top = Desktop.top;
+    if (Q.left + HW > Desktop.right) Q.left = Desktop.right - HW;
+    if (Q.top + HH > Desktop.bottom) Q.top = Desktop.bottom - HH;
+    Q.right = Q.left + HW;
+    Q.bottom = Q.top + HH;
+    return Q;
+  };
   FHint->SetColor(FHintColor);
   FHint->Font()->SetColor(FHintTextColor);
-  FHint->ActivateHint(R, Hint);
+  FHint->ActivateHintW(Place(R.right - R.left, R.bottom - R.top), Text);
+  // The window may add a margin of its own on showing: placed again by the
+  // size it took.
+  RECT Shown;
+  GetWindowRect(FHint->Handle(), &Shown);
+  const TRect Q = Place(Shown.right - Shown.left, Shown.bottom - Shown.top);
+  if (Q.left != Shown.left || Q.top != Shown.top) {
+    FHint->UpdateBoundsRect(Q);
+    SetWindowPos(FHint->Handle(), nullptr, Q.left, Q.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void TVsSBHandlerCustom::HideHint() { FHint.reset(); }

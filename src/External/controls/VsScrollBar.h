@@ -11,6 +11,7 @@
 #include "Forms.h"
 #include "Graphics.h"
 #include "System.h"
+#include "VsHintWindow.h"
 #include "VsUxTheme.h"
 #include "Win.h"
 
@@ -115,6 +116,8 @@ public:
   void MouseDown(int X, int Y);
   void MouseMove(int X, int Y);
   void MouseUp(int X, int Y);
+  // A press elsewhere during a drag: the release then reports nothing.
+  void ClearPressedPart() { FPressedPart = sbpNone; }
   void MouseEnter();
   // FromWindow: the window itself reported the pointer gone.
   void MouseLeave(bool FromWindow);
@@ -127,7 +130,7 @@ public:
   int HotPart() const { return FHotPart; }
   TTimer* RepeatTimer() const { return FTimer.get(); }
   // The track hint while it is on the screen.
-  THintWindow* TrackHint() const { return FHint.get(); }
+  TVsHintWindow* TrackHint() const { return FHint.get(); }
 
   // Paints the whole bar at (0, 0) of DC.
   void Paint(HDC DC);
@@ -289,7 +292,7 @@ private:
   TOwned<TTimer> FTimer;
   int FGrabOffset = 0, FPressPosition = 0, FPressCoord = 0;
   int FPressedPart = sbpNone, FHotPart = sbpNone;
-  TOwned<THintWindow> FHint;
+  TOwned<TVsHintWindow> FHint;
   TPoint FPressPoint{0, 0};
   bool FPressed = false, FDragging = false;
   bool FUseXPThemes = true;
