@@ -2,146 +2,7 @@
 // window's own scrolling code reaches the custom bars, the bars take their
 // room and paint it, the mouse reaches them, and the system's own list box
 // and nested calls keep the bars in step with the system's state.
-#include "GuiTestSupport.h"
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <functional>
-#include <iterator>
-#include <memory>
-#include <random>
-#include <vector>
-
-#include "Forms.h"
-#include "StdCtrls.h"
-#include "VsFrameworkUtils.h"
-#include "VsHintWindow.h"
-#include "VsHook.h"
-#include "VsInprocHookAPI.h"
-#include "VsSBController.h"
-#include "VsSBPatch.h"
-#include "VsUxTheme.h"
-
-namespace {
-
-constexpr int BarWidth = 23;
-
-// A window whose scrolling code knows nothing of custom bars: it reads and
-// sets the position with the system's functions.
-class TScrollForm : public TForm {
-public:
-  explicit TScrollForm(TComponent* AOwner) : TForm(AOwner) {}
-  std::vector<int> Codes;
-  bool LineScrolls = true;
-  std::function<void()> OnSized;
-
-  void WndProc(TMessage& M) override {
-    if (M.Msg == WM_VSCROLL || M.Msg == WM_HSCROLL) {
-      const int Bar = M.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
-      const int Code = LOWORD(M.WParam);
-      Codes.push_back(Code);
-      int Pos = GetScrollPos(Handle(), Bar);
-      if (Code == SB_LINEUP || Code == SB_LINEDOWN) {
-        if (!LineScrolls) return;
-        Pos += Code == SB_LINEUP ? -1 : 1;
-      } else if (Code == SB_THUMBPOSITION || Code == SB_THUMBTRACK) {
-        Pos = HIWORD(M.WParam);
-      } else {
-        return;
-      }
-      SetScrollPos(Handle(), Bar, Pos, TRUE);
-      return;
-    }
-    TForm::WndProc(M);
-    if (M.Msg == WM_SIZE && OnSized) OnSized();
-  }
-};
-
-SCROLLINFO Info(UINT Mask, int Min, int Max, int Page, int Pos) {
-  return SCROLLINFO{sizeof(SCROLLINFO), Mask, Min, Max, static_cast<UINT>(Page), Pos, 0};
-}
-
-SCROLLINFO SystemInfo(HWND Wnd, int Bar) {
-  SCROLLINFO I = Info(SIF_ALL, 0, 0, 0, 0);
-  GetScrollInfo(Wnd, Bar, &I);
-  return I;
-}
-
-// Pixels of a bar's rectangle on the window that differ from the bar's own
-// painting, every second pixel each way.
-int ForeignSamples(HWND Wnd, TVsSBHandlerCustom* Bar) {
-  const TRect& R = Bar->BarRect();
-  const int W = R.right - R.left + 1, H = R.bottom - R.top + 1;
-  HDC WindowDC = GetWindowDC(Wnd);
-  HDC Mem = CreateCompatibleDC(WindowDC);
-  HBITMAP Bitmap = CreateCompatibleBitmap(WindowDC, W, H);
-  HGDIOBJ Old = SelectObject(Mem, Bitmap);
-  Bar->Paint(Mem);
-  int Foreign = 0;
-  for (int Y = 0; Y < H; Y += 2)
-    for (int X = 0; X < W; X += 2) Foreign += GetPixel(WindowDC, R.left + X, R.top + Y) != GetPixel(Mem, X, Y);
-  SelectObject(Mem, Old);
-  DeleteObject(Bitmap);
-  DeleteDC(Mem);
-  ReleaseDC(Wnd, WindowDC);
-  return Foreign;
-}
-
-// A point of a bar's rectangle in screen coordinates.
-TPoint OnScreen(HWND Wnd, TVsSBHandlerCustom* Bar, int X, int Y) {
-  RECT W;
-  GetWindowRect(Wnd, &W);
-  return TPoint{W.left + Bar->BarRect().left + X, W.top + Bar->BarRect().top + Y};
-}
-
-LPARAM Packed(const TPoint& P) { return MAKELPARAM(P.x, P.y); }
-
-class VsSBControllerTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    ASSERT_TRUE(ScrollBarPatchActive());
-    Form = Create<TScrollForm>(Application);
-    Form->SetBorderStyle(BorderStyle);
-    Form->SetBounds(40, 40, 300, 220);
-    Form->Show();
-    SetForegroundWindow(Form->Handle());
-    Ctl = Create<TVsSBController>(Form);
-    for (TVsSBHandlerCustom* B : {static_cast<TVsSBHandlerCustom*>(Ctl->HorzScrollBarStyles()),
-                                  static_cast<TVsSBHandlerCustom*>(Ctl->VertScrollBarStyles())}) {
-      B->SetUseSystemMetrics(false);
-      B->SetWidth(BarWidth);
-    }
-    Ctl->SetControl(Form);
-    ASSERT_TRUE(Ctl->IsActive());
-  }
-  void TearDown() override {
-    if (GetCapture()) ReleaseCapture();
-    FreeAndNil(Form);
-  }
-  HWND Wnd() const { return Form->Handle(); }
-  TVsSBHandlerCustom* V() const { return Ctl->VertScrollBarStyles(); }
-  TVsSBHandlerCustom* H() const { return Ctl->HorzScrollBarStyles(); }
-  void Repaint() {
-    RedrawWindow(Wnd(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    PumpFor(20);
-  }
-  void RunMouseSequences(TVsSBHandlerCustom* Target, int Count, unsigned Seed);
-  void RunRandomRecords(int Bar, int Count, unsigned Seed);
-  void ExpectBarAsSystem(int Bar) {
-    const SCROLLINFO S = SystemInfo(Wnd(), Bar);
-    TVsSBHandlerCustom* B = Ctl->Bar(Bar);
-    EXPECT_EQ(B->Min(), S.nMin);
-    EXPECT_EQ(B->Max(), S.nMax);
-    EXPECT_EQ(B->Page(), static_cast<int>(S.nPage));
-    EXPECT_EQ(B->Position(), S.nPos);
-  }
-
-  TFormBorderStyle BorderStyle = bsSingle;
-  TScrollForm* Form = nullptr;
-  TVsSBController* Ctl = nullptr;
-};
-
-}  // namespace
+#include "SBControllerFixture.h"
 
 TEST_F(VsSBControllerTest, WindowsOwnCallReachesTheBarWhichTakesItsRoomAndPaintsIt) {
   RECT Before;
@@ -164,6 +25,15 @@ TEST_F(VsSBControllerTest, WindowsOwnCallReachesTheBarWhichTakesItsRoomAndPaints
   Ctl->SetControl(nullptr);
   Repaint();
   EXPECT_GT(ForeignSamples(Wnd(), V()), 20);
+}
+
+TEST_F(VsSBControllerTest, ProgramsCallIsServedOnceAtUser32AndTheSystemsOwnAtWin32u) {
+  const int User32 = ScrollBarPatchHits(1), Win32u = ScrollBarPatchHits(5);
+  SCROLLINFO I = Info(SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 5);
+  SetScrollInfo(Wnd(), SB_VERT, &I, TRUE);
+  EXPECT_EQ(ScrollBarPatchHits(1), User32 + 1);
+  EXPECT_EQ(ScrollBarPatchHits(5), Win32u);
+  EXPECT_EQ(ScrollBarCallMode(5), scmTrampoline);
 }
 
 TEST_F(VsSBControllerTest, HorizontalBarEndsBesideTheVerticalOneWithoutBorders) {
@@ -492,51 +362,6 @@ TEST_F(VsSBControllerTest, CallsOfTwoThreadsAreEachServedOnTheirOwnWindow) {
   ExpectBarAsSystem(SB_VERT);
 }
 
-// Random records for one bar (any size up to 40, any mask, inverted
-// ranges, huge pages) through the patch: the bar then holds what the
-// system holds.
-void VsSBControllerTest::RunRandomRecords(int Bar, int Count, unsigned Seed) {
-  std::mt19937 Rng(Seed);
-  const UINT Masks[] = {SIF_RANGE, SIF_PAGE, SIF_POS, SIF_DISABLENOSCROLL, SIF_TRACKPOS};
-  auto Value = [&] {
-    switch (Rng() % 4) {
-      case 0: return static_cast<int>(Rng() % 200) - 50;
-      case 1: return static_cast<int>(Rng());
-      case 2: return static_cast<int>(Rng() % 10);
-      default: return -static_cast<int>(Rng() % 1000);
-    }
-  };
-  for (int N = 0; N < Count; ++N) {
-    SCROLLINFO I{};
-    I.cbSize = Rng() % 4 == 0 ? Rng() % 41 : sizeof(SCROLLINFO);
-    for (UINT M : Masks)
-      if (Rng() % 2) I.fMask |= M;
-    I.nMin = Value();
-    I.nMax = Value();
-    I.nPage = Rng() % 3 == 0 ? Rng() : Rng() % 40;
-    I.nPos = Value();
-    SetScrollInfo(Wnd(), Bar, &I, Rng() % 2);
-    const SCROLLINFO S = SystemInfo(Wnd(), Bar);
-    TVsSBHandlerCustom* B = Ctl->Bar(Bar);
-    ASSERT_EQ(B->Min(), S.nMin) << N;
-    ASSERT_EQ(B->Max(), S.nMax) << N;
-    ASSERT_EQ(B->Page(), static_cast<int>(S.nPage)) << N;
-    // A range without a position leaves the bar's position as it was.
-    const bool PositionKept =
-        I.cbSize == sizeof(SCROLLINFO) && (I.fMask & SIF_RANGE) && !(I.fMask & SIF_POS);
-    if (!PositionKept) {
-      ASSERT_EQ(B->Position(), S.nPos) << N;
-    } else {
-      SCROLLINFO Pos = Info(SIF_POS, 0, 0, 0, S.nPos);
-      SetScrollInfo(Wnd(), Bar, &Pos, FALSE);
-    }
-  }
-}
-
-TEST_F(VsSBControllerTest, RandomRecordsLeaveTheVerticalBarAsTheSystemHoldsIt) { RunRandomRecords(SB_VERT, 5000, 26); }
-TEST_F(VsSBControllerTest, RandomRecordsLeaveTheHorizontalBarAsTheSystemHoldsIt) {
-  RunRandomRecords(SB_HORZ, 5000, 27);
-}
 
 namespace {
 
@@ -603,50 +428,6 @@ TEST_F(VsSBControllerTest, PressOnTheOtherBarDuringADragEndsItWithoutAPosition) 
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
-// Random mouse sequences around one bar (in window coordinates, up to 30
-// pixels beyond it), each ended by a release or a cancel: the positions
-// stay in range, no press and no capture are left.
-void VsSBControllerTest::RunMouseSequences(TVsSBHandlerCustom* Target, int Count, unsigned Seed) {
-  SCROLLINFO I = Info(SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 50);
-  SetScrollInfo(Wnd(), SB_VERT, &I, TRUE);
-  SetScrollInfo(Wnd(), SB_HORZ, &I, TRUE);
-  std::mt19937 Rng(Seed);
-  RECT W;
-  GetWindowRect(Wnd(), &W);
-  const TRect& R = Target->BarRect();
-  const UINT Messages[] = {WM_NCMOUSEMOVE, WM_NCLBUTTONDOWN, WM_NCLBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONUP,
-                           WM_NCMOUSELEAVE, WM_CANCELMODE, WM_NCLBUTTONDBLCLK};
-  for (int N = 0; N < Count; ++N) {
-    const int Steps = 1 + static_cast<int>(Rng() % 6);
-    for (int S = 0; S < Steps; ++S) {
-      const UINT Msg = Messages[Rng() % std::size(Messages)];
-      TPoint P{W.left + R.left - 30 + static_cast<int>(Rng() % (R.right - R.left + 61)),
-               W.top + R.top - 30 + static_cast<int>(Rng() % (R.bottom - R.top + 61))};
-      // Non-client messages carry the hit-test code the window gave, kept
-      // off the caption and the borders.
-      WPARAM Hit = 0;
-      if (Msg == WM_NCLBUTTONDOWN || Msg == WM_NCLBUTTONDBLCLK || Msg == WM_NCMOUSEMOVE) {
-        Hit = static_cast<WPARAM>(SendMessageW(Wnd(), WM_NCHITTEST, 0, Packed(P)));
-        if (Hit != HTVSCROLL && Hit != HTHSCROLL && Hit != HTCLIENT) Hit = HTNOWHERE;
-      }
-      if (Msg == WM_MOUSEMOVE || Msg == WM_LBUTTONUP) ScreenToClient(Wnd(), &P);
-      SendMessageW(Wnd(), Msg, Hit, Packed(P));
-    }
-    if (Rng() % 2)
-      SendMessageW(Wnd(), WM_LBUTTONUP, 0, 0);
-    else
-      SendMessageW(Wnd(), WM_CANCELMODE, 0, 0);
-    for (TVsSBHandlerCustom* B : {V(), H()}) {
-      ASSERT_GE(B->Position(), B->Min()) << N;
-      ASSERT_LE(B->Position(), std::max(B->Min(), B->Max() - B->Page() + 1)) << N;
-      ASSERT_FALSE(B->Pressed()) << N;
-    }
-    ASSERT_EQ(GetCapture(), nullptr) << N;
-  }
-}
-
-TEST_F(VsSBControllerTest, RandomMouseSequencesOverTheVerticalBar) { RunMouseSequences(V(), 5000, 107); }
-TEST_F(VsSBControllerTest, RandomMouseSequencesOverTheHorizontalBar) { RunMouseSequences(H(), 5000, 108); }
 
 // The table bound to the system's theme library for one test.
 class TBoundThemes {
@@ -706,27 +487,5 @@ TEST_F(VsSBControllerTest, ThemedBarDrawsTheSystemsScrollBarParts) {
   EXPECT_LE(Differ, Compared / 20);
 }
 
-class TControllerEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitializeForms();
-    InitializeStdCtrls();
-    InitializeVsInprocHookAPI();
-    InitializeVsHook();
-    InitializeVsFrameworkUtils();
-    InitializeVsSBController();
-    InitializeVsHintWindow();
-    InitScrollBarPatch();
-    TForm* Main = nullptr;
-    Application->CreateForm(Main);
-  }
-  void TearDown() override {
-    DoneScrollBarPatch();
-    FinalizeVsFrameworkUtils();
-    FinalizeVsHook();
-    FinalizeForms();
-    FinalizeVsInprocHookAPI();
-  }
-};
-
 [[maybe_unused]] const auto* const Environment = ::testing::AddGlobalTestEnvironment(new TControllerEnvironment);
+
