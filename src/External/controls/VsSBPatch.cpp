@@ -254,17 +254,34 @@ BOOL WINAPI ReplEnableScrollBar(HWND Wnd, UINT Bar, UINT Arrows) {
   }
 }
 
+// One of the three routines that set a bar: the window is asked first; with
+// custom bars the real routine runs without drawing and the bar hears of
+// Record afterwards. RealCall takes the redraw flag to pass on.
+template <class Call> auto Serve(int Index, HWND Wnd, int Bar, BOOL Redraw, const SCROLLINFO* Record, Call RealCall) {
+  ++GHits[Index];
+  NoteCall(Wnd);
+  IVsScrollBarAPI* Api = GetScrollBarAPI(Wnd);
+  TDepth Depth(true);
+  bool Nested = false;
+  const auto Result = RunReal(Wnd, [&] { return RealCall(Api ? FALSE : Redraw); }, Nested);
+  if (Api && Record) Notify(Api, Wnd, Bar, *Record, Nested || GModes[Index] == scmRestore, Redraw);
+  return Result;
+}
+
+SCROLLINFO RecordOf(UINT Mask, int MinPos, int MaxPos, int Pos) {
+  SCROLLINFO Info{};
+  Info.cbSize = ScrollInfoSize;
+  Info.fMask = Mask;
+  Info.nMin = MinPos;
+  Info.nMax = MaxPos;
+  Info.nPos = Pos;
+  return Info;
+}
+
 int WINAPI ReplSetScrollInfo(HWND Wnd, int Bar, LPCSCROLLINFO Info, BOOL Redraw) {
   try {
-    ++GHits[1];
-    NoteCall(Wnd);
-    IVsScrollBarAPI* Api = GetScrollBarAPI(Wnd);
-    TDepth Depth(true);
-    bool Nested = false;
-    const int Result = RunReal(
-        Wnd, [&] { return CallOriginal<TSetScrollInfo>(1, Wnd, Bar, Info, Api ? FALSE : Redraw); }, Nested);
-    if (Api && Info) Notify(Api, Wnd, Bar, *Info, Nested || GModes[1] == scmRestore, Redraw);
-    return Result;
+    return Serve(1, Wnd, Bar, Redraw, Info,
+                 [&](BOOL R) { return CallOriginal<TSetScrollInfo>(1, Wnd, Bar, Info, R); });
   } catch (...) {
     return 0;
   }
@@ -272,23 +289,9 @@ int WINAPI ReplSetScrollInfo(HWND Wnd, int Bar, LPCSCROLLINFO Info, BOOL Redraw)
 
 BOOL WINAPI ReplSetScrollRange(HWND Wnd, int Bar, int MinPos, int MaxPos, BOOL Redraw) {
   try {
-    ++GHits[2];
-    NoteCall(Wnd);
-    IVsScrollBarAPI* Api = GetScrollBarAPI(Wnd);
-    TDepth Depth(true);
-    bool Nested = false;
-    const BOOL Result = RunReal(
-        Wnd, [&] { return CallOriginal<TSetScrollRange>(2, Wnd, Bar, MinPos, MaxPos, Api ? FALSE : Redraw); },
-        Nested);
-    if (Api) {
-      SCROLLINFO Info{};
-      Info.cbSize = ScrollInfoSize;
-      Info.fMask = SIF_RANGE;
-      Info.nMin = MinPos;
-      Info.nMax = MaxPos;
-      Notify(Api, Wnd, Bar, Info, Nested || GModes[2] == scmRestore, Redraw);
-    }
-    return Result;
+    const SCROLLINFO Record = RecordOf(SIF_RANGE, MinPos, MaxPos, 0);
+    return Serve(2, Wnd, Bar, Redraw, &Record,
+                 [&](BOOL R) { return CallOriginal<TSetScrollRange>(2, Wnd, Bar, MinPos, MaxPos, R); });
   } catch (...) {
     return FALSE;
   }
@@ -296,21 +299,9 @@ BOOL WINAPI ReplSetScrollRange(HWND Wnd, int Bar, int MinPos, int MaxPos, BOOL R
 
 int WINAPI ReplSetScrollPos(HWND Wnd, int Bar, int Pos, BOOL Redraw) {
   try {
-    ++GHits[3];
-    NoteCall(Wnd);
-    IVsScrollBarAPI* Api = GetScrollBarAPI(Wnd);
-    TDepth Depth(true);
-    bool Nested = false;
-    const int Result = RunReal(
-        Wnd, [&] { return CallOriginal<TSetScrollPos>(3, Wnd, Bar, Pos, Api ? FALSE : Redraw); }, Nested);
-    if (Api) {
-      SCROLLINFO Info{};
-      Info.cbSize = ScrollInfoSize;
-      Info.fMask = SIF_POS;
-      Info.nPos = Pos;
-      Notify(Api, Wnd, Bar, Info, Nested || GModes[3] == scmRestore, Redraw);
-    }
-    return Result;
+    const SCROLLINFO Record = RecordOf(SIF_POS, 0, 0, Pos);
+    return Serve(3, Wnd, Bar, Redraw, &Record,
+                 [&](BOOL R) { return CallOriginal<TSetScrollPos>(3, Wnd, Bar, Pos, R); });
   } catch (...) {
     return 0;
   }

@@ -486,17 +486,17 @@ bool TVsSBHandlerCustom::PartAction(int Part, int PageStep, int& Code, int& NewP
       NewPos = std::min(FMax, FPosition + PageStep);
       return true;
     case sbpEndSecondary:
-      if (FSecondBtnKind == sbkOpposite) return PartAction(sbpStartArrow, PageStep, Code, NewPos);
-      if (FSecondBtnKind == sbkPage) return PartAction(sbpTrackAfter, PageStep, Code, NewPos);
-      Code = sbcCustomEnd;
+    case sbpStartSecondary: {
+      // The opposite kind acts as the arrow at the other end, the page kind
+      // pages towards its own end.
+      const bool End = Part == sbpEndSecondary;
+      if (FSecondBtnKind == sbkOpposite)
+        return PartAction(End ? sbpStartArrow : sbpEndArrow, PageStep, Code, NewPos);
+      if (FSecondBtnKind == sbkPage) return PartAction(End ? sbpTrackAfter : sbpTrackBefore, PageStep, Code, NewPos);
+      Code = End ? sbcCustomEnd : sbcCustomStart;
       NewPos = FPosition;
       return true;
-    case sbpStartSecondary:
-      if (FSecondBtnKind == sbkOpposite) return PartAction(sbpEndArrow, PageStep, Code, NewPos);
-      if (FSecondBtnKind == sbkPage) return PartAction(sbpTrackBefore, PageStep, Code, NewPos);
-      Code = sbcCustomStart;
-      NewPos = FPosition;
-      return true;
+    }
     default:
       return false;
   }
@@ -778,7 +778,7 @@ bool TVsSBHandlerCustom::ArrowCanAct(int Direction) const {
   return (Direction == DirUp || Direction == DirLeft) ? CanScrollUp() : CanScrollDown();
 }
 
-int TVsSBHandlerCustom::ArrowState(int Part, int, bool CanAct) const {
+int TVsSBHandlerCustom::ArrowState(int Part, bool CanAct) const {
   if (!PaintEnabled() || !CanAct) return StateDisabled;
   if (OtherPressed()) return StateNormal;
   if (FPressed && FPressedPart == Part && FHotPart == Part) return StatePressed;
@@ -792,6 +792,32 @@ void TVsSBHandlerCustom::Paint(HDC DC) {
     PaintThemed(DC, Theme);
   else
     PaintClassic(DC);
+}
+
+// A secondary button's glyphs: two pointing to its own end for the page
+// kind, one pointing to the opposite end for the others.
+void TVsSBHandlerCustom::DrawSecondaryGlyphs(TCanvas* Canvas, int Part, const TRect& R, TColor Color,
+                                             bool Enabled) const {
+  if (FSecondBtnKind != sbkPage) {
+    VsDrawArrow(Canvas, PartDirection(Part), R, Color, Enabled);
+    return;
+  }
+  const bool Start = Part == sbpStartSecondary;
+  const int OwnDir = FVertical ? (Start ? DirUp : DirDown) : (Start ? DirLeft : DirRight);
+  for (int Shift : {1, -2}) {
+    TRect G = R;
+    if (FVertical)
+      OffsetRect(&G, 0, Shift);
+    else
+      OffsetRect(&G, Shift, 0);
+    VsDrawArrow(Canvas, OwnDir, G, Color, Enabled);
+  }
+}
+
+TRect TVsSBHandlerCustom::WholeTrack() const {
+  const int Bs = ButtonLength();
+  const int A = StartButtons() * Bs, B = Length() - EndButtons() * Bs;
+  return FVertical ? TRect{0, A, Thickness(), B} : TRect{A, 0, B, Thickness()};
 }
 
 void TVsSBHandlerCustom::PaintThemed(HDC DC, HTHEME Theme) {
@@ -810,7 +836,7 @@ void TVsSBHandlerCustom::PaintThemed(HDC DC, HTHEME Theme) {
   auto Button = [&](int Part) {
     const int Dir = PartDirection(Part);
     const bool CanAct = ArrowCanAct(Dir);
-    const int State = ArrowState(Part, Dir, CanAct);
+    const int State = ArrowState(Part, CanAct);
     const TRect R = PartRect(Part);
     if (Part == sbpStartArrow || Part == sbpEndArrow || FSecondBtnKind == sbkOpposite) {
       Draw(ThemePartArrow, ArrowBase(Dir) + State, R);
@@ -819,18 +845,8 @@ void TVsSBHandlerCustom::PaintThemed(HDC DC, HTHEME Theme) {
     Draw(ThemePartSecondary, State, R);
     TCanvas Canvas;
     Canvas.SetHandle(DC);
-    const TColor Glyph = State == StateHot ? FArrowHotTrackColor : FArrowColor;
-    const int OwnDir = FVertical ? (Part == sbpStartSecondary ? DirUp : DirDown)
-                                 : (Part == sbpStartSecondary ? DirLeft : DirRight);
-    if (FSecondBtnKind == sbkPage) {
-      for (int Shift : {1, -2}) {
-        TRect G = R;
-        if (FVertical) OffsetRect(&G, 0, Shift); else OffsetRect(&G, Shift, 0);
-        VsDrawArrow(&Canvas, OwnDir, G, Glyph, State != StateDisabled);
-      }
-    } else {
-      VsDrawArrow(&Canvas, Dir, R, Glyph, State != StateDisabled);
-    }
+    DrawSecondaryGlyphs(&Canvas, Part, R, State == StateHot ? FArrowHotTrackColor : FArrowColor,
+                        State != StateDisabled);
     Canvas.SetHandle(nullptr);
   };
   if (FShowLeftArrows) Button(sbpStartArrow);
@@ -843,9 +859,7 @@ void TVsSBHandlerCustom::PaintThemed(HDC DC, HTHEME Theme) {
   const bool Enabled = PaintEnabled();
   const int LowerTrack = FVertical ? ThemePartLowerTrackVert : ThemePartLowerTrackHorz;
   if (Thumb == 0 || !Enabled) {
-    const int Bs = ButtonLength();
-    const int A = StartButtons() * Bs, B = Length() - EndButtons() * Bs;
-    Draw(LowerTrack, StateDisabled, FVertical ? TRect{0, A, Thickness(), B} : TRect{A, 0, B, Thickness()});
+    Draw(LowerTrack, StateDisabled, WholeTrack());
     return;
   }
   auto PartState = [&](int Part) {
@@ -912,18 +926,10 @@ void TVsSBHandlerCustom::PaintClassic(HDC DC) {
     const TColor Glyph = (On && FMouseInside && !FPressed) ? FArrowHotTrackColor : FArrowColor;
     TRect G = R;
     if (Sunken) OffsetRect(&G, 1, 1);
-    const bool Secondary = Part == sbpStartSecondary || Part == sbpEndSecondary;
-    if (Secondary && FSecondBtnKind == sbkPage) {
-      const int OwnDir = FVertical ? (Part == sbpStartSecondary ? DirUp : DirDown)
-                                   : (Part == sbpStartSecondary ? DirLeft : DirRight);
-      for (int Shift : {1, -2}) {
-        TRect S = G;
-        if (FVertical) OffsetRect(&S, 0, Shift); else OffsetRect(&S, Shift, 0);
-        VsDrawArrow(&Canvas, OwnDir, S, Glyph, CanAct);
-      }
-    } else {
+    if (Part == sbpStartSecondary || Part == sbpEndSecondary)
+      DrawSecondaryGlyphs(&Canvas, Part, G, Glyph, CanAct);
+    else
       VsDrawArrow(&Canvas, Dir, G, Glyph, CanAct);
-    }
   };
   if (FShowLeftArrows) Button(sbpStartArrow);
   if (FShowRightArrows) Button(sbpEndArrow);
@@ -933,9 +939,7 @@ void TVsSBHandlerCustom::PaintClassic(HDC DC) {
   }
   const int Thumb = ThumbLength();
   if (Thumb == 0 || !Enabled) {
-    const int Bs = ButtonLength();
-    const int A = StartButtons() * Bs, B = Length() - EndButtons() * Bs;
-    FillTrack(DC, FVertical ? TRect{0, A, Thickness(), B} : TRect{A, 0, B, Thickness()}, nullptr);
+    FillTrack(DC, WholeTrack(), nullptr);
     Canvas.SetHandle(nullptr);
     return;
   }

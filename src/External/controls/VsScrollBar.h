@@ -263,7 +263,10 @@ private:
   void PaintClassic(HDC DC);
   void FillTrack(HDC DC, const TRect& R, HTHEME Theme);
   TRect PartRect(int Part) const;
-  int ArrowState(int Part, int Direction, bool CanAct) const;
+  // The track between the buttons.
+  TRect WholeTrack() const;
+  void DrawSecondaryGlyphs(TCanvas* Canvas, int Part, const TRect& R, TColor Color, bool Enabled) const;
+  int ArrowState(int Part, bool CanAct) const;
   bool ArrowCanAct(int Direction) const;
   int PartDirection(int Part) const;
 
