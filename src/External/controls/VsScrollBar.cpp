@@ -1,6 +1,7 @@
 #include "VsScrollBar.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "Filer.h"
 #include "TypInfo.h"
@@ -814,6 +815,15 @@ void TVsSBHandlerCustom::DrawSecondaryGlyphs(TCanvas* Canvas, int Part, const TR
   }
 }
 
+void TVsSBHandlerCustom::EachButton(const std::function<void(int Part)>& Paint) const {
+  if (FShowLeftArrows) Paint(sbpStartArrow);
+  if (FShowRightArrows) Paint(sbpEndArrow);
+  if (FSecondaryButtons) {
+    if (FShowLeftArrows) Paint(sbpStartSecondary);
+    if (FShowRightArrows) Paint(sbpEndSecondary);
+  }
+}
+
 TRect TVsSBHandlerCustom::WholeTrack() const {
   const int Bs = ButtonLength();
   const int A = StartButtons() * Bs, B = Length() - EndButtons() * Bs;
@@ -849,12 +859,7 @@ void TVsSBHandlerCustom::PaintThemed(HDC DC, HTHEME Theme) {
                         State != StateDisabled);
     Canvas.SetHandle(nullptr);
   };
-  if (FShowLeftArrows) Button(sbpStartArrow);
-  if (FShowRightArrows) Button(sbpEndArrow);
-  if (FSecondaryButtons) {
-    if (FShowLeftArrows) Button(sbpStartSecondary);
-    if (FShowRightArrows) Button(sbpEndSecondary);
-  }
+  EachButton(Button);
   const int Thumb = ThumbLength();
   const bool Enabled = PaintEnabled();
   const int LowerTrack = FVertical ? ThemePartLowerTrackVert : ThemePartLowerTrackHorz;
@@ -931,12 +936,7 @@ void TVsSBHandlerCustom::PaintClassic(HDC DC) {
     else
       VsDrawArrow(&Canvas, Dir, G, Glyph, CanAct);
   };
-  if (FShowLeftArrows) Button(sbpStartArrow);
-  if (FShowRightArrows) Button(sbpEndArrow);
-  if (FSecondaryButtons) {
-    if (FShowLeftArrows) Button(sbpStartSecondary);
-    if (FShowRightArrows) Button(sbpEndSecondary);
-  }
+  EachButton(Button);
   const int Thumb = ThumbLength();
   if (Thumb == 0 || !Enabled) {
     FillTrack(DC, WholeTrack(), nullptr);

@@ -5,6 +5,7 @@
 // non-client area and turns its requests into WM_HSCROLL and WM_VSCROLL.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "ExtCtrls.h"
@@ -263,6 +264,9 @@ private:
   void PaintClassic(HDC DC);
   void FillTrack(HDC DC, const TRect& R, HTHEME Theme);
   TRect PartRect(int Part) const;
+  // The buttons present, in painting order: the arrows, then the
+  // secondary buttons.
+  void EachButton(const std::function<void(int Part)>& Paint) const;
   // The track between the buttons.
   TRect WholeTrack() const;
   void DrawSecondaryGlyphs(TCanvas* Canvas, int Part, const TRect& R, TColor Color, bool Enabled) const;
