@@ -259,7 +259,6 @@ void TVsSBHandlerCustom::DoChange() {
 void TVsSBHandlerCustom::DoScroll(int Code, int& Position, bool& Accept) {
   Accept = true;
   if (FOwner) FOwner->BarScroll(this, Code, Accept, Position);
-  if (OnScroll) OnScroll(this, Code, Position, Accept);
 }
 
 void TVsSBHandlerCustom::DoScrollHintNeeded(int Position, WideString& Hint) {

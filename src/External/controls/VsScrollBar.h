@@ -55,7 +55,6 @@ public:
   virtual TPoint BarBorderOrigin() const = 0;
 };
 
-using TVsScrollEvent = TMethodPtr<void(TObject* Sender, int Code, int& Position, bool& Accept)>;
 using TVsScrollHintEvent = TMethodPtr<void(TObject* Sender, int Position, WideString& Hint)>;
 using TVsScrollHitTestEvent = TMethodPtr<void(TObject* Sender, int X, int Y, bool& Accept, int& Part)>;
 
@@ -213,7 +212,6 @@ public:
   TNotifyEvent OnChange;
 
   // Events of the hooks that have no handler of their own.
-  TVsScrollEvent OnScroll;
   TVsScrollHintEvent OnScrollHintNeeded;
   TVsScrollHitTestEvent OnHitTest;
 
