@@ -447,10 +447,8 @@ void TVsSBController::BeforeMessage(TObject*, TMessage& Msg, bool& Handled) {
     case WM_MOUSELEAVE:
       if (!FBusy) {
         LeaveMessage(Msg);
-        if (Msg.Msg == WM_NCMOUSELEAVE) {
-          CallControl(Msg, true);
-          Handled = true;
-        }
+        CallControl(Msg, true);
+        Handled = true;
       }
       break;
     case CM_MOUSELEAVE:
