@@ -30,6 +30,8 @@
 #include "VsHintWindow.h"
 #include "VsHook.h"
 #include "VsInprocHookAPI.h"
+#include "VsSBController.h"
+#include "VsSBPatch.h"
 #include "VsIni.h"
 #include "VsStrUtils.h"
 #include "VsThemesMain.h"
@@ -44,6 +46,8 @@ void InitializeTrainerUnits() {
   InitializeVsIni();
   InitializeVsInprocHookAPI();
   InitializeVsHook();
+  InitializeVsSBController();
+  InitScrollBarPatch();
   InitializeVsFrameworkUtils();
   InitializeVsThemesMain();
   InitializeVsHintWindow();
@@ -89,6 +93,7 @@ void FinalizeTrainerUnits() {
   FinalizeDict_Strings();
   FinalizeUniSystem();
   FinalizeVsFrameworkUtils();
+  DoneScrollBarPatch();
   FinalizeVsInprocHookAPI();
   FinalizeVsStrUtils();
 }
