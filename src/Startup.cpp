@@ -26,6 +26,7 @@
 #include "UniSystem.h"
 #include "VsFrameworkUtils.h"
 #include "VsHintWindow.h"
+#include "VsListBox.h"
 #include "VsHook.h"
 #include "VsInprocHookAPI.h"
 #include "VsSBController.h"
@@ -46,6 +47,7 @@ void InitializeTrainerUnits() {
   InitScrollBarPatch();
   InitializeVsFrameworkUtils();
   InitializeVsHintWindow();
+  InitializeVsListBox();
   InitializeUniSysUtils();
   InitializeUniSystem();
   InitializeUniClasses();

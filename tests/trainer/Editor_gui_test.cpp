@@ -108,7 +108,7 @@ void RunScript(const std::vector<TStep>& Script, const std::function<void()>& Ac
   Steps.clear();
 }
 
-std::vector<AnsiString> Items(TListBox* List) { return Lines(List->Items()); }
+std::vector<AnsiString> Items(TVsListBox* List) { return Lines(List->Items()); }
 
 // An entry as "question|answer 1|...|answer 4".
 AnsiString EntryText(const TDict* Dict, int Index) {
@@ -181,7 +181,7 @@ protected:
   }
 
   // A click on a row the way the mouse gives it.
-  static void ClickRow(TListBox* List, int Row) {
+  static void ClickRow(TVsListBox* List, int Row) {
     const TRect R = List->ItemRect(Row);
     const LPARAM At = MAKELPARAM((R.left + R.right) / 2, (R.top + R.bottom) / 2);
     SendMessageA(List->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At);
@@ -564,7 +564,7 @@ TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen)
   ExpectListsInStep();
 
   Edit->IBSort->Click();
-  EXPECT_EQ(Edit->LBQ->Items()->Strings(0), WideToAnsi(L"s\u0142owo197001"));
+  EXPECT_EQ(Edit->LBQ->Items()->Strings(0), L"s\u0142owo197001");
   ExpectListsInStep();
 
   // Opened again over itself: the file as saved, nothing of the edits.

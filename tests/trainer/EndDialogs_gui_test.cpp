@@ -119,10 +119,10 @@ TEST_F(EndDialogs, EnterAndTheCloseBoxFinish) {
 }
 
 TEST_F(EndDialogs, WrongAnswerListShowsItsLinesAndClosesWithOne) {
-  FBledy->LBB->Items()->Add("dom => house, home");
-  FBledy->LBB->Items()->Add(WideToAnsi(L"żaba => frog"));
+  FBledy->LBB->Items()->Add(L"dom => house, home");
+  FBledy->LBB->Items()->Add(L"żaba => frōg");
   int Count = -1;
-  wchar_t Second[64] = {};
+  WideString Second;
   AnsiString Caption, Close;
   int Top = 0, Left = 0;
   const int Result = RunModal(
@@ -130,7 +130,7 @@ TEST_F(EndDialogs, WrongAnswerListShowsItsLinesAndClosesWithOne) {
       [&] {
         HWND Box = FBledy->LBB->Handle();
         Count = static_cast<int>(SendMessageA(Box, LB_GETCOUNT, 0, 0));
-        SendMessageW(Box, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(Second));
+        Second = FBledy->LBB->Items()->Strings(1);
         Caption = FBledy->Caption();
         Close = FBledy->Button1->Caption();
         Top = FBledy->Top();
@@ -140,7 +140,7 @@ TEST_F(EndDialogs, WrongAnswerListShowsItsLinesAndClosesWithOne) {
       [] { return FBledy->ShowModal(); });
   EXPECT_EQ(Result, 1);
   EXPECT_EQ(Count, 2);
-  EXPECT_STREQ(Second, L"żaba => frog");
+  EXPECT_EQ(Second, L"żaba => frōg");
   EXPECT_EQ(Caption, WideToAnsi(L"Lista błędnych odpowiedzi"));
   EXPECT_EQ(Close, "Zamknij");
   EXPECT_EQ(Top, ExpectedTop(FBledy));

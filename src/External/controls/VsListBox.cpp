@@ -1483,6 +1483,7 @@ void InitializeVsListBox() {
                                      "lbVirtualOwnerDraw"};
   static const TEnumNames BorderNames{"bsNone", "bsSingle"};
   using L = TCustomVsListBox;
+  InitializeVsThemedControl();
   RegisterClass<TCustomVsListBox, TVsXPThemedControl>();
   RegisterClass<TVsListBox, TCustomVsListBox>()
       .Bool("AllowGrayed", &L::AllowGrayed, &L::SetAllowGrayed, false)
