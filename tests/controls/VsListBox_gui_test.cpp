@@ -36,21 +36,20 @@ public:
   using TCustomVsListBox::GetItemWidth;
 
   std::map<int, WideString> Drawn;
-  bool FailInsert = false;
 
 protected:
   void DrawItemText(int Index, TRect& Rect) override {
     Drawn[Index] = Items()->Strings(Index);
     TVsListBox::DrawItemText(Index, Rect);
   }
-  void WndProc(TMessage& Message) override {
-    if (FailInsert && Message.Msg == LB_INSERTSTRING) {
-      Message.Result = LB_ERRSPACE;
-      return;
-    }
-    TVsListBox::WndProc(Message);
-  }
 };
+
+// The system list box's procedure, refusing every new row.
+WNDPROC SystemListProc = nullptr;
+LRESULT CALLBACK RefusingListProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
+  if (Msg == LB_INSERTSTRING) return LB_ERRSPACE;
+  return CallWindowProcW(SystemListProc, Wnd, Msg, W, L);
+}
 
 // What the list box's events saw, in order.
 struct TEvents : TObject {
@@ -165,7 +164,8 @@ TEST_F(ListBoxTest, SortedDuplicateAddsNoRowAndRefusedRowTakesItsStringBack) {
   Fill({L"b", L"a"});
   EXPECT_EQ(List->Items()->Add(L"a"), 0);
   EXPECT_EQ(WindowCount(), 2);
-  List->FailInsert = true;
+  SystemListProc = List->DefWndProc();
+  List->SetDefWndProc(&RefusingListProc);
   EXPECT_THROW(List->Items()->Add(L"c"), EOutOfResources);
   EXPECT_THROW(List->Items()->Insert(0, L"d"), EStringListError);  // a sorted list refuses Insert
   List->SetSorted(false);
@@ -175,7 +175,7 @@ TEST_F(ListBoxTest, SortedDuplicateAddsNoRowAndRefusedRowTakesItsStringBack) {
   } catch (const EOutOfResources& E) {
     EXPECT_STREQ(E.what(), "Unable to insert a line");
   }
-  List->FailInsert = false;
+  List->SetDefWndProc(SystemListProc);
   EXPECT_EQ(List->Items()->Count(), 2);
   ExpectInStep("after refused rows");
 }

@@ -5,6 +5,9 @@
 #include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <imm.h>
+
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -510,6 +513,42 @@ TEST_F(Editor, ImportFillsTheListsFromATabSeparatedFile) {
   EXPECT_EQ(EntryText(Edit->Dict(), 8), "\xE6ma|moth|||");
   EXPECT_EQ(Edit->CurrentIndex(), -1);
   ExpectListsInStep();
+}
+
+TEST_F(Editor, EntriesOutsideTheCodePageShowWholeAndTypingJumpsToThem) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  const AnsiString Path = SaveDict(Tree + "\\obce.dic", {{L"ālo", {L"hello"}},
+                                                         {L"żaba", {L"frog"}},
+                                                         {L"źdźbło", {L"blade", L"stalk"}},
+                                                         {L"ζώο", {L"animal"}},
+                                                         {L"ōra", {L"ōrb", L"ring"}}});
+  RunScript({OnForm(FSelDic,
+                    [&] {
+                      FSelDic->DLB->SetDirectory(Tree);
+                      FSelDic->FLDic->SetFileName(Path);
+                      Press(FSelDic->BOk);
+                    })},
+            [&] { Edit->IBOpen->Click(); });
+  ASSERT_EQ(Edit->LBQ->Items()->Count(), 5);
+  EXPECT_EQ(Edit->LBQ->Items()->Strings(0), L"ālo");
+  EXPECT_EQ(Edit->LBQ->Items()->Strings(3), L"ζώο");
+  EXPECT_EQ(Edit->LBA->Items()->Strings(4), Edit->Dict()->ItemText(-1, 4));
+  EXPECT_NE(Edit->LBA->Items()->Strings(4).find(L"ōrb"), WideString::npos);
+  EXPECT_EQ(SendMessageW(Edit->LBQ->Handle(), LB_GETCOUNT, 0, 0), 5);
+  // "źd" arrives as the input method's result (no key of the test display
+  // types it); the answer list follows the question list.
+  SetForegroundWindow(FMain->Handle());
+  SetFocus(Edit->LBQ->Handle());
+  const HIMC Context = ImmGetContext(Edit->LBQ->Handle());
+  ASSERT_NE(Context, nullptr);
+  WCHAR Typed[] = L"\x017A" L"d";
+  ImmSetCompositionStringW(Context, SCS_SETSTR, Typed, sizeof(Typed) - sizeof(WCHAR), nullptr, 0);
+  ImmNotifyIME(Context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+  ImmReleaseContext(Edit->LBQ->Handle(), Context);
+  WaitUntil("the question list to jump to \"źdźbło\"", [this] { return Edit->LBQ->ItemIndex() == 2; }, 2000);
+  EXPECT_EQ(Edit->LBA->ItemIndex(), 2);
+  EXPECT_EQ(Edit->CurrentIndex(), 2);
+  SaveShot(Edit->Handle(), "editor-unicode", 100);
 }
 
 TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen) {

@@ -78,8 +78,7 @@ TColor ReadColor(TReader* Reader) {
 
 void TVsListBoxStrings::InsertRow(int Index) {
   if (!FListBox->HandleAllocated()) return;
-  const LRESULT Result = SendMessageW(FListBox->Handle(), LB_INSERTSTRING, static_cast<WPARAM>(Index),
-                                      reinterpret_cast<LPARAM>(L""));
+  const LRESULT Result = FListBox->InsertPlaceholder(Index);
   if (Result >= 0) return;
   // The string must not stay without its row.
   TVsWideStringList::Delete(Index);
@@ -170,7 +169,7 @@ void TVsListBoxStrings::Refill() {
   const HWND Wnd = FListBox->Handle();
   SendMessageW(Wnd, WM_SETREDRAW, FALSE, 0);
   for (int I = 0, N = Count(); I < N; ++I)
-    if (SendMessageW(Wnd, LB_INSERTSTRING, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(L"")) < 0) {
+    if (FListBox->InsertPlaceholder(I) < 0) {
       SendMessageW(Wnd, WM_SETREDRAW, TRUE, 0);
       throw EOutOfResources(SUnableToInsertLine);
     }
@@ -212,6 +211,21 @@ TCustomVsListBox::~TCustomVsListBox() {
   if (FImageForm) FImageForm->UnregisterChanges(FImageFormLink.get());
   if (FImages) FImages->UnRegisterChanges(FImagesLink.get());
   if (FAlphaForImages) FAlphaForImages->UnRegisterChanges(FAlphaLink.get());
+}
+
+LRESULT TCustomVsListBox::InsertPlaceholder(int Index) {
+  // Straight to the system list box: a row of a long list costs no trip
+  // through the control's message chain.
+  const LRESULT Result = CallWindowProcW(DefWndProc(), Handle(), LB_INSERTSTRING, static_cast<WPARAM>(Index),
+                                         reinterpret_cast<LPARAM>(L""));
+  if (FHorizontalScroll && Result >= 0) {
+    const int Width = GetItemWidth(static_cast<int>(Result));
+    if (Width > FMaxItemWidth) {
+      FMaxItemWidth = Width;
+      SetHorizontalExtent();
+    }
+  }
+  return Result;
 }
 
 void TCustomVsListBox::HandleNeededIfParented() {
@@ -783,17 +797,64 @@ void TCustomVsListBox::DefineProperties(TFiler* Filer) {
 
 void TCustomVsListBox::CNDrawItem(TMessage& Message) {
   const auto& Item = *reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  const TOwnerDrawState State = TOwnerDrawState::FromBits(LOWORD(Item.itemState));
-  TLentCanvas Lent(FCanvas.get(), Item.hDC);
-  FCanvas->Font()->Assign(Font());
-  FCanvas->Brush()->SetColor(Color());
-  FCanvas->Brush()->SetStyle(bsSolid);
-  if (static_cast<int>(Item.itemID) >= 0)
-    DrawItem(static_cast<int>(Item.itemID), Item.rcItem, State);
-  else
-    FCanvas->FillRect(Item.rcItem);
-  if (State.Contains(odFocused)) ::DrawFocusRect(Item.hDC, &Item.rcItem);
+  DrawRow(Item.hDC, static_cast<int>(Item.itemID), Item.rcItem, TOwnerDrawState::FromBits(LOWORD(Item.itemState)));
   Message.Result = 1;
+}
+
+void TCustomVsListBox::DrawRow(HDC DC, int Index, const TRect& Rect, TOwnerDrawState State) {
+  TLentCanvas Lent(FCanvas.get(), DC);
+  if (FCanvasStale || OnDrawItem) {
+    FCanvas->Font()->Assign(Font());
+    FCanvas->Brush()->SetStyle(bsSolid);
+    FCanvasStale = false;
+  }
+  FCanvas->Brush()->SetColor(Color());
+  if (Index >= 0)
+    DrawItem(Index, Rect, State);
+  else
+    FCanvas->FillRect(Rect);
+  if (State.Contains(odFocused)) ::DrawFocusRect(DC, &Rect);
+}
+
+void TCustomVsListBox::WMPaint(TMessage& Message) {
+  // Rows of varying height and columns are laid out by the system list box,
+  // which asks for each row. Otherwise the rows are painted here in one
+  // pass, without a round trip through the parent for each.
+  if (FStyle == lbOwnerDrawVariable || FColumns != 0) {
+    TVsXPThemedControl::WndProc(Message);
+    return;
+  }
+  const HWND Wnd = Handle();
+  const WNDPROC System = DefWndProc();
+  PAINTSTRUCT PS{};
+  const HDC DC = Message.WParam ? reinterpret_cast<HDC>(Message.WParam) : BeginPaint(Wnd, &PS);
+  RECT Client{};
+  GetClientRect(Wnd, &Client);
+  const int Count = static_cast<int>(CallWindowProcW(System, Wnd, LB_GETCOUNT, 0, 0));
+  const int Top = std::max(0, static_cast<int>(CallWindowProcW(System, Wnd, LB_GETTOPINDEX, 0, 0)));
+  const int Current = static_cast<int>(CallWindowProcW(System, Wnd, FMultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
+  const bool HasFocus = GetFocus() == Wnd;
+  LONG Bottom = Client.top;
+  for (int I = Top; I < Count; ++I) {
+    RECT R{};
+    if (CallWindowProcW(System, Wnd, LB_GETITEMRECT, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&R)) == LB_ERR)
+      break;
+    if (R.top >= Client.bottom) break;
+    Bottom = R.bottom;
+    if (!RectVisible(DC, &R)) continue;
+    TOwnerDrawState State;
+    const bool Sel = FMultiSelect ? CallWindowProcW(System, Wnd, LB_GETSEL, static_cast<WPARAM>(I), 0) > 0 : I == Current;
+    if (Sel) State << odSelected;
+    if (HasFocus && I == Current) State << odFocused;
+    DrawRow(DC, I, R, State);
+  }
+  if (Bottom < Client.bottom) {
+    const RECT Rest{Client.left, Bottom, Client.right, Client.bottom};
+    TLentCanvas Lent(FCanvas.get(), DC);
+    FillRowBackground(FCanvas.get(), Rest);
+  }
+  if (!Message.WParam) EndPaint(Wnd, &PS);
+  Message.Result = 0;
 }
 
 void TCustomVsListBox::CNMeasureItem(TMessage& Message) {
@@ -868,7 +929,7 @@ void TCustomVsListBox::FillRowBackground(TCanvas* Canvas, const TRect& R) {
     RestoreDC(DC, Saved);
   } else {
     // A row drawn over without its background would keep the old text.
-    Canvas->FillRect(R);
+    FillSolidRect(DC, R, Color());
   }
 }
 
@@ -936,21 +997,23 @@ void TCustomVsListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState St
   const bool Sel = State.Contains(odSelected);
   const bool HasFocus = Focused();
   const bool Plain = !FInvertSelection && !FTransparentSelection;
-  TColor Selection = HasFocus ? FFocusedSelectColor : FHideSelection ? Color() : FHideSelectColor;
-  if (!Sel || !Plain || FHighlightAlphaLevel < 255) {
+  const TColor Selection = HasFocus ? FFocusedSelectColor : FHideSelection ? Color() : FHideSelectColor;
+  if (!Sel || !Plain || FHighlightAlphaLevel < 255)
     FillRowBackground(C, Rect);
-  } else {
-    C->Brush()->SetColor(Selection);
-    C->FillRect(Rect);
-  }
+  else
+    FillSolidRect(DC, Rect, Selection);
   if (Sel && FInvertSelection) InvertRect(DC, &Rect);
+  FDrawFont = Font();
+  FDrawColor = Font()->Color();
   if (Sel && Plain) {
-    if (FUseSelectedFont)
-      C->Font()->Assign(FSelectedFont.get());
-    else if (HasFocus)
-      C->Font()->SetColor(FFocusedSelectTextColor);
-    else if (!FHideSelection)
-      C->Font()->SetColor(FHideSelectTextColor);
+    if (FUseSelectedFont) {
+      FDrawFont = FSelectedFont.get();
+      FDrawColor = FSelectedFont->Color();
+    } else if (HasFocus) {
+      FDrawColor = FFocusedSelectTextColor;
+    } else if (!FHideSelection) {
+      FDrawColor = FHideSelectTextColor;
+    }
   }
   if (Index < FItems->Count()) {
     TRect Text = Rect;
@@ -972,11 +1035,10 @@ void TCustomVsListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState St
 }
 
 void TCustomVsListBox::DrawItemText(int Index, TRect& Rect) {
-  TCanvas* C = FCanvas.get();
-  const HDC DC = C->Handle();
-  const WideString S = FItems->Strings(Index);
-  SelectObject(DC, C->Font()->Handle());
-  SetTextColor(DC, ColorToRGB(C->Font()->Color()));
+  const HDC DC = FCanvas->Handle();
+  const WideString& S = FItems->StringRef(Index);
+  SelectObject(DC, FDrawFont->Handle());
+  SetTextColor(DC, ColorToRGB(FDrawColor));
   SetBkMode(DC, TRANSPARENT);
   UINT Flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
   if (FTabWidth > 0) Flags |= DT_EXPANDTABS;
@@ -1053,7 +1115,7 @@ void TCustomVsListBox::ListMessage(TMessage& Message) {
 // --- search ------------------------------------------------------------------
 
 bool TCustomVsListBox::CompareSearchText(const WideString& Text, int Index) {
-  const WideString Row = FItems->Strings(Index);
+  const WideString& Row = FItems->StringRef(Index);
   if (Row.size() < Text.size()) return false;
   const WideChar* Upper = UpperCaseTable();
   for (size_t I = 0; I < Text.size(); ++I)
@@ -1364,6 +1426,10 @@ void TCustomVsListBox::WndProc(TMessage& Message) {
     case CN_DRAWITEM: CNDrawItem(Message); return;
     case CN_MEASUREITEM: CNMeasureItem(Message); return;
     case CN_COMMAND: CNCommand(Message); return;
+    case CN_DELETEITEM:
+      // Emptying a long list sends one per row: nothing to free here.
+      Message.Result = 1;
+      return;
     case WM_KEYDOWN: WMKeyDown(Message); return;
     case WM_DEADCHAR:
       TVsXPThemedControl::WndProc(Message);
@@ -1383,6 +1449,7 @@ void TCustomVsListBox::WndProc(TMessage& Message) {
     case WM_NCCALCSIZE: WMNCCalcSize(Message); return;
     case WM_NCPAINT: WMNCPaint(Message); return;
     case WM_ERASEBKGND: WMEraseBkgnd(Message); return;
+    case WM_PAINT: WMPaint(Message); return;
     case LB_ADDSTRING:
     case LB_INSERTSTRING:
     case LB_DELETESTRING:
@@ -1435,9 +1502,14 @@ void TCustomVsListBox::WndProc(TMessage& Message) {
     case VS_LBRELEASEHINT:
       StopLineHint();
       return;
+    case CM_COLORCHANGED:
+      TVsXPThemedControl::WndProc(Message);
+      FCanvasStale = true;
+      return;
     case CM_FONTCHANGED:
       TVsXPThemedControl::WndProc(Message);
       FCanvas->Font()->Assign(Font());
+      FCanvasStale = true;
       if (HandleAllocated()) {
         HDC DC = GetDC(Handle());
         HGDIOBJ Old = SelectObject(DC, Font()->Handle());

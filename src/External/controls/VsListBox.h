@@ -241,6 +241,11 @@ private:
   };
 
   void CNDrawItem(TMessage& Message);
+  // One row on DC: the canvas lent to it, DrawItem, the focus rectangle.
+  // The canvas takes the control's font again only when it changed (or for
+  // a handler that may change it).
+  void DrawRow(HDC DC, int Index, const TRect& Rect, TOwnerDrawState State);
+  void WMPaint(TMessage& Message);
   void CNMeasureItem(TMessage& Message);
   void CNCommand(TMessage& Message);
   void WMKeyDown(TMessage& Message);
@@ -253,6 +258,8 @@ private:
   void ListMessage(TMessage& Message);
   void IMEStartComposition();
 
+  // LB_INSERTSTRING of an empty row, with the horizontal extent kept.
+  LRESULT InsertPlaceholder(int Index);
   // Makes the window when there is a parent to make it in.
   void HandleNeededIfParented();
   // The placeholder rows' parallel data follows Items.
@@ -350,6 +357,11 @@ private:
   int FClickedRow = -1;
   // A deleted row was the widest: measured again once it is gone.
   bool FExtentDirty = false;
+  // The canvas must take the control's font and colour again.
+  bool FCanvasStale = true;
+  // The font and colour DrawItemText writes the row with.
+  TFont* FDrawFont = nullptr;
+  TColor FDrawColor = clWindowText;
   // The parent's font is being copied into SelectedFont.
   bool FCopyingParentFont = false;
 };
