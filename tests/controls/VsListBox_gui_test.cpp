@@ -73,6 +73,7 @@ struct TSpy : TObject {
 class ListBoxTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    UnbindUxTheme();
     Application->CreateForm(Form);
     Form->SetBounds(0, 0, 400, 400);
     List = Create<TProbe>(Form);
@@ -87,6 +88,7 @@ protected:
   }
   void TearDown() override {
     Form->Free();
+    UnbindUxTheme();
     PumpFor(10);
   }
 
@@ -420,6 +422,48 @@ TEST_F(ListBoxTest, SelectionColoursFollowFocusAndAlphaBlends) {
   EXPECT_NEAR(GetRValue(Blend), 0x80, 3);
   EXPECT_NEAR(GetGValue(Blend), 0xE0, 3);
   EXPECT_NEAR(GetBValue(Blend), 0x80, 3);
+}
+
+TEST_F(ListBoxTest, CheckBoxesMatchThePlatformsClassicAndThemedBoxes) {
+  Fill({L"a", L"b", L"c"});
+  List->SetColor(0xFFFFFF);
+  List->SetShowCheckBox(true);
+  List->SetAllowGrayed(true);
+  List->SetState(1, cbChecked);
+  List->SetState(2, cbGrayed);
+  for (const bool Themed : {false, true}) {
+    if (Themed) {
+      BindUxTheme();
+      ASSERT_TRUE(ThemesAvailable) << "the platform's theme library did not bind";
+      List->SetBorderStyle(bsNone);  // a new window opens its theme
+    }
+    ASSERT_EQ(List->IsThemeApplied(), Themed);
+    Paint();
+    HDC Window = GetDC(List->Handle());
+    for (int Row = 0; Row < 3; ++Row) {
+      SIZE Size{13, 13};
+      const int ThemeState = 1 + 4 * Row;
+      if (Themed)
+        VsUxThemeApi.GetThemePartSize(List->Theme(), Window, 3, ThemeState, nullptr, TS_DRAW, &Size);
+      const int Top = Row * 18 + (18 - Size.cy) / 2;
+      TMemoryDC Oracle(Size.cx, Size.cy, 0xFFFFFF);
+      RECT Box{0, 0, Size.cx, Size.cy};
+      if (Themed) {
+        HTHEME Theme = VsUxThemeApi.OpenThemeData(List->Handle(), L"BUTTON");
+        VsUxThemeApi.DrawThemeBackground(Theme, Oracle.DC(), 3, ThemeState, &Box, nullptr);
+        VsUxThemeApi.CloseThemeData(Theme);
+      } else {
+        const UINT Flags[] = {0, DFCS_CHECKED, DFCS_CHECKED | DFCS_BUTTON3STATE};
+        DrawFrameControl(Oracle.DC(), &Box, DFC_BUTTON, DFCS_BUTTONCHECK | Flags[Row]);
+      }
+      int Different = 0;
+      for (int Y = 0; Y < Size.cy; ++Y)
+        for (int X = 0; X < Size.cx; ++X) Different += GetPixel(Window, 2 + X, Top + Y) != Oracle.At(X, Y);
+      EXPECT_EQ(Different, 0) << (Themed ? "themed" : "classic") << " row " << Row;
+    }
+    ReleaseDC(List->Handle(), Window);
+  }
+  UnbindUxTheme();
 }
 
 TEST_F(ListBoxTest, FlatBorderTakesOneEdgePerChosenSide) {

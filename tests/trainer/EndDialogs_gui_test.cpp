@@ -118,6 +118,32 @@ TEST_F(EndDialogs, EnterAndTheCloseBoxFinish) {
             2);
 }
 
+TEST_F(EndDialogs, WrongAnswerListScrollsWithItsOwnBarAsTheSystemCounts) {
+  for (int I = 0; I < 60; ++I) FBledy->LBB->Items()->Add(L"słowo " + std::to_wstring(I) + L" => ōrb");
+  TRect Bar{};
+  SCROLLINFO Info{};
+  RunModal(
+      FBledy,
+      [&] {
+        TVsListBox* List = FBledy->LBB;
+        ASSERT_TRUE(List->UseCustomScrollBars()) << "the wrong-answer list has no custom bars";
+        List->SetTopIndex(25);
+        Info.cbSize = sizeof Info;
+        Info.fMask = SIF_ALL;
+        GetScrollInfo(List->Handle(), SB_VERT, &Info);
+        const TVsCtrlScrollBarStyles* V = List->VertScrollBarStyles();
+        Bar = TRect{V->Min(), V->Max(), V->Page(), V->Position()};
+        Click(FBledy->Button1);
+      },
+      [] { return FBledy->ShowModal(); });
+  EXPECT_EQ(Bar.left, Info.nMin);
+  EXPECT_EQ(Bar.top, Info.nMax);
+  EXPECT_EQ(Bar.right, static_cast<int>(Info.nPage));
+  EXPECT_EQ(Bar.bottom, Info.nPos);
+  EXPECT_EQ(Info.nPos, 25);
+  EXPECT_EQ(Info.nMax, 59);
+}
+
 TEST_F(EndDialogs, WrongAnswerListShowsItsLinesAndClosesWithOne) {
   FBledy->LBB->Items()->Add(L"dom => house, home");
   FBledy->LBB->Items()->Add(L"żaba => frōg");
