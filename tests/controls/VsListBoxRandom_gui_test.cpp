@@ -13,6 +13,7 @@
 #include "Filer.h"
 #include "Forms.h"
 #include "GuiTestSupport.h"
+#include "ListBoxTestSupport.h"
 #include "Streams.h"
 #include "Threads.h"
 #include "VsFrameworkUtils.h"
@@ -21,18 +22,6 @@
 #include "VsTools.h"
 
 namespace {
-
-class TRecorder : public TVsListBox {
-public:
-  using TVsListBox::TVsListBox;
-  std::map<int, WideString> Drawn;
-
-protected:
-  void DrawItemText(int Index, TRect& Rect) override {
-    Drawn[Index] = Items()->Strings(Index);
-    TVsListBox::DrawItemText(Index, Rect);
-  }
-};
 
 // Each instance runs its own block of the seeded runs, so that no single
 // test runs long.
@@ -201,14 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Blocks, ListBoxRandom, ::testing::Range(0, 10));
 class TRandomEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
-    InitializeForms();
-    InitializeStdCtrls();
-    InitializeThreads();
-    InitializeVsTools();
-    InitializeVsFrameworkUtils();
-    InitializeVsSBController();
-    InitializeVsHintWindow();
-    InitializeVsListBox();
+    InitializeListBoxUnits();
     TForm* Main = nullptr;
     Application->CreateForm(Main);
   }

@@ -14,6 +14,7 @@
 #include "Filer.h"
 #include "Forms.h"
 #include "GuiTestSupport.h"
+#include "ListBoxTestSupport.h"
 #include "Streams.h"
 #include "Threads.h"
 #include "TypInfo.h"
@@ -28,20 +29,12 @@
 
 namespace {
 
-// Records what each row draws, can refuse new rows, and opens the search.
-class TProbe : public TVsListBox {
+// Records what each row draws and opens the search and the row widths.
+class TProbe : public TRecorder {
 public:
-  using TVsListBox::TVsListBox;
+  using TRecorder::TRecorder;
   using TCustomVsListBox::DoIncrementalSearch;
   using TCustomVsListBox::GetItemWidth;
-
-  std::map<int, WideString> Drawn;
-
-protected:
-  void DrawItemText(int Index, TRect& Rect) override {
-    Drawn[Index] = Items()->Strings(Index);
-    TVsListBox::DrawItemText(Index, Rect);
-  }
 };
 
 // The system list box's procedure, refusing every new row.
@@ -601,16 +594,8 @@ TEST(ListBoxLayout, OldColourNamesAndVirtualStylesReadIntoTheirPlaces) {
 class TListBoxEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
-    InitializeForms();
-    InitializeStdCtrls();
-    InitializeThreads();
-    InitializeVsTools();
-    InitializeVsFrameworkUtils();
-    InitializeVsThemedControl();
-    InitializeVsSBController();
+    InitializeListBoxUnits();
     InitScrollBarPatch();
-    InitializeVsHintWindow();
-    InitializeVsListBox();
     TForm* Main = nullptr;
     Application->CreateForm(Main);
   }

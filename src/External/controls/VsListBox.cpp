@@ -30,6 +30,13 @@ constexpr int BP_CHECKBOX_PART = 3;
 constexpr int CBS_UNCHECKED_STATE = 1;
 constexpr int CBS_DISABLED_OFFSET = 3;
 
+// Value into Field; false when it was there already.
+template <class T> bool Store(T& Field, T Value) {
+  if (Field == Value) return false;
+  Field = Value;
+  return true;
+}
+
 // The library's upper case of every UTF-16 unit, so that rows are compared
 // in place, unit by unit.
 const WideChar* UpperCaseTable() {
@@ -382,8 +389,7 @@ void TCustomVsListBox::DeleteString(int Index) { Perform(LB_DELETESTRING, static
 // --- setters ---------------------------------------------------------------
 
 void TCustomVsListBox::SetUseCustomScrollBars(bool Value) {
-  if (FUseCustomScrollBars == Value) return;
-  FUseCustomScrollBars = Value;
+  if (!Store(FUseCustomScrollBars, Value)) return;
   if (!HandleAllocated()) return;
   if (Value) {
     FController->SetControl(this);
@@ -402,8 +408,7 @@ void TCustomVsListBox::SetUseXPThemes(bool Value) {
 }
 
 void TCustomVsListBox::SetBorderStyle(TBorderStyle Value) {
-  if (FBorderStyle == Value) return;
-  FBorderStyle = Value;
+  if (!Store(FBorderStyle, Value)) return;
   RecreateWnd();
 }
 
@@ -424,27 +429,23 @@ void TCustomVsListBox::SetColumnWidth() {
 }
 
 void TCustomVsListBox::SetExtendedSelect(bool Value) {
-  if (FExtendedSelect == Value) return;
-  FExtendedSelect = Value;
+  if (!Store(FExtendedSelect, Value)) return;
   RecreateWnd();
 }
 
 void TCustomVsListBox::SetIntegralHeight(bool Value) {
-  if (FIntegralHeight == Value) return;
-  FIntegralHeight = Value;
+  if (!Store(FIntegralHeight, Value)) return;
   RecreateWnd();
   RequestAlign();
 }
 
 void TCustomVsListBox::SetMultiSelect(bool Value) {
-  if (FMultiSelect == Value) return;
-  FMultiSelect = Value;
+  if (!Store(FMultiSelect, Value)) return;
   RecreateWnd();
 }
 
 void TCustomVsListBox::SetSorted(bool Value) {
-  if (FSorted == Value) return;
-  FSorted = Value;
+  if (!Store(FSorted, Value)) return;
   FItems->SetSorted(Value);
   if (HandleAllocated()) Invalidate();
 }
@@ -468,50 +469,42 @@ void TCustomVsListBox::SetStyle(TListBoxStyle Value) {
 }
 
 void TCustomVsListBox::SetActiveBorderType(TVsFlatBorderType Value) {
-  if (FActiveBorderType == Value) return;
-  FActiveBorderType = Value;
+  if (!Store(FActiveBorderType, Value)) return;
   RedrawBorder();
 }
 
 void TCustomVsListBox::SetInactiveBorderType(TVsFlatBorderType Value) {
-  if (FInactiveBorderType == Value) return;
-  FInactiveBorderType = Value;
+  if (!Store(FInactiveBorderType, Value)) return;
   RedrawBorder();
 }
 
 void TCustomVsListBox::SetBorderSides(TVsBorderSides Value) {
-  if (FBorderSides == Value) return;
-  FBorderSides = Value;
+  if (!Store(FBorderSides, Value)) return;
   if (HandleAllocated()) RecreateWnd();
 }
 
 void TCustomVsListBox::SetFlat(bool Value) {
-  if (FFlat == Value) return;
-  FFlat = Value;
+  if (!Store(FFlat, Value)) return;
   if (HandleAllocated()) RecreateWnd();
 }
 
 void TCustomVsListBox::SetFlatFocusedScrollBars(bool Value) {
-  if (FFlatFocusedScrollBars == Value) return;
-  FFlatFocusedScrollBars = Value;
+  if (!Store(FFlatFocusedScrollBars, Value)) return;
   RedrawBorder();
 }
 
 void TCustomVsListBox::SetHorizontalScroll(bool Value) {
-  if (FHorizontalScroll == Value) return;
-  FHorizontalScroll = Value;
+  if (!Store(FHorizontalScroll, Value)) return;
   if (HandleAllocated()) RecreateWnd();
 }
 
 void TCustomVsListBox::SetInvertSelection(bool Value) {
-  if (FInvertSelection == Value) return;
-  FInvertSelection = Value;
+  if (!Store(FInvertSelection, Value)) return;
   RepaintIf(SelCount() > 0 || ItemIndex() >= 0);
 }
 
 void TCustomVsListBox::SetTransparent(bool Value) {
-  if (FTransparent == Value) return;
-  FTransparent = Value;
+  if (!Store(FTransparent, Value)) return;
   if (Value)
     FControlStyle >> csOpaque;
   else
@@ -521,14 +514,12 @@ void TCustomVsListBox::SetTransparent(bool Value) {
 }
 
 void TCustomVsListBox::SetTransparentSelection(bool Value) {
-  if (FTransparentSelection == Value) return;
-  FTransparentSelection = Value;
+  if (!Store(FTransparentSelection, Value)) return;
   RepaintIf(ItemIndex() >= 0);
 }
 
 void TCustomVsListBox::SetUseBackground(bool Value) {
-  if (FUseBackground == Value) return;
-  FUseBackground = Value;
+  if (!Store(FUseBackground, Value)) return;
   RepaintIf(true);
 }
 
@@ -548,26 +539,22 @@ void TCustomVsListBox::SetImageForm(TVsImageForm* Value) {
 }
 
 void TCustomVsListBox::SetLineBorderActiveColor(TColor Value) {
-  if (FLineBorderActiveColor == Value) return;
-  FLineBorderActiveColor = Value;
+  if (!Store(FLineBorderActiveColor, Value)) return;
   if (FFlat && (Focused() || FMouseInside)) RedrawBorder();
 }
 
 void TCustomVsListBox::SetLineBorderInactiveColor(TColor Value) {
-  if (FLineBorderInactiveColor == Value) return;
-  FLineBorderInactiveColor = Value;
+  if (!Store(FLineBorderInactiveColor, Value)) return;
   if (FFlat && !(Focused() || FMouseInside)) RedrawBorder();
 }
 
 void TCustomVsListBox::SetShowCheckBox(bool Value) {
-  if (FShowCheckBox == Value) return;
-  FShowCheckBox = Value;
+  if (!Store(FShowCheckBox, Value)) return;
   RepaintIf(true);
 }
 
 void TCustomVsListBox::SetAllowGrayed(bool Value) {
-  if (FAllowGrayed == Value) return;
-  FAllowGrayed = Value;
+  if (!Store(FAllowGrayed, Value)) return;
   if (Value) return;
   bool Changed = false;
   for (TRowData& Row : FRows)
@@ -613,44 +600,37 @@ void TCustomVsListBox::SetHint(const WideString& Value) {
 }
 
 void TCustomVsListBox::SetUseSelectedFont(bool Value) {
-  if (FUseSelectedFont == Value) return;
-  FUseSelectedFont = Value;
+  if (!Store(FUseSelectedFont, Value)) return;
   RepaintIf(ItemIndex() >= 0);
 }
 
 void TCustomVsListBox::SetRightAlignedView(bool Value) {
-  if (FRightAlignedView == Value) return;
-  FRightAlignedView = Value;
+  if (!Store(FRightAlignedView, Value)) return;
   RecreateWnd();
 }
 
 void TCustomVsListBox::SetFocusedSelectColor(TColor Value) {
-  if (FFocusedSelectColor == Value) return;
-  FFocusedSelectColor = Value;
+  if (!Store(FFocusedSelectColor, Value)) return;
   RepaintIf(Focused() || !FHideSelection);
 }
 
 void TCustomVsListBox::SetFocusedSelectTextColor(TColor Value) {
-  if (FFocusedSelectTextColor == Value) return;
-  FFocusedSelectTextColor = Value;
+  if (!Store(FFocusedSelectTextColor, Value)) return;
   RepaintIf(Focused() || !FHideSelection);
 }
 
 void TCustomVsListBox::SetHideSelectColor(TColor Value) {
-  if (FHideSelectColor == Value) return;
-  FHideSelectColor = Value;
+  if (!Store(FHideSelectColor, Value)) return;
   RepaintIf(!Focused() && !FHideSelection);
 }
 
 void TCustomVsListBox::SetHideSelectTextColor(TColor Value) {
-  if (FHideSelectTextColor == Value) return;
-  FHideSelectTextColor = Value;
+  if (!Store(FHideSelectTextColor, Value)) return;
   RepaintIf(!Focused() && !FHideSelection);
 }
 
 void TCustomVsListBox::SetHideSelection(bool Value) {
-  if (FHideSelection == Value) return;
-  FHideSelection = Value;
+  if (!Store(FHideSelection, Value)) return;
   RepaintIf(!Focused());
 }
 
