@@ -737,7 +737,7 @@ void TCustomVsListBox::CreateWnd() {
 
 void TCustomVsListBox::DestroyWnd() {
   StopLineHint();
-  FInput->SetTargetWindow(nullptr);
+  if (FInput) FInput->SetTargetWindow(nullptr);
   TVsXPThemedControl::DestroyWnd();
   FController->SetControl(nullptr);
 }
@@ -1402,6 +1402,11 @@ void TCustomVsListBox::WMEraseBkgnd(TMessage& Message) {
 // --- dispatch ----------------------------------------------------------------
 
 void TCustomVsListBox::WndProc(TMessage& Message) {
+  // The input processor goes first when the list box is freed.
+  if (!FInput) {
+    TVsXPThemedControl::WndProc(Message);
+    return;
+  }
   switch (Message.Msg) {
     case CN_DRAWITEM: CNDrawItem(Message); return;
     case CN_MEASUREITEM: CNMeasureItem(Message); return;
