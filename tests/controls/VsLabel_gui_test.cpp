@@ -3,12 +3,15 @@
 #include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "Filer.h"
 #include "Forms.h"
 #include "Graphics.h"
+#include "Streams.h"
 #include "VsCLabel.h"
 #include "VsLabel.h"
 #include "VsThemedControl.h"
@@ -330,6 +333,45 @@ TEST_F(VsLabelTest, OnAThemedParentTheBackgroundIsThePartOfTheParentUnderTheLabe
   Label->SetUseXPThemes(false);
   Label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
   EXPECT_EQ(GetPixel(DC, 0, 0), RGB(0, 128, 255));
+}
+
+// A layout with a style manager (its styles stored as binary data) and a
+// label that takes a style class from it.
+TEST_F(VsLabelTest, LayoutsCreateLabelsAndManagersAndTheStyleIsAppliedOnceRead) {
+  TOwned<TVsStyleManager> Source(new TVsStyleManager(nullptr));
+  Source->Store()->WriteString("\\.Warning", "Color", "clRed");
+  Source->Store()->WriteBool("\\.Warning", "Transparent", false);
+  TMemoryStream Styles;
+  Source->SaveStyleData(&Styles);
+  std::string Hex;
+  for (int I = 0; I < static_cast<int>(Styles.Size()); ++I) {
+    char Pair[3];
+    std::snprintf(Pair, sizeof Pair, "%02X", static_cast<const unsigned char*>(Styles.Memory())[I]);
+    Hex += Pair;
+  }
+  const std::string Layout = "object Host: TForm\n"
+                             "  object Styles: TVsStyleManager\n"
+                             "    Style = {" + Hex + "}\n"
+                             "  end\n"
+                             "  object Note: TVsLabel\n"
+                             "    Caption = 'm'#257'ja'\n"
+                             "    StyleManager = Styles\n"
+                             "    StyleName = '.Warning'\n"
+                             "  end\n"
+                             "end\n";
+  TForm* Host = nullptr;
+  Application->CreateForm(Host);
+  TStringStream Text(Layout);
+  ReadComponentLayout(&Text, Host);
+  auto* Note = dynamic_cast<TVsLabel*>(Host->FindComponent("Note"));
+  auto* Manager = dynamic_cast<TVsStyleManager*>(Host->FindComponent("Styles"));
+  ASSERT_NE(Note, nullptr);
+  ASSERT_NE(Manager, nullptr);
+  EXPECT_EQ(Note->Caption(), L"m\u0101ja");
+  EXPECT_EQ(Note->StyleManager(), Manager);
+  EXPECT_EQ(Note->Color(), clRed);
+  EXPECT_FALSE(Note->Transparent());
+  Host->Free();
 }
 
 class TLabelEnvironment : public ::testing::Environment {
