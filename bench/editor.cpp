@@ -28,6 +28,7 @@
 #include "SysUtils.h"
 #include "UniClasses.h"
 #include "UniSysUtils.h"
+#include "VsListBox.h"
 #include "UniSystem.h"
 #include "VsStrUtils.h"
 #include "VsTools.h"
@@ -85,11 +86,11 @@ void MakeDictionary(const AnsiString& Path, int Count) {
 // as the editor's lists.
 class TPlatformLists {
 public:
-  explicit TPlatformLists(TListBox* Left, TListBox* Right) {
+  explicit TPlatformLists(TControl* Left, TControl* Right) {
     FWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_BORDER, 40, 40, 640, 480, nullptr,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
     int I = 0;
-    for (TListBox* Like : {Left, Right})
+    for (TControl* Like : {Left, Right})
       FLists[I++] = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
                                         LBS_HASSTRINGS,
@@ -133,6 +134,7 @@ int main(int argc, char** argv) {
   InitializeUniSystem();
   InitializeUniClasses();
   InitializeDict_Strings();
+  InitializeVsListBox();
   // The classes of the main window's, the editor's and its dialogs' layouts.
   RegisterImgBtn();
   RegisterWImage();

@@ -2,6 +2,7 @@
 
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "VsListBox.h"
 
 // The wrong answers of the last exercise, one line each. One instance,
 // created at start-up; the exercise window fills and empties LBB.
@@ -13,7 +14,7 @@ public:
 
   void ApplyCaptions();
 
-  TListBox* LBB = nullptr;
+  TVsListBox* LBB = nullptr;
   TButton* Button1 = nullptr;
 };
 

@@ -10,88 +10,6 @@
 #include "Win.h"
 
 // ---------------------------------------------------------------------------
-// TListBoxRows
-
-TListBoxRows::TListBoxRows(TCustomListBox* AListBox) : FListBox(AListBox) {
-  FListBox->OnData = TLBGetDataEvent(this, &TListBoxRows::ListData);
-}
-
-TListBoxRows::~TListBoxRows() { FListBox->OnData = nullptr; }
-
-void TListBoxRows::CheckIndex(int Index, int Last) const {
-  if (Index < 0 || Index > Last) Error("List index out of bounds (%d)", Index);
-}
-
-WideString TListBoxRows::Get(int Index) const {
-  CheckIndex(Index, GetCount() - 1);
-  return FRows[Index];
-}
-
-void TListBoxRows::ListData(TWinControl*, int Index, AnsiString& Data) {
-  if (Index >= 0 && Index < GetCount()) Data = WideToAnsi(FRows[Index]);
-}
-
-void TListBoxRows::Show() {
-  if (UpdateCount() > 0) return;
-  if (FListBox->Count() != GetCount()) FListBox->SetCount(GetCount());
-  FListBox->Invalidate();
-}
-
-void TListBoxRows::Put(int Index, const WideString& S) {
-  CheckIndex(Index, GetCount() - 1);
-  FRows[Index] = S;
-  Show();
-}
-
-void TListBoxRows::Insert(int Index, const WideString& S) {
-  CheckIndex(Index, GetCount());
-  FRows.insert(FRows.begin() + Index, S);
-  if (Index == GetCount() - 1) {
-    Show();
-    return;
-  }
-  // The rows below move down, the selected one with them.
-  const int Selected = FListBox->ItemIndex();
-  FListBox->SetCount(GetCount());
-  if (Selected >= Index) FListBox->SetItemIndex(Selected + 1);
-  Show();
-}
-
-void TListBoxRows::Delete(int Index) {
-  CheckIndex(Index, GetCount() - 1);
-  FRows.erase(FRows.begin() + Index);
-  // The rows below move up, the selected one with them; a deleted
-  // selected row leaves no selection.
-  const int Selected = FListBox->ItemIndex();
-  if (Selected == Index)
-    FListBox->SetItemIndex(-1);
-  else if (Selected > Index)
-    FListBox->SetItemIndex(Selected - 1);
-  FListBox->SetCount(GetCount());
-  Show();
-}
-
-void TListBoxRows::Clear() {
-  FRows.clear();
-  FListBox->SetCount(0);
-  Show();
-}
-
-void TListBoxRows::SetCapacity(int NewCapacity) {
-  if (NewCapacity > GetCount()) FRows.reserve(static_cast<size_t>(NewCapacity));
-}
-
-void TListBoxRows::SetUpdateState(bool Updating) {
-  // Without redrawing the list box shows or hides no scroll bar on its way.
-  if (Updating) {
-    FListBox->Items()->BeginUpdate();
-    return;
-  }
-  Show();
-  FListBox->Items()->EndUpdate();
-}
-
-// ---------------------------------------------------------------------------
 // TFEdit
 
 namespace {
@@ -132,12 +50,11 @@ void TFEdit::FormCreate(TObject*) {
   LoadPictures(IBReplace, "BTN_REPLACE");
   LoadPictures(IBDel, "BTN_DELETE");
   LoadPictures(IBSort, "BTN_SORT");
-  FQuestionRows.reset(new TListBoxRows(LBQ));
-  FAnswerRows.reset(new TListBoxRows(LBA));
   FDict.reset(new TDict());
   FQuestion.reset(new TQuestion());
-  FDict->SetQuestionsList(FQuestionRows.get());
-  FDict->SetAnswersList(FAnswerRows.get());
+  // The dictionary keeps the lists' rows in step with its entries, in UTF-16.
+  FDict->SetQuestionsList(LBQ->Items());
+  FDict->SetAnswersList(LBA->Items());
   FDicName->EDN->SetText("");
   FCurrent = -1;
   FConsumed = false;
@@ -183,7 +100,7 @@ void TFEdit::LBQClick(TObject*) { ListClicked(LBQ, LBA); }
 
 void TFEdit::LBAClick(TObject*) { ListClicked(LBA, LBQ); }
 
-void TFEdit::ListClicked(TListBox* Clicked, TListBox* Other) {
+void TFEdit::ListClicked(TVsListBox* Clicked, TVsListBox* Other) {
   Other->SetTopIndex(Clicked->TopIndex());
   Other->SetItemIndex(Clicked->ItemIndex());
   FCurrent = Other->ItemIndex();

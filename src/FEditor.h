@@ -9,44 +9,10 @@
 #include "Forms.h"
 #include "ImgBtn.h"
 #include "StdCtrls.h"
-#include "VsUnicodeStrings.h"
+#include "VsListBox.h"
 
 class TDict;
 class TQuestion;
-
-// The rows of a virtual list box as a wide list, so that a dictionary can
-// keep them in step with its entries. The texts are kept here, once; the
-// list box holds only their number and asks for a row's text (in the system
-// code page) when it paints it, so that filling or emptying it costs the
-// window nothing per row. Inside BeginUpdate/EndUpdate rows added at the end
-// reach the list box once, at the end.
-class TListBoxRows : public TVsWideStrings {
-public:
-  explicit TListBoxRows(TCustomListBox* AListBox);
-  ~TListBoxRows() override;
-
-  void Put(int Index, const WideString& S) override;
-  void Insert(int Index, const WideString& S) override;
-  void Delete(int Index) override;
-  void Clear() override;
-  void SetCapacity(int NewCapacity) override;
-
-protected:
-  WideString Get(int Index) const override;
-  int GetCount() const override { return static_cast<int>(FRows.size()); }
-  void SetUpdateState(bool Updating) override;
-
-private:
-  void CheckIndex(int Index, int Last) const;
-  // The list box's OnData: the text of a row.
-  void ListData(TWinControl* Control, int Index, AnsiString& Data);
-  // The list box takes the number of rows, unless an update is going on,
-  // and shows the rows afresh.
-  void Show();
-
-  TCustomListBox* FListBox;
-  std::vector<WideString> FRows;
-};
 
 // The dictionary editor: a child window of the main window in which a
 // dictionary is built entry by entry, opened, sorted, imported and saved.
@@ -98,8 +64,8 @@ public:
   TEdit* EA4 = nullptr;
   TEdit* EQL = nullptr;
   TMemo* MDesc = nullptr;
-  TListBox* LBQ = nullptr;
-  TListBox* LBA = nullptr;
+  TVsListBox* LBQ = nullptr;
+  TVsListBox* LBA = nullptr;
   TCheckBox* CBResizeFont = nullptr;
   TImgBtn* IBAdd = nullptr;
   TImgBtn* IBReplace = nullptr;
@@ -112,13 +78,11 @@ public:
 
 private:
   // The other list follows the clicked one; its entry fills the edits.
-  void ListClicked(TListBox* Clicked, TListBox* Other);
+  void ListClicked(TVsListBox* Clicked, TVsListBox* Other);
   // No entry is current and neither list shows a selection.
   void Unselect();
   void ClearEdits();
 
-  TOwned<TListBoxRows> FQuestionRows;
-  TOwned<TListBoxRows> FAnswerRows;
   TOwned<TDict> FDict;
   TOwned<TQuestion> FQuestion;
   TCloseGuard FDialogs{*this};

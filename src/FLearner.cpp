@@ -279,8 +279,7 @@ void TFLearn::Answer() {
     ++Good;
     if (Left > 0) --Left;
   } else {
-    FBledy->LBB->Items()->Add(
-        WideToAnsi(Question->GetQuestion() + L" => " + Dict->ItemText(-1, Question->Record())));
+    FBledy->LBB->Items()->Add(Question->GetQuestion() + L" => " + Dict->ItemText(-1, Question->Record()));
     if (TestMode && Left > 0) --Left;
   }
   ShowFeedback(Correct);

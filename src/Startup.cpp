@@ -28,6 +28,7 @@
 #include "UniSystem.h"
 #include "VsFrameworkUtils.h"
 #include "VsHintWindow.h"
+#include "VsListBox.h"
 #include "VsHook.h"
 #include "VsInprocHookAPI.h"
 #include "VsSBController.h"
@@ -51,6 +52,7 @@ void InitializeTrainerUnits() {
   InitializeVsFrameworkUtils();
   InitializeVsThemesMain();
   InitializeVsHintWindow();
+  InitializeVsListBox();
   InitializeUniSysUtils();
   InitializeUniSystem();
   InitializeUniClasses();

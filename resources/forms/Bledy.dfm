@@ -13,7 +13,7 @@ object FBledy: TFBledy
   Font.Style = []
   PixelsPerInch = 96
   OnShow = FormShow
-  object LBB: TListBox
+  object LBB: TVsListBox
     Left = 8
     Top = 8
     Width = 424

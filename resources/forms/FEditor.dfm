@@ -204,25 +204,27 @@ object FEdit: TFEdit
     Caption = 'Zmie'#324' rozmiar czcionki'
     TabOrder = 7
   end
-  object LBQ: TListBox
+  object LBQ: TVsListBox
     Left = 280
     Top = 8
     Width = 150
     Height = 420
+    HideSelection = False
     ItemHeight = 18
-    Style = lbVirtual
     TabStop = False
+    UseCustomScrollBars = False
     TabOrder = 8
     OnClick = LBQClick
   end
-  object LBA: TListBox
+  object LBA: TVsListBox
     Left = 436
     Top = 8
     Width = 156
     Height = 420
+    HideSelection = False
     ItemHeight = 18
-    Style = lbVirtual
     TabStop = False
+    UseCustomScrollBars = False
     TabOrder = 9
     OnClick = LBAClick
   end

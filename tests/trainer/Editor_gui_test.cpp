@@ -5,6 +5,9 @@
 #include "TrainerTestSupport.h"
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <imm.h>
+
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -108,7 +111,7 @@ void RunScript(const std::vector<TStep>& Script, const std::function<void()>& Ac
   Steps.clear();
 }
 
-std::vector<AnsiString> Items(TListBox* List) { return Lines(List->Items()); }
+std::vector<AnsiString> Items(TVsListBox* List) { return Lines(List->Items()); }
 
 // An entry as "question|answer 1|...|answer 4".
 AnsiString EntryText(const TDict* Dict, int Index) {
@@ -181,7 +184,7 @@ protected:
   }
 
   // A click on a row the way the mouse gives it.
-  static void ClickRow(TListBox* List, int Row) {
+  static void ClickRow(TVsListBox* List, int Row) {
     const TRect R = List->ItemRect(Row);
     const LPARAM At = MAKELPARAM((R.left + R.right) / 2, (R.top + R.bottom) / 2);
     SendMessageA(List->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At);
@@ -512,6 +515,42 @@ TEST_F(Editor, ImportFillsTheListsFromATabSeparatedFile) {
   ExpectListsInStep();
 }
 
+TEST_F(Editor, EntriesOutsideTheCodePageShowWholeAndTypingJumpsToThem) {
+  ASSERT_TRUE(ForceDirectories(Tree));
+  const AnsiString Path = SaveDict(Tree + "\\obce.dic", {{L"ālo", {L"hello"}},
+                                                         {L"żaba", {L"frog"}},
+                                                         {L"źdźbło", {L"blade", L"stalk"}},
+                                                         {L"ζώο", {L"animal"}},
+                                                         {L"ōra", {L"ōrb", L"ring"}}});
+  RunScript({OnForm(FSelDic,
+                    [&] {
+                      FSelDic->DLB->SetDirectory(Tree);
+                      FSelDic->FLDic->SetFileName(Path);
+                      Press(FSelDic->BOk);
+                    })},
+            [&] { Edit->IBOpen->Click(); });
+  ASSERT_EQ(Edit->LBQ->Items()->Count(), 5);
+  EXPECT_EQ(Edit->LBQ->Items()->Strings(0), L"ālo");
+  EXPECT_EQ(Edit->LBQ->Items()->Strings(3), L"ζώο");
+  EXPECT_EQ(Edit->LBA->Items()->Strings(4), Edit->Dict()->ItemText(-1, 4));
+  EXPECT_NE(Edit->LBA->Items()->Strings(4).find(L"ōrb"), WideString::npos);
+  EXPECT_EQ(SendMessageW(Edit->LBQ->Handle(), LB_GETCOUNT, 0, 0), 5);
+  // "źd" arrives as the input method's result (no key of the test display
+  // types it); the answer list follows the question list.
+  SetForegroundWindow(FMain->Handle());
+  SetFocus(Edit->LBQ->Handle());
+  const HIMC Context = ImmGetContext(Edit->LBQ->Handle());
+  ASSERT_NE(Context, nullptr);
+  WCHAR Typed[] = L"\x017A" L"d";
+  ImmSetCompositionStringW(Context, SCS_SETSTR, Typed, sizeof(Typed) - sizeof(WCHAR), nullptr, 0);
+  ImmNotifyIME(Context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+  ImmReleaseContext(Edit->LBQ->Handle(), Context);
+  WaitUntil("the question list to jump to \"źdźbło\"", [this] { return Edit->LBQ->ItemIndex() == 2; }, 2000);
+  EXPECT_EQ(Edit->LBA->ItemIndex(), 2);
+  EXPECT_EQ(Edit->CurrentIndex(), 2);
+  SaveShot(Edit->Handle(), "editor-unicode", 100);
+}
+
 TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen) {
   ASSERT_TRUE(ForceDirectories(Tree));
   const AnsiString Path = Tree + "\\duzy.dic";
@@ -564,7 +603,7 @@ TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen)
   ExpectListsInStep();
 
   Edit->IBSort->Click();
-  EXPECT_EQ(Edit->LBQ->Items()->Strings(0), WideToAnsi(L"s\u0142owo197001"));
+  EXPECT_EQ(Edit->LBQ->Items()->Strings(0), L"s\u0142owo197001");
   ExpectListsInStep();
 
   // Opened again over itself: the file as saved, nothing of the edits.

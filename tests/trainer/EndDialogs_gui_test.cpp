@@ -118,11 +118,37 @@ TEST_F(EndDialogs, EnterAndTheCloseBoxFinish) {
             2);
 }
 
+TEST_F(EndDialogs, WrongAnswerListScrollsWithItsOwnBarAsTheSystemCounts) {
+  for (int I = 0; I < 60; ++I) FBledy->LBB->Items()->Add(L"słowo " + std::to_wstring(I) + L" => ōrb");
+  TRect Bar{};
+  SCROLLINFO Info{};
+  RunModal(
+      FBledy,
+      [&] {
+        TVsListBox* List = FBledy->LBB;
+        ASSERT_TRUE(List->UseCustomScrollBars()) << "the wrong-answer list has no custom bars";
+        List->SetTopIndex(25);
+        Info.cbSize = sizeof Info;
+        Info.fMask = SIF_ALL;
+        GetScrollInfo(List->Handle(), SB_VERT, &Info);
+        const TVsCtrlScrollBarStyles* V = List->VertScrollBarStyles();
+        Bar = TRect{V->Min(), V->Max(), V->Page(), V->Position()};
+        Click(FBledy->Button1);
+      },
+      [] { return FBledy->ShowModal(); });
+  EXPECT_EQ(Bar.left, Info.nMin);
+  EXPECT_EQ(Bar.top, Info.nMax);
+  EXPECT_EQ(Bar.right, static_cast<int>(Info.nPage));
+  EXPECT_EQ(Bar.bottom, Info.nPos);
+  EXPECT_EQ(Info.nPos, 25);
+  EXPECT_EQ(Info.nMax, 59);
+}
+
 TEST_F(EndDialogs, WrongAnswerListShowsItsLinesAndClosesWithOne) {
-  FBledy->LBB->Items()->Add("dom => house, home");
-  FBledy->LBB->Items()->Add(WideToAnsi(L"żaba => frog"));
+  FBledy->LBB->Items()->Add(L"dom => house, home");
+  FBledy->LBB->Items()->Add(L"żaba => frōg");
   int Count = -1;
-  wchar_t Second[64] = {};
+  WideString Second;
   AnsiString Caption, Close;
   int Top = 0, Left = 0;
   const int Result = RunModal(
@@ -130,7 +156,7 @@ TEST_F(EndDialogs, WrongAnswerListShowsItsLinesAndClosesWithOne) {
       [&] {
         HWND Box = FBledy->LBB->Handle();
         Count = static_cast<int>(SendMessageA(Box, LB_GETCOUNT, 0, 0));
-        SendMessageW(Box, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(Second));
+        Second = FBledy->LBB->Items()->Strings(1);
         Caption = FBledy->Caption();
         Close = FBledy->Button1->Caption();
         Top = FBledy->Top();
@@ -140,7 +166,7 @@ TEST_F(EndDialogs, WrongAnswerListShowsItsLinesAndClosesWithOne) {
       [] { return FBledy->ShowModal(); });
   EXPECT_EQ(Result, 1);
   EXPECT_EQ(Count, 2);
-  EXPECT_STREQ(Second, L"żaba => frog");
+  EXPECT_EQ(Second, L"żaba => frōg");
   EXPECT_EQ(Caption, WideToAnsi(L"Lista błędnych odpowiedzi"));
   EXPECT_EQ(Close, "Zamknij");
   EXPECT_EQ(Top, ExpectedTop(FBledy));

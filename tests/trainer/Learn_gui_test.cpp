@@ -330,7 +330,7 @@ TEST_F(Learn, FeedbackNamesEveryAnswerAndAnyKeyMovesOn) {
   EXPECT_TRUE(Known) << WideToAnsi(Bad);
   SaveShot(FMain->Handle(), "learn-feedback-correction");
   ASSERT_EQ(FBledy->LBB->Items()->Count(), 1);
-  EXPECT_EQ(FBledy->LBB->Items()->Strings(0), "dom => house, home");
+  EXPECT_EQ(FBledy->LBB->Items()->Strings(0), L"dom => house, home");
 
   // Any key but Enter ends the feedback at once and shows the next word.
   const DWORD Pressed = GetTickCount();

@@ -126,6 +126,13 @@ inline std::vector<AnsiString> Lines(TStrings* Items) {
   return Result;
 }
 
+// The rows of a wide list, in the system code page.
+inline std::vector<AnsiString> Lines(TVsWideStrings* Items) {
+  std::vector<AnsiString> Result;
+  for (int I = 0; I < Items->Count(); ++I) Result.push_back(WideToAnsi(Items->Strings(I)));
+  return Result;
+}
+
 // With SLOVANTA_SHOTS naming a folder, the window as it stands on the
 // screen, frame and all, is saved there as <Name>.bmp for a person to look
 // at; SettleMs of messages are served first, for the window to paint.

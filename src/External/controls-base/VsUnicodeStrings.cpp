@@ -402,6 +402,11 @@ WideString TVsWideStringList::Get(int Index) const {
   return FList[Index].FString;
 }
 
+const WideString& TVsWideStringList::StringRef(int Index) const {
+  CheckIndex(Index);
+  return FList[Index].FString;
+}
+
 TObject* TVsWideStringList::GetObject(int Index) const {
   CheckIndex(Index);
   return FList[Index].FObject;

@@ -140,6 +140,10 @@ public:
   // A sorted list refuses to move lines.
   void Move(int CurIndex, int NewIndex) override;
   int IndexOf(const WideString& S) const override;
+  // Line Index where it is kept, for reading many lines without a copy of
+  // each; a bad index raises as Strings does. Only for a list that holds
+  // its own lines.
+  const WideString& StringRef(int Index) const;
 
   // Binary search (ordinal, case-sensitive) of a sorted list: true when S
   // is present. Index is the position found (with dupAccept the first of
