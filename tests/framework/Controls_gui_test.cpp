@@ -161,6 +161,10 @@ public:
 class ControlsTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    // The cursor stays where an earlier test or program left it: over the
+    // host, the host's first real mouse move would come before a test's own.
+    SetCursorPos(0, 0);
+    Settle();
     Host.reset(Create<THost>());
     SetKeys({});
   }
