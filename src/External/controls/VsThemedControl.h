@@ -9,14 +9,14 @@
 
 #include "Controls.h"
 #include "VsStyleMgr.h"
+#include "VsThemesMain.h"
 #include "Win.h"
 
 #include <uxtheme.h>
 
 // Asks a control for its theme handle (0 without one).
 constexpr UINT VS_GETTHEMEHANDLE = 0x0D5E;
-// The visual style changed: reopen the theme handle (answered with 1).
-constexpr UINT VS_THEMECHANGED = 0xB528;
+// VS_THEMECHANGED (VsThemesMain.h) reopens the theme handle; answered with 1.
 
 class TVsXPThemedControl : public TCustomControl {
 public:
