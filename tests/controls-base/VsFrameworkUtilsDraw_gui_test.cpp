@@ -559,6 +559,56 @@ TEST_F(VsDrawTest, TextIsDrawnLikeTheSystemsDrawText) {
   ExpectLikeDrawText(L"pierwszy\ndrugi", DT_LEFT, Box);
 }
 
+// Breaks at a space: a line that fits exactly keeps its last word when a
+// space follows; the space that ends a line is consumed and not part of its
+// width (the system's DrawTextW counts a trailing space that fits, so only
+// the lines are compared with it: each expected line drawn by DrawTextW on
+// its own must give the same picture).
+TEST_F(VsDrawTest, WordBreakLinesAreTheSystemsDrawnLineByLine) {
+  TSurface S(10, 10);
+  TEXTMETRICA M;
+  GetTextMetricsA(S.DC(), &M);
+  auto Width = [&](const std::wstring& T) {
+    SIZE Sz;
+    GetTextExtentPoint32W(S.DC(), T.c_str(), static_cast<int>(T.size()), &Sz);
+    return static_cast<int>(Sz.cx);
+  };
+  struct TCase {
+    const wchar_t* Text;
+    const wchar_t* Fits;  // the available width is its extent plus Extra
+    int Extra;
+    std::vector<std::wstring> Lines;
+  };
+  const TCase Cases[] = {
+      {L"ala ma kota", L"ala ma", 0, {L"ala ma", L"kota"}},
+      {L"ala ma kota", L"ala ma", -1, {L"ala", L"ma", L"kota"}},
+      {L"ala ma kota", L"ala ma ", 0, {L"ala ma", L"kota"}},
+      {L"words that wrap", L"words that", 0, {L"words that", L"wrap"}},
+      {L"words that wrap", L"words that", -1, {L"words", L"that wrap"}},
+      {L"words that wrap", L"words that ", 1, {L"words that", L"wrap"}},
+  };
+  for (const TCase& C : Cases) {
+    const int Available = Width(C.Fits) + C.Extra;
+    const std::string What = WideToUTF8(C.Text) + " at " + std::to_string(Available);
+    int Widest = 0;
+    for (const std::wstring& L : C.Lines) Widest = std::max(Widest, Width(L) + static_cast<int>(M.tmOverhang));
+    const int Height = static_cast<int>(C.Lines.size()) * M.tmHeight;
+
+    TRect R = Rect(5, 5, 5 + Available, 0);
+    EXPECT_EQ(VsDrawTextW(S.DC(), C.Text, -1, R, DT_CALCRECT | DT_WORDBREAK), Height) << What;
+    EXPECT_EQ(R.right, 5 + Widest) << What;
+
+    TSurface Ours(200, 60, RGB(255, 255, 255)), Theirs(200, 60, RGB(255, 255, 255));
+    R = Rect(5, 5, 5 + Available, 60);
+    VsDrawTextW(Ours.DC(), C.Text, -1, R, DT_WORDBREAK);
+    for (size_t I = 0; I < C.Lines.size(); ++I) {
+      RECT Line = {5, 5 + static_cast<int>(I) * M.tmHeight, 5 + Available, 60};
+      DrawTextW(Theirs.DC(), C.Lines[I].c_str(), -1, &Line, DT_SINGLELINE);
+    }
+    EXPECT_TRUE(Ours.SameAs(Theirs)) << What;
+  }
+}
+
 TEST_F(VsDrawTest, PrefixesUnderlineTheirLetter) {
   TSurface S(100, 30, RGB(255, 255, 255));
   TRect R = Rect(0, 0, 100, 30);

@@ -14,6 +14,7 @@
 #include "Streams.h"
 #include "VsCLabel.h"
 #include "VsLabel.h"
+#include "ThemeBindingSupport.h"
 #include "VsThemedControl.h"
 #include "VsUxTheme.h"
 
@@ -26,6 +27,7 @@ constexpr COLORREF Magenta = RGB(255, 0, 255);
 class VsLabelTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    UnbindThemes();
     Application->CreateForm(Form);
     Form->SetBounds(0, 0, 300, 200);
     Label = Create<TVsLabel>(Form);
@@ -33,7 +35,7 @@ protected:
   }
   void TearDown() override {
     Form->Free();
-    UnbindUxTheme();
+    UnbindThemes();
   }
 
   TForm* Form = nullptr;
@@ -302,37 +304,43 @@ protected:
 };
 
 TEST_F(VsLabelTest, OnAThemedParentTheBackgroundIsThePartOfTheParentUnderTheLabel) {
-  BindUxTheme();
-  ASSERT_TRUE(ThemesAvailable);
-  TThemedHost* Host = Create<TThemedHost>(Form);
-  Host->SetBounds(0, 0, 200, 100);
-  Host->SetParent(Form);
-  Host->HandleNeeded();
-  ASSERT_NE(Host->Theme(), nullptr) << "the platform opened no BUTTON theme";
-  Label->SetParent(Host);
-  Label->SetAutoSize(false);
-  Label->SetBounds(20, 30, 40, 20);
-  Label->SetCaption(L"");
-  Label->SetTransparent(false);
-  Label->SetColor(static_cast<TColor>(RGB(0, 128, 255)));
+  for (const TThemeBinding& B : ThemeBindings) {
+    SCOPED_TRACE(B.Name);
+    ASSERT_TRUE(BindThemes(B));
+    TThemedHost* Host = Create<TThemedHost>(Form);
+    Host->SetBounds(0, 0, 200, 100);
+    Host->SetParent(Form);
+    Host->HandleNeeded();
+    ASSERT_NE(Host->Theme(), nullptr) << "no BUTTON theme opened";
+    EXPECT_EQ(IsThemeHandle(Host->Theme()), B.Engine);
+    Label->SetParent(Host);
+    Label->SetUseXPThemes(true);
+    Label->SetAutoSize(false);
+    Label->SetBounds(20, 30, 40, 20);
+    Label->SetCaption(L"");
+    Label->SetTransparent(false);
+    Label->SetColor(static_cast<TColor>(RGB(0, 128, 255)));
 
-  TMemoryDC Surface(40, 20);
-  const HDC DC = Surface.DC();
-  Label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-  EXPECT_EQ(Host->Erased, 1);
-  EXPECT_EQ(Host->OriginSeen.x, -20);
-  EXPECT_EQ(Host->OriginSeen.y, -30);
-  POINT After{1, 1};
-  GetViewportOrgEx(DC, &After);
-  EXPECT_EQ(After.x, 0);
-  EXPECT_EQ(After.y, 0);
-  EXPECT_EQ(GetPixel(DC, 0, 0), RGB(255, 255, 0));
-  EXPECT_EQ(GetPixel(DC, 39, 19), RGB(255, 255, 0));
+    TMemoryDC Surface(40, 20);
+    const HDC DC = Surface.DC();
+    Label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+    EXPECT_EQ(Host->Erased, 1);
+    EXPECT_EQ(Host->OriginSeen.x, -20);
+    EXPECT_EQ(Host->OriginSeen.y, -30);
+    POINT After{1, 1};
+    GetViewportOrgEx(DC, &After);
+    EXPECT_EQ(After.x, 0);
+    EXPECT_EQ(After.y, 0);
+    EXPECT_EQ(GetPixel(DC, 0, 0), RGB(255, 255, 0));
+    EXPECT_EQ(GetPixel(DC, 39, 19), RGB(255, 255, 0));
 
-  // Without themes the label's own colour is used again.
-  Label->SetUseXPThemes(false);
-  Label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-  EXPECT_EQ(GetPixel(DC, 0, 0), RGB(0, 128, 255));
+    // Without themes the label's own colour is used again.
+    Label->SetUseXPThemes(false);
+    Label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+    EXPECT_EQ(GetPixel(DC, 0, 0), RGB(0, 128, 255));
+    Label->SetParent(Form);
+    Host->Free();
+  }
 }
 
 // A layout with a style manager (its styles stored as binary data) and a

@@ -1,5 +1,6 @@
 // The themed control base (theme handle life, the themed bevel beside the
-// platform's theme calls) and the style manager that sets its properties.
+// theme calls, with the platform's library and with the engine) and the
+// style manager that sets its properties.
 #include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "Graphics.h"
 #include "StdCtrls.h"
 #include "Streams.h"
+#include "ThemeBindingSupport.h"
 #include "TypInfo.h"
 #include "VsStyleMgr.h"
 #include "VsThemedControl.h"
@@ -50,7 +52,7 @@ protected:
 class ThemedControlTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    UnbindUxTheme();
+    UnbindThemes();
     Application->CreateForm(Form);
     Form->SetBounds(0, 0, 320, 240);
     Control = Create<TStyled>(Form);
@@ -60,7 +62,7 @@ protected:
   }
   void TearDown() override {
     Form->Free();
-    UnbindUxTheme();
+    UnbindThemes();
   }
 
   TForm* Form = nullptr;
@@ -81,34 +83,47 @@ TEST_F(ThemedControlTest, WithoutThemesThereIsNoHandleAndThemeChangesAreStillAns
 }
 
 TEST_F(ThemedControlTest, ThemeHandleLivesWithTheWindowAndFollowsUseXPThemes) {
-  BindUxTheme();
-  ASSERT_TRUE(ThemesAvailable);
-  EXPECT_EQ(Control->Theme(), nullptr);  // no window yet
-  Control->SetUseXPThemes(false);        // no window: only stored
-  Control->SetUseXPThemes(true);
-  EXPECT_FALSE(Control->HandleAllocated());
+  for (const TThemeBinding& B : ThemeBindings) {
+    SCOPED_TRACE(B.Name);
+    ASSERT_TRUE(BindThemes(B));
+    Control->DestroyHandle();
+    EXPECT_EQ(Control->Theme(), nullptr);  // no window yet
+    Control->SetUseXPThemes(false);        // no window: only stored
+    Control->SetUseXPThemes(true);
+    EXPECT_FALSE(Control->HandleAllocated());
 
-  Control->HandleNeeded();
-  ASSERT_TRUE(Control->IsThemeApplied()) << "the platform opened no EDIT theme";
-  EXPECT_EQ(SendMessageW(Control->Handle(), VS_GETTHEMEHANDLE, 0, 0), reinterpret_cast<LRESULT>(Control->Theme()));
-  EXPECT_EQ(SendMessageW(Control->Handle(), VS_THEMECHANGED, 0, 0), 1);
-  EXPECT_TRUE(Control->IsThemeApplied());
+    Control->HandleNeeded();
+    ASSERT_TRUE(Control->IsThemeApplied()) << "no EDIT theme opened";
+    EXPECT_EQ(IsThemeHandle(Control->Theme()), B.Engine);
+    EXPECT_EQ(SendMessageW(Control->Handle(), VS_GETTHEMEHANDLE, 0, 0), reinterpret_cast<LRESULT>(Control->Theme()));
+    EXPECT_EQ(SendMessageW(Control->Handle(), VS_THEMECHANGED, 0, 0), 1);
+    EXPECT_TRUE(Control->IsThemeApplied());
+    EXPECT_EQ(IsThemeHandle(Control->Theme()), B.Engine);
 
-  Control->SetUseXPThemes(true);  // unchanged: nothing happens
-  EXPECT_TRUE(Control->IsThemeApplied());
-  const HWND First = Control->Handle();
-  Control->SetUseXPThemes(false);
-  EXPECT_EQ(Control->Theme(), nullptr);
-  EXPECT_FALSE(IsWindow(First));  // recreated
-  EXPECT_EQ(SendMessageW(Control->Handle(), VS_GETTHEMEHANDLE, 0, 0), 0);
-  EXPECT_EQ(SendMessageW(Control->Handle(), VS_THEMECHANGED, 0, 0), 1);
-  EXPECT_EQ(Control->Theme(), nullptr);  // themes off: not reopened
-  Control->SetUseXPThemes(true);
-  Control->HandleNeeded();  // the hidden control's window comes back on use
-  EXPECT_TRUE(Control->IsThemeApplied());
-  EXPECT_EQ(SendMessageW(Control->Handle(), VS_GETTHEMEHANDLE, 0, 0), reinterpret_cast<LRESULT>(Control->Theme()));
-  Control->DestroyHandle();
-  EXPECT_EQ(Control->Theme(), nullptr);
+    Control->SetUseXPThemes(true);  // unchanged: nothing happens
+    EXPECT_TRUE(Control->IsThemeApplied());
+    const HWND First = Control->Handle();
+    Control->SetUseXPThemes(false);
+    EXPECT_EQ(Control->Theme(), nullptr);
+    EXPECT_FALSE(IsWindow(First));  // recreated
+    EXPECT_EQ(SendMessageW(Control->Handle(), VS_GETTHEMEHANDLE, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(Control->Handle(), VS_THEMECHANGED, 0, 0), 1);
+    EXPECT_EQ(Control->Theme(), nullptr);  // themes off: not reopened
+    Control->SetUseXPThemes(true);
+    Control->HandleNeeded();  // the hidden control's window comes back on use
+    EXPECT_TRUE(Control->IsThemeApplied());
+    EXPECT_EQ(SendMessageW(Control->Handle(), VS_GETTHEMEHANDLE, 0, 0), reinterpret_cast<LRESULT>(Control->Theme()));
+
+    if (B.Engine) {
+      // The system's style dropped: the windows are told, and the control
+      // reopens its theme from the platform's library.
+      DropSystemTheme();
+      ASSERT_TRUE(Control->IsThemeApplied());
+      EXPECT_FALSE(IsThemeHandle(Control->Theme()));
+    }
+    Control->DestroyHandle();
+    EXPECT_EQ(Control->Theme(), nullptr);
+  }
 }
 
 // The non-client area as the window shows it, in window coordinates.
@@ -126,7 +141,6 @@ std::vector<COLORREF> WindowPixels(HWND Window, int& Width, int& Height) {
 }
 
 TEST_F(ThemedControlTest, BevelIsTheThemesEdgeAndBackgroundOnTheSameRectangles) {
-  BindUxTheme();
   Form->Show();
   struct Case {
     TBevelKind Kind;
@@ -143,81 +157,86 @@ TEST_F(ThemedControlTest, BevelIsTheThemesEdgeAndBackgroundOnTheSameRectangles) 
       {bkTile, {beLeft, beTop, beRight, beBottom}, true, 1, WS_VSCROLL, 0},
       {bkTile, {beLeft, beTop, beRight, beBottom}, true, 1, WS_VSCROLL, WS_EX_LEFTSCROLLBAR},
   };
-  for (const Case& C : Cases) {
-    const std::string What = "kind " + std::to_string(C.Kind) + " edges " + std::to_string(C.Edges.Bits()) +
-                             (C.Ctl3D ? " 3D" : " flat") + " border " + std::to_string(C.BorderWidth) +
-                             (C.ExStyle ? " left bar" : C.Style ? " right bar" : "");
-    Control->ExtraStyle = C.Style;
-    Control->ExtraExStyle = C.ExStyle;
-    Control->SetBevelKind(C.Kind);
-    Control->SetBevelEdges(C.Edges);
-    Control->SetCtl3D(C.Ctl3D);
-    Control->SetBorderWidth(C.BorderWidth);
-    Control->SetBevelInner(bvRaised);
-    Control->SetBevelOuter(bvLowered);
-    Control->RecreateWnd();
-    const HWND Window = Control->Handle();
-    ASSERT_TRUE(Control->IsThemeApplied());
-    RedrawWindow(Window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    int Width = 0, Height = 0;
-    const std::vector<COLORREF> Shown = WindowPixels(Window, Width, Height);
+  for (const TThemeBinding& B : ThemeBindings) {
+    ASSERT_TRUE(BindThemes(B));
+    const TVsUxThemeApi& Api = B.Api();
+    for (const Case& C : Cases) {
+      const std::string What = std::string(B.Name) + " kind " + std::to_string(C.Kind) + " edges " + std::to_string(C.Edges.Bits()) +
+                               (C.Ctl3D ? " 3D" : " flat") + " border " + std::to_string(C.BorderWidth) +
+                               (C.ExStyle ? " left bar" : C.Style ? " right bar" : "");
+      Control->ExtraStyle = C.Style;
+      Control->ExtraExStyle = C.ExStyle;
+      Control->SetBevelKind(C.Kind);
+      Control->SetBevelEdges(C.Edges);
+      Control->SetCtl3D(C.Ctl3D);
+      Control->SetBorderWidth(C.BorderWidth);
+      Control->SetBevelInner(bvRaised);
+      Control->SetBevelOuter(bvLowered);
+      Control->RecreateWnd();
+      const HWND Window = Control->Handle();
+      ASSERT_TRUE(Control->IsThemeApplied()) << What;
+      ASSERT_EQ(IsThemeHandle(Control->Theme()), B.Engine) << What;
+      RedrawWindow(Window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+      int Width = 0, Height = 0;
+      const std::vector<COLORREF> Shown = WindowPixels(Window, Width, Height);
 
-    // The rectangles from the window's geometry: client area, then the
-    // border, then the bevel's edges and the scroll bar's side.
-    RECT Client, Frame;
-    GetClientRect(Window, &Client);
-    GetWindowRect(Window, &Frame);
-    MapWindowPoints(Window, nullptr, reinterpret_cast<POINT*>(&Client), 2);
-    OffsetRect(&Client, -Frame.left, -Frame.top);
-    RECT Bar = Client;
-    RECT RC = Client;
-    InflateRect(&RC, C.BorderWidth, C.BorderWidth);
-    RECT RW = RC;
-    const int Edge = C.Kind == bkNone ? 0 : 2;
-    if (C.Edges.Contains(beLeft)) RW.left -= Edge;
-    if (C.Edges.Contains(beTop)) RW.top -= Edge;
-    if (C.Edges.Contains(beRight)) RW.right += Edge;
-    if (C.Edges.Contains(beBottom)) RW.bottom += Edge;
-    if (C.Style & WS_VSCROLL) {
-      const int Cx = GetSystemMetrics(SM_CXVSCROLL);
-      if (C.ExStyle) {
-        RW.left -= Cx;
-        Bar.right = Bar.left;
-        Bar.left -= Cx;
+      // The rectangles from the window's geometry: client area, then the
+      // border, then the bevel's edges and the scroll bar's side.
+      RECT Client, Frame;
+      GetClientRect(Window, &Client);
+      GetWindowRect(Window, &Frame);
+      MapWindowPoints(Window, nullptr, reinterpret_cast<POINT*>(&Client), 2);
+      OffsetRect(&Client, -Frame.left, -Frame.top);
+      RECT Bar = Client;
+      RECT RC = Client;
+      InflateRect(&RC, C.BorderWidth, C.BorderWidth);
+      RECT RW = RC;
+      const int Edge = C.Kind == bkNone ? 0 : 2;
+      if (C.Edges.Contains(beLeft)) RW.left -= Edge;
+      if (C.Edges.Contains(beTop)) RW.top -= Edge;
+      if (C.Edges.Contains(beRight)) RW.right += Edge;
+      if (C.Edges.Contains(beBottom)) RW.bottom += Edge;
+      if (C.Style & WS_VSCROLL) {
+        const int Cx = GetSystemMetrics(SM_CXVSCROLL);
+        if (C.ExStyle) {
+          RW.left -= Cx;
+          Bar.right = Bar.left;
+          Bar.left -= Cx;
+        } else {
+          RW.right += Cx;
+          Bar.left = Bar.right;
+          Bar.right += Cx;
+        }
       } else {
-        RW.right += Cx;
-        Bar.left = Bar.right;
-        Bar.right += Cx;
+        SetRectEmpty(&Bar);
       }
-    } else {
-      SetRectEmpty(&Bar);
-    }
-    TMemoryDC Reference(Width, Height);
-    const HDC DC = Reference.DC();
-    {
-      const int N = static_cast<int>(Shown.size());
-      for (int I = 0; I < N; ++I) SetPixel(DC, I % Width, I / Width, Shown[static_cast<size_t>(I)]);
-    }
-    HRGN Clip = CreateRectRgn(0, 0, Width, Height);
-    SelectClipRgn(DC, Clip);
-    DeleteObject(Clip);
-    ExcludeClipRect(DC, Client.left, Client.top, Client.right, Client.bottom);
-    if (C.Kind != bkNone)
-      VsUxThemeApi.DrawThemeEdge(Control->Theme(), DC, 0, 0, &RW, BDR_RAISEDINNER | BDR_SUNKENOUTER,
-                                 ThemedBevelFlags(C.Kind, C.Edges, C.Ctl3D), &RC);
-    IntersectClipRect(DC, RW.left, RW.top, RW.right, RW.bottom);
-    VsUxThemeApi.DrawThemeBackground(Control->Theme(), DC, 0, 0, &RC, nullptr);
-    SelectClipRgn(DC, nullptr);
-    int Different = 0, Compared = 0;
-    for (int Y = 0; Y < Height; ++Y)
-      for (int X = 0; X < Width; ++X) {
-        const POINT P{X, Y};
-        if (PtInRect(&Client, P) || PtInRect(&Bar, P)) continue;
-        ++Compared;
-        Different += GetPixel(DC, X, Y) != Shown[static_cast<size_t>(Y * Width + X)];
+      TMemoryDC Reference(Width, Height);
+      const HDC DC = Reference.DC();
+      {
+        const int N = static_cast<int>(Shown.size());
+        for (int I = 0; I < N; ++I) SetPixel(DC, I % Width, I / Width, Shown[static_cast<size_t>(I)]);
       }
-    EXPECT_GT(Compared, 0) << What;
-    EXPECT_EQ(Different, 0) << What;
+      HRGN Clip = CreateRectRgn(0, 0, Width, Height);
+      SelectClipRgn(DC, Clip);
+      DeleteObject(Clip);
+      ExcludeClipRect(DC, Client.left, Client.top, Client.right, Client.bottom);
+      if (C.Kind != bkNone)
+        Api.DrawThemeEdge(Control->Theme(), DC, 0, 0, &RW, BDR_RAISEDINNER | BDR_SUNKENOUTER,
+                          ThemedBevelFlags(C.Kind, C.Edges, C.Ctl3D), &RC);
+      IntersectClipRect(DC, RW.left, RW.top, RW.right, RW.bottom);
+      Api.DrawThemeBackground(Control->Theme(), DC, 0, 0, &RC, nullptr);
+      SelectClipRgn(DC, nullptr);
+      int Different = 0, Compared = 0;
+      for (int Y = 0; Y < Height; ++Y)
+        for (int X = 0; X < Width; ++X) {
+          const POINT P{X, Y};
+          if (PtInRect(&Client, P) || PtInRect(&Bar, P)) continue;
+          ++Compared;
+          Different += GetPixel(DC, X, Y) != Shown[static_cast<size_t>(Y * Width + X)];
+        }
+      EXPECT_GT(Compared, 0) << What;
+      EXPECT_EQ(Different, 0) << What;
+    }
   }
 }
 

@@ -969,8 +969,10 @@ int VsDrawTextLine(const TTextLayout& T, int From, wchar_t* Line, int& Length, i
     }
     Measured = Length;
     if (Fit >= Length) return false;
+    // The unit that passes the width counts as seen: a space there ends a
+    // line that fits exactly.
     int Space = -1;
-    for (int I = Fit - 1; I >= 0; --I)
+    for (int I = Fit; I >= 0; --I)
       if (Line[I] == L' ') {
         Space = I;
         break;

@@ -16,8 +16,7 @@
 
 // Asks a control for its theme handle (0 without one).
 constexpr UINT VS_GETTHEMEHANDLE = 0x0D5E;
-// VS_THEMECHANGED (VsThemesMain): the visual style changed, the control
-// reopens its theme handle and answers 1.
+// VS_THEMECHANGED (VsThemesMain.h) reopens the theme handle; answered with 1.
 
 class TVsXPThemedControl : public TCustomControl {
 public:
