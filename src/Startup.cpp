@@ -27,6 +27,8 @@
 #include "VsFrameworkUtils.h"
 #include "VsHook.h"
 #include "VsInprocHookAPI.h"
+#include "VsSBController.h"
+#include "VsSBPatch.h"
 #include "VsIni.h"
 #include "VsStrUtils.h"
 #include "VsTools.h"
@@ -39,6 +41,8 @@ void InitializeTrainerUnits() {
   InitializeVsIni();
   InitializeVsInprocHookAPI();
   InitializeVsHook();
+  InitializeVsSBController();
+  InitScrollBarPatch();
   InitializeVsFrameworkUtils();
   InitializeUniSysUtils();
   InitializeUniSystem();
@@ -78,6 +82,7 @@ void FinalizeTrainerUnits() {
   FinalizeDict_Strings();
   FinalizeUniSystem();
   FinalizeVsFrameworkUtils();
+  DoneScrollBarPatch();
   FinalizeVsInprocHookAPI();
   FinalizeVsStrUtils();
 }
