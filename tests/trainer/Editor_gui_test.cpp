@@ -673,4 +673,47 @@ TEST_F(Editor, ClosedWhileItsDialogIsOpenItClosesOnceTheDialogIsDone) {
   EXPECT_EQ(FileSize(Tree + "\\zapisany.dic"), 484u + 810u);
 }
 
+
+TEST_F(Editor, AMacronTypedIntoAnAnswerIsSavedReadBackAndShown) {
+  Edit->EQ->SetText(L"kot");
+  SetForegroundWindow(FMain->Handle());
+  Edit->EA1->SetFocus();
+  PumpFor(50);
+  ASSERT_EQ(GetFocus(), Edit->EA1->Handle());
+  // Real keys: "k", then Ctrl+O for the o with a macron.
+  const auto Real = [](std::initializer_list<Word> Keys) {
+    std::vector<INPUT> Inputs;
+    for (Word Key : Keys) {
+      INPUT In{};
+      In.type = INPUT_KEYBOARD;
+      In.ki.wVk = Key;
+      Inputs.push_back(In);
+    }
+    for (auto It = Keys.end(); It != Keys.begin();) {
+      INPUT In{};
+      In.type = INPUT_KEYBOARD;
+      In.ki.wVk = *--It;
+      In.ki.dwFlags = KEYEVENTF_KEYUP;
+      Inputs.push_back(In);
+    }
+    SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
+    PumpFor(80);
+  };
+  Real({'K'});
+  Real({VK_CONTROL, 'O'});
+  ASSERT_EQ(Edit->EA1->Text(), L"k\u014D");
+  Edit->IBAdd->Click();
+  Describe("Makron", "Opis");
+  ASSERT_TRUE(ForceDirectories(Tree));
+  FDicName->DLB->SetDirectory(Tree);
+  SaveAs("makron");
+  TDict Saved;
+  Saved.LoadFromFile(Tree + "\\makron.dic");
+  ASSERT_EQ(Saved.Count(), 1);
+  EXPECT_EQ(Saved.ItemText(1, 0), L"k\u014D");
+  Edit->EA1->SetText(WideString());
+  ClickRow(Edit->LBQ, 0);
+  EXPECT_EQ(Edit->EA1->Text(), L"k\u014D") << "the entry shows again";
+}
+
 }  // namespace
