@@ -1333,9 +1333,6 @@ TVsCaretPoint TCustomVsEdit::WordStart(const TVsCaretPoint& P) const {
   const WideString Para = FLines->Strings(Pos.Paragraph);
   int I = std::min(Pos.Offset, static_cast<int>(Para.size()));
   // Inside a gap: back to the word before it.
-  while (I > 0 && I <= static_cast<int>(Para.size()) && I == Pos.Offset && I < static_cast<int>(Para.size()) &&
-         IsBlank(Para[static_cast<size_t>(I)]) && IsBlank(Para[static_cast<size_t>(I - 1)]))
-    --I;
   while (I > 0 && IsBlank(Para[static_cast<size_t>(I - 1)])) --I;
   while (I > 0 && !IsBlank(Para[static_cast<size_t>(I - 1)])) --I;
   return FLines->ParagraphPosToCaret({Pos.Paragraph, I});
@@ -1863,13 +1860,17 @@ void TCustomVsEdit::DeleteWordBeside(bool Forward) {
 }
 
 void TCustomVsEdit::EditingKey(Word Key) {
-  const int Length = static_cast<int>(Text().size());
+  const WideString Before = Text();
+  const int Length = static_cast<int>(Before.size());
   switch (Key) {
     case VK_BACK:
-      FLines->DeleteBackward();
-      break;
     case VK_DELETE:
-      FLines->DeleteForward();
+      if (Key == VK_BACK)
+        FLines->DeleteBackward();
+      else
+        FLines->DeleteForward();
+      // Nothing to delete: the key still reports, as every editing key does.
+      if (Text() == Before) TextChanged(), Change();
       break;
     case VK_RETURN:
       if (FMultiline && (FMaxLength == 0 || Length < FMaxLength - 1))
@@ -2254,17 +2255,19 @@ void TCustomVsEdit::EMSetSel(TMessage& Message) {
   int A = static_cast<int>(Message.WParam);
   int B = static_cast<int>(Message.LParam);
   if (A == -1) {
-    // A start of -1 only drops the selection.
+    // A start of -1 only drops the selection; the caret stays.
     Deselect();
+    CollapseSelection();
+    Repaint();
     return;
   }
   if (A == 0 && B == -1) {
     SelectAll();
     return;
   }
-  if (B == -1) B = Length;
-  A = Clamp0(A, Length);
-  B = Clamp0(B, Length);
+  // Positions are unsigned to the system: any negative one is the end.
+  A = A < 0 ? Length : std::min(A, Length);
+  B = B < 0 ? Length : std::min(B, Length);
   // As the system's edit: the anchor at the start, the caret at the end.
   SetSelStart(A);
   SetSelLength(B - A);

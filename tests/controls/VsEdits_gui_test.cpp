@@ -1,0 +1,478 @@
+// The themed edit and memo on real windows: text and selection messages
+// beside the platform's EDIT, the change notifications, keys typed through
+// SendInput, the clipboard, dead keys, the input method and scrolling.
+#include "GuiTestSupport.h"
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <imm.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Forms.h"
+#include "VsEdits.h"
+#include "VsTools.h"
+
+namespace {
+
+// Counts the events it is handed.
+struct TCounter : TObject {
+  int N = 0;
+  void Hit(TObject*) { ++N; }
+};
+
+class EditWindow : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Application->CreateForm(Form);
+    Form->SetBounds(40, 40, 420, 260);
+    Edit = Create<TVsEdit>(Form);
+    Edit->SetBounds(10, 10, 300, 24);
+    Edit->SetParent(Form);
+    Edit->OnChange = TNotifyEvent(&Counter, &TCounter::Hit);
+    Form->Show();
+    SetForegroundWindow(Form->Handle());
+    Edit->SetFocus();
+    PumpFor(50);
+    Changes = 0;
+  }
+  void TearDown() override {
+    if (Oracle) DestroyWindow(Oracle);
+    Form->Free();
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
+  }
+
+  // The platform's edit, single- or multi-line, for comparison.
+  HWND MakeOracle(bool Multiline) {
+    Oracle = CreateWindowExA(0, "EDIT", "", WS_CHILD | (Multiline ? ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL : ES_AUTOHSCROLL),
+                             0, 100, 300, 100, Form->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    return Oracle;
+  }
+
+  void Start(const WideString& Text, int From, int To) {
+    Edit->SetText(Text);
+    Edit->Perform(EM_SETSEL, From, To);
+    Changes = 0;
+  }
+
+  TForm* Form = nullptr;
+  TVsEdit* Edit = nullptr;
+  HWND Oracle = nullptr;
+  TCounter Counter;
+  int& Changes = Counter.N;
+};
+
+// Keys pressed in order and released in reverse, as the keyboard gives them.
+void Keys(std::initializer_list<Word> List) {
+  std::vector<INPUT> Inputs;
+  for (Word Key : List) {
+    INPUT In{};
+    In.type = INPUT_KEYBOARD;
+    In.ki.wVk = Key;
+    Inputs.push_back(In);
+  }
+  for (auto It = List.end(); It != List.begin();) {
+    INPUT In{};
+    In.type = INPUT_KEYBOARD;
+    In.ki.wVk = *--It;
+    In.ki.dwFlags = KEYEVENTF_KEYUP;
+    Inputs.push_back(In);
+  }
+  SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
+  PumpFor(60);
+}
+
+void PutClipboard(UINT Format, const void* Data, size_t Bytes) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL Block = nullptr;
+  if (Data) {
+    Block = GlobalAlloc(GMEM_MOVEABLE, Bytes);
+    std::memcpy(GlobalLock(Block), Data, Bytes);
+    GlobalUnlock(Block);
+  }
+  SetClipboardData(Format, Block);
+  CloseClipboard();
+}
+
+WideString ClipboardUnicode() {
+  WideString R;
+  if (!OpenClipboard(nullptr)) return R;
+  if (HANDLE H = GetClipboardData(CF_UNICODETEXT)) {
+    R = static_cast<const wchar_t*>(GlobalLock(H));
+    GlobalUnlock(H);
+  }
+  CloseClipboard();
+  return R;
+}
+
+TEST_F(EditWindow, GetTextCopiesWholeCharactersIntoAnyBufferAsThePlatformEditDoes) {
+  const HWND Platform = MakeOracle(false);
+  const char* Text = "za\xBF\xF3\xB3\xE6 g\xEAs";  // "zażółć gęś" in code page 1250
+  SetWindowTextA(Platform, Text);
+  Edit->SetText(AnsiToWide(Text));
+  EXPECT_EQ(Edit->Perform(WM_GETTEXTLENGTH, 0, 0), SendMessageA(Platform, WM_GETTEXTLENGTH, 0, 0));
+  for (int Size = 0; Size <= 14; ++Size) {
+    SCOPED_TRACE(Size);
+    char Ours[16], Theirs[16];
+    std::memset(Ours, '#', sizeof(Ours));
+    std::memset(Theirs, '#', sizeof(Theirs));
+    const LRESULT A = Edit->Perform(WM_GETTEXT, Size, reinterpret_cast<LPARAM>(Ours));
+    const LRESULT B = SendMessageA(Platform, WM_GETTEXT, Size, reinterpret_cast<LPARAM>(Theirs));
+    EXPECT_EQ(A, B);
+    EXPECT_EQ(std::string(Ours, static_cast<size_t>(A) + (Size ? 1 : 0)),
+              std::string(Theirs, static_cast<size_t>(B) + (Size ? 1 : 0)));
+    EXPECT_EQ(Ours[Size], '#') << "nothing written past the buffer";
+  }
+  Edit->Perform(WM_SETTEXT, 0, 0);
+  EXPECT_EQ(Edit->Text(), L"") << "no text is an empty text";
+}
+
+TEST_F(EditWindow, SelectionMessagesAgreeWithThePlatformEdit) {
+  const HWND Platform = MakeOracle(false);
+  SetWindowTextA(Platform, "abcdefgh");
+  Edit->SetText(L"abcdefgh");
+  const struct {
+    int From, To;
+  } Cases[] = {{2, 5}, {5, 2}, {0, -1}, {3, -1}, {-1, 0}, {-3, 2}, {1, 1000}, {6, 6}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(testing::Message() << C.From << "," << C.To);
+    SendMessageA(Platform, EM_SETSEL, 1, 4);
+    Edit->Perform(EM_SETSEL, 1, 4);
+    SendMessageA(Platform, EM_SETSEL, static_cast<WPARAM>(C.From), C.To);
+    Edit->Perform(EM_SETSEL, static_cast<WPARAM>(C.From), C.To);
+    DWORD A0 = 0, A1 = 0, B0 = 0, B1 = 0;
+    const LRESULT RA = Edit->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&A0), reinterpret_cast<LPARAM>(&A1));
+    const LRESULT RB = SendMessageA(Platform, EM_GETSEL, reinterpret_cast<WPARAM>(&B0), reinterpret_cast<LPARAM>(&B1));
+    EXPECT_EQ(A0, B0);
+    EXPECT_EQ(A1, B1);
+    EXPECT_EQ(RA, RB);
+  }
+  // The caret stands where the selection was ended, and SelStart says so.
+  Edit->Perform(EM_SETSEL, 5, 2);
+  EXPECT_EQ(Edit->SelStart(), 2);
+  EXPECT_EQ(Edit->SelLength(), 3);
+  Edit->Perform(EM_SETSEL, 2, 5);
+  EXPECT_EQ(Edit->SelStart(), 5);
+}
+
+TEST_F(EditWindow, LineMessagesOfAMemoAgreeWithThePlatformEdit) {
+  TVsMemo* Memo = Create<TVsMemo>(Form);
+  Memo->SetParent(Form);
+  const HWND Platform = MakeOracle(true);
+  const char* Text = "one\r\n\r\nthree lines\r\nfour";
+  SetWindowTextA(Platform, Text);
+  Memo->SetText(AnsiToWide(Text));
+  EXPECT_EQ(Memo->Perform(EM_GETLINECOUNT, 0, 0), SendMessageA(Platform, EM_GETLINECOUNT, 0, 0));
+  for (int Line = 0; Line <= 5; ++Line) {
+    EXPECT_EQ(Memo->Perform(EM_LINEINDEX, static_cast<WPARAM>(Line), 0),
+              SendMessageA(Platform, EM_LINEINDEX, static_cast<WPARAM>(Line), 0))
+        << "line " << Line;
+  }
+  for (int Index = 0; Index <= 25; ++Index)
+    EXPECT_EQ(Memo->Perform(EM_LINEFROMCHAR, static_cast<WPARAM>(Index), 0),
+              SendMessageA(Platform, EM_LINEFROMCHAR, static_cast<WPARAM>(Index), 0))
+        << "index " << Index;
+  char Buffer[8];
+  for (int Room = 0; Room <= 6; ++Room) {
+    std::memset(Buffer, '#', sizeof(Buffer));
+    *reinterpret_cast<WORD*>(Buffer) = static_cast<WORD>(Room);
+    const LRESULT N = Memo->Perform(EM_GETLINE, 2, reinterpret_cast<LPARAM>(Buffer));
+    EXPECT_EQ(N, std::min(Room, 11)) << "room " << Room;
+    EXPECT_EQ(Buffer[std::max(Room, 2)], '#') << "room " << Room;
+  }
+  EXPECT_EQ(Memo->Perform(EM_GETLINE, 9, reinterpret_cast<LPARAM>(Buffer)), 0);
+}
+
+TEST_F(EditWindow, OnChangeFollowsNotifyUserChangeOnly) {
+  const WideString Clip = L"\u0105";
+  const struct {
+    const char* What;
+    std::function<void(TVsEdit*)> Act;
+    int WhenUserOnly, WhenEvery;
+  } Cases[] = {
+      {"typing", [](TVsEdit*) { Keys({'X'}); }, 1, 1},
+      {"Ctrl+V", [](TVsEdit*) { Keys({VK_CONTROL, 'V'}); }, 1, 1},
+      {"WM_PASTE", [](TVsEdit* E) { SendMessageA(E->Handle(), WM_PASTE, 0, 0); }, 0, 1},
+      {"Text :=", [](TVsEdit* E) { E->SetText(L"new"); }, 0, 1},
+      {"WM_SETTEXT", [](TVsEdit* E) { SendMessageA(E->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new")); }, 0, 1},
+      {"menu paste", [](TVsEdit* E) { SendMessageA(E->Handle(), WM_COMMAND, vsEditMenuPaste, 0); }, 0, 1},
+  };
+  for (bool UserOnly : {true, false}) {
+    for (const auto& C : Cases) {
+      SCOPED_TRACE(testing::Message() << C.What << (UserOnly ? " user changes only" : " every change"));
+      PutClipboard(CF_UNICODETEXT, Clip.c_str(), (Clip.size() + 1) * 2);
+      Edit->SetNotifyUserChangeOnly(UserOnly);
+      Start(L"ab", 2, 2);
+      C.Act(Edit);
+      EXPECT_NE(Edit->Text(), L"ab");
+      EXPECT_EQ(Changes, UserOnly ? C.WhenUserOnly : C.WhenEvery);
+    }
+  }
+}
+
+struct TKeyCase {
+  const char* What;
+  const wchar_t* Before;
+  int From, To;
+  std::vector<std::vector<Word>> Presses;
+  const wchar_t* After;
+  int SelStart, SelLength, Changes;
+  const wchar_t* Undone;
+};
+
+TEST_F(EditWindow, KeysEditMoveAndUndoAsTheTableSays) {
+  const TKeyCase Cases[] = {
+      {"a letter at the caret", L"ab", 1, 1, {{'X'}}, L"axb", 2, 0, 1, L"ab"},
+      {"a letter over a selection", L"abc", 0, 3, {{'X'}}, L"x", 1, 0, 1, L"abc"},
+      {"Backspace", L"abc", 2, 2, {{VK_BACK}}, L"ac", 1, 0, 1, L"abc"},
+      {"Backspace at the start", L"abc", 0, 0, {{VK_BACK}}, L"abc", 0, 0, 1, L"abc"},
+      {"Delete", L"abc", 0, 0, {{VK_DELETE}}, L"bc", 0, 0, 1, L"abc"},
+      {"Shift+Backspace notifies", L"abc", 3, 3, {{VK_SHIFT, VK_BACK}}, L"ab", 2, 0, 1, L"abc"},
+      {"Ctrl+Backspace takes the word", L"ab cd", 5, 5, {{VK_CONTROL, VK_BACK}}, L"ab ", 3, 0, 1, L"ab cd"},
+      {"Ctrl+Delete takes the word and its gap", L"ab cd", 0, 0, {{VK_CONTROL, VK_DELETE}}, L"cd", 0, 0, 1, L"ab cd"},
+      {"Shift+Left selects", L"abc", 2, 2, {{VK_SHIFT, VK_LEFT}}, L"abc", 1, 1, 0, L"abc"},
+      {"Shift+Home selects to the start", L"abc", 2, 2, {{VK_SHIFT, VK_HOME}}, L"abc", 0, 2, 0, L"abc"},
+      {"End, then Left", L"abc", 0, 0, {{VK_END}, {VK_LEFT}}, L"abc", 2, 0, 0, L"abc"},
+      {"Down in one line moves right", L"abc", 0, 0, {{VK_DOWN}}, L"abc", 1, 0, 0, L"abc"},
+      {"Ctrl+A, then a letter", L"abc", 1, 1, {{VK_CONTROL, 'A'}, {'Y'}}, L"y", 1, 0, 1, L"abc"},
+      {"Ctrl+Right to the next word", L"ab cd", 0, 0, {{VK_CONTROL, VK_RIGHT}}, L"ab cd", 3, 0, 0, L"ab cd"},
+      {"Enter in one line inserts nothing", L"ab", 1, 1, {{VK_RETURN}}, L"ab", 1, 0, 1, L"ab"},
+  };
+  for (const TKeyCase& C : Cases) {
+    SCOPED_TRACE(C.What);
+    Start(C.Before, C.From, C.To);
+    for (const auto& P : C.Presses) {
+      if (P.size() == 1) Keys({P[0]});
+      if (P.size() == 2) Keys({P[0], P[1]});
+    }
+    EXPECT_EQ(Edit->Text(), C.After);
+    EXPECT_EQ(Edit->SelStart(), C.SelStart);
+    EXPECT_EQ(Edit->SelLength(), C.SelLength);
+    EXPECT_EQ(Changes, C.Changes);
+    Keys({VK_CONTROL, 'Z'});
+    EXPECT_EQ(Edit->Text(), C.Undone);
+  }
+}
+
+TEST_F(EditWindow, MaxLengthDropsKeysUnlessASelectionMakesRoom) {
+  Edit->SetMaxLength(3);
+  Start(L"abc", 3, 3);
+  Keys({'X'});
+  EXPECT_EQ(Edit->Text(), L"abc");
+  Edit->Perform(EM_SETSEL, 1, 2);
+  Keys({'X'});
+  EXPECT_EQ(Edit->Text(), L"axc");
+  // Pasting over a selection counts the selection as room.
+  Edit->SetMaxLength(4);
+  Start(L"abcd", 1, 3);
+  PutClipboard(CF_UNICODETEXT, L"xyz", 8);
+  Edit->Perform(WM_PASTE, 0, 0);
+  EXPECT_EQ(Edit->Text(), L"axyd");
+}
+
+TEST_F(EditWindow, ReadOnlyKeepsItsTextButMovesAndCopies) {
+  Start(L"ab cd", 5, 5);
+  Edit->SetReadOnly(true);
+  for (auto Press : std::vector<std::vector<Word>>{{'X'}, {VK_BACK}, {VK_SHIFT, VK_BACK}, {VK_CONTROL, VK_BACK},
+                                                   {VK_CONTROL, VK_DELETE}, {VK_CONTROL, 'Z'}, {VK_CONTROL, 'X'}}) {
+    if (Press.size() == 1) Keys({Press[0]});
+    if (Press.size() == 2) Keys({Press[0], Press[1]});
+  }
+  EXPECT_EQ(Edit->Perform(WM_UNDO, 0, 0), 0);
+  Edit->Perform(EM_SETSEL, 0, 2);
+  Edit->Perform(WM_CLEAR, 0, 0);
+  EXPECT_EQ(Edit->Text(), L"ab cd");
+  EXPECT_EQ(Changes, 0);
+  Keys({VK_CONTROL, 'C'});
+  EXPECT_EQ(ClipboardUnicode(), L"ab");
+  Keys({VK_END});
+  EXPECT_EQ(Edit->SelStart(), 5);
+  HMENU Menu = Edit->BuildEditMenu();
+  ASSERT_NE(Menu, nullptr);
+  EXPECT_TRUE(GetMenuState(Menu, vsEditMenuUndo, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(Menu, vsEditMenuPaste, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_EQ(GetMenuState(Menu, EM_UNDO, MF_BYCOMMAND), static_cast<UINT>(-1)) << "Undo has the id the commands use";
+  DestroyMenu(Menu);
+}
+
+TEST_F(EditWindow, PasteReadsOnlyWhatTheClipboardHolds) {
+  // No terminating zero: the block's end ends the text (the system's
+  // clipboard may cut its last unit off; nothing beyond the block is read).
+  Start(L"", 0, 0);
+  PutClipboard(CF_UNICODETEXT, L"xyz", 6);
+  Edit->Perform(WM_PASTE, 0, 0);
+  EXPECT_GE(Edit->Text().size(), 2u);
+  EXPECT_EQ(Edit->Text(), WideString(L"xyz").substr(0, Edit->Text().size()));
+  // Only 8-bit text: converted from the code page.
+  Start(L"", 0, 0);
+  PutClipboard(CF_TEXT, "ab\xB9", 4);
+  Edit->Perform(WM_PASTE, 0, 0);
+  EXPECT_EQ(Edit->Text(), L"ab\u0105");
+  // A format announced without data: nothing pasted, nothing broken.
+  Start(L"keep", 4, 4);
+  PutClipboard(CF_UNICODETEXT, nullptr, 0);
+  Edit->Perform(WM_PASTE, 0, 0);
+  EXPECT_EQ(Edit->Text(), L"keep");
+  // Copy replaces every format of the clipboard.
+  PutClipboard(CF_TEXT, "old", 4);
+  Edit->Perform(EM_SETSEL, 0, 2);
+  Edit->Perform(WM_COPY, 0, 0);
+  EXPECT_EQ(ClipboardUnicode(), L"ke");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE Text = GetClipboardData(CF_TEXT);
+  EXPECT_STREQ(Text ? static_cast<const char*>(GlobalLock(Text)) : "", "ke");
+  if (Text) GlobalUnlock(Text);
+  CloseClipboard();
+}
+
+TEST_F(EditWindow, DeadKeysComposeWithTheNextLetter) {
+  const struct {
+    unsigned char Dead;
+    Word Key;
+    const wchar_t* Typed;
+  } Cases[] = {{'^', 'E', L"\u00EA"}, {0xA8, 'E', L"\u00EB"}, {0xA1, 'Z', L"\u017E"}, {'^', 'X', L"^x"}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Typed);
+    Start(L"", 0, 0);
+    // What the message loop makes of a dead key and the next letter.
+    SendMessageA(Edit->Handle(), WM_DEADCHAR, C.Dead, 0);
+    SendMessageA(Edit->Handle(), WM_KEYDOWN, C.Key, 1);
+    SendMessageA(Edit->Handle(), WM_CHAR, static_cast<WPARAM>(C.Key | 0x20), 1);
+    EXPECT_EQ(Edit->Text(), C.Typed);
+  }
+}
+
+TEST_F(EditWindow, InputMethodTextIsCutToTheRoomAndUndoneInOneStep) {
+  const HMODULE Imm = LoadLibraryA("IMM32");
+  using TSetString = BOOL(WINAPI*)(HIMC, DWORD, LPVOID, DWORD, LPVOID, DWORD);
+  auto SetString =
+      reinterpret_cast<TSetString>(reinterpret_cast<void*>(GetProcAddress(Imm, "ImmSetCompositionStringW")));
+  ASSERT_NE(SetString, nullptr);
+  const auto Compose = [&](const WideString& S) {
+    const HIMC Context = ImmGetContext(Edit->Handle());
+    ASSERT_NE(Context, nullptr);
+    WideString T = S;
+    SetString(Context, SCS_SETSTR, T.data(), static_cast<DWORD>(T.size() * 2), nullptr, 0);
+    ImmNotifyIME(Context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+    ImmReleaseContext(Edit->Handle(), Context);
+    PumpFor(50);
+  };
+  Start(L"xy", 1, 1);
+  Compose(L"\u0105bc");
+  EXPECT_EQ(Edit->Text(), L"x\u0105bcy");
+  EXPECT_EQ(Changes, 1);
+  Keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(Edit->Text(), L"xy");
+  Edit->SetMaxLength(4);
+  Start(L"xy", 2, 2);
+  Compose(L"\u0105bc");
+  EXPECT_EQ(Edit->Text(), L"xy\u0105b");
+}
+
+TEST_F(EditWindow, DialogCodesFollowTheKeysTheEditWants) {
+  const UINT Base = DLGC_WANTARROWS | DLGC_HASSETSEL | DLGC_WANTCHARS;
+  const struct {
+    bool WantTabs, HandleDialogKeys, Multiline, WantReturns;
+    UINT Extra;
+  } Cases[] = {{false, false, false, false, 0},
+               {true, false, false, false, DLGC_WANTTAB},
+               {false, true, false, false, DLGC_WANTALLKEYS},
+               {false, false, true, false, 0},
+               {false, false, true, true, DLGC_WANTALLKEYS},
+               {false, false, false, true, 0}};
+  for (const auto& C : Cases) {
+    Edit->SetWantTabs(C.WantTabs);
+    Edit->SetHandleDialogKeys(C.HandleDialogKeys);
+    Edit->SetMultiline(C.Multiline);
+    Edit->SetWantReturns(C.WantReturns);
+    const auto Code = static_cast<UINT>(SendMessageA(Edit->Handle(), WM_GETDLGCODE, 0, 0));
+    EXPECT_EQ(Code & (Base | DLGC_WANTTAB | DLGC_WANTALLKEYS), Base | C.Extra)
+        << C.WantTabs << C.HandleDialogKeys << C.Multiline << C.WantReturns;
+  }
+}
+
+TEST_F(EditWindow, AMemoScrollsByBarWheelAndCode) {
+  TVsMemo* Memo = Create<TVsMemo>(Form);
+  Memo->Font()->SetHeight(-13);
+  Memo->SetBorderStyle(bsNone);
+  Memo->SetScrollBars(ssVertical);
+  Memo->SetParent(Form);
+  Memo->SetBounds(10, 40, 200, 4 * 15 + Memo->TopMargin());
+  WideString Text;
+  for (int I = 0; I < 10; ++I) Text += (I ? L"\r\n" : L"") + WideString(1, static_cast<wchar_t>(L'a' + I));
+  Memo->SetText(Text);
+  ASSERT_EQ(Memo->VisibleLines(), 4);
+  SendMessageA(Memo->Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(Memo->TopLine(), 6);
+  Memo->SetTopLine(0);
+  Memo->SetTopLine(8);
+  EXPECT_EQ(Memo->TopLine(), 6);
+  SCROLLINFO SI{};
+  SI.cbSize = sizeof(SI);
+  SI.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(Memo->Handle(), SB_VERT, &SI));
+  EXPECT_EQ(SI.nMin, 0);
+  EXPECT_EQ(SI.nMax, 9);
+  EXPECT_EQ(SI.nPage, 4u);
+  EXPECT_EQ(SI.nPos, 6);
+  UINT Saved = 3;
+  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &Saved, 0);
+  const struct {
+    UINT Lines;
+    int Delta, Top;
+  } Wheel[] = {{3, -120, 3}, {3, -240, 6}, {150, -120, 6}, {WHEEL_PAGESCROLL, -120, 4}, {0, -120, 1}, {3, -60, 1}};
+  for (const auto& W : Wheel) {
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, W.Lines, nullptr, 0);
+    Memo->SetTopLine(0);
+    SendMessageA(Memo->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(W.Delta)), 0);
+    EXPECT_EQ(Memo->TopLine(), W.Top) << "lines " << W.Lines << " delta " << W.Delta;
+  }
+  SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, Saved, nullptr, 0);
+}
+
+TEST_F(EditWindow, ASecondKeyDownIsNotReportedForAConsumedKey) {
+  int Calls = 0;
+  struct THandler : TObject {
+    int* Calls;
+    bool Consume;
+    void KeyDown(TObject*, Word& Key, TShiftState) {
+      ++*Calls;
+      if (Consume) Key = 0;
+    }
+  } Handler;
+  Handler.Calls = &Calls;
+  Edit->OnKeyDown = TKeyEvent(&Handler, &THandler::KeyDown);
+  for (bool Consume : {true, false}) {
+    Handler.Consume = Consume;
+    Calls = 0;
+    Start(L"", 0, 0);
+    Keys({VK_SHIFT, 'A'});
+    // Shift itself goes down first: its own call, and a second one.
+    const int ShiftCalls = Consume ? 1 : 2;
+    EXPECT_EQ(Calls, ShiftCalls + (Consume ? 1 : 2)) << (Consume ? "consumed" : "kept");
+  }
+  Edit->OnKeyDown = nullptr;
+}
+
+class TEditEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitializeForms();
+    InitializeStdCtrls();
+    InitializeVsTools();
+    InitializeVsEdits();
+    TForm* Main = nullptr;
+    Application->CreateForm(Main);
+  }
+  void TearDown() override { FinalizeForms(); }
+};
+
+[[maybe_unused]] const auto* const EditEnvironment = ::testing::AddGlobalTestEnvironment(new TEditEnvironment);
+
+}  // namespace
