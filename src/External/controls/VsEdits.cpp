@@ -1036,6 +1036,8 @@ void TCustomVsEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomVsEdit::CreateWnd() {
+  FVertState = FHorzState = TBarState{};
+  FPaintPending = false;
   TVsXPThemedControl::CreateWnd();
   if (!Multiline() && AutoSize() && !Loading()) AdjustHeight();
   UpdateEditRect();
@@ -1104,7 +1106,10 @@ void TCustomVsEdit::ResetView() {
 }
 
 void TCustomVsEdit::InvalidateText() {
-  if (HandleAllocated()) InvalidateRect(FHandle, nullptr, FALSE);
+  // Once is enough until the next paint.
+  if (!HandleAllocated() || FPaintPending) return;
+  FPaintPending = true;
+  InvalidateRect(FHandle, nullptr, FALSE);
 }
 
 void TCustomVsEdit::Repaint() { InvalidateText(); }
@@ -1530,44 +1535,47 @@ int TCustomVsEdit::HorzPage() {
   return std::max(1, CharsInWidth(*this, W, FLines->WidestText(), 0) - 4);
 }
 
+void TCustomVsEdit::SetBar(int Bar, bool Enabled, int Max, int Page, int Pos) {
+  TBarState& Last = Bar == SB_VERT ? FVertState : FHorzState;
+  const TBarState Now{true, Enabled, Max, Page, Pos};
+  // Every keystroke asks; the bar only hears of a change.
+  if (Last == Now) return;
+  Last = Now;
+  SCROLLINFO SI{};
+  SI.cbSize = sizeof(SI);
+  if (Enabled) {
+    SI.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    SI.nMax = Max;
+    SI.nPage = static_cast<UINT>(Page);
+    SI.nPos = Pos;
+    EnableScrollBar(FHandle, Bar, ESB_ENABLE_BOTH);
+    SetScrollInfo(FHandle, Bar, &SI, TRUE);
+  } else {
+    EnableScrollBar(FHandle, Bar, ESB_DISABLE_BOTH);
+    SI.fMask = SIF_RANGE | SIF_DISABLENOSCROLL;
+    SetScrollInfo(FHandle, Bar, &SI, TRUE);
+  }
+}
+
 void TCustomVsEdit::UpdateScrollBars() {
   if (!HandleAllocated() || !FMultiline) return;
   const int Lines = FLines->VisualLineCount();
   if (FScrollBars == ssVertical || FScrollBars == ssBoth) {
-    SCROLLINFO SI{};
-    SI.cbSize = sizeof(SI);
-    if (Lines <= VisibleLines()) {
-      EnableScrollBar(FHandle, SB_VERT, ESB_DISABLE_BOTH);
-      SI.fMask = SIF_RANGE | SIF_DISABLENOSCROLL;
-      SetScrollInfo(FHandle, SB_VERT, &SI, TRUE);
-    } else {
-      SI.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-      SI.nMax = Lines - 1;
-      SI.nPage = static_cast<UINT>(VisibleLines());
-      SI.nPos = FTopLine;
-      EnableScrollBar(FHandle, SB_VERT, ESB_ENABLE_BOTH);
-      SetScrollInfo(FHandle, SB_VERT, &SI, TRUE);
-    }
+    if (Lines <= VisibleLines())
+      SetBar(SB_VERT, false, 0, 0, 0);
+    else
+      SetBar(SB_VERT, true, Lines - 1, VisibleLines(), FTopLine);
   }
   if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) {
-    SCROLLINFO SI{};
-    SI.cbSize = sizeof(SI);
     const int W = FEditRect.right - FEditRect.left - FLeftMargin - FRightMargin;
     if (TextExtent(*this, FLines->WidestText()).cx > W) {
-      SI.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-      SI.nMax = FLines->WidestLength();
-      SI.nPage = static_cast<UINT>(HorzPage());
-      SI.nPos = FLeftChar;
-      EnableScrollBar(FHandle, SB_HORZ, ESB_ENABLE_BOTH);
-      SetScrollInfo(FHandle, SB_HORZ, &SI, TRUE);
+      SetBar(SB_HORZ, true, FLines->WidestLength(), HorzPage(), FLeftChar);
     } else {
       if (FLeftChar != 0) {
         FLeftChar = 0;
         Repaint();
       }
-      EnableScrollBar(FHandle, SB_HORZ, ESB_DISABLE_BOTH);
-      SI.fMask = SIF_RANGE | SIF_DISABLENOSCROLL;
-      SetScrollInfo(FHandle, SB_HORZ, &SI, TRUE);
+      SetBar(SB_HORZ, false, 0, 0, 0);
     }
   }
 }
@@ -2570,6 +2578,7 @@ void TCustomVsEdit::WndProc(TMessage& Message) {
 // ---- painting ----
 
 void TCustomVsEdit::Paint() {
+  FPaintPending = false;
   if (!HandleAllocated()) return;
   HDC Target = Canvas()->Handle();
   RECT Client{};

@@ -537,6 +537,15 @@ private:
   void HorzScroll(int Code, int Pos);
   void MouseWheel(int Delta);
   int HorzPage();
+  // What a scroll bar was last given; Set false until it was given anything.
+  struct TBarState {
+    bool Set = false;
+    bool Enabled = false;
+    int Max = 0, Page = 0, Pos = 0;
+    bool operator==(const TBarState&) const = default;
+  };
+  void SetBar(int Bar, bool Enabled, int Max, int Page, int Pos);
+  TBarState FVertState, FHorzState;
   int LineTextWidth(int Y, int From, int To);
   int LineStartX(int Y);
 
@@ -566,6 +575,8 @@ private:
   bool FMouseSelecting = false;
   bool FKeepAtLineEnd = false;
   bool FHover = false;
+  // The text area is invalidated and not painted yet.
+  bool FPaintPending = false;
   WideString FPendingText;
   bool FPending = false;
   unsigned char FDeadChar = 0;
