@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "Filer.h"
 #include "Forms.h"
+#include "Streams.h"
 #include "VsEdits.h"
 #include "VsTools.h"
 
@@ -458,6 +460,43 @@ TEST_F(EditWindow, ASecondKeyDownIsNotReportedForAConsumedKey) {
     EXPECT_EQ(Calls, ShiftCalls + (Consume ? 1 : 2)) << (Consume ? "consumed" : "kept");
   }
   Edit->OnKeyDown = nullptr;
+}
+
+TEST(EditLayout, PropertiesAndOlderNamesAreReadFromALayout) {
+  const char* Layout =
+      "object F: TForm\r\n"
+      "  object E: TVsEdit\r\n"
+      "    MaxLength = 5\r\n"
+      "    RTLContent = True\r\n"
+      "    ChangeDisabledText = True\r\n"
+      "    ReadOnly = True\r\n"
+      "    Text = 'abc'\r\n"
+      "  end\r\n"
+      "  object M: TVsMemo\r\n"
+      "    WordWrap = True\r\n"
+      "  end\r\n"
+      "end\r\n";
+  TForm* Form = nullptr;
+  Application->CreateForm(Form);
+  TMemoryStream Stream;
+  Stream.Write(Layout, static_cast<int>(std::strlen(Layout)));
+  Stream.SetPosition(0);
+  ReadComponentLayout(&Stream, Form);
+  auto* E = dynamic_cast<TVsEdit*>(Form->FindComponent("E"));
+  auto* M = dynamic_cast<TVsMemo*>(Form->FindComponent("M"));
+  ASSERT_NE(E, nullptr);
+  ASSERT_NE(M, nullptr);
+  EXPECT_EQ(E->MaxLength(), 5);
+  EXPECT_TRUE(E->RightAlignedText());
+  EXPECT_TRUE(E->UseDisabledColors());
+  EXPECT_TRUE(E->ReadOnly());
+  EXPECT_EQ(E->Text(), L"abc");
+  EXPECT_FALSE(E->Multiline());
+  EXPECT_TRUE(M->Multiline());
+  EXPECT_TRUE(M->WantReturns());
+  EXPECT_TRUE(M->WordWrap());
+  EXPECT_EQ(M->Width(), 185);
+  Form->Free();
 }
 
 class TEditEnvironment : public ::testing::Environment {

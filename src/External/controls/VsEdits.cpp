@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "Filer.h"
 #include "Forms.h"
 #include "TypInfo.h"
 #include "VsCLabel.h"
@@ -2657,6 +2658,14 @@ void TCustomVsEdit::DrawText(HDC DC) {
     Run(At, Y, Shown.substr(static_cast<size_t>(B)), TextColor, nullptr);
   }
   if (FCaretCreated) ShowCaret(FHandle);
+}
+
+void TCustomVsEdit::DefineProperties(TFiler* Filer) {
+  TVsXPThemedControl::DefineProperties(Filer);
+  // Names of older layouts: read, never written again.
+  Filer->DefineProperty("RTLContent", [this](TReader* R) { SetRightAlignedText(R->ReadBoolean()); }, nullptr, false);
+  Filer->DefineProperty("ChangeDisabledText", [this](TReader* R) { SetUseDisabledColors(R->ReadBoolean()); }, nullptr,
+                        false);
 }
 
 // ---- setters ----

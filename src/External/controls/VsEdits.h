@@ -496,6 +496,7 @@ protected:
   void CreateWnd() override;
   void DestroyWnd() override;
   void Loaded() override;
+  void DefineProperties(TFiler* Filer) override;
   void Paint() override;
   // Paints the visible lines into DC (an off-screen bitmap of the client).
   virtual void DrawText(HDC DC);
