@@ -462,6 +462,40 @@ TEST_F(EditWindow, ASecondKeyDownIsNotReportedForAConsumedKey) {
   Edit->OnKeyDown = nullptr;
 }
 
+TEST_F(EditWindow, ALinkedControlStandsWhereItsPositionSays) {
+  TVsEdit* Other = Create<TVsEdit>(Form);
+  Other->SetParent(Form);
+  Other->SetBounds(200, 150, 30, 13);
+  Edit->SetBounds(100, 100, 80, 20);
+  Edit->SetLinkedControlSpacing(2);
+  Edit->SetLinkedControl(Other);
+  const struct {
+    TVsLinkCtlPos Position;
+    int Left, Top;
+  } Cases[] = {{lcpLeftTop, 68, 100},    {lcpLeftBottom, 68, 107},  {lcpLeftCenter, 68, 103},
+               {lcpTopLeft, 100, 85},    {lcpTopRight, 150, 85},    {lcpTopCenter, 125, 85},
+               {lcpRightTop, 182, 100},  {lcpRightBottom, 182, 107}, {lcpRightCenter, 182, 103},
+               {lcpBottomLeft, 100, 122}, {lcpBottomRight, 150, 122}, {lcpBottomCenter, 125, 122}};
+  for (const auto& C : Cases) {
+    Edit->SetLinkedControlPosition(C.Position);
+    EXPECT_EQ(Other->Left(), C.Left) << C.Position;
+    EXPECT_EQ(Other->Top(), C.Top) << C.Position;
+    EXPECT_EQ(Other->Width(), 30);
+    EXPECT_EQ(Other->Height(), 13);
+  }
+  // Moving the edit takes the control along; two edits linked to each other
+  // move once, not for ever.
+  Edit->SetLinkedControlPosition(lcpTopLeft);
+  Other->SetLinkedControl(Edit);
+  Edit->SetBounds(110, 120, 80, 20);
+  EXPECT_EQ(Other->Left(), 110);
+  EXPECT_EQ(Other->Top(), 105);
+  Edit->SetLinkedControl(Edit);
+  EXPECT_EQ(Edit->LinkedControl(), Other) << "no link to itself";
+  Other->Free();
+  EXPECT_EQ(Edit->LinkedControl(), nullptr);
+}
+
 TEST(EditLayout, PropertiesAndOlderNamesAreReadFromALayout) {
   const char* Layout =
       "object F: TForm\r\n"
@@ -469,6 +503,7 @@ TEST(EditLayout, PropertiesAndOlderNamesAreReadFromALayout) {
       "    MaxLength = 5\r\n"
       "    RTLContent = True\r\n"
       "    ChangeDisabledText = True\r\n"
+      "    LinkControlPosition = lcpRightCenter\r\n"
       "    ReadOnly = True\r\n"
       "    Text = 'abc'\r\n"
       "  end\r\n"
@@ -489,6 +524,7 @@ TEST(EditLayout, PropertiesAndOlderNamesAreReadFromALayout) {
   EXPECT_EQ(E->MaxLength(), 5);
   EXPECT_TRUE(E->RightAlignedText());
   EXPECT_TRUE(E->UseDisabledColors());
+  EXPECT_EQ(E->LinkedControlPosition(), lcpRightCenter);
   EXPECT_TRUE(E->ReadOnly());
   EXPECT_EQ(E->Text(), L"abc");
   EXPECT_FALSE(E->Multiline());

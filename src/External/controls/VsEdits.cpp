@@ -983,6 +983,10 @@ size_t AnsiFit(const AnsiString& S, size_t Room) {
 
 bool IsBlank(WideChar C) { return C == L' ' || C == L'\t'; }
 
+const TEnumNames LinkPositionNames{"lcpLeftTop",    "lcpLeftBottom",  "lcpLeftCenter", "lcpTopLeft",
+                                   "lcpTopRight",   "lcpTopCenter",   "lcpRightTop",   "lcpRightBottom",
+                                   "lcpRightCenter", "lcpBottomLeft", "lcpBottomRight", "lcpBottomCenter"};
+
 }  // namespace
 
 TCustomVsEdit::TCustomVsEdit(TComponent* AOwner) : TVsXPThemedControl(AOwner) {
@@ -1061,6 +1065,7 @@ void TCustomVsEdit::Loaded() {
   UpdateEditRect();
   FLines->RewrapAll();
   UpdateScrollBars();
+  UpdateLinkedControl();
 }
 
 int TCustomVsEdit::LineHeight() const { return std::abs(Font()->Height()) + 2; }
@@ -2525,6 +2530,10 @@ void TCustomVsEdit::WndProc(TMessage& Message) {
         Repaint();
         return;
       }
+      case WM_WINDOWPOSCHANGED:
+        TVsXPThemedControl::WndProc(Message);
+        UpdateLinkedControl();
+        return;
       case WM_VSCROLL:
         VertScroll(LOWORD(Message.WParam), static_cast<short>(HIWORD(Message.WParam)));
         Message.Result = 0;
@@ -2664,8 +2673,81 @@ void TCustomVsEdit::DefineProperties(TFiler* Filer) {
   TVsXPThemedControl::DefineProperties(Filer);
   // Names of older layouts: read, never written again.
   Filer->DefineProperty("RTLContent", [this](TReader* R) { SetRightAlignedText(R->ReadBoolean()); }, nullptr, false);
+  Filer->DefineProperty(
+      "LinkControlPosition",
+      [this](TReader* R) {
+        const AnsiString Name = R->ReadIdent();
+        const auto It = std::find(LinkPositionNames.begin(), LinkPositionNames.end(), Name);
+        if (It != LinkPositionNames.end())
+          SetLinkedControlPosition(static_cast<TVsLinkCtlPos>(It - LinkPositionNames.begin()));
+      },
+      nullptr, false);
   Filer->DefineProperty("ChangeDisabledText", [this](TReader* R) { SetUseDisabledColors(R->ReadBoolean()); }, nullptr,
                         false);
+}
+
+// ---- linked control ----
+
+namespace {
+
+// Edits linked to each other in a ring would move each other for ever: a
+// move made while another is placing its control stops there.
+int GLinkDepth = 0;
+
+}  // namespace
+
+void TCustomVsEdit::SetLinkedControl(TControl* Value) {
+  if (Value == static_cast<TControl*>(this) || Value == FLinkedControl) return;
+  if (FLinkedControl) FLinkedControl->RemoveFreeNotification(this);
+  FLinkedControl = Value;
+  if (Value) Value->FreeNotification(this);
+  UpdateLinkedControl();
+}
+
+void TCustomVsEdit::SetLinkedControlPosition(TVsLinkCtlPos Value) {
+  FLinkedControlPosition = Value;
+  UpdateLinkedControl();
+}
+
+void TCustomVsEdit::SetLinkedControlSpacing(int Value) {
+  FLinkedControlSpacing = Value;
+  UpdateLinkedControl();
+}
+
+void TCustomVsEdit::Notification(TComponent* AComponent, TOperation Operation) {
+  TVsXPThemedControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == static_cast<TComponent*>(FLinkedControl)) FLinkedControl = nullptr;
+}
+
+void TCustomVsEdit::UpdateLinkedControl() {
+  if (!FLinkedControl || Loading() || GLinkDepth > 0) return;
+  const int S = FLinkedControlSpacing;
+  const int W = FLinkedControl->Width();
+  const int H = FLinkedControl->Height();
+  const int L = Left(), T = Top(), EW = Width(), EH = Height();
+  int X = L, Y = T;
+  switch (FLinkedControlPosition) {
+    case lcpLeftTop: X = L - W - S; Y = T; break;
+    case lcpLeftBottom: X = L - W - S; Y = T + EH - H; break;
+    case lcpLeftCenter: X = L - W - S; Y = T + (EH - H) / 2; break;
+    case lcpTopLeft: X = L; Y = T - H - S; break;
+    case lcpTopRight: X = L + EW - W; Y = T - H - S; break;
+    case lcpTopCenter: X = L + (EW - W) / 2; Y = T - H - S; break;
+    case lcpRightTop: X = L + EW + S; Y = T; break;
+    case lcpRightBottom: X = L + EW + S; Y = T + EH - H; break;
+    case lcpRightCenter: X = L + EW + S; Y = T + (EH - H) / 2; break;
+    case lcpBottomLeft: X = L; Y = T + EH + S; break;
+    case lcpBottomRight: X = L + EW - W; Y = T + EH + S; break;
+    case lcpBottomCenter: X = L + (EW - W) / 2; Y = T + EH + S; break;
+  }
+  ++GLinkDepth;
+  try {
+    FLinkedControl->SetBounds(X, Y, W, H);
+  } catch (...) {
+    --GLinkDepth;
+    throw;
+  }
+  --GLinkDepth;
 }
 
 // ---- setters ----
@@ -2902,6 +2984,10 @@ void InitializeVsEdits() {
       .WStr("Text", &TCustomVsEdit::Text, &TCustomVsEdit::SetText, "TVsFString")
       .WStr("Hint", &TCustomVsEdit::WideHint, &TCustomVsEdit::SetWideHint, "TVsFString")
       .Bool("Flat", &TCustomVsEdit::Flat, &TCustomVsEdit::SetFlat, false)
+      .Object("LinkedControl", &TCustomVsEdit::LinkedControl, &TCustomVsEdit::SetLinkedControl)
+      .Enum("LinkedControlPosition", &TCustomVsEdit::LinkedControlPosition, &TCustomVsEdit::SetLinkedControlPosition,
+            lcpTopLeft, LinkPositionNames)
+      .Int("LinkedControlSpacing", &TCustomVsEdit::LinkedControlSpacing, &TCustomVsEdit::SetLinkedControlSpacing, 0)
       .Int("MaxUndoLevel", &TCustomVsEdit::MaxUndoLevel, &TCustomVsEdit::SetMaxUndoLevel, 10)
       .Bool("WantReturns", &TCustomVsEdit::WantReturns, &TCustomVsEdit::SetWantReturns, false)
       .Bool("WordWrap", &TCustomVsEdit::WordWrap, &TCustomVsEdit::SetWordWrap, false)

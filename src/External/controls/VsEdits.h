@@ -324,6 +324,13 @@ private:
 
 enum TVsEditCharCase { eecNormal, eecUpperCase, eecLowerCase };
 
+// Where a linked control (a label) stands beside the edit: the side first,
+// then its place along that side.
+enum TVsLinkCtlPos {
+  lcpLeftTop, lcpLeftBottom, lcpLeftCenter, lcpTopLeft, lcpTopRight, lcpTopCenter,
+  lcpRightTop, lcpRightBottom, lcpRightCenter, lcpBottomLeft, lcpBottomRight, lcpBottomCenter
+};
+
 // Sender and the wide text about to be inserted, which the handler may change.
 using TVsKeyPressExEvent = TMethodPtr<void(TObject* Sender, WideString& Key)>;
 
@@ -462,6 +469,14 @@ public:
   virtual void SetRightAlignedText(bool Value);
   bool RightAlignedView() const override { return FRightAlignedView; }
   virtual void SetRightAlignedView(bool Value);
+  TControl* LinkedControl() const { return FLinkedControl; }
+  void SetLinkedControl(TControl* Value);
+  TVsLinkCtlPos LinkedControlPosition() const { return FLinkedControlPosition; }
+  void SetLinkedControlPosition(TVsLinkCtlPos Value);
+  int LinkedControlSpacing() const { return FLinkedControlSpacing; }
+  void SetLinkedControlSpacing(int Value);
+  // Moves the linked control to its place beside the edit.
+  void UpdateLinkedControl();
   // The wide hint, kept packed in the 8-bit one.
   const WideString& WideHint() const { return FWideHint; }
   void SetWideHint(const WideString& Value);
@@ -497,6 +512,7 @@ protected:
   void DestroyWnd() override;
   void Loaded() override;
   void DefineProperties(TFiler* Filer) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void Paint() override;
   // Paints the visible lines into DC (an off-screen bitmap of the client).
   virtual void DrawText(HDC DC);
@@ -621,6 +637,9 @@ private:
   bool FRightAlignedText = false;
   bool FRightAlignedView = false;
   WideString FWideHint;
+  TControl* FLinkedControl = nullptr;
+  TVsLinkCtlPos FLinkedControlPosition = lcpTopLeft;
+  int FLinkedControlSpacing = 0;
 };
 
 class TVsEdit : public TCustomVsEdit {
