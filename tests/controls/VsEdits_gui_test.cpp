@@ -496,6 +496,46 @@ TEST_F(EditWindow, ALinkedControlStandsWhereItsPositionSays) {
   EXPECT_EQ(Edit->LinkedControl(), nullptr);
 }
 
+TEST_F(EditWindow, BordersGiveTheClientWhatTheirSidesDoNotDraw) {
+  const int EdgeX = GetSystemMetrics(SM_CXEDGE), EdgeY = GetSystemMetrics(SM_CYEDGE);
+  const int LineX = GetSystemMetrics(SM_CXBORDER), LineY = GetSystemMetrics(SM_CYBORDER);
+  const struct {
+    TBorderStyle Style;
+    bool Ctl3D;
+    TVsBorderSides Sides;
+    int Left, Top, Right, Bottom;  // frame widths in units of the side's width
+  } Cases[] = {{bsSingle, true, AllBorderSides, 1, 1, 1, 1},
+               {bsSingle, true, TVsBorderSides{ebsRight, ebsTop, ebsBottom}, 0, 1, 1, 1},
+               {bsSingle, true, TVsBorderSides{ebsLeft, ebsRight}, 1, 0, 1, 0},
+               {bsSingle, true, TVsBorderSides{}, 0, 0, 0, 0},
+               {bsSingle, false, AllBorderSides, 1, 1, 1, 1},
+               {bsSingle, false, TVsBorderSides{ebsTop}, 0, 1, 0, 0},
+               {bsNone, true, AllBorderSides, 0, 0, 0, 0},
+               {bsNone, true, TVsBorderSides{ebsLeft}, 0, 0, 0, 0}};
+  Edit->SetAutoSize(false);
+  for (bool Themed : {true, false}) {
+    Edit->SetUseXPThemes(Themed);
+    for (const auto& C : Cases) {
+      SCOPED_TRACE(testing::Message() << "themed " << Themed << " single " << (C.Style == bsSingle) << " 3D "
+                                      << C.Ctl3D << " sides " << C.Left << C.Top << C.Right << C.Bottom);
+      Edit->SetBorderStyle(C.Style);
+      Edit->SetCtl3D(C.Ctl3D);
+      Edit->SetBorderSides(C.Sides);
+      Edit->SetBounds(10, 10, 200, 40);
+      RECT Window, Client;
+      GetWindowRect(Edit->Handle(), &Window);
+      GetClientRect(Edit->Handle(), &Client);
+      POINT Origin{0, 0};
+      ClientToScreen(Edit->Handle(), &Origin);
+      const int W = C.Ctl3D ? EdgeX : LineX, H = C.Ctl3D ? EdgeY : LineY;
+      EXPECT_EQ(Origin.x - Window.left, C.Left * W);
+      EXPECT_EQ(Origin.y - Window.top, C.Top * H);
+      EXPECT_EQ(Window.right - (Origin.x + Client.right), C.Right * W);
+      EXPECT_EQ(Window.bottom - (Origin.y + Client.bottom), C.Bottom * H);
+    }
+  }
+}
+
 TEST(EditLayout, PropertiesAndOlderNamesAreReadFromALayout) {
   const char* Layout =
       "object F: TForm\r\n"

@@ -2335,7 +2335,8 @@ void TCustomVsEdit::WMKillFocus(TMessage& Message) {
 
 void TCustomVsEdit::WMNCCalcSize(TMessage& Message) {
   TVsXPThemedControl::WndProc(Message);
-  if (FBorderStyle != bsSingle || Message.WParam == 0) return;
+  if (FBorderStyle != bsSingle || !Message.LParam) return;
+  // Either form of the message starts with the rectangle to fill.
   auto* R = reinterpret_cast<RECT*>(Message.LParam);
   const int W = Ctl3D() ? GetSystemMetrics(SM_CXEDGE) : GetSystemMetrics(SM_CXBORDER);
   const int H = Ctl3D() ? GetSystemMetrics(SM_CYEDGE) : GetSystemMetrics(SM_CYBORDER);
