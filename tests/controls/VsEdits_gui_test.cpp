@@ -69,26 +69,6 @@ protected:
   int& Changes = Counter.N;
 };
 
-// Keys pressed in order and released in reverse, as the keyboard gives them.
-void Keys(std::initializer_list<Word> List) {
-  std::vector<INPUT> Inputs;
-  for (Word Key : List) {
-    INPUT In{};
-    In.type = INPUT_KEYBOARD;
-    In.ki.wVk = Key;
-    Inputs.push_back(In);
-  }
-  for (auto It = List.end(); It != List.begin();) {
-    INPUT In{};
-    In.type = INPUT_KEYBOARD;
-    In.ki.wVk = *--It;
-    In.ki.dwFlags = KEYEVENTF_KEYUP;
-    Inputs.push_back(In);
-  }
-  SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
-  PumpFor(60);
-}
-
 void PutClipboard(UINT Format, const void* Data, size_t Bytes) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
@@ -198,8 +178,8 @@ TEST_F(EditWindow, OnChangeFollowsNotifyUserChangeOnly) {
     std::function<void(TVsEdit*)> Act;
     int WhenUserOnly, WhenEvery;
   } Cases[] = {
-      {"typing", [](TVsEdit*) { Keys({'X'}); }, 1, 1},
-      {"Ctrl+V", [](TVsEdit*) { Keys({VK_CONTROL, 'V'}); }, 1, 1},
+      {"typing", [](TVsEdit*) { PressKeys({'X'}); }, 1, 1},
+      {"Ctrl+V", [](TVsEdit*) { PressKeys({VK_CONTROL, 'V'}); }, 1, 1},
       {"WM_PASTE", [](TVsEdit* E) { SendMessageA(E->Handle(), WM_PASTE, 0, 0); }, 0, 1},
       {"Text :=", [](TVsEdit* E) { E->SetText(L"new"); }, 0, 1},
       {"WM_SETTEXT", [](TVsEdit* E) { SendMessageA(E->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new")); }, 0, 1},
@@ -250,14 +230,14 @@ TEST_F(EditWindow, KeysEditMoveAndUndoAsTheTableSays) {
     SCOPED_TRACE(C.What);
     Start(C.Before, C.From, C.To);
     for (const auto& P : C.Presses) {
-      if (P.size() == 1) Keys({P[0]});
-      if (P.size() == 2) Keys({P[0], P[1]});
+      if (P.size() == 1) PressKeys({P[0]});
+      if (P.size() == 2) PressKeys({P[0], P[1]});
     }
     EXPECT_EQ(Edit->Text(), C.After);
     EXPECT_EQ(Edit->SelStart(), C.SelStart);
     EXPECT_EQ(Edit->SelLength(), C.SelLength);
     EXPECT_EQ(Changes, C.Changes);
-    Keys({VK_CONTROL, 'Z'});
+    PressKeys({VK_CONTROL, 'Z'});
     EXPECT_EQ(Edit->Text(), C.Undone);
   }
 }
@@ -265,10 +245,10 @@ TEST_F(EditWindow, KeysEditMoveAndUndoAsTheTableSays) {
 TEST_F(EditWindow, MaxLengthDropsKeysUnlessASelectionMakesRoom) {
   Edit->SetMaxLength(3);
   Start(L"abc", 3, 3);
-  Keys({'X'});
+  PressKeys({'X'});
   EXPECT_EQ(Edit->Text(), L"abc");
   Edit->Perform(EM_SETSEL, 1, 2);
-  Keys({'X'});
+  PressKeys({'X'});
   EXPECT_EQ(Edit->Text(), L"axc");
   // Pasting over a selection counts the selection as room.
   Edit->SetMaxLength(4);
@@ -283,17 +263,17 @@ TEST_F(EditWindow, ReadOnlyKeepsItsTextButMovesAndCopies) {
   Edit->SetReadOnly(true);
   for (auto Press : std::vector<std::vector<Word>>{{'X'}, {VK_BACK}, {VK_SHIFT, VK_BACK}, {VK_CONTROL, VK_BACK},
                                                    {VK_CONTROL, VK_DELETE}, {VK_CONTROL, 'Z'}, {VK_CONTROL, 'X'}}) {
-    if (Press.size() == 1) Keys({Press[0]});
-    if (Press.size() == 2) Keys({Press[0], Press[1]});
+    if (Press.size() == 1) PressKeys({Press[0]});
+    if (Press.size() == 2) PressKeys({Press[0], Press[1]});
   }
   EXPECT_EQ(Edit->Perform(WM_UNDO, 0, 0), 0);
   Edit->Perform(EM_SETSEL, 0, 2);
   Edit->Perform(WM_CLEAR, 0, 0);
   EXPECT_EQ(Edit->Text(), L"ab cd");
   EXPECT_EQ(Changes, 0);
-  Keys({VK_CONTROL, 'C'});
+  PressKeys({VK_CONTROL, 'C'});
   EXPECT_EQ(ClipboardUnicode(), L"ab");
-  Keys({VK_END});
+  PressKeys({VK_END});
   EXPECT_EQ(Edit->SelStart(), 5);
   HMENU Menu = Edit->BuildEditMenu();
   ASSERT_NE(Menu, nullptr);
@@ -369,7 +349,7 @@ TEST_F(EditWindow, InputMethodTextIsCutToTheRoomAndUndoneInOneStep) {
   Compose(L"\u0105bc");
   EXPECT_EQ(Edit->Text(), L"x\u0105bcy");
   EXPECT_EQ(Changes, 1);
-  Keys({VK_CONTROL, 'Z'});
+  PressKeys({VK_CONTROL, 'Z'});
   EXPECT_EQ(Edit->Text(), L"xy");
   Edit->SetMaxLength(4);
   Start(L"xy", 2, 2);
@@ -454,7 +434,7 @@ TEST_F(EditWindow, ASecondKeyDownIsNotReportedForAConsumedKey) {
     Handler.Consume = Consume;
     Calls = 0;
     Start(L"", 0, 0);
-    Keys({VK_SHIFT, 'A'});
+    PressKeys({VK_SHIFT, 'A'});
     // Shift itself goes down first: its own call, and a second one.
     const int ShiftCalls = Consume ? 1 : 2;
     EXPECT_EQ(Calls, ShiftCalls + (Consume ? 1 : 2)) << (Consume ? "consumed" : "kept");

@@ -359,26 +359,6 @@ TEST_F(SpecialKeys, PutCharIntoEdit) {
 
 // --- real key messages -----------------------------------------------------
 
-// Presses (and releases) keys as the keyboard would, into the focused window.
-void Press(std::initializer_list<Word> Keys) {
-  std::vector<INPUT> Inputs;
-  for (Word Key : Keys) {
-    INPUT In{};
-    In.type = INPUT_KEYBOARD;
-    In.ki.wVk = Key;
-    Inputs.push_back(In);
-  }
-  for (auto It = Keys.end(); It != Keys.begin();) {
-    INPUT In{};
-    In.type = INPUT_KEYBOARD;
-    In.ki.wVk = *--It;
-    In.ki.dwFlags = KEYEVENTF_KEYUP;
-    Inputs.push_back(In);
-  }
-  SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
-  PumpFor(60);
-}
-
 void KeyEvent(Word Key, bool Up) {
   INPUT In{};
   In.type = INPUT_KEYBOARD;
@@ -400,9 +380,9 @@ TEST_F(SpecialKeys, RealKeysTypeExactlyOneCharacterEach) {
   PumpFor(50);
   ASSERT_EQ(GetFocus(), Host->Edit->Handle());
 
-  Press({'X'});
-  Press({VK_CONTROL, 'L'});  // the user's list
-  Press({'Y'});
+  PressKeys({'X'});
+  PressKeys({VK_CONTROL, 'L'});  // the user's list
+  PressKeys({'Y'});
   KeyEvent(VK_CONTROL, false);
   for (Word Key : {Word(VK_NUMPAD3), Word(VK_NUMPAD2), Word(VK_NUMPAD2)}) {
     KeyEvent(Key, false);
@@ -410,11 +390,11 @@ TEST_F(SpecialKeys, RealKeysTypeExactlyOneCharacterEach) {
   }
   KeyEvent(VK_CONTROL, true);
   // Keys with characters of their own: "!" and "@" must not follow.
-  Press({VK_SHIFT, '1'});                  // the user's list
-  Press({VK_SHIFT, '2'});                  // the manager
-  Press({VK_CONTROL, 'A'});                // a macron; no select-all
-  Press({VK_CONTROL, VK_SHIFT, VK_LEFT});  // used up: no word selected
-  Press({'Z'});
+  PressKeys({VK_SHIFT, '1'});                  // the user's list
+  PressKeys({VK_SHIFT, '2'});                  // the manager
+  PressKeys({VK_CONTROL, 'A'});                // a macron; no select-all
+  PressKeys({VK_CONTROL, VK_SHIFT, VK_LEFT});  // used up: no word selected
+  PressKeys({'Z'});
   EXPECT_EQ(Text(), L"x\u0105y\u0142\u0142\u0119\u0101z");
   EXPECT_EQ(Caret(), 8);
   EXPECT_EQ(Host->Edit->SelLength(), 0);

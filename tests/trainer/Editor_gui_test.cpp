@@ -681,26 +681,9 @@ TEST_F(Editor, AMacronTypedIntoAnAnswerIsSavedReadBackAndShown) {
   PumpFor(50);
   ASSERT_EQ(GetFocus(), Edit->EA1->Handle());
   // Real keys: "k", then Ctrl+O for the o with a macron.
-  const auto Real = [](std::initializer_list<Word> Keys) {
-    std::vector<INPUT> Inputs;
-    for (Word Key : Keys) {
-      INPUT In{};
-      In.type = INPUT_KEYBOARD;
-      In.ki.wVk = Key;
-      Inputs.push_back(In);
-    }
-    for (auto It = Keys.end(); It != Keys.begin();) {
-      INPUT In{};
-      In.type = INPUT_KEYBOARD;
-      In.ki.wVk = *--It;
-      In.ki.dwFlags = KEYEVENTF_KEYUP;
-      Inputs.push_back(In);
-    }
-    SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
-    PumpFor(80);
-  };
-  Real({'K'});
-  Real({VK_CONTROL, 'O'});
+
+  PressKeys({'K'});
+  PressKeys({VK_CONTROL, 'O'});
   ASSERT_EQ(Edit->EA1->Text(), L"k\u014D");
   Edit->IBAdd->Click();
   Describe("Makron", "Opis");

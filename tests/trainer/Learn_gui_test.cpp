@@ -843,31 +843,6 @@ TEST_F(Learn, TheLayoutHasItsPicturesAndFramesAndTheRatioFollowsTheAnswers) {
   EXPECT_EQ(Window->Ratio, 0.5);
 }
 
-}  // namespace
-
-namespace {
-
-// Keys as the keyboard gives them, into the focused window: each pressed
-// in order and released in reverse.
-void PressReal(std::initializer_list<Word> Keys) {
-  std::vector<INPUT> Inputs;
-  for (Word Key : Keys) {
-    INPUT In{};
-    In.type = INPUT_KEYBOARD;
-    In.ki.wVk = Key;
-    Inputs.push_back(In);
-  }
-  for (auto It = Keys.end(); It != Keys.begin();) {
-    INPUT In{};
-    In.type = INPUT_KEYBOARD;
-    In.ki.wVk = *--It;
-    In.ki.dwFlags = KEYEVENTF_KEYUP;
-    Inputs.push_back(In);
-  }
-  SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
-  PumpFor(80);
-}
-
 TEST_F(Learn, AMacronTypedWithCtrlAIsShownAndAccepted) {
   const std::vector<TEntry> Macron = {{L"mama", {L"m\u0101"}}};
   TFLearn* Window = Start(MakeDict("macron.dic", Macron), false);
@@ -876,12 +851,12 @@ TEST_F(Learn, AMacronTypedWithCtrlAIsShownAndAccepted) {
   Window->EA->SetFocus();
   PumpFor(100);
   ASSERT_EQ(GetFocus(), Window->EA->Handle());
-  PressReal({'M'});
-  PressReal({VK_CONTROL, 'A'});
+  PressKeys({'M'});
+  PressKeys({VK_CONTROL, 'A'});
   EXPECT_EQ(Window->EA->Text(), L"m\u0101") << "Ctrl+A types the macron, selects nothing";
   EXPECT_EQ(Window->EA->SelLength(), 0);
   SaveShot(FMain->Handle(), "learn-macron-answer", 200);
-  PressReal({VK_RETURN});
+  PressKeys({VK_RETURN});
   WaitUntil("the feedback on the answer", [Window] { return Window_() != Window || Window->FeedbackShown; });
   EXPECT_EQ(Window->Good, 1);
 }

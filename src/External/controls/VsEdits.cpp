@@ -2573,9 +2573,6 @@ void TCustomVsEdit::WndProc(TMessage& Message) {
         TVsXPThemedControl::WndProc(Message);
         Repaint();
         return;
-      case CM_HINTSHOW:
-        TVsXPThemedControl::WndProc(Message);
-        return;
       default:
         break;
     }
@@ -2753,10 +2750,18 @@ void TCustomVsEdit::UpdateLinkedControl() {
 
 // ---- setters ----
 
-void TCustomVsEdit::SetReadOnly(bool Value) {
-  FReadOnly = Value;
+template <class T> void TCustomVsEdit::SetRecreating(T& Field, const T& Value) {
+  if (Value == Field) return;
+  Field = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+template <class T> void TCustomVsEdit::SetRepainting(T& Field, const T& Value) {
+  Field = Value;
   Repaint();
 }
+
+void TCustomVsEdit::SetReadOnly(bool Value) { SetRepainting(FReadOnly, Value); }
 
 void TCustomVsEdit::SetCharCase(TVsEditCharCase Value) {
   if (Value == FCharCase) return;
@@ -2764,10 +2769,7 @@ void TCustomVsEdit::SetCharCase(TVsEditCharCase Value) {
   if (Value != eecNormal) SetText(ApplyCharCase(Text()));
 }
 
-void TCustomVsEdit::SetPasswordCharText(const WideString& Value) {
-  FPasswordChar = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetPasswordCharText(const WideString& Value) { SetRepainting(FPasswordChar, Value); }
 
 void TCustomVsEdit::SetAlignment(TAlignment Value) {
   if (Value == FAlignment) return;
@@ -2788,17 +2790,9 @@ void TCustomVsEdit::SetAlignBottom(bool Value) {
   }
 }
 
-void TCustomVsEdit::SetBorderStyle(TBorderStyle Value) {
-  if (Value == FBorderStyle) return;
-  FBorderStyle = Value;
-  if (HandleAllocated()) RecreateWnd();
-}
+void TCustomVsEdit::SetBorderStyle(TBorderStyle Value) { SetRecreating(FBorderStyle, Value); }
 
-void TCustomVsEdit::SetBorderSides(TVsBorderSides Value) {
-  if (Value == FBorderSides) return;
-  FBorderSides = Value;
-  if (HandleAllocated()) RecreateWnd();
-}
+void TCustomVsEdit::SetBorderSides(TVsBorderSides Value) { SetRecreating(FBorderSides, Value); }
 
 void TCustomVsEdit::SetFlat(bool Value) {
   if (Value == FFlat) return;
@@ -2811,36 +2805,17 @@ void TCustomVsEdit::SetFlat(bool Value) {
   }
 }
 
-void TCustomVsEdit::SetTransparent(bool Value) {
-  if (Value == FTransparent) return;
-  FTransparent = Value;
-  if (HandleAllocated()) RecreateWnd();
-}
+void TCustomVsEdit::SetTransparent(bool Value) { SetRecreating(FTransparent, Value); }
 
-void TCustomVsEdit::SetHideSelection(bool Value) {
-  FHideSelection = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetHideSelection(bool Value) { SetRepainting(FHideSelection, Value); }
 
-void TCustomVsEdit::SetFocusedSelectColor(TColor Value) {
-  FFocusedSelectColor = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetFocusedSelectColor(TColor Value) { SetRepainting(FFocusedSelectColor, Value); }
 
-void TCustomVsEdit::SetFocusedSelectTextColor(TColor Value) {
-  FFocusedSelectTextColor = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetFocusedSelectTextColor(TColor Value) { SetRepainting(FFocusedSelectTextColor, Value); }
 
-void TCustomVsEdit::SetHideSelectColor(TColor Value) {
-  FHideSelectColor = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetHideSelectColor(TColor Value) { SetRepainting(FHideSelectColor, Value); }
 
-void TCustomVsEdit::SetHideSelectTextColor(TColor Value) {
-  FHideSelectTextColor = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetHideSelectTextColor(TColor Value) { SetRepainting(FHideSelectTextColor, Value); }
 
 void TCustomVsEdit::SetHighlightAlphaLevel(int Value) {
   FHighlightAlphaLevel = std::clamp(Value, 0, 255);
@@ -2855,20 +2830,11 @@ void TCustomVsEdit::SetTabSpaces(int Value) {
   Repaint();
 }
 
-void TCustomVsEdit::SetLeftMargin(int Value) {
-  FLeftMargin = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetLeftMargin(int Value) { SetRepainting(FLeftMargin, Value); }
 
-void TCustomVsEdit::SetRightMargin(int Value) {
-  FRightMargin = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetRightMargin(int Value) { SetRepainting(FRightMargin, Value); }
 
-void TCustomVsEdit::SetTopMargin(int Value) {
-  FTopMargin = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetTopMargin(int Value) { SetRepainting(FTopMargin, Value); }
 
 void TCustomVsEdit::SetWordWrap(bool Value) {
   if (Value == FWordWrap) return;
@@ -2896,32 +2862,15 @@ void TCustomVsEdit::SetScrollBars(TScrollStyle Value) {
   if (HandleAllocated() && !Loading()) RecreateWnd();
 }
 
-void TCustomVsEdit::SetUseDisabledColors(bool Value) {
-  FUseDisabledColors = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetUseDisabledColors(bool Value) { SetRepainting(FUseDisabledColors, Value); }
 
-void TCustomVsEdit::SetDisabledColor(TColor Value) {
-  FDisabledColor = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetDisabledColor(TColor Value) { SetRepainting(FDisabledColor, Value); }
 
-void TCustomVsEdit::SetDisabledFontColor(TColor Value) {
-  FDisabledFontColor = Value;
-  Repaint();
-}
+void TCustomVsEdit::SetDisabledFontColor(TColor Value) { SetRepainting(FDisabledFontColor, Value); }
 
-void TCustomVsEdit::SetRightAlignedText(bool Value) {
-  if (Value == FRightAlignedText) return;
-  FRightAlignedText = Value;
-  if (HandleAllocated()) RecreateWnd();
-}
+void TCustomVsEdit::SetRightAlignedText(bool Value) { SetRecreating(FRightAlignedText, Value); }
 
-void TCustomVsEdit::SetRightAlignedView(bool Value) {
-  if (Value == FRightAlignedView) return;
-  FRightAlignedView = Value;
-  if (HandleAllocated()) RecreateWnd();
-}
+void TCustomVsEdit::SetRightAlignedView(bool Value) { SetRecreating(FRightAlignedView, Value); }
 
 void TCustomVsEdit::SetWideHint(const WideString& Value) {
   FWideHint = Value;

@@ -528,6 +528,9 @@ protected:
 
 private:
   bool HasSelection() const { return FSelStart != FSelEnd; }
+  // A setting whose window is made again, or whose text is painted again.
+  template <class T> void SetRecreating(T& Field, const T& Value);
+  template <class T> void SetRepainting(T& Field, const T& Value);
   bool Loading() const;
   void Repaint();
   void TextEdited(bool UserChange);
