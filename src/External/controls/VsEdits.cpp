@@ -1143,6 +1143,22 @@ void TCustomVsEdit::TextEdited(bool UserChange) {
   Repaint();
 }
 
+// After an edit: caret and selection inside the text, shown, the bars and
+// the text brought up to date.
+void TCustomVsEdit::ShowEdit() {
+  ClampCaret();
+  SelectionChange();
+  UpdateScrollBars();
+  MakeCaretVisible();
+  PlaceCaret(FCaret.X, FCaret.Y);
+  Repaint();
+}
+
+// What MaxLength leaves for an insertion that replaces the selection.
+int TCustomVsEdit::Room() const {
+  return std::max(0, FMaxLength - (static_cast<int>(Text().size()) - GetSelLength()));
+}
+
 // The keyboard commands that work through messages fire the one OnChange
 // the message left out.
 void TCustomVsEdit::KeyboardChange() {
@@ -1700,8 +1716,7 @@ void TCustomVsEdit::Paste() {
   S = ApplyCharCase(S);
   if (FMaxLength > 0) {
     // The selection gives its room back.
-    const int Room = std::max(0, FMaxLength - (static_cast<int>(Text().size()) - GetSelLength()));
-    if (static_cast<int>(S.size()) > Room) S.resize(static_cast<size_t>(Room));
+    S.resize(std::min(S.size(), static_cast<size_t>(Room())));
   }
   if (S.empty()) return;
   FUndo.AddAction(vsaGroup, {}, WideString(), {});
@@ -1902,12 +1917,7 @@ void TCustomVsEdit::EditingKey(Word Key) {
       return;
   }
   if (FLines->VisualLineCount() <= VisibleLines()) FTopLine = 0;
-  ClampCaret();
-  SelectionChange();
-  UpdateScrollBars();
-  MakeCaretVisible();
-  PlaceCaret(FCaret.X, FCaret.Y);
-  Repaint();
+  ShowEdit();
 }
 
 void TCustomVsEdit::KeyDown(Word& Key, TShiftState Shift) {
@@ -2019,12 +2029,7 @@ void TCustomVsEdit::KeyDown(Word& Key, TShiftState Shift) {
       // Like Backspace and Delete: the user changed the text.
       TextChanged();
       Change();
-      ClampCaret();
-      SelectionChange();
-      UpdateScrollBars();
-      MakeCaretVisible();
-      PlaceCaret(FCaret.X, FCaret.Y);
-      Repaint();
+      ShowEdit();
     }
     Key = 0;
   } else if (CtrlOnly && (Key == VK_END || Key == VK_HOME)) {
@@ -2090,17 +2095,11 @@ void TCustomVsEdit::KeyPress(char& Key) {
   DropPending();
   if (S.empty()) return;
   if (FMaxLength > 0) {
-    const int Room = std::max(0, FMaxLength - (static_cast<int>(Text().size()) - GetSelLength()));
-    if (static_cast<int>(S.size()) > Room) S.resize(static_cast<size_t>(Room));
+    S.resize(std::min(S.size(), static_cast<size_t>(Room())));
     if (S.empty()) return;
   }
   FLines->ReplaceSelection(S);
-  ClampCaret();
-  SelectionChange();
-  UpdateScrollBars();
-  MakeCaretVisible();
-  PlaceCaret(FCaret.X, FCaret.Y);
-  Repaint();
+  ShowEdit();
 }
 
 // ---- input method ----
@@ -2158,18 +2157,12 @@ void TCustomVsEdit::WMImeComposition(TMessage& Message) {
   S = ApplyCharCase(S);
   DoKeyPressEx(S);
   if (FMaxLength > 0) {
-    const int Room = std::max(0, FMaxLength - (static_cast<int>(Text().size()) - GetSelLength()));
-    if (static_cast<int>(S.size()) > Room) S.resize(static_cast<size_t>(Room));
+    S.resize(std::min(S.size(), static_cast<size_t>(Room())));
   }
   if (S.empty()) return;
   // One undo step takes the composed text out again.
   FLines->ReplaceSelection(S);
-  ClampCaret();
-  SelectionChange();
-  UpdateScrollBars();
-  MakeCaretVisible();
-  PlaceCaret(FCaret.X, FCaret.Y);
-  Repaint();
+  ShowEdit();
 }
 
 // ---- mouse ----

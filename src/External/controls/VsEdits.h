@@ -535,6 +535,8 @@ private:
   void Repaint();
   void TextEdited(bool UserChange);
   void KeyboardChange();
+  void ShowEdit();
+  int Room() const;
   void ClampCaret();
   void MoveCaret(const TVsCaretPoint& P);
   void ExtendSelection();
