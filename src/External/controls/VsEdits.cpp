@@ -1920,6 +1920,43 @@ void TCustomVsEdit::EditingKey(Word Key) {
   ShowEdit();
 }
 
+// Where a navigation key takes the caret; with Ctrl, Home and End go to the
+// ends of the text and Left and Right by words.
+TVsCaretPoint TCustomVsEdit::NavigationTarget(Word Key, bool Ctrl) const {
+  const int Last = std::max(0, FLines->VisualLineCount() - 1);
+  TVsCaretPoint P = FCaret;
+  switch (Key) {
+    case VK_PRIOR: P.Y -= VisibleLines(); break;
+    case VK_NEXT: P.Y += VisibleLines(); break;
+    case VK_END:
+      if (Ctrl) P.Y = Last;
+      P.X = LineLength(Clamp0(P.Y, Last));
+      break;
+    case VK_HOME:
+      if (Ctrl) P.Y = 0;
+      P.X = 0;
+      break;
+    case VK_LEFT:
+      if (Ctrl)
+        P = WordStart(TVsCaretPoint{P.X - 1, P.Y});
+      else
+        P = P.X > 0 ? TVsCaretPoint{P.X - 1, P.Y} : (P.Y > 0 ? TVsCaretPoint{LineLength(P.Y - 1), P.Y - 1} : P);
+      break;
+    case VK_RIGHT:
+      if (Ctrl)
+        P = WordEnd(P);
+      else
+        P = P.X < LineLength(P.Y) ? TVsCaretPoint{P.X + 1, P.Y} : (P.Y < Last ? TVsCaretPoint{0, P.Y + 1} : P);
+      break;
+    case VK_UP: P.Y -= 1; break;
+    case VK_DOWN: P.Y += 1; break;
+    default: break;
+  }
+  P.Y = Clamp0(P.Y, Last);
+  P.X = Clamp0(P.X, LineLength(P.Y));
+  return P;
+}
+
 void TCustomVsEdit::KeyDown(Word& Key, TShiftState Shift) {
   TVsXPThemedControl::KeyDown(Key, Shift);
   if (Key == 0 || FMouseSelecting) return;
@@ -1943,8 +1980,8 @@ void TCustomVsEdit::KeyDown(Word& Key, TShiftState Shift) {
   const bool CtrlOnly = Mods == TShiftState{ssCtrl};
   const bool ShiftOnly = Mods == TShiftState{ssShift};
   const bool ShiftCtrl = Mods == TShiftState{ssShift, ssCtrl};
-  const int Lines = FLines->VisualLineCount();
-  const int Last = std::max(0, Lines - 1);
+  const bool Navigation = Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME || Key == VK_LEFT ||
+                          Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN;
   auto Moved = [&](const TVsCaretPoint& P, bool Extend) {
     MoveCaret(P);
     if (Extend) {
@@ -1967,41 +2004,8 @@ void TCustomVsEdit::KeyDown(Word& Key, TShiftState Shift) {
     Perform(WM_PASTE, 0, 0);
     if (!FReadOnly) KeyboardChange();
     Key = 0;
-  } else if ((ShiftOnly || ShiftCtrl) &&
-             (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME || Key == VK_LEFT ||
-              Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN)) {
-    TVsCaretPoint P = FCaret;
-    switch (Key) {
-      case VK_PRIOR: P.Y -= VisibleLines(); break;
-      case VK_NEXT: P.Y += VisibleLines(); break;
-      case VK_END:
-        if (ShiftCtrl) P.Y = Last;
-        P.X = LineLength(Clamp0(P.Y, Last));
-        break;
-      case VK_HOME:
-        if (ShiftCtrl) P.Y = 0;
-        P.X = 0;
-        break;
-      case VK_LEFT:
-        if (ShiftCtrl)
-          P = WordStart(TVsCaretPoint{P.X - 1, P.Y});
-        else
-          P = P.X > 0 ? TVsCaretPoint{P.X - 1, P.Y}
-                      : (P.Y > 0 ? TVsCaretPoint{LineLength(P.Y - 1), P.Y - 1} : P);
-        break;
-      case VK_RIGHT:
-        if (ShiftCtrl)
-          P = WordEnd(P);
-        else
-          P = P.X < LineLength(P.Y) ? TVsCaretPoint{P.X + 1, P.Y} : (P.Y < Last ? TVsCaretPoint{0, P.Y + 1} : P);
-        break;
-      case VK_UP: P.Y -= 1; break;
-      case VK_DOWN: P.Y += 1; break;
-      default: break;
-    }
-    P.Y = Clamp0(P.Y, Last);
-    P.X = Clamp0(P.X, LineLength(P.Y));
-    Moved(P, true);
+  } else if ((ShiftOnly || ShiftCtrl) && Navigation) {
+    Moved(NavigationTarget(Key, ShiftCtrl), true);
     Key = 0;
   } else if (CtrlOnly && (Key == 'C' || Key == VK_INSERT)) {
     Perform(WM_COPY, 0, 0);
@@ -2032,36 +2036,14 @@ void TCustomVsEdit::KeyDown(Word& Key, TShiftState Shift) {
       ShowEdit();
     }
     Key = 0;
-  } else if (CtrlOnly && (Key == VK_END || Key == VK_HOME)) {
-    Moved(Key == VK_END ? TVsCaretPoint{LineLength(Last), Last} : TVsCaretPoint{}, false);
-    Key = 0;
-  } else if (CtrlOnly && (Key == VK_LEFT || Key == VK_RIGHT)) {
-    Moved(Key == VK_LEFT ? WordStart(TVsCaretPoint{FCaret.X - 1, FCaret.Y}) : WordEnd(FCaret), false);
+  } else if (CtrlOnly && (Key == VK_END || Key == VK_HOME || Key == VK_LEFT || Key == VK_RIGHT)) {
+    Moved(NavigationTarget(Key, true), false);
     Key = 0;
   } else if (None && (Key == VK_BACK || Key == VK_DELETE || Key == VK_RETURN || Key == VK_TAB)) {
     if (!FReadOnly) EditingKey(Key);
     Key = 0;
-  } else if (None && (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_HOME || Key == VK_END || Key == VK_LEFT ||
-                      Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN)) {
-    TVsCaretPoint P = FCaret;
-    switch (Key) {
-      case VK_PRIOR: P.Y -= VisibleLines(); break;
-      case VK_NEXT: P.Y += VisibleLines(); break;
-      case VK_HOME: P.X = 0; break;
-      case VK_END: P.X = LineLength(P.Y); break;
-      case VK_LEFT:
-        P = P.X > 0 ? TVsCaretPoint{P.X - 1, P.Y} : (P.Y > 0 ? TVsCaretPoint{LineLength(P.Y - 1), P.Y - 1} : P);
-        break;
-      case VK_RIGHT:
-        P = P.X < LineLength(P.Y) ? TVsCaretPoint{P.X + 1, P.Y} : (P.Y < Last ? TVsCaretPoint{0, P.Y + 1} : P);
-        break;
-      case VK_UP: P.Y -= 1; break;
-      case VK_DOWN: P.Y += 1; break;
-      default: break;
-    }
-    P.Y = Clamp0(P.Y, Last);
-    P.X = Clamp0(P.X, LineLength(P.Y));
-    Moved(P, false);
+  } else if (None && Navigation) {
+    Moved(NavigationTarget(Key, false), false);
     if (Key == VK_END) FKeepAtLineEnd = true;
     Key = 0;
   }

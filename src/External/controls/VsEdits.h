@@ -546,6 +546,7 @@ private:
   int ParagraphOf(int Y) const;
   bool ContinuesParagraph(int Y) const;
   void EditingKey(Word Key);
+  TVsCaretPoint NavigationTarget(Word Key, bool Ctrl) const;
   void DeleteWordBeside(bool Forward);
   void ShowEditMenu(int X, int Y);
   void MenuCommand(UINT Id);
