@@ -191,33 +191,29 @@ inline bool AfterEachTest(std::function<void()> Cleanup) {
   return true;
 }
 
-// A control painted by itself into a bitmap over a known background, for
-// reading its pixels.
-class TShot {
+// A memory DC over a bitmap of its own filled with one colour, for drawing
+// pictures to compare and reading their pixels.
+class TMemoryDC {
 public:
-  explicit TShot(TControl* Control, COLORREF Background = RGB(255, 0, 255))
-      : FWidth(Control->Width()), FHeight(Control->Height()) {
+  TMemoryDC(int Width, int Height, COLORREF Background = RGB(255, 0, 255)) : FWidth(Width), FHeight(Height) {
     HDC Screen = GetDC(nullptr);
     FDC = CreateCompatibleDC(Screen);
-    FBitmap = CreateCompatibleBitmap(Screen, FWidth, FHeight);
+    FBitmap = CreateCompatibleBitmap(Screen, Width, Height);
     ReleaseDC(nullptr, Screen);
     FOld = SelectObject(FDC, FBitmap);
     HBRUSH Fill = CreateSolidBrush(Background);
-    const RECT R{0, 0, FWidth, FHeight};
+    const RECT R{0, 0, Width, Height};
     FillRect(FDC, &R, Fill);
     DeleteObject(Fill);
-    if (auto* W = dynamic_cast<TWinControl*>(Control))
-      W->PaintTo(FDC, 0, 0);
-    else
-      Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(FDC), 0);
   }
-  ~TShot() {
+  ~TMemoryDC() {
     SelectObject(FDC, FOld);
     DeleteObject(FBitmap);
     DeleteDC(FDC);
   }
-  TShot(const TShot&) = delete;
-  TShot& operator=(const TShot&) = delete;
+  TMemoryDC(const TMemoryDC&) = delete;
+  TMemoryDC& operator=(const TMemoryDC&) = delete;
+  HDC DC() const { return FDC; }
   COLORREF At(int X, int Y) const { return GetPixel(FDC, X, Y); }
   // How many pixels of the rectangle (or of the whole picture) have the colour.
   int Count(const TRect& R, COLORREF Color) const {
@@ -233,6 +229,19 @@ private:
   HDC FDC;
   HBITMAP FBitmap;
   HGDIOBJ FOld;
+};
+
+// A control painted by itself into a bitmap over a known background, for
+// reading its pixels.
+class TShot : public TMemoryDC {
+public:
+  explicit TShot(TControl* Control, COLORREF Background = RGB(255, 0, 255))
+      : TMemoryDC(Control->Width(), Control->Height(), Background) {
+    if (auto* W = dynamic_cast<TWinControl*>(Control))
+      W->PaintTo(DC(), 0, 0);
+    else
+      Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC()), 0);
+  }
 };
 
 inline BOOL CALLBACK FindVisibleHint(HWND Wnd, LPARAM Data) {

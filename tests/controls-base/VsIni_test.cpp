@@ -232,10 +232,16 @@ const char* const BinaryLookalikes[] = {
     "454C 1 01 02",
 };
 
+// Strings that are exactly what the store writes for binary data (trimmed or
+// not), or such a text in quotes: they are written quoted and stay Strings.
+const char* const BinaryTexts[] = {"454C 2 41 42 ", "454C 2 41 42", "454C 0 ", "\"454C 0 \"", "\"\"454C 1 FF \"\""};
+
 TEST(VsIni, EveryFormRoundTripsEveryTypeWithOrWithoutTrimming) {
   auto Source = NewIni();
   FillEveryType(*Source);
   for (const char* S : BinaryLookalikes) ASSERT_TRUE(Source->WriteString("\\Look", S, S));
+  for (int I = 0; I < static_cast<int>(std::size(BinaryTexts)); ++I)
+    ASSERT_TRUE(Source->WriteString("\\Look", "Exact" + IntToStr(I), BinaryTexts[I]));
   const AnsiString Expected = Dump(*Source);
   EXPECT_NE(Expected.find("|5|454C 3 00 7F FF "), AnsiString::npos);
   EXPECT_NE(Expected.find("|5|454C 0 "), AnsiString::npos);

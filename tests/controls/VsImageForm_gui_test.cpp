@@ -21,35 +21,6 @@ namespace {
 constexpr COLORREF Magenta = RGB(255, 0, 255);
 constexpr COLORREF Fill = RGB(10, 20, 30);
 
-// A memory DC over a bitmap of its own, filled with magenta.
-class TSurface {
-public:
-  TSurface(int Width, int Height) {
-    HDC Screen = GetDC(nullptr);
-    DC = CreateCompatibleDC(Screen);
-    FBitmap = CreateCompatibleBitmap(Screen, Width, Height);
-    ReleaseDC(nullptr, Screen);
-    FOld = SelectObject(DC, FBitmap);
-    HBRUSH Brush = CreateSolidBrush(Magenta);
-    const RECT R{0, 0, Width, Height};
-    FillRect(DC, &R, Brush);
-    DeleteObject(Brush);
-  }
-  ~TSurface() {
-    SelectObject(DC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(DC);
-  }
-  TSurface(const TSurface&) = delete;
-  TSurface& operator=(const TSurface&) = delete;
-  COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y); }
-  HDC DC;
-
-private:
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-};
-
 // A picture whose every pixel has a colour of its own.
 TOwned<TBitmap> Picture(int Width, int Height) {
   TOwned<TBitmap> B(new TBitmap());
@@ -65,9 +36,9 @@ TEST(ExtBkgnd, EachLayoutShowsThePictureWhereTheFormulaPutsItAndTheFillElsewhere
   const TRect Paint{2, 1, 21, 16};
   const TPoint Offset{3, 4};  // the paint rectangle reaches past the area
   // The stretch oracle: the platform's StretchBlt of the picture to the area.
-  TSurface Stretched(23, 17);
-  SetStretchBltMode(Stretched.DC, COLORONCOLOR);
-  StretchBlt(Stretched.DC, 0, 0, 23, 17, B->Canvas()->Handle(), 0, 0, 5, 3, SRCCOPY);
+  TMemoryDC Stretched(23, 17);
+  SetStretchBltMode(Stretched.DC(), COLORONCOLOR);
+  StretchBlt(Stretched.DC(), 0, 0, 23, 17, B->Canvas()->Handle(), 0, 0, 5, 3, SRCCOPY);
   struct Case {
     const char* What;
     TVsBkGndType Type;
@@ -88,8 +59,8 @@ TEST(ExtBkgnd, EachLayoutShowsThePictureWhereTheFormulaPutsItAndTheFillElsewhere
       {"colour", bgtColorFill, [](int, int) { return Fill; }},
   };
   for (const Case& C : Cases) {
-    TSurface S(26, 20);
-    ExtDrawBkgnd(S.DC, Paint, Area, Offset, static_cast<TColor>(Fill), B.get(), C.Type);
+    TMemoryDC S(26, 20);
+    ExtDrawBkgnd(S.DC(), Paint, Area, Offset, static_cast<TColor>(Fill), B.get(), C.Type);
     int Wrong = 0;
     for (int Y = 0; Y < 20; ++Y)
       for (int X = 0; X < 26; ++X) {
@@ -103,16 +74,16 @@ TEST(ExtBkgnd, EachLayoutShowsThePictureWhereTheFormulaPutsItAndTheFillElsewhere
     EXPECT_EQ(Wrong, 0) << C.What;
 
     // The whole-area form: the same layout in the area's own coordinates.
-    TSurface Whole(23, 17);
-    ExtDrawBkgndEx(Whole.DC, Area, C.Type, B.get(), static_cast<TColor>(Fill));
+    TMemoryDC Whole(23, 17);
+    ExtDrawBkgndEx(Whole.DC(), Area, C.Type, B.get(), static_cast<TColor>(Fill));
     int WrongWhole = 0;
     for (int Y = 0; Y < 17; ++Y)
       for (int X = 0; X < 23; ++X) WrongWhole += Whole.At(X, Y) != C.Background(X, Y);
     EXPECT_EQ(WrongWhole, 0) << C.What << " (whole area)";
   }
   // SRCINVERT combines with what is there.
-  TSurface Inverted(5, 3);
-  ExtDrawBkgndEx(Inverted.DC, TRect{0, 0, 5, 3}, bgtTileBitmap, B.get(), static_cast<TColor>(Fill), SRCINVERT);
+  TMemoryDC Inverted(5, 3);
+  ExtDrawBkgndEx(Inverted.DC(), TRect{0, 0, 5, 3}, bgtTileBitmap, B.get(), static_cast<TColor>(Fill), SRCINVERT);
   EXPECT_EQ(Inverted.At(1, 2), Pixel(1, 2) ^ Magenta);
 }
 
@@ -134,13 +105,13 @@ TEST(ExtBkgnd, NoPictureOrNoAreaOnlyFills) {
   };
   for (const Case& C : Cases)
     for (const TVsBkGndType Type : {bgtTileBitmap, bgtStretchBitmap, bgtCenterBitmap, bgtTopLeftBitmap}) {
-      TSurface S(10, 10);
-      ExtDrawBkgnd(S.DC, TRect{1, 1, 9, 9}, C.Area, TPoint{0, 0}, static_cast<TColor>(Fill), C.Bitmap, Type);
+      TMemoryDC S(10, 10);
+      ExtDrawBkgnd(S.DC(), TRect{1, 1, 9, 9}, C.Area, TPoint{0, 0}, static_cast<TColor>(Fill), C.Bitmap, Type);
       EXPECT_EQ(S.At(1, 1), Fill) << C.What << " " << Type;
       EXPECT_EQ(S.At(8, 8), Fill) << C.What << " " << Type;
       EXPECT_EQ(S.At(0, 0), Magenta) << C.What << " " << Type;
-      TSurface W(10, 10);
-      ExtDrawBkgndEx(W.DC, C.Area, Type, C.Bitmap, static_cast<TColor>(Fill));
+      TMemoryDC W(10, 10);
+      ExtDrawBkgndEx(W.DC(), C.Area, Type, C.Bitmap, static_cast<TColor>(Fill));
       if (C.Area.right > 0) {
         EXPECT_EQ(W.At(5, 5), Fill) << C.What << " " << Type << " (whole area)";
       }
@@ -196,23 +167,23 @@ protected:
 
 TEST_F(ImageFormTest, ErasingIsLeftAloneUntilThereIsABackgroundToPaint) {
   TVsImageForm* Image = Create<TVsImageForm>(Form);
-  TSurface S(4, 4);
+  TMemoryDC S(4, 4);
   // A new image form on its owner: the form erases itself.
-  EXPECT_EQ(Form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(S.DC), 0), 1);
+  EXPECT_EQ(Form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(S.DC()), 0), 1);
   EXPECT_EQ(S.At(0, 0), RGB(200, 200, 200));
 
   TOwned<TBitmap> B = Picture(3, 2);
   Image->SetBackground(B.get());
   Image->SetBackgroundType(bgtTileBitmap);
-  TSurface T(8, 8);
-  Form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(T.DC), 0);
+  TMemoryDC T(8, 8);
+  Form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(T.DC()), 0);
   for (int Y = 0; Y < 8; ++Y)
     for (int X = 0; X < 8; ++X) ASSERT_EQ(T.At(X, Y), GetPixel(B->Canvas()->Handle(), X % 3, Y % 2)) << X << "," << Y;
 
   // The top-left picture over the picture's bottom-right colour.
   Image->SetBackgroundType(bgtTopLeftBitmap);
-  TSurface U(8, 8);
-  Form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(U.DC), 0);
+  TMemoryDC U(8, 8);
+  Form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(U.DC()), 0);
   EXPECT_EQ(U.At(1, 1), GetPixel(B->Canvas()->Handle(), 1, 1));
   EXPECT_EQ(U.At(6, 6), GetPixel(B->Canvas()->Handle(), 2, 1));
 }
@@ -234,8 +205,8 @@ TEST_F(ImageFormTest, TilesFollowTheScrollOffset) {
   TOwned<TBitmap> B = Picture(3, 5);
   Image->SetBackground(B.get());
   Image->SetBackgroundType(bgtTileBitmap);
-  TSurface S(6, 6);
-  Image->PaintBkgnd(S.DC, TRect{0, 0, 6, 6}, false, TPoint{1, 0});
+  TMemoryDC S(6, 6);
+  Image->PaintBkgnd(S.DC(), TRect{0, 0, 6, 6}, false, TPoint{1, 0});
   for (int Y = 0; Y < 6; ++Y)
     for (int X = 0; X < 6; ++X)
       ASSERT_EQ(S.At(X, Y), GetPixel(B->Canvas()->Handle(), (X + 1) % 3, (Y + 7) % 5)) << X << "," << Y;

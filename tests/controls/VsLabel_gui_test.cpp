@@ -3,12 +3,15 @@
 #include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "Filer.h"
 #include "Forms.h"
 #include "Graphics.h"
+#include "Streams.h"
 #include "VsCLabel.h"
 #include "VsLabel.h"
 #include "VsThemedControl.h"
@@ -142,39 +145,22 @@ TEST_F(VsLabelTest, HintIsPackedAndCutAtTheWideBarAtHintTime) {
 
 // A picture drawn with the platform's DrawTextW: each copy of the text at
 // its offset in its colour, in order, over magenta.
-class TReference {
+class TReference : public TMemoryDC {
 public:
-  TReference(int Width, int Height, HFONT Font) : FWidth(Width), FHeight(Height) {
-    HDC Screen = GetDC(nullptr);
-    FDC = CreateCompatibleDC(Screen);
-    FBitmap = CreateCompatibleBitmap(Screen, Width, Height);
-    ReleaseDC(nullptr, Screen);
-    FOld = SelectObject(FDC, FBitmap);
-    FOldFont = SelectObject(FDC, Font);
-    HBRUSH Fill = CreateSolidBrush(Magenta);
-    const RECT R{0, 0, Width, Height};
-    FillRect(FDC, &R, Fill);
-    DeleteObject(Fill);
-    SetBkMode(FDC, TRANSPARENT);
+  TReference(int Width, int Height, HFONT Font)
+      : TMemoryDC(Width, Height, Magenta), FWidth(Width), FHeight(Height), FOldFont(SelectObject(DC(), Font)) {
+    SetBkMode(DC(), TRANSPARENT);
   }
-  ~TReference() {
-    SelectObject(FDC, FOldFont);
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
+  ~TReference() { SelectObject(DC(), FOldFont); }
   void Text(const WideString& Text, int DX, int DY, COLORREF Color) {
     RECT R{DX, DY, FWidth + DX, FHeight + DY};
-    SetTextColor(FDC, Color);
-    DrawTextW(FDC, Text.c_str(), static_cast<int>(Text.size()), &R, DT_EXPANDTABS);
+    SetTextColor(DC(), Color);
+    DrawTextW(DC(), Text.c_str(), static_cast<int>(Text.size()), &R, DT_EXPANDTABS);
   }
-  COLORREF At(int X, int Y) const { return GetPixel(FDC, X, Y); }
 
 private:
   int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld, FOldFont;
+  HGDIOBJ FOldFont;
 };
 
 struct TCopy {
@@ -284,11 +270,9 @@ TEST_F(VsLabelTest, BackgroundIsTheCanvasTheColourOrTheThemedParentsAndNothingAt
   // Nothing to paint, and no failure, at a width or height of 0.
   for (const TRect Bounds : {TRect{20, 30, 20, 50}, TRect{20, 30, 60, 30}}) {
     Label->SetBoundsRect(Bounds);
-    HDC Screen = GetDC(nullptr);
-    HDC DC = CreateCompatibleDC(Screen);
-    ReleaseDC(nullptr, Screen);
-    EXPECT_NO_THROW(Label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0));
-    DeleteDC(DC);
+    TMemoryDC Surface(1, 1);
+    EXPECT_NO_THROW(Label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(Surface.DC()), 0));
+    EXPECT_EQ(Surface.At(0, 0), Magenta);
   }
 }
 
@@ -332,11 +316,8 @@ TEST_F(VsLabelTest, OnAThemedParentTheBackgroundIsThePartOfTheParentUnderTheLabe
   Label->SetTransparent(false);
   Label->SetColor(static_cast<TColor>(RGB(0, 128, 255)));
 
-  HDC Screen = GetDC(nullptr);
-  HDC DC = CreateCompatibleDC(Screen);
-  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, 40, 20);
-  ReleaseDC(nullptr, Screen);
-  HGDIOBJ Old = SelectObject(DC, Bitmap);
+  TMemoryDC Surface(40, 20);
+  const HDC DC = Surface.DC();
   Label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
   EXPECT_EQ(Host->Erased, 1);
   EXPECT_EQ(Host->OriginSeen.x, -20);
@@ -352,9 +333,45 @@ TEST_F(VsLabelTest, OnAThemedParentTheBackgroundIsThePartOfTheParentUnderTheLabe
   Label->SetUseXPThemes(false);
   Label->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
   EXPECT_EQ(GetPixel(DC, 0, 0), RGB(0, 128, 255));
-  SelectObject(DC, Old);
-  DeleteObject(Bitmap);
-  DeleteDC(DC);
+}
+
+// A layout with a style manager (its styles stored as binary data) and a
+// label that takes a style class from it.
+TEST_F(VsLabelTest, LayoutsCreateLabelsAndManagersAndTheStyleIsAppliedOnceRead) {
+  TOwned<TVsStyleManager> Source(new TVsStyleManager(nullptr));
+  Source->Store()->WriteString("\\.Warning", "Color", "clRed");
+  Source->Store()->WriteBool("\\.Warning", "Transparent", false);
+  TMemoryStream Styles;
+  Source->SaveStyleData(&Styles);
+  std::string Hex;
+  for (int I = 0; I < static_cast<int>(Styles.Size()); ++I) {
+    char Pair[3];
+    std::snprintf(Pair, sizeof Pair, "%02X", static_cast<const unsigned char*>(Styles.Memory())[I]);
+    Hex += Pair;
+  }
+  const std::string Layout = "object Host: TForm\n"
+                             "  object Styles: TVsStyleManager\n"
+                             "    Style = {" + Hex + "}\n"
+                             "  end\n"
+                             "  object Note: TVsLabel\n"
+                             "    Caption = 'm'#257'ja'\n"
+                             "    StyleManager = Styles\n"
+                             "    StyleName = '.Warning'\n"
+                             "  end\n"
+                             "end\n";
+  TForm* Host = nullptr;
+  Application->CreateForm(Host);
+  TStringStream Text(Layout);
+  ReadComponentLayout(&Text, Host);
+  auto* Note = dynamic_cast<TVsLabel*>(Host->FindComponent("Note"));
+  auto* Manager = dynamic_cast<TVsStyleManager*>(Host->FindComponent("Styles"));
+  ASSERT_NE(Note, nullptr);
+  ASSERT_NE(Manager, nullptr);
+  EXPECT_EQ(Note->Caption(), L"m\u0101ja");
+  EXPECT_EQ(Note->StyleManager(), Manager);
+  EXPECT_EQ(Note->Color(), clRed);
+  EXPECT_FALSE(Note->Transparent());
+  Host->Free();
 }
 
 class TLabelEnvironment : public ::testing::Environment {

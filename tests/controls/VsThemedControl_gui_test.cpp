@@ -192,11 +192,8 @@ TEST_F(ThemedControlTest, BevelIsTheThemesEdgeAndBackgroundOnTheSameRectangles) 
     } else {
       SetRectEmpty(&Bar);
     }
-    HDC Screen = GetDC(nullptr);
-    HDC DC = CreateCompatibleDC(Screen);
-    HBITMAP Bitmap = CreateCompatibleBitmap(Screen, Width, Height);
-    ReleaseDC(nullptr, Screen);
-    HGDIOBJ Old = SelectObject(DC, Bitmap);
+    TMemoryDC Reference(Width, Height);
+    const HDC DC = Reference.DC();
     {
       const int N = static_cast<int>(Shown.size());
       for (int I = 0; I < N; ++I) SetPixel(DC, I % Width, I / Width, Shown[static_cast<size_t>(I)]);
@@ -219,9 +216,6 @@ TEST_F(ThemedControlTest, BevelIsTheThemesEdgeAndBackgroundOnTheSameRectangles) 
         ++Compared;
         Different += GetPixel(DC, X, Y) != Shown[static_cast<size_t>(Y * Width + X)];
       }
-    SelectObject(DC, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(DC);
     EXPECT_GT(Compared, 0) << What;
     EXPECT_EQ(Different, 0) << What;
   }

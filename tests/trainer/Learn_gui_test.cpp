@@ -362,15 +362,9 @@ TEST_F(Learn, TheCorrectionShowsAnswersOutsideTheCodePageWhole) {
 
   const int Width = Bad->Width(), Height = Bad->Height();
   TShot Shot(Bad, RGB(255, 0, 255));
-  HDC Screen = GetDC(nullptr);
-  HDC DC = CreateCompatibleDC(Screen);
-  HBITMAP Bitmap = CreateCompatibleBitmap(Screen, Width, Height);
-  ReleaseDC(nullptr, Screen);
-  HGDIOBJ Old = SelectObject(DC, Bitmap);
-  HBRUSH Fill = CreateSolidBrush(RGB(255, 0, 255));
+  TMemoryDC Reference(Width, Height, RGB(255, 0, 255));
+  const HDC DC = Reference.DC();
   RECT R{0, 0, Width, Height};
-  FillRect(DC, &R, Fill);
-  DeleteObject(Fill);
   HGDIOBJ OldFont = SelectObject(DC, Bad->Font()->Handle());
   SetBkMode(DC, TRANSPARENT);
   SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(Bad->Font()->Color())));
@@ -386,9 +380,6 @@ TEST_F(Learn, TheCorrectionShowsAnswersOutsideTheCodePageWhole) {
       Inked += Shot.At(X, Y) != RGB(255, 0, 255);
     }
   SelectObject(DC, OldFont);
-  SelectObject(DC, Old);
-  DeleteObject(Bitmap);
-  DeleteDC(DC);
   EXPECT_EQ(Different, 0);
   EXPECT_GT(Inked, 0);
   SaveShot(FMain->Handle(), "learn-feedback-maja");

@@ -82,6 +82,16 @@ bool IsBinaryText(const AnsiString& Value, bool Trimmed, std::vector<Byte>& Byte
   return Canonical == Value || (Trimmed && Canonical == Value + " ");
 }
 
+// A String whose text the reader would take for binary data (or for such a
+// quoted String) is written in double quotes, which the reader takes off
+// again; every other text is written as it is.
+bool NeedsQuotes(const AnsiString& Value, bool Trimmed) {
+  std::vector<Byte> Bytes;
+  if (IsBinaryText(Value, Trimmed, Bytes)) return true;
+  return Value.size() >= 2 && Value.front() == '"' && Value.back() == '"' &&
+         NeedsQuotes(Value.substr(1, Value.size() - 2), Trimmed);
+}
+
 [[noreturn]] void DamagedData(Int64 Offset) {
   throw EVsIniError(Format("Damaged settings data at offset %d", static_cast<int>(Offset)));
 }
@@ -1184,6 +1194,11 @@ void TVsIniFile::ReadText(TStream* Stream) {
       continue;
     }
 
+    if (Value.size() >= 2 && Value.front() == '"' && Value.back() == '"' &&
+        NeedsQuotes(Value.substr(1, Value.size() - 2), FTrimSpaces)) {
+      E->SetString(Value.substr(1, Value.size() - 2));
+      continue;
+    }
     if (SameText(Value, "true") || SameText(Value, "false")) {
       E->SetBoolean(SameText(Value, "true"));
       continue;
@@ -1224,7 +1239,10 @@ void TVsIniFile::WriteText(TStream* Stream, const TVsIniEntry* Entry) {
         WriteTextLine(Stream, Prefix + (FSimple ? (E->AsBoolean() ? "1" : "0") : (E->AsBoolean() ? "true" : "false")));
         break;
       case ivtInteger: WriteTextLine(Stream, Prefix + IntToStr(E->AsInteger())); break;
-      case ivtString: WriteTextLine(Stream, Prefix + E->AsString()); break;
+      case ivtString:
+        WriteTextLine(Stream, Prefix + (NeedsQuotes(E->AsString(), FTrimSpaces) ? "\"" + E->AsString() + "\""
+                                                                                  : E->AsString()));
+        break;
       case ivtBinary:
         WriteTextLine(Stream, Prefix + BinaryToHexText(E->AsBinary().data(), static_cast<int>(E->AsBinary().size())));
         break;

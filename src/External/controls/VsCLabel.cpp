@@ -72,17 +72,7 @@ void TCustomVsLabel::SetHint(const WideString& Value) {
 }
 
 void TCustomVsLabel::SetStyleManager(TVsStyleManager* Value) {
-  if (FStyleManager == Value) return;
-  if (FStyleManager) {
-    if (!FStyleManager->ComponentState().Contains(csDestroying)) FStyleManager->RemoveFreeNotification(this);
-    FStyleManager->UnregisterChanges(FStyleLink.get());
-  }
-  FStyleManager = Value;
-  if (Value) {
-    Value->FreeNotification(this);
-    Value->RegisterChanges(FStyleLink.get());
-    UpdateStyle();
-  }
+  if (RelinkStyleManager(this, FStyleLink.get(), FStyleManager, Value)) UpdateStyle();
 }
 
 void TCustomVsLabel::SetStyleName(const AnsiString& Value) {

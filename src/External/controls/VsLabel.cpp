@@ -33,19 +33,6 @@ TRect Union(const TRect& A, const TRect& B) {
   return R;
 }
 
-// The DC's state (viewport origin, selections) comes back on every exit.
-class TSavedDC {
-public:
-  explicit TSavedDC(HDC DC) : FDC(DC), FSaved(SaveDC(DC)) {}
-  ~TSavedDC() { RestoreDC(FDC, FSaved); }
-  TSavedDC(const TSavedDC&) = delete;
-  TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-  HDC FDC;
-  int FSaved;
-};
-
 // The screen's DC as a canvas's handle for one measurement.
 class TScreenCanvas {
 public:
@@ -323,12 +310,12 @@ void TVsLabel::Paint() {
   const HDC DC = Target->Handle();
   const HDC BitmapDC = Bitmap->Canvas()->Handle();
   if (ThemesAvailable && UseXPThemes() && ParentHasTheme()) {
-    {
-      // The parent paints its background with its own origin at ours.
-      TSavedDC Saved(DC);
-      OffsetViewportOrgEx(DC, -Left(), -Top(), nullptr);
-      SendMessageW(Parent()->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
-    }
+    // The parent paints its background with its own origin at ours; the
+    // DC's state comes back as it was (nothing in between can throw).
+    const int Saved = SaveDC(DC);
+    OffsetViewportOrgEx(DC, -Left(), -Top(), nullptr);
+    SendMessageW(Parent()->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
+    RestoreDC(DC, Saved);
     BitBlt(BitmapDC, 0, 0, W, H, DC, 0, 0, SRCCOPY);
   } else if (Transparent()) {
     BitBlt(BitmapDC, 0, 0, W, H, DC, 0, 0, SRCCOPY);

@@ -285,6 +285,20 @@ void TVsStyleManager::ApplyValue(TObject* Target, const TPropInfo* Prop, const A
   }
 }
 
+bool RelinkStyleManager(TComponent* Client, TVsStyleMgrChangeLink* Link, TVsStyleManager*& Current,
+                        TVsStyleManager* Value) {
+  if (Current == Value) return false;
+  if (Current) {
+    if (!Current->ComponentState().Contains(csDestroying)) Current->RemoveFreeNotification(Client);
+    Current->UnregisterChanges(Link);
+  }
+  Current = Value;
+  if (!Value) return false;
+  Value->FreeNotification(Client);
+  Value->RegisterChanges(Link);
+  return true;
+}
+
 void InitializeVsStyleMgr() {
   RegisterClass<TVsStyleManager, TComponent>().Event("OnChange", &TVsStyleManager::OnChange);
 }

@@ -79,5 +79,11 @@ private:
   std::vector<std::pair<TComponent*, AnsiString>> FPending;
 };
 
+// Moves a styled component's link from its manager Current to Value, with the
+// free notifications; Current becomes Value. True when there is a new
+// manager whose style is to be applied.
+bool RelinkStyleManager(TComponent* Client, TVsStyleMgrChangeLink* Link, TVsStyleManager*& Current,
+                        TVsStyleManager* Value);
+
 // Registers TVsStyleManager with the class registry.
 void InitializeVsStyleMgr();

@@ -59,17 +59,7 @@ void TVsXPThemedControl::DestroyWnd() {
 }
 
 void TVsXPThemedControl::SetStyleManager(TVsStyleManager* Value) {
-  if (FStyleManager == Value) return;
-  if (FStyleManager) {
-    if (!FStyleManager->ComponentState().Contains(csDestroying)) FStyleManager->RemoveFreeNotification(this);
-    FStyleManager->UnregisterChanges(FStyleLink.get());
-  }
-  FStyleManager = Value;
-  if (Value) {
-    Value->FreeNotification(this);
-    Value->RegisterChanges(FStyleLink.get());
-    UpdateStyle();
-  }
+  if (RelinkStyleManager(this, FStyleLink.get(), FStyleManager, Value)) UpdateStyle();
 }
 
 void TVsXPThemedControl::SetStyleName(const AnsiString& Value) {
