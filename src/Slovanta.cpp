@@ -12,6 +12,7 @@
 #include "Main.h"
 #include "Startup.h"
 #include "Symb.h"
+#include "VsHintWindow.h"
 #include "Win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -19,6 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     RegisterTrainerClasses();
     Application->Initialize();
+    Application->SetHintWindowClass(ClassInfoOf<TVsHintWindow>());
     Application->SetTitle(WideToAnsi(sAppTitle));
     Application->CreateForm(FMain);
     Application->CreateForm(FSelDic);

@@ -25,6 +25,7 @@
 #include "UniSysUtils.h"
 #include "UniSystem.h"
 #include "VsFrameworkUtils.h"
+#include "VsHintWindow.h"
 #include "VsHook.h"
 #include "VsInprocHookAPI.h"
 #include "VsSBController.h"
@@ -44,6 +45,7 @@ void InitializeTrainerUnits() {
   InitializeVsSBController();
   InitScrollBarPatch();
   InitializeVsFrameworkUtils();
+  InitializeVsHintWindow();
   InitializeUniSysUtils();
   InitializeUniSystem();
   InitializeUniClasses();

@@ -123,6 +123,17 @@ TEST_F(VsScrollBarTest, HitTestKeepsThePartOrder) {
   EXPECT_EQ(B->HitTest(5, 70), sbpEndSecondary);
   B->SetShowLeftArrows(false);
   EXPECT_EQ(B->HitTest(5, 5), sbpTrackBefore);
+
+  // A handler that decides takes the place of the geometry.
+  struct TDecider : TObject {
+    void Decide(TObject*, int, int Y, bool& Accept, int& Part) {
+      Accept = Y < 10;
+      Part = sbpThumb;
+    }
+  } Decider;
+  B->OnHitTest = TVsScrollHitTestEvent(&Decider, &TDecider::Decide);
+  EXPECT_EQ(B->HitTest(5, 5), sbpThumb);
+  EXPECT_EQ(B->HitTest(5, 95), sbpEndArrow);
 }
 
 TEST_F(VsScrollBarTest, ArrowPressScrollsRepeatsAndEnds) {

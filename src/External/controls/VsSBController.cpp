@@ -287,9 +287,16 @@ void TVsSBController::NCPaint(TMessage& Msg) {
 }
 
 void TVsSBController::NCHitTest(TMessage& Msg, bool& Handled) {
-  const bool HV = FHorz->Visible(), VV = FVert->Visible();
+  // Asked for at every move of the pointer: the styles are read once.
+  HWND Wnd = BarWindow();
+  const LONG Style = GetWindowLongW(Wnd, GWL_STYLE);
+  const bool HV = (Style & WS_HSCROLL) != 0, VV = (Style & WS_VSCROLL) != 0;
   if (!HV && !VV) return;
-  const TPoint P = ToWindow(PointOf(Msg.LParam), true);
+  TPoint P = PointOf(Msg.LParam);
+  ScreenToClient(Wnd, &P);
+  P.x += FBorders.left;
+  P.y += FBorders.top;
+  if (VV && (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR)) P.x += FVert->Thickness();
   const bool InH = HV && InRect(FHorz->BarRect(), P);
   const bool InV = !InH && VV && InRect(FVert->BarRect(), P);
   for (TVsSBHandlerCustom* B : {static_cast<TVsSBHandlerCustom*>(FHorz.get()), static_cast<TVsSBHandlerCustom*>(FVert.get())}) {
@@ -299,10 +306,16 @@ void TVsSBController::NCHitTest(TMessage& Msg, bool& Handled) {
       B->MouseLeave(false);
     }
   }
+  Handled = true;
   if (InH || InV) {
     Msg.Result = InH ? HTHSCROLL : HTVSCROLL;
-    Handled = true;
+    return;
   }
+  // The window still has the scroll styles: where its own idea of a
+  // system bar reaches beyond the custom ones, a press must not start the
+  // system's scroll loop.
+  CallControl(Msg, false);
+  if (Msg.Result == HTHSCROLL || Msg.Result == HTVSCROLL) Msg.Result = HTNOWHERE;
 }
 
 void TVsSBController::MouseMessage(TMessage& Msg, bool& Handled) {
@@ -312,8 +325,11 @@ void TVsSBController::MouseMessage(TMessage& Msg, bool& Handled) {
   const bool Move = Msg.Msg == WM_NCMOUSEMOVE || Msg.Msg == WM_MOUSEMOVE;
   const bool Down = Msg.Msg == WM_NCLBUTTONDOWN || Msg.Msg == WM_NCLBUTTONDBLCLK;
   const bool Up = Msg.Msg == WM_NCLBUTTONUP || Msg.Msg == WM_LBUTTONUP;
-  bool Take = false;
   TVsSBHandlerCustom* Bars[2] = {FHorz.get(), FVert.get()};
+  // A press on a bar never reaches the window, whose default handling would
+  // run the system's scroll loop.
+  bool Take = Down && ((Bars[0]->Visible() && InRect(Bars[0]->BarRect(), P)) ||
+                       (Bars[1]->Visible() && InRect(Bars[1]->BarRect(), P)));
   for (int I = 0; I < 2; ++I) {
     TVsSBHandlerCustom* B = Bars[I];
     if (!B->Visible()) continue;
@@ -323,7 +339,15 @@ void TVsSBController::MouseMessage(TMessage& Msg, bool& Handled) {
     const int X = P.x - B->BarRect().left, Y = P.y - B->BarRect().top;
     if (Under) {
       Take = true;
-      if (!B->MouseInside()) B->MouseEnter();
+      if (!B->MouseInside()) {
+        B->MouseEnter();
+        // The window hears when the pointer leaves its frame, so that the
+        // bar's hot part goes out again.
+        if (NonClient && Move) {
+          TRACKMOUSEEVENT Track{sizeof Track, TME_LEAVE | TME_NONCLIENT, BarWindow(), 0};
+          TrackMouseEvent(&Track);
+        }
+      }
       if (Move)
         B->MouseMove(X, Y);
       else if (Down)
@@ -336,7 +360,7 @@ void TVsSBController::MouseMessage(TMessage& Msg, bool& Handled) {
         if (B->MouseInside()) B->MouseLeave(false);
         B->MouseMove(X, Y);
       } else if (Down) {
-        if (B->Dragging()) B->MouseDown(X, Y);
+        if (B->Dragging()) B->ClearPressedPart();
       } else if (Up) {
         B->MouseUp(X, Y);
       }

@@ -145,6 +145,9 @@ void RestoreAll() {
   for (int I = 0; I < SBPatchCount; ++I) RestoreOne(I);
 }
 
+// Where win32u exports NtUserSetScrollInfo, the patch needs it too.
+bool GWin32uNeeded = false;
+
 bool Win32uNeeded() {
   HMODULE Win32u = GetModuleHandleA("win32u.dll");
   return Win32u && GetProcAddress(Win32u, ProcNames[Win32uIndex]);
@@ -192,16 +195,37 @@ template <class Call> auto RunReal(HWND Wnd, Call&& C, bool& Nested) {
 // The bar's record after a call: the caller's, unless something nested in
 // the call or the routine ran patched-out, when the system's state is read.
 void Notify(IVsScrollBarAPI* Api, HWND Wnd, int Bar, const SCROLLINFO& Caller, bool ReadBack, BOOL Redraw) {
-  if (ReadBack) {
-    SCROLLINFO Info{};
-    Info.cbSize = sizeof Info;
-    Info.fMask = SIF_ALL;
-    if (::GetScrollInfo(Wnd, Bar, &Info)) {
-      Api->NotifyScrollInfo(Bar, &Info, Redraw);
+  SCROLLINFO System{};
+  System.cbSize = sizeof System;
+  System.fMask = SIF_ALL;
+  if (!::GetScrollInfo(Wnd, Bar, &System)) {
+    Api->NotifyScrollInfo(Bar, &Caller, Redraw);
+    return;
+  }
+  // A record the system did not take as it stands (a size it refuses,
+  // values it corrects) would leave the bar showing something else than
+  // the system holds; only a range without a position keeps the bar's
+  // position as it was.
+  if (!ReadBack && Caller.cbSize == sizeof(SCROLLINFO)) {
+    SCROLLINFO Taken{};
+    Taken.cbSize = sizeof Taken;
+    Taken.fMask = SIF_ALL;
+    Api->GetScrollInfo(Bar, &Taken);
+    if (Caller.fMask & SIF_RANGE) {
+      Taken.nMin = Caller.nMin;
+      Taken.nMax = Caller.nMax;
+    }
+    if (Caller.fMask & SIF_PAGE) Taken.nPage = Caller.nPage;
+    if (Caller.fMask & SIF_POS) Taken.nPos = Caller.nPos;
+    const bool PositionKept = (Caller.fMask & SIF_RANGE) && !(Caller.fMask & SIF_POS);
+    if (Taken.nMin == System.nMin && Taken.nMax == System.nMax && Taken.nPage == System.nPage &&
+        (Taken.nPos == System.nPos || PositionKept)) {
+      Api->NotifyScrollInfo(Bar, &Caller, Redraw);
       return;
     }
   }
-  Api->NotifyScrollInfo(Bar, &Caller, Redraw);
+  System.fMask |= Caller.fMask & SIF_DISABLENOSCROLL;
+  Api->NotifyScrollInfo(Bar, &System, Redraw);
 }
 
 struct TDepth {
@@ -230,17 +254,34 @@ BOOL WINAPI ReplEnableScrollBar(HWND Wnd, UINT Bar, UINT Arrows) {
   }
 }
 
+// One of the three routines that set a bar: the window is asked first; with
+// custom bars the real routine runs without drawing and the bar hears of
+// Record afterwards. RealCall takes the redraw flag to pass on.
+template <class Call> auto Serve(int Index, HWND Wnd, int Bar, BOOL Redraw, const SCROLLINFO* Record, Call RealCall) {
+  ++GHits[Index];
+  NoteCall(Wnd);
+  IVsScrollBarAPI* Api = GetScrollBarAPI(Wnd);
+  TDepth Depth(true);
+  bool Nested = false;
+  const auto Result = RunReal(Wnd, [&] { return RealCall(Api ? FALSE : Redraw); }, Nested);
+  if (Api && Record) Notify(Api, Wnd, Bar, *Record, Nested || GModes[Index] == scmRestore, Redraw);
+  return Result;
+}
+
+SCROLLINFO RecordOf(UINT Mask, int MinPos, int MaxPos, int Pos) {
+  SCROLLINFO Info{};
+  Info.cbSize = ScrollInfoSize;
+  Info.fMask = Mask;
+  Info.nMin = MinPos;
+  Info.nMax = MaxPos;
+  Info.nPos = Pos;
+  return Info;
+}
+
 int WINAPI ReplSetScrollInfo(HWND Wnd, int Bar, LPCSCROLLINFO Info, BOOL Redraw) {
   try {
-    ++GHits[1];
-    NoteCall(Wnd);
-    IVsScrollBarAPI* Api = GetScrollBarAPI(Wnd);
-    TDepth Depth(true);
-    bool Nested = false;
-    const int Result = RunReal(
-        Wnd, [&] { return CallOriginal<TSetScrollInfo>(1, Wnd, Bar, Info, Api ? FALSE : Redraw); }, Nested);
-    if (Api && Info) Notify(Api, Wnd, Bar, *Info, Nested || GModes[1] == scmRestore, Redraw);
-    return Result;
+    return Serve(1, Wnd, Bar, Redraw, Info,
+                 [&](BOOL R) { return CallOriginal<TSetScrollInfo>(1, Wnd, Bar, Info, R); });
   } catch (...) {
     return 0;
   }
@@ -248,23 +289,9 @@ int WINAPI ReplSetScrollInfo(HWND Wnd, int Bar, LPCSCROLLINFO Info, BOOL Redraw)
 
 BOOL WINAPI ReplSetScrollRange(HWND Wnd, int Bar, int MinPos, int MaxPos, BOOL Redraw) {
   try {
-    ++GHits[2];
-    NoteCall(Wnd);
-    IVsScrollBarAPI* Api = GetScrollBarAPI(Wnd);
-    TDepth Depth(true);
-    bool Nested = false;
-    const BOOL Result = RunReal(
-        Wnd, [&] { return CallOriginal<TSetScrollRange>(2, Wnd, Bar, MinPos, MaxPos, Api ? FALSE : Redraw); },
-        Nested);
-    if (Api) {
-      SCROLLINFO Info{};
-      Info.cbSize = ScrollInfoSize;
-      Info.fMask = SIF_RANGE;
-      Info.nMin = MinPos;
-      Info.nMax = MaxPos;
-      Notify(Api, Wnd, Bar, Info, Nested || GModes[2] == scmRestore, Redraw);
-    }
-    return Result;
+    const SCROLLINFO Record = RecordOf(SIF_RANGE, MinPos, MaxPos, 0);
+    return Serve(2, Wnd, Bar, Redraw, &Record,
+                 [&](BOOL R) { return CallOriginal<TSetScrollRange>(2, Wnd, Bar, MinPos, MaxPos, R); });
   } catch (...) {
     return FALSE;
   }
@@ -272,21 +299,9 @@ BOOL WINAPI ReplSetScrollRange(HWND Wnd, int Bar, int MinPos, int MaxPos, BOOL R
 
 int WINAPI ReplSetScrollPos(HWND Wnd, int Bar, int Pos, BOOL Redraw) {
   try {
-    ++GHits[3];
-    NoteCall(Wnd);
-    IVsScrollBarAPI* Api = GetScrollBarAPI(Wnd);
-    TDepth Depth(true);
-    bool Nested = false;
-    const int Result = RunReal(
-        Wnd, [&] { return CallOriginal<TSetScrollPos>(3, Wnd, Bar, Pos, Api ? FALSE : Redraw); }, Nested);
-    if (Api) {
-      SCROLLINFO Info{};
-      Info.cbSize = ScrollInfoSize;
-      Info.fMask = SIF_POS;
-      Info.nPos = Pos;
-      Notify(Api, Wnd, Bar, Info, Nested || GModes[3] == scmRestore, Redraw);
-    }
-    return Result;
+    const SCROLLINFO Record = RecordOf(SIF_POS, 0, 0, Pos);
+    return Serve(3, Wnd, Bar, Redraw, &Record,
+                 [&](BOOL R) { return CallOriginal<TSetScrollPos>(3, Wnd, Bar, Pos, R); });
   } catch (...) {
     return 0;
   }
@@ -407,7 +422,7 @@ IVsScrollBarAPI* GetScrollBarAPI(HWND Wnd) {
 
 bool ScrollBarPatchActive() {
   if (!GInForce) return false;
-  if (GOwner && Win32uNeeded()) return GModes[Win32uIndex] != scmNone;
+  if (GOwner && GWin32uNeeded) return GModes[Win32uIndex] != scmNone;
   return true;
 }
 
@@ -420,6 +435,7 @@ const TVsSBPatchBlock* ScrollBarPatchBlock() { return GBlock; }
 void InitScrollBarPatch() {
   if (GInitCount++ > 0) return;
   GMainThread = GetCurrentThreadId();
+  GWin32uNeeded = Win32uNeeded();
   if (!HookLockInitialized()) InitHookLock(true);
   if (!HookLockInitialized()) return;
   EnterHookLock();

@@ -1,6 +1,7 @@
 #include "VsScrollBar.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "Filer.h"
 #include "TypInfo.h"
@@ -258,7 +259,6 @@ void TVsSBHandlerCustom::DoChange() {
 void TVsSBHandlerCustom::DoScroll(int Code, int& Position, bool& Accept) {
   Accept = true;
   if (FOwner) FOwner->BarScroll(this, Code, Accept, Position);
-  if (OnScroll) OnScroll(this, Code, Position, Accept);
 }
 
 void TVsSBHandlerCustom::DoScrollHintNeeded(int Position, WideString& Hint) {
@@ -486,17 +486,17 @@ bool TVsSBHandlerCustom::PartAction(int Part, int PageStep, int& Code, int& NewP
       NewPos = std::min(FMax, FPosition + PageStep);
       return true;
     case sbpEndSecondary:
-      if (FSecondBtnKind == sbkOpposite) return PartAction(sbpStartArrow, PageStep, Code, NewPos);
-      if (FSecondBtnKind == sbkPage) return PartAction(sbpTrackAfter, PageStep, Code, NewPos);
-      Code = sbcCustomEnd;
+    case sbpStartSecondary: {
+      // The opposite kind acts as the arrow at the other end, the page kind
+      // pages towards its own end.
+      const bool End = Part == sbpEndSecondary;
+      if (FSecondBtnKind == sbkOpposite)
+        return PartAction(End ? sbpStartArrow : sbpEndArrow, PageStep, Code, NewPos);
+      if (FSecondBtnKind == sbkPage) return PartAction(End ? sbpTrackAfter : sbpTrackBefore, PageStep, Code, NewPos);
+      Code = End ? sbcCustomEnd : sbcCustomStart;
       NewPos = FPosition;
       return true;
-    case sbpStartSecondary:
-      if (FSecondBtnKind == sbkOpposite) return PartAction(sbpEndArrow, PageStep, Code, NewPos);
-      if (FSecondBtnKind == sbkPage) return PartAction(sbpTrackBefore, PageStep, Code, NewPos);
-      Code = sbcCustomStart;
-      NewPos = FPosition;
-      return true;
+    }
     default:
       return false;
   }
@@ -658,13 +658,12 @@ void TVsSBHandlerCustom::MouseUp(int, int) {
   FPressed = false;
   const bool WasDragging = FDragging;
   FDragging = false;
-  if (WasDragging) {
-    HideHint();
+  if (WasDragging) HideHint();
+  if (WasDragging && FPressedPart == sbpThumb)
     Scroll(SB_THUMBPOSITION, GetPosFromThumb());
-    FTrackPos = -1;
-  } else if (FPressedPart != sbpNone) {
+  else if (!WasDragging && FPressedPart != sbpNone)
     Scroll(SB_ENDSCROLL, FPosition);
-  }
+  if (WasDragging) FTrackPos = -1;
   UpdateThumb();
   FPressedPart = sbpNone;
   Repaint();
@@ -678,9 +677,10 @@ void TVsSBHandlerCustom::MouseEnter() {
 void TVsSBHandlerCustom::MouseLeave(bool FromWindow) {
   FMouseInside = false;
   const bool Themed = FOwner && FOwner->BarTheme() && FUseXPThemes;
-  if (Themed || (FromWindow && FFlat && !FActiveFlat) || (FHotPart >= sbpStartArrow && FHotPart <= sbpStartSecondary))
-    Repaint();
+  const bool WasButton = FHotPart >= sbpStartArrow && FHotPart <= sbpStartSecondary;
+  // Cleared first: the repaint shows the part no longer lit.
   FHotPart = sbpNone;
+  if (Themed || (FromWindow && FFlat && !FActiveFlat) || WasButton) Repaint();
 }
 
 // --- track hint ---
@@ -694,10 +694,10 @@ void TVsSBHandlerCustom::ShowHint() {
   }
   HWND Wnd = FOwner ? FOwner->BarWindow() : nullptr;
   if (!Wnd) return;
-  if (!FHint) FHint.reset(Create<THintWindow>(nullptr));
+  if (!FHint) FHint.reset(Create<TVsHintWindow>(nullptr));
+  FHint->SetIsHTML(FIsHTML);
   const RECT Desktop = Screen->DesktopRect();
-  const AnsiString Hint = WideToAnsi(Text);
-  TRect R = FHint->CalcHintRect(Desktop.right, Hint, nullptr);
+  TRect R = FHint->CalcHintRectW(Desktop.right, Text);
   // The point beside the thumb, in screen coordinates.
   RECT W;
   GetWindowRect(Wnd, &W);
@@ -709,18 +709,30 @@ void TVsSBHandlerCustom::ShowHint() {
     P.x = W.left + FBarRect.left + FThumbOffset;
     P.y = W.top + FBarRect.top;
   }
-  const int HW = R.right - R.left, HH = R.bottom - R.top;
-  R.left = P.x - 1 - HW;
-  R.top = P.y - 1 - HH;
-  if (R.left < Desktop.left) R.left = Desktop.left;
-  if (R.top < Desktop.top) R.top = Desktop.top;
-  if (R.left + HW > Desktop.right) R.left = Desktop.right - HW;
-  if (R.top + HH > Desktop.bottom) R.top = Desktop.bottom - HH;
-  R.right = R.left + HW;
-  R.bottom = R.top + HH;
+  // Placed so that its bottom-right corner lies one pixel above and left of
+  // the point, inside the desktop: left and top edges first.
+  auto Place = [&](int HW, int HH) {
+    TRect Q{P.x - 1 - HW, P.y - 1 - HH, 0, 0};
+    if (Q.left < Desktop.left) Q.left = Desktop.left;
+    if (Q.top < Desktop.top) Q.top = Desktop.top;
+    if (Q.left + HW > Desktop.right) Q.left = Desktop.right - HW;
+    if (Q.top + HH > Desktop.bottom) Q.top = Desktop.bottom - HH;
+    Q.right = Q.left + HW;
+    Q.bottom = Q.top + HH;
+    return Q;
+  };
   FHint->SetColor(FHintColor);
   FHint->Font()->SetColor(FHintTextColor);
-  FHint->ActivateHint(R, Hint);
+  FHint->ActivateHintW(Place(R.right - R.left, R.bottom - R.top), Text);
+  // The window may add a margin of its own on showing: placed again by the
+  // size it took.
+  RECT Shown;
+  GetWindowRect(FHint->Handle(), &Shown);
+  const TRect Q = Place(Shown.right - Shown.left, Shown.bottom - Shown.top);
+  if (Q.left != Shown.left || Q.top != Shown.top) {
+    FHint->UpdateBoundsRect(Q);
+    SetWindowPos(FHint->Handle(), nullptr, Q.left, Q.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void TVsSBHandlerCustom::HideHint() { FHint.reset(); }
@@ -766,7 +778,7 @@ bool TVsSBHandlerCustom::ArrowCanAct(int Direction) const {
   return (Direction == DirUp || Direction == DirLeft) ? CanScrollUp() : CanScrollDown();
 }
 
-int TVsSBHandlerCustom::ArrowState(int Part, int, bool CanAct) const {
+int TVsSBHandlerCustom::ArrowState(int Part, bool CanAct) const {
   if (!PaintEnabled() || !CanAct) return StateDisabled;
   if (OtherPressed()) return StateNormal;
   if (FPressed && FPressedPart == Part && FHotPart == Part) return StatePressed;
@@ -780,6 +792,41 @@ void TVsSBHandlerCustom::Paint(HDC DC) {
     PaintThemed(DC, Theme);
   else
     PaintClassic(DC);
+}
+
+// A secondary button's glyphs: two pointing to its own end for the page
+// kind, one pointing to the opposite end for the others.
+void TVsSBHandlerCustom::DrawSecondaryGlyphs(TCanvas* Canvas, int Part, const TRect& R, TColor Color,
+                                             bool Enabled) const {
+  if (FSecondBtnKind != sbkPage) {
+    VsDrawArrow(Canvas, PartDirection(Part), R, Color, Enabled);
+    return;
+  }
+  const bool Start = Part == sbpStartSecondary;
+  const int OwnDir = FVertical ? (Start ? DirUp : DirDown) : (Start ? DirLeft : DirRight);
+  for (int Shift : {1, -2}) {
+    TRect G = R;
+    if (FVertical)
+      OffsetRect(&G, 0, Shift);
+    else
+      OffsetRect(&G, Shift, 0);
+    VsDrawArrow(Canvas, OwnDir, G, Color, Enabled);
+  }
+}
+
+void TVsSBHandlerCustom::EachButton(const std::function<void(int Part)>& Paint) const {
+  if (FShowLeftArrows) Paint(sbpStartArrow);
+  if (FShowRightArrows) Paint(sbpEndArrow);
+  if (FSecondaryButtons) {
+    if (FShowLeftArrows) Paint(sbpStartSecondary);
+    if (FShowRightArrows) Paint(sbpEndSecondary);
+  }
+}
+
+TRect TVsSBHandlerCustom::WholeTrack() const {
+  const int Bs = ButtonLength();
+  const int A = StartButtons() * Bs, B = Length() - EndButtons() * Bs;
+  return FVertical ? TRect{0, A, Thickness(), B} : TRect{A, 0, B, Thickness()};
 }
 
 void TVsSBHandlerCustom::PaintThemed(HDC DC, HTHEME Theme) {
@@ -798,7 +845,7 @@ void TVsSBHandlerCustom::PaintThemed(HDC DC, HTHEME Theme) {
   auto Button = [&](int Part) {
     const int Dir = PartDirection(Part);
     const bool CanAct = ArrowCanAct(Dir);
-    const int State = ArrowState(Part, Dir, CanAct);
+    const int State = ArrowState(Part, CanAct);
     const TRect R = PartRect(Part);
     if (Part == sbpStartArrow || Part == sbpEndArrow || FSecondBtnKind == sbkOpposite) {
       Draw(ThemePartArrow, ArrowBase(Dir) + State, R);
@@ -807,33 +854,16 @@ void TVsSBHandlerCustom::PaintThemed(HDC DC, HTHEME Theme) {
     Draw(ThemePartSecondary, State, R);
     TCanvas Canvas;
     Canvas.SetHandle(DC);
-    const TColor Glyph = State == StateHot ? FArrowHotTrackColor : FArrowColor;
-    const int OwnDir = FVertical ? (Part == sbpStartSecondary ? DirUp : DirDown)
-                                 : (Part == sbpStartSecondary ? DirLeft : DirRight);
-    if (FSecondBtnKind == sbkPage) {
-      for (int Shift : {1, -2}) {
-        TRect G = R;
-        if (FVertical) OffsetRect(&G, 0, Shift); else OffsetRect(&G, Shift, 0);
-        VsDrawArrow(&Canvas, OwnDir, G, Glyph, State != StateDisabled);
-      }
-    } else {
-      VsDrawArrow(&Canvas, Dir, R, Glyph, State != StateDisabled);
-    }
+    DrawSecondaryGlyphs(&Canvas, Part, R, State == StateHot ? FArrowHotTrackColor : FArrowColor,
+                        State != StateDisabled);
     Canvas.SetHandle(nullptr);
   };
-  if (FShowLeftArrows) Button(sbpStartArrow);
-  if (FShowRightArrows) Button(sbpEndArrow);
-  if (FSecondaryButtons) {
-    if (FShowLeftArrows) Button(sbpStartSecondary);
-    if (FShowRightArrows) Button(sbpEndSecondary);
-  }
+  EachButton(Button);
   const int Thumb = ThumbLength();
   const bool Enabled = PaintEnabled();
   const int LowerTrack = FVertical ? ThemePartLowerTrackVert : ThemePartLowerTrackHorz;
   if (Thumb == 0 || !Enabled) {
-    const int Bs = ButtonLength();
-    const int A = StartButtons() * Bs, B = Length() - EndButtons() * Bs;
-    Draw(LowerTrack, StateDisabled, FVertical ? TRect{0, A, Thickness(), B} : TRect{A, 0, B, Thickness()});
+    Draw(LowerTrack, StateDisabled, WholeTrack());
     return;
   }
   auto PartState = [&](int Part) {
@@ -900,30 +930,15 @@ void TVsSBHandlerCustom::PaintClassic(HDC DC) {
     const TColor Glyph = (On && FMouseInside && !FPressed) ? FArrowHotTrackColor : FArrowColor;
     TRect G = R;
     if (Sunken) OffsetRect(&G, 1, 1);
-    const bool Secondary = Part == sbpStartSecondary || Part == sbpEndSecondary;
-    if (Secondary && FSecondBtnKind == sbkPage) {
-      const int OwnDir = FVertical ? (Part == sbpStartSecondary ? DirUp : DirDown)
-                                   : (Part == sbpStartSecondary ? DirLeft : DirRight);
-      for (int Shift : {1, -2}) {
-        TRect S = G;
-        if (FVertical) OffsetRect(&S, 0, Shift); else OffsetRect(&S, Shift, 0);
-        VsDrawArrow(&Canvas, OwnDir, S, Glyph, CanAct);
-      }
-    } else {
+    if (Part == sbpStartSecondary || Part == sbpEndSecondary)
+      DrawSecondaryGlyphs(&Canvas, Part, G, Glyph, CanAct);
+    else
       VsDrawArrow(&Canvas, Dir, G, Glyph, CanAct);
-    }
   };
-  if (FShowLeftArrows) Button(sbpStartArrow);
-  if (FShowRightArrows) Button(sbpEndArrow);
-  if (FSecondaryButtons) {
-    if (FShowLeftArrows) Button(sbpStartSecondary);
-    if (FShowRightArrows) Button(sbpEndSecondary);
-  }
+  EachButton(Button);
   const int Thumb = ThumbLength();
   if (Thumb == 0 || !Enabled) {
-    const int Bs = ButtonLength();
-    const int A = StartButtons() * Bs, B = Length() - EndButtons() * Bs;
-    FillTrack(DC, FVertical ? TRect{0, A, Thickness(), B} : TRect{A, 0, B, Thickness()}, nullptr);
+    FillTrack(DC, WholeTrack(), nullptr);
     Canvas.SetHandle(nullptr);
     return;
   }

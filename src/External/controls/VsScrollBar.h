@@ -5,12 +5,14 @@
 // non-client area and turns its requests into WM_HSCROLL and WM_VSCROLL.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "Graphics.h"
 #include "System.h"
+#include "VsHintWindow.h"
 #include "VsUxTheme.h"
 #include "Win.h"
 
@@ -53,7 +55,6 @@ public:
   virtual TPoint BarBorderOrigin() const = 0;
 };
 
-using TVsScrollEvent = TMethodPtr<void(TObject* Sender, int Code, int& Position, bool& Accept)>;
 using TVsScrollHintEvent = TMethodPtr<void(TObject* Sender, int Position, WideString& Hint)>;
 using TVsScrollHitTestEvent = TMethodPtr<void(TObject* Sender, int X, int Y, bool& Accept, int& Part)>;
 
@@ -115,6 +116,8 @@ public:
   void MouseDown(int X, int Y);
   void MouseMove(int X, int Y);
   void MouseUp(int X, int Y);
+  // A press elsewhere during a drag: the release then reports nothing.
+  void ClearPressedPart() { FPressedPart = sbpNone; }
   void MouseEnter();
   // FromWindow: the window itself reported the pointer gone.
   void MouseLeave(bool FromWindow);
@@ -127,7 +130,7 @@ public:
   int HotPart() const { return FHotPart; }
   TTimer* RepeatTimer() const { return FTimer.get(); }
   // The track hint while it is on the screen.
-  THintWindow* TrackHint() const { return FHint.get(); }
+  TVsHintWindow* TrackHint() const { return FHint.get(); }
 
   // Paints the whole bar at (0, 0) of DC.
   void Paint(HDC DC);
@@ -209,7 +212,6 @@ public:
   TNotifyEvent OnChange;
 
   // Events of the hooks that have no handler of their own.
-  TVsScrollEvent OnScroll;
   TVsScrollHintEvent OnScrollHintNeeded;
   TVsScrollHitTestEvent OnHitTest;
 
@@ -260,7 +262,13 @@ private:
   void PaintClassic(HDC DC);
   void FillTrack(HDC DC, const TRect& R, HTHEME Theme);
   TRect PartRect(int Part) const;
-  int ArrowState(int Part, int Direction, bool CanAct) const;
+  // The buttons present, in painting order: the arrows, then the
+  // secondary buttons.
+  void EachButton(const std::function<void(int Part)>& Paint) const;
+  // The track between the buttons.
+  TRect WholeTrack() const;
+  void DrawSecondaryGlyphs(TCanvas* Canvas, int Part, const TRect& R, TColor Color, bool Enabled) const;
+  int ArrowState(int Part, bool CanAct) const;
   bool ArrowCanAct(int Direction) const;
   int PartDirection(int Part) const;
 
@@ -289,7 +297,7 @@ private:
   TOwned<TTimer> FTimer;
   int FGrabOffset = 0, FPressPosition = 0, FPressCoord = 0;
   int FPressedPart = sbpNone, FHotPart = sbpNone;
-  TOwned<THintWindow> FHint;
+  TOwned<TVsHintWindow> FHint;
   TPoint FPressPoint{0, 0};
   bool FPressed = false, FDragging = false;
   bool FUseXPThemes = true;
