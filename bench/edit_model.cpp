@@ -2,14 +2,18 @@
 // system's multi-line EDIT (hidden, same width) doing the same keys: typed
 // characters, Backspace, Enter + Backspace and undo, at the start, middle
 // and end of the text, with wrapping at 300 px and without. Figures are
-// microseconds per keystroke; "ratio" is model / system.
+// microseconds per keystroke; "ratio" is model / system. Then the window
+// run: a visible memo and a visible system EDIT get the same texts and the
+// same typed characters, each key followed by UpdateWindow.
 #include "BenchSupport.h"
 
 #include <cstdio>
 #include <string>
 
 #include "../tests/controls/FakeEditOwner.h"
+#include "Forms.h"
 #include "VsEdits.h"
+#include "VsTools.h"
 #include "Win.h"
 
 namespace {
@@ -121,6 +125,62 @@ TFigures TimeSystem(const WideString& Text, bool Wrap, double Where, double& Loa
   return F;
 }
 
+// Microseconds per typed character, each painted before the next, in the
+// middle of Text: in our memo and in the system's EDIT on the same form.
+void TimeWindows(TForm* Form, const WideString& Text, double& Ours, double& System) {
+  constexpr int Keys = 200;
+  TVsMemo* Memo = Create<TVsMemo>(Form);
+  Memo->SetBounds(10, 10, EditWidth, 200);
+  Memo->SetParent(Form);
+  HWND Edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                              WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, EditWidth + 20, 10,
+                              EditWidth, 200, Form->Handle(), nullptr, nullptr, nullptr);
+  SendMessageW(Edit, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+  SendMessageW(Edit, WM_SETFONT, reinterpret_cast<WPARAM>(Memo->Font()->Handle()), TRUE);
+  Memo->SetText(Text);
+  SendMessageW(Edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Text.c_str()));
+  const int At = static_cast<int>(Text.size() / 2);
+  Memo->SetSelStart(At);
+  SendMessageW(Edit, EM_SETSEL, At, At);
+  SendMessageW(Edit, EM_SCROLLCARET, 0, 0);
+  UpdateWindow(Form->Handle());
+  const HWND MemoWnd = Memo->Handle();
+  double Start = Seconds();
+  for (int I = 0; I < Keys; ++I) {
+    SendMessageW(MemoWnd, WM_CHAR, 'x', 1);
+    UpdateWindow(MemoWnd);
+  }
+  Ours = (Seconds() - Start) / Keys;
+  Start = Seconds();
+  for (int I = 0; I < Keys; ++I) {
+    SendMessageW(Edit, WM_CHAR, 'x', 1);
+    UpdateWindow(Edit);
+  }
+  System = (Seconds() - Start) / Keys;
+  DestroyWindow(Edit);
+  Memo->Free();
+}
+
+void WindowRun() {
+  InitializeForms();
+  InitializeStdCtrls();
+  InitializeVsTools();
+  InitializeVsEdits();
+  TForm* Form = nullptr;
+  Application->CreateForm(Form);
+  Form->SetBounds(0, 0, 2 * EditWidth + 60, 260);
+  Form->Show();
+  std::printf("\n== window run: typed character and its paint, microseconds (memo / system EDIT, ratio)\n");
+  double Small = 0, SmallSystem = 0, Large = 0, LargeSystem = 0;
+  TimeWindows(Form, MakeText(200), Small, SmallSystem);
+  TimeWindows(Form, MakeText(20000), Large, LargeSystem);
+  std::printf("  10 KB %9.2f / %9.2f (%5.2f)\n", Small * 1e6, SmallSystem * 1e6, Small / SmallSystem);
+  std::printf("  1 MB  %9.2f / %9.2f (%5.2f)\n", Large * 1e6, LargeSystem * 1e6, Large / LargeSystem);
+  std::printf("  memo at 1 MB / memo at 10 KB: %5.2f\n", Large / Small);
+  Form->Free();
+  FinalizeForms();
+}
+
 }  // namespace
 
 int main() {
@@ -160,5 +220,6 @@ int main() {
   }
   DeleteDC(DC);
   DeleteObject(Font);
+  WindowRun();
   return 0;
 }

@@ -21,21 +21,9 @@ bool IsOnly(TShiftState Shift, TShiftState Wanted) {
   return Shift * TShiftState{ssShift, ssAlt, ssCtrl} == Wanted;
 }
 
-// The system code page must give the character back unchanged.
-bool FitsCodePage(WideChar Ch) { return AnsiToWide(WideToAnsi(WideString(1, Ch))) == WideString(1, Ch); }
-
-// With a selection the edit keeps its caret at one of the two ends: the
-// one the caret stands on while the edit has the focus, else the end
-// (where a selection set by the program leaves it).
-int CaretOf(TCustomEdit* Edit) {
-  DWORD Start = 0, End = 0;
-  Edit->Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&Start), reinterpret_cast<LPARAM>(&End));
-  if (Start == End || GetFocus() != Edit->Handle()) return static_cast<int>(End);
-  POINT Caret{};
-  if (!GetCaretPos(&Caret)) return static_cast<int>(End);
-  const LRESULT At = Edit->Perform(EM_POSFROMCHAR, Start, 0);
-  if (At != -1 && static_cast<short>(LOWORD(At)) == Caret.x) return static_cast<int>(Start);
-  return static_cast<int>(End);
+// The themed edit fires no OnChange for text set by code.
+void NotifyChange(TCustomVsEdit* Edit) {
+  if (Edit->OnChange) Edit->OnChange(Edit);
 }
 
 const char Vowels[5] = {'a', 'e', 'i', 'o', 'u'};
@@ -69,18 +57,17 @@ bool ShortcutCharacter(Integer Value, WideChar& Ch) {
   return true;
 }
 
-bool InsertCharAtCaret(WideChar Ch, TCustomEdit* Edit) {
-  WideString Text = AnsiToWide(Edit->Text());
+bool InsertCharAtCaret(WideChar Ch, TCustomVsEdit* Edit) {
+  WideString Text = Edit->Text();
   const bool Full = Edit->MaxLength() > 0 && static_cast<int>(Text.size()) >= Edit->MaxLength();
-  if (Edit->ReadOnly() || Full || !FitsCodePage(Ch)) {
-    MessageBeep(MB_OK);
-    return false;
-  }
-  const int Caret = std::min(CaretOf(Edit), static_cast<int>(Text.size()));
+  if (Edit->ReadOnly() || Full) return false;
+  // SelStart is the caret's own index, whichever end of a selection it is.
+  const int Caret = std::min(Edit->SelStart(), static_cast<int>(Text.size()));
   Text.insert(static_cast<size_t>(Caret), 1, Ch);
-  Edit->SetText(WideToAnsi(Text));
+  Edit->SetText(Text);
   Edit->SetSelStart(Caret + 1);
   Edit->SetSelLength(0);
+  NotifyChange(Edit);
   return true;
 }
 
@@ -133,7 +120,7 @@ void FreeShortcutManager() { GShortcutManager.reset(); }
 // ---------------------------------------------------------------------------
 // TELearnPanel
 
-void TELearnPanel::TranslateSpecialKey(TCustomEdit* Edit, Word& Key, TShiftState Shift) {
+void TELearnPanel::TranslateSpecialKey(TCustomVsEdit* Edit, Word& Key, TShiftState Shift) {
   if (TShortcutManager* Manager = ShortcutManager()) {
     Word Translated = Key;
     if (Manager->TranslateKey(Shift, Translated) || Manager->TranslateKeypadSequence(Shift, Translated)) {
@@ -153,14 +140,12 @@ void TELearnPanel::TranslateSpecialKey(TCustomEdit* Edit, Word& Key, TShiftState
   }
 }
 
-bool TELearnPanel::PutCharIntoEdit(WideChar Ch, TCustomEdit* Edit) {
-  if (!dynamic_cast<TEdit*>(Edit)) return false;
-  if (Edit->Hint() != "TELearnInputCR") return InsertCharAtCaret(Ch, Edit);
-  if (Edit->ReadOnly() || !FitsCodePage(Ch)) {
-    MessageBeep(MB_OK);
-    return false;
-  }
-  Edit->SetText(WideToAnsi(WideString(1, Ch)));
+bool TELearnPanel::PutCharIntoEdit(WideChar Ch, TCustomVsEdit* Edit) {
+  if (!dynamic_cast<TVsEdit*>(Edit)) return false;
+  if (Edit->WideHint() != L"TELearnInputCR") return InsertCharAtCaret(Ch, Edit);
+  if (Edit->ReadOnly()) return false;
+  Edit->SetText(WideString(1, Ch));
+  NotifyChange(Edit);
   return true;
 }
 

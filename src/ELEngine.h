@@ -12,6 +12,7 @@
 #include "PageNode.h"
 #include "StdCtrls.h"
 #include "Streams.h"
+#include "VsEdits.h"
 
 // The modifier part of a shortcut code: 0x2000 for Shift, 0x4000 for Ctrl,
 // 0x8000 for Alt, summed. Mouse buttons and double clicks do not count.
@@ -63,12 +64,12 @@ public:
 
   // The manager's entries, then Ctrl or Ctrl+Shift with a, e, i, o, u (the
   // vowels with a macron). Key is 0 afterwards when the key was used up.
-  static void TranslateSpecialKey(TCustomEdit* Edit, Word& Key, TShiftState Shift);
-  // Puts Ch into an answer edit (TEdit and descendants): at the caret, or
-  // in place of the whole text when the edit's hint is "TELearnInputCR".
-  // Refused with a beep when the edit is read-only or full, or its 8-bit
-  // text cannot hold the character. True when the character went in.
-  static bool PutCharIntoEdit(WideChar Ch, TCustomEdit* Edit);
+  static void TranslateSpecialKey(TCustomVsEdit* Edit, Word& Key, TShiftState Shift);
+  // Puts Ch into an answer edit (a TVsEdit, not a memo): at the caret, or
+  // in place of the whole text when the edit's hint is "TELearnInputCR",
+  // then fires the edit's OnChange. Refused when the edit is read-only or
+  // full. True when the character went in.
+  static bool PutCharIntoEdit(WideChar Ch, TCustomVsEdit* Edit);
 
   // Asked for the contents of a media file; the stream is the panel's.
   TGetStream OnGetStream;
@@ -173,6 +174,6 @@ bool ShortcutCharacter(Integer Value, WideChar& Ch);
 
 // Inserts Ch at the caret (with a selection, at the end the caret stands
 // on; the selected text stays), then the caret goes behind it with nothing
-// selected. Refused with a beep when the edit is read-only, at its
-// MaxLength, or its 8-bit text cannot hold the character. True when the character went in.
-bool InsertCharAtCaret(WideChar Ch, TCustomEdit* Edit);
+// selected, and the edit's OnChange fires. Refused when the edit is
+// read-only or at its MaxLength. True when the character went in.
+bool InsertCharAtCaret(WideChar Ch, TCustomVsEdit* Edit);

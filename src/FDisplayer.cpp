@@ -181,8 +181,8 @@ void TFDisplay::NextQuestion() {
     }
   }
   Dict->Get(Current, Question->Record());
-  EQ->SetText(WideToAnsi(Question->GetQuestion()));
-  EA->SetText(WideToAnsi(AnswerText(*Question)));
+  EQ->SetText(Question->GetQuestion());
+  EA->SetText(AnswerText(*Question));
   ++Asked;
   LQNo->SetCaption(IntToStr(Current + 1) + WideToAnsi(sQuestionOf) + IntToStr(N));
   const AnsiString Sound = SoundPath();
@@ -243,6 +243,7 @@ void TFDisplay::FinishPresentation() {
 }
 
 void RegisterFDisplayer() {
+  InitializeVsEdits();
   RegisterClass<TFDisplay, TForm>()
       .Method("FormCreate", &TFDisplay::FormCreate)
       .Method("FormShow", &TFDisplay::FormShow)

@@ -7,6 +7,7 @@
 #include "FEndLearnDlg.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "VsEdits.h"
 
 class TDict;
 class TPlayer;
@@ -44,14 +45,14 @@ public:
   TImage* Image2 = nullptr;
   TShape* Shape1 = nullptr;
   TPanel* Panel1 = nullptr;
-  TMemo* EQ = nullptr;
+  TVsMemo* EQ = nullptr;
   TPanel* Panel2 = nullptr;
   TShape* Shape2 = nullptr;
   TShape* Shape3 = nullptr;
   TShape* Shape4 = nullptr;
   TShape* Shape5 = nullptr;
   TShape* Shape6 = nullptr;
-  TMemo* EA = nullptr;
+  TVsEdit* EA = nullptr;
   TLabel* LQuestion = nullptr;
   TLabel* LAnswers = nullptr;
   TPanel* PStats = nullptr;

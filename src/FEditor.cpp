@@ -81,10 +81,10 @@ void TFEdit::FormDestroy(TObject*) {
 void TFEdit::IBAddClick(TObject* Sender) {
   if (EQ->Text().empty()) return;
   FQuestion->Clear();
-  FQuestion->SetQuestion(AnsiToWide(EQ->Text()));
+  FQuestion->SetQuestion(EQ->Text());
   // Answers are packed from the first slot: an empty edit leaves no gap.
-  for (TEdit* Answer : {EA1, EA2, EA3, EA4})
-    if (!Answer->Text().empty()) FQuestion->SetAnswer(FQuestion->AnswerCount() + 1, AnsiToWide(Answer->Text()));
+  for (TVsEdit* Answer : {EA1, EA2, EA3, EA4})
+    if (!Answer->Text().empty()) FQuestion->SetAnswer(FQuestion->AnswerCount() + 1, Answer->Text());
   const auto* Button = dynamic_cast<TComponent*>(Sender);
   if (Button && Button->Tag() != 0 && FCurrent != -1) {
     FDict->Put(FCurrent, FQuestion->Record());
@@ -106,11 +106,11 @@ void TFEdit::ListClicked(TVsListBox* Clicked, TVsListBox* Other) {
   FCurrent = Other->ItemIndex();
   if (FCurrent < 0) return;
   FDict->Get(FCurrent, FQuestion->Record());
-  EQ->SetText(WideToAnsi(FQuestion->GetQuestion()));
-  EA1->SetText(WideToAnsi(FQuestion->GetAnswer(1)));
-  EA2->SetText(WideToAnsi(FQuestion->GetAnswer(2)));
-  EA3->SetText(WideToAnsi(FQuestion->GetAnswer(3)));
-  EA4->SetText(WideToAnsi(FQuestion->GetAnswer(4)));
+  EQ->SetText(FQuestion->GetQuestion());
+  EA1->SetText(FQuestion->GetAnswer(1));
+  EA2->SetText(FQuestion->GetAnswer(2));
+  EA3->SetText(FQuestion->GetAnswer(3));
+  EA4->SetText(FQuestion->GetAnswer(4));
   Clicked->Repaint();
   Other->Repaint();
 }
@@ -148,8 +148,8 @@ void TFEdit::OpenDictionary(const AnsiString& Path) {
     FDict->Clear();
   }
   Unselect();
-  EQL->SetText(WideToAnsi(FDict->GetTitle()));
-  MDesc->SetText(WideToAnsi(FDict->GetDescription()));
+  EQL->SetText(FDict->GetTitle());
+  MDesc->SetText(FDict->GetDescription());
   CBResizeFont->SetChecked(FDict->HasResizeFont());
   // A later Save proposes the same file, in its own folder, so that it
   // asks before replacing it rather than making a copy elsewhere.
@@ -165,9 +165,9 @@ void TFEdit::IBSaveClick(TObject*) {
     return;
   }
   // The description carries the font flag, so the flag goes first.
-  FDict->SetTitle(AnsiToWide(EQL->Text()));
+  FDict->SetTitle(EQL->Text());
   FDict->SetResizeFont(CBResizeFont->Checked());
-  FDict->SetDescription(AnsiToWide(MDesc->Text()));
+  FDict->SetDescription(MDesc->Text());
   if (FDicName->ShowModal() != mrOk) return;
   try {
     FDict->SaveToFile(FDicName->GetDictionaryPath());
@@ -188,7 +188,7 @@ void TFEdit::IBImportClick(TObject*) {
 }
 
 void TFEdit::EQKeyDown(TObject* Sender, Word& Key, TShiftState Shift) {
-  FMain->TranslateShortcutKey(Key, Shift, FConsumed, static_cast<TCustomEdit*>(Sender));
+  FMain->TranslateShortcutKey(Key, Shift, FConsumed, static_cast<TCustomVsEdit*>(Sender));
   if (FConsumed) Key = 0;
 }
 
@@ -203,7 +203,7 @@ void TFEdit::Unselect() {
 }
 
 void TFEdit::ClearEdits() {
-  for (TEdit* Edit : {EQ, EA1, EA2, EA3, EA4}) Edit->SetText("");
+  for (TVsEdit* Edit : {EQ, EA1, EA2, EA3, EA4}) Edit->SetText(WideString());
 }
 
 void TFEdit::ApplyCaptions() {
@@ -227,6 +227,7 @@ void TFEdit::ApplyCaptions() {
 }
 
 void RegisterFEditor() {
+  InitializeVsEdits();
   RegisterClass<TFEdit, TForm>()
       .Method("FormCreate", &TFEdit::FormCreate)
       .Method("FormShow", &TFEdit::FormShow)

@@ -9,7 +9,9 @@
 #include "Forms.h"
 #include "ImgBtn.h"
 #include "StdCtrls.h"
+#include "VsEdits.h"
 #include "VsListBox.h"
+#include "VsUnicodeStrings.h"
 
 class TDict;
 class TQuestion;
@@ -57,13 +59,13 @@ public:
   TLabel* L2 = nullptr;
   TLabel* L3 = nullptr;
   TLabel* L4 = nullptr;
-  TEdit* EQ = nullptr;
-  TEdit* EA1 = nullptr;
-  TEdit* EA2 = nullptr;
-  TEdit* EA3 = nullptr;
-  TEdit* EA4 = nullptr;
-  TEdit* EQL = nullptr;
-  TMemo* MDesc = nullptr;
+  TVsEdit* EQ = nullptr;
+  TVsEdit* EA1 = nullptr;
+  TVsEdit* EA2 = nullptr;
+  TVsEdit* EA3 = nullptr;
+  TVsEdit* EA4 = nullptr;
+  TVsEdit* EQL = nullptr;
+  TVsMemo* MDesc = nullptr;
   TVsListBox* LBQ = nullptr;
   TVsListBox* LBA = nullptr;
   TCheckBox* CBResizeFont = nullptr;

@@ -224,7 +224,7 @@ void TFLearn::NextQuestion() {
   }
   Dict->Get(Current, Question->Record());
   ShowWord(Question->GetQuestion());
-  EA->Clear();
+  EA->SetText(WideString());
   ++Asked;
   LQNo->SetCaption(IntToStr(Current + 1) + WideToAnsi(sQuestionOf) + IntToStr(N));
 }
@@ -237,7 +237,7 @@ void TFLearn::ShowWord(const WideString& Word) {
   EQ->SetTop(0);
   EQ->SetHeight(Area);
   // The word as the box shows it, its letters in the system code page.
-  const WideString Shown = AnsiToWide(WideToAnsi(Word));
+  const WideString Shown = Word;
   int FontHeight = std::abs(FWordFontHeight);
   int LinesHeight = 0;
   for (;; --FontHeight) {
@@ -248,7 +248,7 @@ void TFLearn::ShowWord(const WideString& Word) {
     HDC DC = GetDC(EQ->Handle());
     const HGDIOBJ Old = SelectObject(DC, EQ->Font()->Handle());
     GetTextMetricsW(DC, &Metrics);
-    EQ->SetText(WideToAnsi(BreakWideRuns(DC, Shown, Format.right - Format.left)));
+    EQ->SetText(BreakWideRuns(DC, Shown, Format.right - Format.left));
     SelectObject(DC, Old);
     ReleaseDC(EQ->Handle(), DC);
     LinesHeight = static_cast<int>(SendMessageW(EQ->Handle(), EM_GETLINECOUNT, 0, 0)) * Metrics.tmHeight;
@@ -273,7 +273,7 @@ void TFLearn::RefreshStats() {
 void TFLearn::Answer() {
   // No word is shown: nothing to answer and nothing to count.
   if (Dict->Count() == 0 || Current < 0) return;
-  const bool Correct = Question->CheckAnswer(AnsiToWide(EA->Text()), ExactCheck);
+  const bool Correct = Question->CheckAnswer(EA->Text(), ExactCheck);
   unsigned char& Left = Remaining[Current];
   if (Correct) {
     ++Good;
@@ -379,6 +379,7 @@ void TFLearn::FinishExercise() {
 }
 
 void RegisterFLearner() {
+  InitializeVsEdits();
   InitializeVsLabel();
   RegisterClass<TFLearn, TForm>()
       .Method("FormCreate", &TFLearn::FormCreate)

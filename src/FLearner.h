@@ -7,6 +7,7 @@
 #include "FEndLearnDlg.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "VsEdits.h"
 #include "VsLabel.h"
 
 class TDict;
@@ -50,8 +51,8 @@ public:
   void FinishExercise();
 
   TPanel* Panel1 = nullptr;
-  TMemo* EQ = nullptr;
-  TEdit* EA = nullptr;
+  TVsMemo* EQ = nullptr;
+  TVsEdit* EA = nullptr;
   TLabel* LQuestion = nullptr;
   TLabel* LAnswers = nullptr;
   TVsLabel* LAGood = nullptr;

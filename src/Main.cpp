@@ -321,7 +321,7 @@ void TFMain::LoadShortcutKeys() {
   if (FileExists(ShortcutKeysFile)) KeyHelpers->LoadFromFile(ShortcutKeysFile);
 }
 
-void TFMain::TranslateShortcutKey(Word& Key, TShiftState Shift, bool& Consumed, TCustomEdit* Edit) {
+void TFMain::TranslateShortcutKey(Word& Key, TShiftState Shift, bool& Consumed, TCustomVsEdit* Edit) {
   Consumed = false;
   const auto Code = static_cast<Word>(Key + ShiftStateToShortcutBits(Shift));
   const int Index = KeyHelpers ? KeyHelpers->IndexOfName(IntToStr(Code)) : -1;

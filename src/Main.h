@@ -9,6 +9,8 @@
 #include "StdCtrls.h"
 #include "WImage.h"
 
+class TCustomVsEdit;
+
 class TDict;
 class TDUser;
 class TFOptions;
@@ -75,7 +77,7 @@ public:
   // typed (or the key used up): the edit must then drop the key and its
   // character. A list value that is not a number raises EConvertError and
   // types nothing.
-  void TranslateShortcutKey(Word& Key, TShiftState Shift, bool& Consumed, TCustomEdit* Edit);
+  void TranslateShortcutKey(Word& Key, TShiftState Shift, bool& Consumed, TCustomVsEdit* Edit);
   // Makes the named user current. When the previous user's results cannot
   // be saved or the named user's cannot be read, says so and keeps the
   // current user; true when the named user is current.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,27 @@ inline bool PumpUntil(const std::function<bool()>& Done, DWORD TimeoutMs = 3000)
 
 // Serves the application's messages for Ms milliseconds.
 inline void PumpFor(DWORD Ms) { PumpUntil([] { return false; }, Ms); }
+
+// Keys through SendInput, as the keyboard gives them to the focused window:
+// pressed in order, released in reverse, then SettleMs of messages served.
+inline void PressKeys(std::initializer_list<Word> Keys, DWORD SettleMs = 60) {
+  std::vector<INPUT> Inputs;
+  for (Word Key : Keys) {
+    INPUT In{};
+    In.type = INPUT_KEYBOARD;
+    In.ki.wVk = Key;
+    Inputs.push_back(In);
+  }
+  for (auto It = Keys.end(); It != Keys.begin();) {
+    INPUT In{};
+    In.type = INPUT_KEYBOARD;
+    In.ki.wVk = *--It;
+    In.ki.dwFlags = KEYEVENTF_KEYUP;
+    Inputs.push_back(In);
+  }
+  SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
+  PumpFor(SettleMs);
+}
 
 // PumpUntil that reports a failure naming What when the time is up.
 inline bool WaitUntil(const char* What, const std::function<bool()>& Done, DWORD TimeoutMs = 5000) {

@@ -95,7 +95,7 @@ object FDisplay: TFDisplay
     BevelOuter = bvNone
     Enabled = False
     TabOrder = 0
-    object EQ: TMemo
+    object EQ: TVsMemo
       Left = 0
       Top = 0
       Width = 528
@@ -127,11 +127,13 @@ object FDisplay: TFDisplay
       Height = 176
       Pen.Color = clGray
     end
-    object EA: TMemo
+    object EA: TVsEdit
       Left = 8
       Top = 8
       Width = 512
       Height = 160
+      Multiline = True
+      AutoSize = False
       Alignment = taCenter
       BorderStyle = bsNone
       Font.Charset = 238

@@ -23,7 +23,7 @@ object FEdit: TFEdit
     Top = 8
     Caption = 'S'#322#243'wko'
   end
-  object EQ: TEdit
+  object EQ: TVsEdit
     Left = 8
     Top = 24
     Width = 264
@@ -43,7 +43,7 @@ object FEdit: TFEdit
     Top = 74
     Caption = '1'
   end
-  object EA1: TEdit
+  object EA1: TVsEdit
     Left = 24
     Top = 70
     Width = 248
@@ -58,7 +58,7 @@ object FEdit: TFEdit
     Top = 101
     Caption = '2'
   end
-  object EA2: TEdit
+  object EA2: TVsEdit
     Left = 24
     Top = 97
     Width = 248
@@ -73,7 +73,7 @@ object FEdit: TFEdit
     Top = 128
     Caption = '3'
   end
-  object EA3: TEdit
+  object EA3: TVsEdit
     Left = 24
     Top = 124
     Width = 248
@@ -88,7 +88,7 @@ object FEdit: TFEdit
     Top = 155
     Caption = '4'
   end
-  object EA4: TEdit
+  object EA4: TVsEdit
     Left = 24
     Top = 151
     Width = 248
@@ -173,7 +173,7 @@ object FEdit: TFEdit
     Top = 258
     Caption = 'Tytu'#322' s'#322'ownika'
   end
-  object EQL: TEdit
+  object EQL: TVsEdit
     Left = 8
     Top = 274
     Width = 264
@@ -187,7 +187,7 @@ object FEdit: TFEdit
     Top = 304
     Caption = 'Opis s'#322'ownika'
   end
-  object MDesc: TMemo
+  object MDesc: TVsMemo
     Left = 8
     Top = 320
     Width = 264
@@ -195,6 +195,7 @@ object FEdit: TFEdit
     MaxLength = 160
     ScrollBars = ssVertical
     TabOrder = 6
+    WordWrap = True
   end
   object CBResizeFont: TCheckBox
     Left = 8

@@ -60,7 +60,7 @@ object FLearn: TFLearn
     Color = clWindow
     Enabled = False
     TabOrder = 1
-    object EQ: TMemo
+    object EQ: TVsMemo
       Left = 0
       Top = 14
       Width = 508
@@ -102,7 +102,7 @@ object FLearn: TFLearn
     Height = 40
     Pen.Color = $00A08060
   end
-  object EA: TEdit
+  object EA: TVsEdit
     Left = 22
     Top = 138
     Width = 500

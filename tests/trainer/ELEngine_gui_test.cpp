@@ -27,7 +27,7 @@ class TKeyHost : public TForm {
 public:
   explicit TKeyHost(TComponent* AOwner) : TForm(AOwner) {
     SetBounds(100, 100, 300, 120);
-    Edit = new TEdit(this);
+    Edit = new TVsEdit(this);
     Edit->SetParent(this);
     Edit->SetBounds(10, 10, 260, 24);
     Edit->OnKeyDown = TKeyEvent(this, &TKeyHost::EditKeyDown);
@@ -35,7 +35,7 @@ public:
     Edit->OnChange = TNotifyEvent(this, &TKeyHost::EditChange);
   }
   void EditKeyDown(TObject* Sender, Word& Key, TShiftState Shift) {
-    FMain->TranslateShortcutKey(Key, Shift, Consumed, static_cast<TCustomEdit*>(Sender));
+    FMain->TranslateShortcutKey(Key, Shift, Consumed, static_cast<TCustomVsEdit*>(Sender));
     if (Consumed) Key = 0;
   }
   void EditKeyPress(TObject*, char& Key) {
@@ -43,7 +43,7 @@ public:
   }
   void EditChange(TObject*) { ++Changes; }
 
-  TEdit* Edit = nullptr;
+  TVsEdit* Edit = nullptr;
   bool Consumed = false;
   int Changes = 0;
 };
@@ -72,8 +72,8 @@ protected:
   void TearDown() override { Host->Free(); }
 
   // The edit's text as UTF-16.
-  WideString Text() const { return AnsiToWide(Host->Edit->Text()); }
-  void SetText(const WideString& S) { Host->Edit->SetText(WideToAnsi(S)); }
+  WideString Text() const { return Host->Edit->Text(); }
+  void SetText(const WideString& S) { Host->Edit->SetText(S); }
   // Selects From..To with the caret left at To.
   void Select(int From, int To) { Host->Edit->Perform(EM_SETSEL, From, To); }
   int Caret() { return Host->Edit->SelStart(); }
@@ -290,9 +290,8 @@ TEST_F(SpecialKeys, ManagerAndVowelsGetTheKeysTheListLeaves) {
   const TSpecialCase Cases[] = {
       {"manager shortcut", "16471=322", 'W', Ctrl, L"a\u0142b", 0, true},
       {"manager beats the vowel", "16449=261", 'A', Ctrl, L"a\u0105b", 0, true},
-      // The 8-bit stand-in edit holds no macron vowels: refused, key used up.
-      {"Ctrl vowel", "", 'A', Ctrl, L"ab", 0, true},
-      {"Ctrl+Shift vowel", "", 'U', CtrlShift, L"ab", 0, true},
+      {"Ctrl vowel", "", 'A', Ctrl, L"a\u0101b", 0, true},
+      {"Ctrl+Shift vowel", "", 'U', CtrlShift, L"a\u016Ab", 0, true},
       {"Ctrl+Shift with any key is used up", "", VK_LEFT, CtrlShift, L"ab", 0, true},
       {"other Ctrl keys stay the edit's", "", 'C', Ctrl, L"ab", 'C', false},
       {"AltGr vowel", "", 'A', TShiftState{ssCtrl, ssAlt}, L"ab", 'A', false},
@@ -342,43 +341,23 @@ TEST_F(SpecialKeys, PutCharIntoEdit) {
   EXPECT_TRUE(TELearnPanel::PutCharIntoEdit(0x0105, Host->Edit));
   EXPECT_EQ(Text(), L"abc\u0105");
   // Such an edit holds only the special character typed.
-  Host->Edit->SetHint("TELearnInputCR");
+  Host->Edit->SetWideHint(L"TELearnInputCR");
   EXPECT_TRUE(TELearnPanel::PutCharIntoEdit(0x0119, Host->Edit));
   EXPECT_EQ(Text(), L"\u0119");
-  EXPECT_FALSE(TELearnPanel::PutCharIntoEdit(0x0101, Host->Edit)) << "no macron in the 8-bit edit";
-  EXPECT_EQ(Text(), L"\u0119");
-  Host->Edit->SetHint("");
+  EXPECT_TRUE(TELearnPanel::PutCharIntoEdit(0x0101, Host->Edit)) << "outside the code page";
+  EXPECT_EQ(Text(), L"\u0101");
+  Host->Edit->SetWideHint(L"");
   Host->Edit->SetReadOnly(true);
   EXPECT_FALSE(TELearnPanel::PutCharIntoEdit(0x0105, Host->Edit)) << "read-only";
-  EXPECT_EQ(Text(), L"\u0119");
-  // Only edits of the answer kind are served.
-  TMemo* Memo = new TMemo(Host);
+  EXPECT_EQ(Text(), L"\u0101");
+  // Only edits of the answer kind are served, not memos.
+  TVsMemo* Memo = new TVsMemo(Host);
   Memo->SetParent(Host);
   EXPECT_FALSE(TELearnPanel::PutCharIntoEdit(0x0105, Memo));
-  EXPECT_EQ(Memo->Text(), "");
+  EXPECT_EQ(Memo->Text(), L"");
 }
 
 // --- real key messages -----------------------------------------------------
-
-// Presses (and releases) keys as the keyboard would, into the focused window.
-void Press(std::initializer_list<Word> Keys) {
-  std::vector<INPUT> Inputs;
-  for (Word Key : Keys) {
-    INPUT In{};
-    In.type = INPUT_KEYBOARD;
-    In.ki.wVk = Key;
-    Inputs.push_back(In);
-  }
-  for (auto It = Keys.end(); It != Keys.begin();) {
-    INPUT In{};
-    In.type = INPUT_KEYBOARD;
-    In.ki.wVk = *--It;
-    In.ki.dwFlags = KEYEVENTF_KEYUP;
-    Inputs.push_back(In);
-  }
-  SendInput(static_cast<UINT>(Inputs.size()), Inputs.data(), sizeof(INPUT));
-  PumpFor(60);
-}
 
 void KeyEvent(Word Key, bool Up) {
   INPUT In{};
@@ -401,9 +380,9 @@ TEST_F(SpecialKeys, RealKeysTypeExactlyOneCharacterEach) {
   PumpFor(50);
   ASSERT_EQ(GetFocus(), Host->Edit->Handle());
 
-  Press({'X'});
-  Press({VK_CONTROL, 'L'});  // the user's list
-  Press({'Y'});
+  PressKeys({'X'});
+  PressKeys({VK_CONTROL, 'L'});  // the user's list
+  PressKeys({'Y'});
   KeyEvent(VK_CONTROL, false);
   for (Word Key : {Word(VK_NUMPAD3), Word(VK_NUMPAD2), Word(VK_NUMPAD2)}) {
     KeyEvent(Key, false);
@@ -411,13 +390,13 @@ TEST_F(SpecialKeys, RealKeysTypeExactlyOneCharacterEach) {
   }
   KeyEvent(VK_CONTROL, true);
   // Keys with characters of their own: "!" and "@" must not follow.
-  Press({VK_SHIFT, '1'});                  // the user's list
-  Press({VK_SHIFT, '2'});                  // the manager
-  Press({VK_CONTROL, 'A'});                // a macron the 8-bit edit cannot hold; no select-all
-  Press({VK_CONTROL, VK_SHIFT, VK_LEFT});  // used up: no word selected
-  Press({'Z'});
-  EXPECT_EQ(Text(), L"x\u0105y\u0142\u0142\u0119z");
-  EXPECT_EQ(Caret(), 7);
+  PressKeys({VK_SHIFT, '1'});                  // the user's list
+  PressKeys({VK_SHIFT, '2'});                  // the manager
+  PressKeys({VK_CONTROL, 'A'});                // a macron; no select-all
+  PressKeys({VK_CONTROL, VK_SHIFT, VK_LEFT});  // used up: no word selected
+  PressKeys({'Z'});
+  EXPECT_EQ(Text(), L"x\u0105y\u0142\u0142\u0119\u0101z");
+  EXPECT_EQ(Caret(), 8);
   EXPECT_EQ(Host->Edit->SelLength(), 0);
 }
 

@@ -165,11 +165,11 @@ protected:
 
   void Enter(const char* Question, const char* A1 = "", const char* A2 = "", const char* A3 = "",
              const char* A4 = "") {
-    Edit->EQ->SetText(Question);
-    Edit->EA1->SetText(A1);
-    Edit->EA2->SetText(A2);
-    Edit->EA3->SetText(A3);
-    Edit->EA4->SetText(A4);
+    Edit->EQ->SetText(AnsiToWide(Question));
+    Edit->EA1->SetText(AnsiToWide(A1));
+    Edit->EA2->SetText(AnsiToWide(A2));
+    Edit->EA3->SetText(AnsiToWide(A3));
+    Edit->EA4->SetText(AnsiToWide(A4));
   }
 
   void ExpectListsInStep() {
@@ -202,8 +202,8 @@ protected:
   }
 
   void Describe(const char* Title, const char* Description, bool LargeFont = false) {
-    Edit->EQL->SetText(Title);
-    Edit->MDesc->SetText(Description);
+    Edit->EQL->SetText(AnsiToWide(Title));
+    Edit->MDesc->SetText(AnsiToWide(Description));
     Edit->CBResizeFont->SetChecked(LargeFont);
   }
 
@@ -241,9 +241,9 @@ TEST_F(Editor, AddAndReplaceBuildEntriesAndListClicksPickTheCurrentOne) {
   ClickRow(Edit->LBA, 1);
   EXPECT_EQ(Edit->LBQ->ItemIndex(), 1);
   EXPECT_EQ(Edit->CurrentIndex(), 1);
-  EXPECT_EQ(Edit->EQ->Text(), "pies");
-  EXPECT_EQ(Edit->EA2->Text(), "hound");
-  Edit->EA1->SetText("");
+  EXPECT_EQ(WideToAnsi(Edit->EQ->Text()), "pies");
+  EXPECT_EQ(WideToAnsi(Edit->EA2->Text()), "hound");
+  Edit->EA1->SetText(AnsiToWide(""));
   Edit->IBReplace->Click();
   EXPECT_EQ(Entries(Edit->Dict()), (std::vector<AnsiString>{"kot|cat|||", "pies|hound|||", "dom|house|||"}));
   EXPECT_EQ(Edit->CurrentIndex(), 1);
@@ -264,7 +264,7 @@ TEST_F(Editor, DeleteAndSortKeepTheListsInStepAndReplaceOverwritesNoOtherWord) {
   EXPECT_EQ(Entries(Edit->Dict()), (std::vector<AnsiString>{"zebra|zebra-1|||", "Ala|Ala-1|||", "kot|kot-1|||"}));
   EXPECT_EQ(Edit->CurrentIndex(), -1);
   EXPECT_EQ(Edit->LBQ->ItemIndex(), -1);
-  EXPECT_TRUE(Edit->EQ->Text().empty());
+  EXPECT_TRUE(WideToAnsi(Edit->EQ->Text()).empty());
   ExpectListsInStep();
 
   // After the sort another word lies at the clicked position: Replace must
@@ -274,7 +274,7 @@ TEST_F(Editor, DeleteAndSortKeepTheListsInStepAndReplaceOverwritesNoOtherWord) {
   EXPECT_EQ(Items(Edit->LBQ), (std::vector<AnsiString>{"Ala", "kot", "zebra"}));
   EXPECT_EQ(Edit->CurrentIndex(), -1);
   ExpectListsInStep();
-  Edit->EA1->SetText("pasiak");
+  Edit->EA1->SetText(AnsiToWide("pasiak"));
   Edit->IBReplace->Click();
   EXPECT_EQ(Entries(Edit->Dict()),
             (std::vector<AnsiString>{"Ala|Ala-1|||", "kot|kot-1|||", "zebra|zebra-1|||", "zebra|pasiak|||"}));
@@ -323,8 +323,8 @@ TEST_F(Editor, SavedInANewFolderAndOpenedThroughTheChooserGivesTheSameDictionary
               })},
       [&] { Edit->IBOpenClick(nullptr); });
   EXPECT_EQ(Entries(Edit->Dict()), Saved);
-  EXPECT_EQ(Edit->EQL->Text(), "Zwierz\xEAta");
-  EXPECT_EQ(Edit->MDesc->Text(), "Nazwy zwierz\xB9t");
+  EXPECT_EQ(WideToAnsi(Edit->EQL->Text()), "Zwierz\xEAta");
+  EXPECT_EQ(WideToAnsi(Edit->MDesc->Text()), "Nazwy zwierz\xB9t");
   EXPECT_TRUE(Edit->CBResizeFont->Checked());
   EXPECT_EQ(Edit->CurrentIndex(), -1);
   EXPECT_EQ(Edit->LBQ->ItemIndex(), -1);
@@ -343,16 +343,16 @@ TEST_F(Editor, TitleAndDescriptionTakeNoMoreThanTheFileHolds) {
   };
   Type(Edit->EQL, 90, 'T');
   Type(Edit->MDesc, 170, 'D');
-  EXPECT_EQ(Edit->EQL->Text(), AnsiString(81, 'T'));
-  EXPECT_EQ(Edit->MDesc->Text(), AnsiString(160, 'D'));
+  EXPECT_EQ(WideToAnsi(Edit->EQL->Text()), AnsiString(81, 'T'));
+  EXPECT_EQ(WideToAnsi(Edit->MDesc->Text()), AnsiString(160, 'D'));
   Edit->CBResizeFont->SetChecked(true);
   ASSERT_TRUE(ForceDirectories(Tree));
   FDicName->DLB->SetDirectory(Tree);
   SaveAs("dlugi");
   TDict Saved;
   Saved.LoadFromFile(Tree + "\\dlugi.dic");
-  EXPECT_EQ(WideToAnsi(Saved.GetTitle()), Edit->EQL->Text());
-  EXPECT_EQ(WideToAnsi(Saved.GetDescription()), Edit->MDesc->Text());
+  EXPECT_EQ(WideToAnsi(Saved.GetTitle()), WideToAnsi(Edit->EQL->Text()));
+  EXPECT_EQ(WideToAnsi(Saved.GetDescription()), WideToAnsi(Edit->MDesc->Text()));
   EXPECT_TRUE(Saved.HasResizeFont());
 }
 
@@ -442,8 +442,8 @@ TEST_F(Editor, CancelledOpenKeepsTheWorkAndAnUnreadableFileIsReported) {
               })},
       [&] { Edit->IBOpenClick(nullptr); });
   EXPECT_EQ(Entries(Edit->Dict()), std::vector<AnsiString>{"kot|cat|||"});
-  EXPECT_EQ(Edit->EQL->Text(), "Nowy tytu\xB3");
-  EXPECT_EQ(Edit->MDesc->Text(), "Nowy opis");
+  EXPECT_EQ(WideToAnsi(Edit->EQL->Text()), "Nowy tytu\xB3");
+  EXPECT_EQ(WideToAnsi(Edit->MDesc->Text()), "Nowy opis");
   EXPECT_EQ(FDicName->EDN->Text(), "nowy");
 
   TBoxSeen Seen;
@@ -483,7 +483,7 @@ TEST_F(Editor, OpeningProposesTheFileNameWithoutItsEnding) {
 
 TEST_F(Editor, ShortcutKeysTypeTheirCharacterIntoTheEditsAndNothingElse) {
   FMain->KeyHelpers->SetText("81=261");  // the Q key types U+0105
-  Edit->EA1->SetText("ab");
+  Edit->EA1->SetText(AnsiToWide("ab"));
   Edit->EA1->SetFocus();
   Edit->EA1->Perform(EM_SETSEL, 1, 1);
   // Real key messages: the key-down, and the character the message loop
@@ -491,13 +491,13 @@ TEST_F(Editor, ShortcutKeysTypeTheirCharacterIntoTheEditsAndNothingElse) {
   PostMessageA(Edit->EA1->Handle(), WM_KEYDOWN, 'Q', 1);
   PostMessageA(Edit->EA1->Handle(), WM_KEYUP, 'Q', 0xC0000001);
   PumpFor(100);
-  EXPECT_EQ(Edit->EA1->Text(), "a\xB9" "b");
+  EXPECT_EQ(WideToAnsi(Edit->EA1->Text()), "a\xB9" "b");
   EXPECT_EQ(Edit->EA1->SelStart(), 2);
   // Other keys type as ever.
   PostMessageA(Edit->EA1->Handle(), WM_KEYDOWN, 'W', 1);
   PostMessageA(Edit->EA1->Handle(), WM_KEYUP, 'W', 0xC0000001);
   PumpFor(100);
-  EXPECT_EQ(Edit->EA1->Text(), "a\xB9wb");
+  EXPECT_EQ(WideToAnsi(Edit->EA1->Text()), "a\xB9wb");
 }
 
 TEST_F(Editor, ImportFillsTheListsFromATabSeparatedFile) {
@@ -580,7 +580,7 @@ TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen)
   };
   Open();
   ASSERT_EQ(Edit->Dict()->Count(), Count);
-  EXPECT_EQ(Edit->EQL->Text(), WideToAnsi(L"Du\u017Cy"));
+  EXPECT_EQ(WideToAnsi(Edit->EQL->Text()), WideToAnsi(L"Du\u017Cy"));
   EXPECT_EQ(Edit->LBQ->Items()->Count(), Count);
   ExpectListsInStep();
 
@@ -590,7 +590,7 @@ TEST_F(Editor, ALargeDictionaryKeepsBothListsInStepThroughOpenEditSortAndReopen)
   ClickRow(Edit->LBQ, 2001);
   EXPECT_EQ(Edit->LBA->ItemIndex(), 2001);
   EXPECT_EQ(Edit->LBA->TopIndex(), Edit->LBQ->TopIndex());
-  Edit->EA1->SetText("nowe");
+  Edit->EA1->SetText(AnsiToWide("nowe"));
   Edit->IBReplace->Click();
   EXPECT_EQ(EntryText(Edit->Dict(), 2001), WideToAnsi(L"s\u0142owo197999|nowe|\u017Cart2001||"));
   EXPECT_EQ(Edit->LBQ->ItemIndex(), 2001);
@@ -710,6 +710,32 @@ TEST_F(Editor, ClosedWhileItsDialogIsOpenItClosesOnceTheDialogIsDone) {
     Edit = nullptr;
   }
   EXPECT_EQ(FileSize(Tree + "\\zapisany.dic"), 484u + 810u);
+}
+
+
+TEST_F(Editor, AMacronTypedIntoAnAnswerIsSavedReadBackAndShown) {
+  Edit->EQ->SetText(L"kot");
+  SetForegroundWindow(FMain->Handle());
+  Edit->EA1->SetFocus();
+  PumpFor(50);
+  ASSERT_EQ(GetFocus(), Edit->EA1->Handle());
+  // Real keys: "k", then Ctrl+O for the o with a macron.
+
+  PressKeys({'K'});
+  PressKeys({VK_CONTROL, 'O'});
+  ASSERT_EQ(Edit->EA1->Text(), L"k\u014D");
+  Edit->IBAdd->Click();
+  Describe("Makron", "Opis");
+  ASSERT_TRUE(ForceDirectories(Tree));
+  FDicName->DLB->SetDirectory(Tree);
+  SaveAs("makron");
+  TDict Saved;
+  Saved.LoadFromFile(Tree + "\\makron.dic");
+  ASSERT_EQ(Saved.Count(), 1);
+  EXPECT_EQ(Saved.ItemText(1, 0), L"k\u014D");
+  Edit->EA1->SetText(WideString());
+  ClickRow(Edit->LBQ, 0);
+  EXPECT_EQ(Edit->EA1->Text(), L"k\u014D") << "the entry shows again";
 }
 
 }  // namespace

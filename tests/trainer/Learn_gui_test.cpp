@@ -143,7 +143,7 @@ protected:
   // Types Text and presses Enter; returns once the feedback shows (or the
   // window is gone).
   static void Type(TFLearn* Window, const WideString& Text) {
-    Window->EA->SetText(WideToAnsi(Text));
+    Window->EA->SetText(Text);
     PressKey(Window, VK_RETURN);
     WaitUntil("the feedback on the answer", [Window] { return Window_() != Window || Window->FeedbackShown; });
   }
@@ -210,7 +210,7 @@ TEST_F(Learn, SequentialOrderAndTheStatistics) {
   for (int I = 0; I < 3; ++I) {
     SCOPED_TRACE(I);
     EXPECT_EQ(Window->Current, I);
-    EXPECT_EQ(Window->EQ->Text(), WideToAnsi(Three[I].Word));
+    EXPECT_EQ(WideToAnsi(Window->EQ->Text()), WideToAnsi(Three[I].Word));
     EXPECT_EQ(Window->LQNo->Caption(), IntToStr(I + 1) + " z 3");
     Type(Window, I == 0 ? RightAnswer(Window) : WideString(L"zle"));
     EXPECT_EQ(Window->LQCount->Caption(), IntToStr(I + 1));
@@ -410,8 +410,8 @@ TEST_F(Learn, ShortcutTypesItsCharacterAndOtherKeysStillEdit) {
   FMain->KeyHelpers->Add("81=261");  // Q alone types U+0105
   TFLearn* Window = Start(MakeDict("three.dic", Three), false);
   ASSERT_NE(Window, nullptr);
-  TEdit* Edit = Window->EA;
-  Edit->SetText("ab");
+  TVsEdit* Edit = Window->EA;
+  Edit->SetText(L"ab");
   Edit->SetSelStart(1);
   const auto Press = [&](Word Key) {
     PressKey(Window, Key);
@@ -419,17 +419,17 @@ TEST_F(Learn, ShortcutTypesItsCharacterAndOtherKeysStillEdit) {
   };
   // The shortcut's character at the caret, and not the key's own.
   Press('Q');
-  EXPECT_EQ(AnsiToWide(Edit->Text()), L"a\u0105b");
+  EXPECT_EQ(Edit->Text(), L"a\u0105b");
   EXPECT_EQ(Edit->SelStart(), 2);
   // The next key is the edit's again, arrows and Backspace too.
   Press('X');
-  EXPECT_EQ(AnsiToWide(Edit->Text()), L"a\u0105xb");
+  EXPECT_EQ(Edit->Text(), L"a\u0105xb");
   Press(VK_LEFT);
   Press(VK_BACK);
-  EXPECT_EQ(AnsiToWide(Edit->Text()), L"axb");
+  EXPECT_EQ(Edit->Text(), L"axb");
   Press(VK_END);
   Press(VK_BACK);
-  EXPECT_EQ(AnsiToWide(Edit->Text()), L"ax");
+  EXPECT_EQ(Edit->Text(), L"ax");
   EXPECT_FALSE(Window->FeedbackShown);
 }
 
@@ -460,7 +460,7 @@ TEST_F(Learn, DamagedOrMissingDictionaryLeavesAnEmptyUsableWindow) {
     EXPECT_EQ(Window->Dict->Count(), 0);
     EXPECT_EQ(Window->Caption(), "Test");
     // Enter counts nothing, shows nothing and ends nothing.
-    Window->EA->SetText("x");
+    Window->EA->SetText(AnsiToWide("x"));
     PressKey(Window, VK_RETURN);
     PumpFor(150);
     EXPECT_FALSE(Window->FeedbackShown);
@@ -619,7 +619,7 @@ TEST_F(Learn, TheKeyThatEndsTheFeedbackTypesNothingIntoTheNextAnswer) {
     EXPECT_TRUE(PumpUntil([Window] { return !Window->FeedbackShown; }, 1000)) << "the key did not end the feedback";
     // Whatever of the key could still arrive has arrived.
     PumpFor(100);
-    EXPECT_EQ(Window->EA->Text(), "");
+    EXPECT_EQ(WideToAnsi(Window->EA->Text()), "");
     const int Good = Window->Good;
     TypeKeys(Window, RightAnswer(Window));
     EXPECT_TRUE(Window->LAGood->Visible()) << WideToAnsi(RightAnswer(Window)) << " was not taken";
@@ -639,7 +639,7 @@ TEST_F(Learn, AWordWiderThanTheQuestionBoxIsShownBrokenAtItsEdge) {
     ASSERT_NE(Window, nullptr);
     PumpFor(200);
     // All of the word, in lines.
-    AnsiString Text = Window->EQ->Text();
+    AnsiString Text = WideToAnsi(Window->EQ->Text());
     std::erase_if(Text, [](char C) { return C == '\r' || C == '\n'; });
     EXPECT_EQ(AnsiToWide(Text), Long);
     // The edit's own layout: the word takes several lines, from the first
@@ -832,6 +832,24 @@ TEST_F(Learn, TheLayoutHasItsPicturesAndFramesAndTheRatioFollowsTheAnswers) {
   MoveOn(Window);
   TypeKeys(Window, L"zle");
   EXPECT_EQ(Window->Ratio, 0.5);
+}
+
+TEST_F(Learn, AMacronTypedWithCtrlAIsShownAndAccepted) {
+  const std::vector<TEntry> Macron = {{L"mama", {L"m\u0101"}}};
+  TFLearn* Window = Start(MakeDict("macron.dic", Macron), false);
+  ASSERT_NE(Window, nullptr);
+  SetForegroundWindow(FMain->Handle());
+  Window->EA->SetFocus();
+  PumpFor(100);
+  ASSERT_EQ(GetFocus(), Window->EA->Handle());
+  PressKeys({'M'});
+  PressKeys({VK_CONTROL, 'A'});
+  EXPECT_EQ(Window->EA->Text(), L"m\u0101") << "Ctrl+A types the macron, selects nothing";
+  EXPECT_EQ(Window->EA->SelLength(), 0);
+  SaveShot(FMain->Handle(), "learn-macron-answer", 200);
+  PressKeys({VK_RETURN});
+  WaitUntil("the feedback on the answer", [Window] { return Window_() != Window || Window->FeedbackShown; });
+  EXPECT_EQ(Window->Good, 1);
 }
 
 }  // namespace

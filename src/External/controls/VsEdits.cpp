@@ -1,7 +1,20 @@
 #include "VsEdits.h"
 
+#include <windowsx.h>
+#include <imm.h>
+
 #include <algorithm>
+#include <cstring>
 #include <string>
+
+#include "Filer.h"
+#include "Forms.h"
+#include "TypInfo.h"
+#include "VsCLabel.h"
+#include "VsKeyboardInput.h"
+#include "VsStrUtils.h"
+#include "VsTools.h"
+#include "VsUxTheme.h"
 
 namespace {
 
@@ -934,4 +947,1987 @@ void TVsEditStrings::Undo() {
   U.UnlockUndo();
   FOwner->TextChanged();
   if (!FOwner->NotifyUserChangeOnly()) FOwner->Change();
+}
+
+// ---------------------------------------------------------------------------
+// TCustomVsEdit
+
+namespace {
+
+int Clamp0(int V, int Hi) { return std::max(0, std::min(V, Hi)); }
+
+// 8-bit text of the system code page as UTF-16.
+WideString FromAnsi(const char* S, int Length = -1) {
+  if (!S) return WideString();
+  const int N = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED | MB_USEGLYPHCHARS, S, Length, nullptr, 0);
+  if (N <= 0) return WideString();
+  WideString R(static_cast<size_t>(N), L'\0');
+  MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED | MB_USEGLYPHCHARS, S, Length, R.data(), N);
+  if (Length < 0 && !R.empty() && R.back() == L'\0') R.pop_back();
+  return R;
+}
+
+AnsiString ToAnsi(const WideString& S) { return WideToAnsi(S); }
+
+// At most Room bytes of S, never ending inside a double-byte character.
+size_t AnsiFit(const AnsiString& S, size_t Room) {
+  if (S.size() <= Room) return S.size();
+  size_t I = 0;
+  while (I < Room) {
+    const size_t Step = IsDBCSLeadByte(static_cast<BYTE>(S[I])) ? 2 : 1;
+    if (I + Step > Room) break;
+    I += Step;
+  }
+  return I;
+}
+
+bool IsBlank(WideChar C) { return C == L' ' || C == L'\t'; }
+
+const TEnumNames LinkPositionNames{"lcpLeftTop",    "lcpLeftBottom",  "lcpLeftCenter", "lcpTopLeft",
+                                   "lcpTopRight",   "lcpTopCenter",   "lcpRightTop",   "lcpRightBottom",
+                                   "lcpRightCenter", "lcpBottomLeft", "lcpBottomRight", "lcpBottomCenter"};
+
+}  // namespace
+
+TCustomVsEdit::TCustomVsEdit(TComponent* AOwner) : TVsXPThemedControl(AOwner) {
+  FLines = std::make_unique<TVsEditStrings>(this);
+  SetControlStyle(ControlStyle() + TControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque});
+  SetBounds(Left(), Top(), 200, 100);
+  SetCursor(crIBeam);
+  SetColor(clWindow);
+  SetParentColor(false);
+  SetTabStop(true);
+  SetAutoSize(true);
+}
+
+TCustomVsEdit::~TCustomVsEdit() {
+  if (FMeasureDC) {
+    SelectObject(FMeasureDC, FMeasureOldFont);
+    DeleteDC(FMeasureDC);
+  }
+}
+
+bool TCustomVsEdit::Loading() const {
+  const TComponentState S = ComponentState();
+  return S.Contains(csLoading) || S.Contains(csReading) || S.Contains(csDestroying);
+}
+
+TVsTextMeasurer* TCustomVsEdit::Measurer() {
+  if (!HandleAllocated()) return nullptr;
+  if (!FMeasureDC) {
+    FMeasureDC = CreateCompatibleDC(nullptr);
+    FMeasureOldFont = SelectObject(FMeasureDC, Font()->Handle());
+    FMeasurer = std::make_unique<TVsGdiMeasurer>(FMeasureDC, IsWinNT);
+  } else {
+    SelectObject(FMeasureDC, Font()->Handle());
+  }
+  return FMeasurer.get();
+}
+
+void TCustomVsEdit::CreateParams(TCreateParams& Params) {
+  TVsXPThemedControl::CreateParams(Params);
+  Params.Style |= WS_CLIPCHILDREN;
+  if (FBorderStyle == bsSingle) {
+    if (Ctl3D())
+      Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+      Params.Style |= WS_BORDER;
+  }
+  if (FMultiline) {
+    if (FScrollBars == ssVertical || FScrollBars == ssBoth) Params.Style |= WS_VSCROLL;
+    if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) Params.Style |= WS_HSCROLL;
+  }
+  if (FRightAlignedView) Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
+}
+
+void TCustomVsEdit::CreateWnd() {
+  FVertState = FHorzState = TBarState{};
+  FPaintPending = false;
+  TVsXPThemedControl::CreateWnd();
+  if (!Multiline() && AutoSize() && !Loading()) AdjustHeight();
+  UpdateEditRect();
+  FLines->RewrapAll();
+  ClampCaret();
+  UpdateScrollBars();
+}
+
+void TCustomVsEdit::DestroyWnd() {
+  if (FCaretCreated) {
+    DestroyCaret();
+    FCaretCreated = false;
+  }
+  TVsXPThemedControl::DestroyWnd();
+}
+
+void TCustomVsEdit::Loaded() {
+  TVsXPThemedControl::Loaded();
+  AdjustHeight();
+  UpdateEditRect();
+  FLines->RewrapAll();
+  UpdateScrollBars();
+  UpdateLinkedControl();
+}
+
+int TCustomVsEdit::LineHeight() const { return std::abs(Font()->Height()) + 2; }
+
+int TCustomVsEdit::VisibleLines() const {
+  const int H = FEditRect.bottom - FEditRect.top - FTopMargin;
+  return std::max(1, H / LineHeight());
+}
+
+void TCustomVsEdit::AdjustHeight() {
+  if (Multiline() || !AutoSize() || Loading()) return;
+  HDC DC = GetDC(nullptr);
+  HGDIOBJ Old = SelectObject(DC, Font()->Handle());
+  TEXTMETRICW TM{};
+  GetTextMetricsW(DC, &TM);
+  SelectObject(DC, Old);
+  ReleaseDC(nullptr, DC);
+  int H = TM.tmHeight;
+  if (FBorderStyle == bsSingle) H += Ctl3D() ? 4 * GetSystemMetrics(SM_CYEDGE) : 6 * GetSystemMetrics(SM_CYBORDER);
+  if (H != Height()) SetBounds(Left(), Top(), Width(), H);
+}
+
+void TCustomVsEdit::UpdateEditRect() {
+  RECT R{};
+  if (HandleAllocated()) GetClientRect(FHandle, &R);
+  if (!Multiline()) {
+    // One line, centred in the client area.
+    const int H = LineHeight() + FTopMargin;
+    const int Top = std::max(0, static_cast<int>(R.bottom - R.top - H) / 2);
+    R.top = Top;
+    R.bottom = std::max(static_cast<int>(R.bottom), Top + H);
+  }
+  FEditRect = R;
+}
+
+void TCustomVsEdit::SetSelection(const TVsCaretPoint& Start, const TVsCaretPoint& End) {
+  FSelStart = Start;
+  FSelEnd = End;
+}
+
+void TCustomVsEdit::ResetView() {
+  FTopLine = 0;
+  FLeftChar = 0;
+}
+
+void TCustomVsEdit::InvalidateText() {
+  // Once is enough until the next paint.
+  if (!HandleAllocated() || FPaintPending) return;
+  FPaintPending = true;
+  InvalidateRect(FHandle, nullptr, FALSE);
+}
+
+void TCustomVsEdit::Repaint() { InvalidateText(); }
+
+void TCustomVsEdit::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TCustomVsEdit::SelectionChange() {
+  if (OnSelectionChange) OnSelectionChange(this);
+}
+
+void TCustomVsEdit::DoKeyPressEx(WideString& S) {
+  if (OnKeyPressEx) OnKeyPressEx(this, S);
+}
+
+// A change that came as a message or from the menu: OnChange only when
+// every change counts.
+void TCustomVsEdit::TextEdited(bool UserChange) {
+  TextChanged();
+  if (UserChange || !FNotifyUserChangeOnly) Change();
+  UpdateScrollBars();
+  MakeCaretVisible();
+  if (FCaretCreated) PlaceCaret(FCaret.X, FCaret.Y);
+  Repaint();
+}
+
+// After an edit: caret and selection inside the text, shown, the bars and
+// the text brought up to date.
+void TCustomVsEdit::ShowEdit() {
+  ClampCaret();
+  SelectionChange();
+  UpdateScrollBars();
+  MakeCaretVisible();
+  PlaceCaret(FCaret.X, FCaret.Y);
+  Repaint();
+}
+
+// What MaxLength leaves for an insertion that replaces the selection.
+int TCustomVsEdit::Room() const {
+  return std::max(0, FMaxLength - (static_cast<int>(Text().size()) - GetSelLength()));
+}
+
+// The keyboard commands that work through messages fire the one OnChange
+// the message left out.
+void TCustomVsEdit::KeyboardChange() {
+  if (FNotifyUserChangeOnly) Change();
+}
+
+// ---- text ----
+
+WideString TCustomVsEdit::Text() const { return FLines->Text(); }
+
+WideString TCustomVsEdit::ApplyCharCase(const WideString& S) const {
+  if (FCharCase == eecUpperCase) return VsWideUpperCase(S);
+  if (FCharCase == eecLowerCase) return VsWideLowerCase(S);
+  return S;
+}
+
+void TCustomVsEdit::SetText(const WideString& Value) {
+  if (Loading()) {
+    FLines->SetText(Value);
+    return;
+  }
+  if (Value == Text()) return;
+  const WideString S = ApplyCharCase(Value);
+  if (HandleAllocated()) {
+    // An 8-bit window: the A form passes the UTF-16 text on unconverted.
+    SendMessageA(FHandle, WM_SETTEXT, 1, reinterpret_cast<LPARAM>(S.c_str()));
+  } else {
+    FLines->SetText(S);
+    TextChanged();
+    if (!FNotifyUserChangeOnly) Change();
+  }
+  UpdateScrollBars();
+}
+
+void TCustomVsEdit::SetMaxLength(int Value) {
+  if (Value == FMaxLength || Value < 0) return;
+  FMaxLength = Value;
+  if (Value > 0 && static_cast<int>(Text().size()) > Value) SetText(Text().substr(0, static_cast<size_t>(Value)));
+}
+
+void TCustomVsEdit::SetLines(TVsWideStrings* Value) {
+  if (Value) FLines->Assign(Value);
+}
+
+int TCustomVsEdit::GetSelStart() const { return FLines->CaretToIndex(FCaret); }
+
+void TCustomVsEdit::SetSelStart(int Value) {
+  const TVsCaretPoint P = FLines->IndexToCaret(std::max(0, Value));
+  Deselect();
+  FKeepAtLineEnd = true;
+  SetCaretY(P.Y);
+  FCaret.X = -1;
+  SetCaretX(P.X);
+  FKeepAtLineEnd = false;
+  FAnchor = FCaret;
+  FSelStart = FSelEnd = FCaret;
+}
+
+int TCustomVsEdit::GetSelLength() const { return static_cast<int>(FLines->GetSelText().size()); }
+
+void TCustomVsEdit::SetSelLength(int Value) {
+  if (Value != 0) {
+    const TVsCaretPoint P = FLines->IndexToCaret(std::max(0, GetSelStart() + Value));
+    FAnchor = FCaret;
+    SelectTo(P.X, P.Y);
+    FCaret = P;
+    MakeCaretVisible();
+    if (FCaretCreated) PlaceCaret(FCaret.X, FCaret.Y);
+  } else {
+    Deselect();
+  }
+  SelectionChange();
+  Repaint();
+}
+
+WideString TCustomVsEdit::SelText() const { return FLines->GetSelText(); }
+
+void TCustomVsEdit::SetSelText(const WideString& S) {
+  // One step for the replacement: undo takes the text out and puts the
+  // selection back.
+  FUndo.AddAction(vsaGroup, {}, WideString(), {});
+  FLines->DeleteSelection();
+  const TVsParagraphPos Before = FLines->CaretToParagraphPos(FCaret);
+  TVsCaretPoint P = FCaret;
+  const WideString T = ApplyCharCase(S);
+  FLines->InsertText(P, T);
+  const TVsParagraphPos After = FLines->CaretToParagraphPos(P);
+  if (After != Before) FUndo.AddAction(vsaInsert, Before, T, After);
+  FUndo.AddAction(vsaGroup, {}, WideString(), {});
+  SelectTo(P.X, P.Y);
+  FCaret = P;
+  TextEdited(false);
+}
+
+void TCustomVsEdit::ClampCaret() {
+  const int Lines = FLines->VisualLineCount();
+  auto Fix = [&](TVsCaretPoint& P) {
+    P.Y = Clamp0(P.Y, std::max(0, Lines - 1));
+    P.X = Clamp0(P.X, LineLength(P.Y));
+  };
+  Fix(FCaret);
+  Fix(FAnchor);
+  Fix(FSelStart);
+  Fix(FSelEnd);
+}
+
+int TCustomVsEdit::LineLength(int Y) const {
+  if (Y < 0 || Y >= FLines->VisualLineCount()) return 0;
+  return static_cast<int>(FLines->GetVisualLine(Y).size());
+}
+
+int TCustomVsEdit::ParagraphOf(int Y) const {
+  int Para = 0, InPara = 0;
+  FLines->VisualLineToParagraph(Y, Para, InPara);
+  return Para;
+}
+
+// Visual line Y continues the paragraph of line Y - 1.
+bool TCustomVsEdit::ContinuesParagraph(int Y) const {
+  int Para = 0, InPara = 0;
+  FLines->VisualLineToParagraph(Y, Para, InPara);
+  return InPara > 0;
+}
+
+void TCustomVsEdit::Undo() {
+  if (FReadOnly) return;
+  FLines->Undo();
+  ClampCaret();
+  UpdateScrollBars();
+  MakeCaretVisible();
+  if (FCaretCreated) PlaceCaret(FCaret.X, FCaret.Y);
+  SelectionChange();
+  Repaint();
+}
+
+// ---- selection ----
+
+void TCustomVsEdit::SelectTo(int X, int Y) {
+  const TVsCaretPoint P{X, Y};
+  auto Before = [](const TVsCaretPoint& A, const TVsCaretPoint& B) { return A.Y < B.Y || (A.Y == B.Y && A.X < B.X); };
+  if (Before(P, FAnchor)) {
+    FSelStart = P;
+    FSelEnd = FAnchor;
+  } else {
+    FSelStart = FAnchor;
+    FSelEnd = P;
+  }
+}
+
+void TCustomVsEdit::Deselect() {
+  if (!HasSelection()) return;
+  FSelStart = FSelEnd = FAnchor;
+  SelectionChange();
+  Repaint();
+}
+
+void TCustomVsEdit::CollapseSelection() {
+  FAnchor = FCaret;
+  FSelStart = FSelEnd = FCaret;
+}
+
+void TCustomVsEdit::SelectAll() {
+  FAnchor = TVsCaretPoint{};
+  const int Last = std::max(0, FLines->VisualLineCount() - 1);
+  FCaret = TVsCaretPoint{LineLength(Last), Last};
+  SelectTo(FCaret.X, FCaret.Y);
+  if (FCaret.Y >= FTopLine + VisibleLines()) {
+    if (FCaretCreated) SetCaretPos(-100, -100);
+  } else {
+    MakeCaretVisible();
+    if (FCaretCreated) PlaceCaret(FCaret.X, FCaret.Y);
+  }
+  SelectionChange();
+  Repaint();
+}
+
+TVsCaretPoint TCustomVsEdit::WordEnd(const TVsCaretPoint& P) const {
+  const TVsParagraphPos Pos = FLines->CaretToParagraphPos(P);
+  const WideString Para = FLines->ParagraphCount() > 0 ? FLines->Strings(Pos.Paragraph) : WideString();
+  const int N = static_cast<int>(Para.size());
+  int I = Pos.Offset;
+  if (I >= N) {
+    if (Pos.Paragraph + 1 < FLines->ParagraphCount())
+      return FLines->ParagraphPosToCaret({Pos.Paragraph + 1, 0});
+    return P;
+  }
+  const bool Gap = IsBlank(Para[static_cast<size_t>(I)]);
+  while (I < N && IsBlank(Para[static_cast<size_t>(I)]) == Gap) ++I;
+  while (I < N && IsBlank(Para[static_cast<size_t>(I)])) ++I;
+  return FLines->ParagraphPosToCaret({Pos.Paragraph, I});
+}
+
+TVsCaretPoint TCustomVsEdit::WordStart(const TVsCaretPoint& P) const {
+  const TVsParagraphPos Pos = FLines->CaretToParagraphPos(P);
+  if (Pos.Offset <= 0) {
+    if (Pos.Paragraph == 0) return TVsCaretPoint{};
+    return FLines->ParagraphPosToCaret({Pos.Paragraph - 1, FLines->ParagraphLength(Pos.Paragraph - 1)});
+  }
+  const WideString Para = FLines->Strings(Pos.Paragraph);
+  int I = std::min(Pos.Offset, static_cast<int>(Para.size()));
+  // Inside a gap: back to the word before it.
+  while (I > 0 && IsBlank(Para[static_cast<size_t>(I - 1)])) --I;
+  while (I > 0 && !IsBlank(Para[static_cast<size_t>(I - 1)])) --I;
+  return FLines->ParagraphPosToCaret({Pos.Paragraph, I});
+}
+
+// ---- caret ----
+
+void TCustomVsEdit::CreateEditCaret() {
+  if (!HandleAllocated()) return;
+  HDC DC = GetDC(FHandle);
+  HGDIOBJ Old = SelectObject(DC, Font()->Handle());
+  TEXTMETRICW TM{};
+  GetTextMetricsW(DC, &TM);
+  SelectObject(DC, Old);
+  ReleaseDC(FHandle, DC);
+  const int W = GetSystemMetrics(SM_CXBORDER) * (TM.tmWeight >= FW_BOLD ? 2 : 1);
+  FCaretCreated = CreateCaret(FHandle, nullptr, W, TM.tmHeight) != FALSE;
+}
+
+int TCustomVsEdit::LineTextWidth(int Y, int From, int To) {
+  if (Y < 0 || Y >= FLines->VisualLineCount() || To <= From) return 0;
+  const WideString L = FLines->GetVisualLine(Y);
+  From = Clamp0(From, static_cast<int>(L.size()));
+  To = Clamp0(To, static_cast<int>(L.size()));
+  return TextExtent(*this, L.substr(static_cast<size_t>(From), static_cast<size_t>(To - From))).cx;
+}
+
+int TCustomVsEdit::LineStartX(int Y) {
+  const int Width = LineTextWidth(Y, FLeftChar, LineLength(Y));
+  const int Right = FEditRect.right - FRightMargin;
+  if (FAlignment == taCenter) return std::abs(Right / 2 - Width / 2);
+  if (FAlignment == taRightJustify) return std::abs(Right - Width) - 2;
+  return FEditRect.left + FLeftMargin;
+}
+
+TPoint TCustomVsEdit::CaretPosToPoint(int X, int Y) {
+  if (Y > FLines->VisualLineCount()) throw EVsEditorError(Format("Invalid Y position (%d)", Y));
+  TPoint P;
+  P.y = (Y - FTopLine) * LineHeight() + FTopMargin + FEditRect.top;
+  if (X < FLeftChar) {
+    P.x = -2;
+  } else {
+    P.x = LineStartX(Y) + LineTextWidth(Y, FLeftChar, X);
+    if (P.x > FEditRect.right - FRightMargin) P.x = -2;
+  }
+  if (Y >= FTopLine + VisibleLines()) P.y += FEditRect.bottom;
+  return P;
+}
+
+TVsCaretPoint TCustomVsEdit::PointToCaretPos(int X, int Y) {
+  const int Lines = FLines->VisualLineCount();
+  TVsCaretPoint R;
+  R.Y = Clamp0((Y - FEditRect.top - FTopMargin) / LineHeight() + FTopLine, std::max(0, Lines - 1));
+  if (Y < FEditRect.top + FTopMargin && FTopLine > 0) R.Y = std::max(0, FTopLine - 1);
+  const WideString Line = Lines > 0 ? FLines->GetVisualLine(R.Y) : WideString();
+  if (static_cast<int>(Line.size()) <= FLeftChar) {
+    R.X = std::min(FLeftChar, static_cast<int>(Line.size()));
+    return R;
+  }
+  const WideString Visible = MaskText(*this, Line.substr(static_cast<size_t>(FLeftChar)));
+  const int Start = LineStartX(R.Y);
+  int Left = 0;
+  for (size_t I = 0; I < Visible.size(); ++I) {
+    const int Right = TextExtent(*this, Visible.substr(0, I + 1)).cx;
+    if (Start + Right - (Right - Left) / 2 > X) {
+      R.X = static_cast<int>(I) + FLeftChar;
+      return R;
+    }
+    Left = Right;
+  }
+  R.X = static_cast<int>(Visible.size()) + FLeftChar;
+  return R;
+}
+
+void TCustomVsEdit::PlaceCaret(int X, int Y) {
+  if (!FCaretCreated || !HandleAllocated()) return;
+  const TPoint P = CaretPosToPoint(X, Y);
+  if (FTransparent) InvalidateText();
+  HideCaret(FHandle);
+  SetCaretPos(P.x, P.y);
+  ShowCaret(FHandle);
+}
+
+void TCustomVsEdit::SetCaretY(int Y) {
+  if (Y == FCaret.Y) return;
+  const int Lines = FLines->VisualLineCount();
+  Y = Clamp0(Y, std::max(0, Lines - 1));
+  if (Y < FTopLine)
+    SetTopLine(Y);
+  else if (Y >= FTopLine + VisibleLines())
+    SetTopLine(Y - VisibleLines() + 1);
+  FCaret.Y = Y;
+  FCaret.X = std::min(FCaret.X, LineLength(Y));
+  MakeCaretVisible();
+  PlaceCaret(FCaret.X, FCaret.Y);
+}
+
+void TCustomVsEdit::SetCaretX(int X) {
+  if (X == FCaret.X && FAlignment == taLeftJustify) return;
+  const int Lines = FLines->VisualLineCount();
+  const int Len = LineLength(FCaret.Y);
+  if (X > Len) {
+    if (FCaret.Y < Lines - 1 && !FKeepAtLineEnd) {
+      const int Next = FCaret.Y + 1;
+      const bool Same = ContinuesParagraph(Next);
+      SetCaretY(Next);
+      FCaret.X = Same ? std::min(1, LineLength(Next)) : 0;
+    } else {
+      FCaret.X = Len;
+    }
+  } else if (X < 0) {
+    if (FCaret.Y > 0) {
+      const bool Same = ContinuesParagraph(FCaret.Y);
+      const int Prev = FCaret.Y - 1;
+      SetCaretY(Prev);
+      FCaret.X = Same ? std::max(0, LineLength(Prev) - 1) : LineLength(Prev);
+    } else {
+      FCaret.X = 0;
+    }
+  } else {
+    FCaret.X = X;
+  }
+  MakeCaretVisible();
+  PlaceCaret(FCaret.X, FCaret.Y);
+}
+
+void TCustomVsEdit::MakeCaretVisible() {
+  if (!Measurer()) return;
+  if (FMultiline && FWordWrap) return;
+  const int W = FEditRect.right - FEditRect.left - FLeftMargin - FRightMargin;
+  if (W <= 0) return;
+  const WideString Line = FLines->VisualLineCount() > 0 ? FLines->GetVisualLine(FCaret.Y) : WideString();
+  const int Old = FLeftChar;
+  const bool Wide = TextExtent(*this, Line).cx > W;
+  if (!Wide && FAlignment != taLeftJustify) {
+    FLeftChar = 0;
+  } else {
+    const int N = CharsInWidth(*this, W, Line, FLeftChar);
+    if (FCaret.X > FLeftChar + N || (FCaret.X > FLeftChar && LineTextWidth(FCaret.Y, FLeftChar, FCaret.X) >= W)) {
+      FLeftChar = std::max(0, FCaret.X - CharsInWidthBackward(*this, W / 4 * 3, Line, FCaret.X));
+    } else if (FCaret.X <= FLeftChar && FLeftChar > 0) {
+      FLeftChar = std::max(0, FCaret.X - CharsInWidthBackward(*this, W / 4, Line, FCaret.X));
+    }
+  }
+  if (FLeftChar != Old) {
+    UpdateScrollBars();
+    Repaint();
+  }
+}
+
+void TCustomVsEdit::MoveCaret(const TVsCaretPoint& P) {
+  SetCaretY(P.Y);
+  FCaret.X = -2;
+  const bool Keep = FKeepAtLineEnd;
+  FKeepAtLineEnd = true;
+  SetCaretX(Clamp0(P.X, LineLength(FCaret.Y)));
+  FKeepAtLineEnd = Keep;
+}
+
+void TCustomVsEdit::ExtendSelection() {
+  SelectTo(FCaret.X, FCaret.Y);
+  SelectionChange();
+  Repaint();
+}
+
+// ---- scrolling ----
+
+void TCustomVsEdit::SetTopLine(int Value) {
+  if (Value == FTopLine) return;
+  const int Lines = FLines->VisualLineCount();
+  const int Visible = VisibleLines();
+  int N = std::max(0, Value);
+  if (N + Visible > Lines) {
+    if (FTopLine == Lines - Visible && FTopLine > 0) return;
+    N = std::max(0, std::min(N, Lines - Visible));
+  }
+  if (N == FTopLine) return;
+  FTopLine = N;
+  PlaceCaret(FCaret.X, FCaret.Y);
+  Repaint();
+  UpdateScrollBars();
+}
+
+void TCustomVsEdit::SetLeftChar(int Value) {
+  if (Value == FLeftChar || (FMultiline && FWordWrap)) return;
+  FLeftChar = Clamp0(Value, FLines->WidestLength());
+  PlaceCaret(FCaret.X, FCaret.Y);
+  Repaint();
+  UpdateScrollBars();
+}
+
+int TCustomVsEdit::HorzPage() {
+  const int W = FEditRect.right - FEditRect.left - FLeftMargin - FRightMargin;
+  // Never below one character, so a page always moves.
+  return std::max(1, CharsInWidth(*this, W, FLines->WidestText(), 0) - 4);
+}
+
+void TCustomVsEdit::SetBar(int Bar, bool Enabled, int Max, int Page, int Pos) {
+  TBarState& Last = Bar == SB_VERT ? FVertState : FHorzState;
+  const TBarState Now{true, Enabled, Max, Page, Pos};
+  // Every keystroke asks; the bar only hears of a change.
+  if (Last == Now) return;
+  Last = Now;
+  SCROLLINFO SI{};
+  SI.cbSize = sizeof(SI);
+  if (Enabled) {
+    SI.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    SI.nMax = Max;
+    SI.nPage = static_cast<UINT>(Page);
+    SI.nPos = Pos;
+    EnableScrollBar(FHandle, Bar, ESB_ENABLE_BOTH);
+    SetScrollInfo(FHandle, Bar, &SI, TRUE);
+  } else {
+    EnableScrollBar(FHandle, Bar, ESB_DISABLE_BOTH);
+    SI.fMask = SIF_RANGE | SIF_DISABLENOSCROLL;
+    SetScrollInfo(FHandle, Bar, &SI, TRUE);
+  }
+}
+
+void TCustomVsEdit::UpdateScrollBars() {
+  if (!HandleAllocated() || !FMultiline) return;
+  const int Lines = FLines->VisualLineCount();
+  if (FScrollBars == ssVertical || FScrollBars == ssBoth) {
+    if (Lines <= VisibleLines())
+      SetBar(SB_VERT, false, 0, 0, 0);
+    else
+      SetBar(SB_VERT, true, Lines - 1, VisibleLines(), FTopLine);
+  }
+  if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) {
+    const int W = FEditRect.right - FEditRect.left - FLeftMargin - FRightMargin;
+    if (TextExtent(*this, FLines->WidestText()).cx > W) {
+      SetBar(SB_HORZ, true, FLines->WidestLength(), HorzPage(), FLeftChar);
+    } else {
+      if (FLeftChar != 0) {
+        FLeftChar = 0;
+        Repaint();
+      }
+      SetBar(SB_HORZ, false, 0, 0, 0);
+    }
+  }
+}
+
+void TCustomVsEdit::VertScroll(int Code, int Pos) {
+  const int Lines = FLines->VisualLineCount();
+  int T = FTopLine;
+  switch (Code) {
+    case SB_LINEUP: T = FTopLine - 1; break;
+    case SB_LINEDOWN: T = FTopLine + 1; break;
+    case SB_PAGEUP: T = FTopLine - VisibleLines(); break;
+    case SB_PAGEDOWN: T = FTopLine + VisibleLines(); break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: T = Pos; break;
+    case SB_TOP: T = 0; break;
+    case SB_BOTTOM: T = Lines - VisibleLines(); break;
+    default: return;
+  }
+  T = Clamp0(T, std::max(0, Lines - 1));
+  if (T != FTopLine) SetTopLine(T);
+}
+
+void TCustomVsEdit::HorzScroll(int Code, int Pos) {
+  const int Widest = FLines->WidestLength();
+  const int Page = HorzPage();
+  const int Half = (FEditRect.right - FEditRect.left) / 2;
+  int T = FLeftChar;
+  switch (Code) {
+    case SB_LINELEFT: T = FLeftChar - 5; break;
+    case SB_LINERIGHT: T = FLeftChar + 5; break;
+    case SB_PAGELEFT: T = FLeftChar - Half; break;
+    case SB_PAGERIGHT: T = FLeftChar + Half; break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: T = Pos; break;
+    case SB_LEFT: T = 0; break;
+    case SB_RIGHT: T = Widest - Page - 1; break;
+    default: return;
+  }
+  T = Clamp0(T, Widest);
+  if (T + Page > Widest) T = std::max(0, Widest - Page + 1);
+  if (T != FLeftChar) SetLeftChar(T);
+}
+
+void TCustomVsEdit::MouseWheel(int Delta) {
+  if (!FMultiline) return;
+  UINT Lines = 3;
+  if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &Lines, 0)) Lines = 3;
+  int N;
+  if (Lines == WHEEL_PAGESCROLL)
+    N = Delta / WHEEL_DELTA * VisibleLines();
+  else
+    N = static_cast<int>(static_cast<long long>(Delta) * std::max<UINT>(Lines, 1) / WHEEL_DELTA);
+  if (N != 0) SetTopLine(std::max(0, FTopLine - N));
+}
+
+// ---- clipboard ----
+
+void TCustomVsEdit::Copy() {
+  if (!FPasswordChar.empty() || !HasSelection() || !HandleAllocated()) return;
+  const WideString S = SelText();
+  if (!OpenClipboard(FHandle)) return;
+  // Our text replaces every format, so no stale CF_TEXT stays behind.
+  EmptyClipboard();
+  const size_t Bytes = (S.size() + 1) * sizeof(WideChar);
+  if (HGLOBAL Block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, Bytes)) {
+    if (void* Data = GlobalLock(Block)) {
+      std::memcpy(Data, S.c_str(), Bytes);
+      GlobalUnlock(Block);
+      if (!SetClipboardData(CF_UNICODETEXT, Block)) GlobalFree(Block);
+    } else {
+      GlobalFree(Block);
+    }
+  }
+  CloseClipboard();
+}
+
+namespace {
+
+// The clipboard's text up to its first zero, never past the block's end.
+bool ClipboardText(HWND Wnd, WideString& Text) {
+  if (!OpenClipboard(Wnd)) return false;
+  bool Found = false;
+  if (HANDLE Block = GetClipboardData(CF_UNICODETEXT)) {
+    const size_t Units = GlobalSize(Block) / sizeof(WideChar);
+    if (const auto* Data = static_cast<const WideChar*>(GlobalLock(Block))) {
+      size_t N = 0;
+      while (N < Units && Data[N]) ++N;
+      Text.assign(Data, N);
+      GlobalUnlock(Block);
+      Found = true;
+    }
+  }
+  if (!Found) {
+    if (HANDLE Block = GetClipboardData(CF_TEXT)) {
+      const size_t Size = GlobalSize(Block);
+      if (const auto* Data = static_cast<const char*>(GlobalLock(Block))) {
+        size_t N = 0;
+        while (N < Size && Data[N]) ++N;
+        Text = FromAnsi(Data, static_cast<int>(N));
+        GlobalUnlock(Block);
+        Found = true;
+      }
+    }
+  }
+  CloseClipboard();
+  return Found;
+}
+
+}  // namespace
+
+void TCustomVsEdit::Paste() {
+  if (FReadOnly || !HandleAllocated()) return;
+  WideString S;
+  if (!ClipboardText(FHandle, S)) return;
+  if (!FMultiline) S = S.substr(0, S.find_first_of(L"\r\n"));
+  S = ApplyCharCase(S);
+  if (FMaxLength > 0) {
+    // The selection gives its room back.
+    S.resize(std::min(S.size(), static_cast<size_t>(Room())));
+  }
+  if (S.empty()) return;
+  FUndo.AddAction(vsaGroup, {}, WideString(), {});
+  FLines->DeleteSelection();
+  const TVsParagraphPos Before = FLines->CaretToParagraphPos(FCaret);
+  TVsCaretPoint P = FCaret;
+  FLines->InsertText(P, S);
+  FCaret = P;
+  CollapseSelection();
+  FUndo.AddAction(vsaInsert, Before, S, FLines->CaretToParagraphPos(P));
+  FUndo.AddAction(vsaGroup, {}, WideString(), {});
+  TextEdited(false);
+  SelectionChange();
+}
+
+void TCustomVsEdit::Cut() {
+  if (!FPasswordChar.empty()) return;
+  Copy();
+  if (FReadOnly || !HasSelection()) return;
+  FLines->DeleteSelection();
+  TextEdited(false);
+  SelectionChange();
+}
+
+void TCustomVsEdit::ClearSelection() {
+  if (FReadOnly || !HasSelection()) return;
+  FLines->DeleteSelection();
+  TextEdited(false);
+  SelectionChange();
+}
+
+// ---- context menu ----
+
+HMENU TCustomVsEdit::BuildEditMenu() {
+  HMENU Popup = nullptr;
+  UINT SelectAllId = vsEditMenuSelectAll;
+  if (HMODULE User = GetModuleHandleW(L"user32.dll")) {
+    HMENU Bar = LoadMenuW(User, MAKEINTRESOURCEW(1));
+    if (!Bar) Bar = LoadMenuW(User, L"EDITMENU");
+    if (Bar) {
+      Popup = GetSubMenu(Bar, 0);
+      // The popup leaves the bar before the bar goes.
+      if (Popup) RemoveMenu(Bar, 0, MF_BYPOSITION);
+      DestroyMenu(Bar);
+    }
+  }
+  if (Popup) {
+    // Some systems give Undo the id of EM_UNDO.
+    MENUITEMINFOW Info{};
+    Info.cbSize = sizeof(Info);
+    Info.fMask = MIIM_ID;
+    Info.wID = vsEditMenuUndo;
+    SetMenuItemInfoW(Popup, EM_UNDO, FALSE, &Info);
+    RemoveMenu(Popup, 32768, MF_BYCOMMAND);
+    RemoveMenu(Popup, 32769, MF_BYCOMMAND);
+    RemoveMenu(Popup, 32787, MF_BYCOMMAND);
+  } else {
+    Popup = CreatePopupMenu();
+    AppendMenuW(Popup, MF_STRING, vsEditMenuUndo, L"&Cofnij");
+    AppendMenuW(Popup, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(Popup, MF_STRING, vsEditMenuCut, L"Wy&tnij");
+    AppendMenuW(Popup, MF_STRING, vsEditMenuCopy, L"&Kopiuj");
+    AppendMenuW(Popup, MF_STRING, vsEditMenuPaste, L"Wk&lej");
+    AppendMenuW(Popup, MF_STRING, vsEditMenuDelete, L"&Usuń");
+    AppendMenuW(Popup, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(Popup, MF_STRING, SelectAllId, L"Zaznacz &wszystko");
+  }
+  const bool Selected = HasSelection();
+  const bool Grey[] = {!CanUndo() || FReadOnly, !Selected || FReadOnly || !FPasswordChar.empty(),
+                       !Selected || !FPasswordChar.empty(),
+                       FReadOnly || (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_UNICODETEXT)),
+                       !Selected || FReadOnly, GetSelLength() == static_cast<int>(Text().size())};
+  const UINT Ids[] = {vsEditMenuUndo, vsEditMenuCut, vsEditMenuCopy, vsEditMenuPaste, vsEditMenuDelete, SelectAllId};
+  for (size_t I = 0; I < 6; ++I)
+    EnableMenuItem(Popup, Ids[I], MF_BYCOMMAND | (Grey[I] ? MF_GRAYED : MF_ENABLED));
+  return Popup;
+}
+
+void TCustomVsEdit::ShowEditMenu(int X, int Y) {
+  HMENU Menu = BuildEditMenu();
+  if (!Menu) return;
+  const UINT Id = static_cast<UINT>(
+      TrackPopupMenu(Menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, X, Y, 0, FHandle, nullptr));
+  DestroyMenu(Menu);
+  if (Id) MenuCommand(Id);
+}
+
+void TCustomVsEdit::MenuCommand(UINT Id) {
+  switch (Id) {
+    case vsEditMenuSelectAll: SelectAll(); break;
+    case vsEditMenuCut: Cut(); break;
+    case vsEditMenuCopy: Copy(); break;
+    case vsEditMenuPaste: Paste(); break;
+    case vsEditMenuDelete: ClearSelection(); break;
+    case vsEditMenuUndo:
+      if (!FReadOnly) {
+        Undo();
+        TextEdited(false);
+      }
+      break;
+    default: break;
+  }
+}
+
+// ---- keys ----
+
+void TCustomVsEdit::DropPending() {
+  FPendingText.clear();
+  FPending = false;
+}
+
+void TCustomVsEdit::WMKeyDown(TMessage& Message) {
+  DropPending();
+  const auto Key = static_cast<UINT>(Message.WParam);
+  int N = 0;
+  TVsKeyboardApi& Api = VsKeyboardApi();
+  BYTE State[256]{};
+  const bool HaveState = Api.GetKeyboardState && Api.GetKeyboardState(State);
+  if (IsWinNT && Api.ToUnicode && HaveState && Key != VK_BACK && Key != VK_TAB && Key != VK_RETURN &&
+      Key != VK_ESCAPE && !(State[VK_CONTROL] & 0x80)) {
+    WideChar Buffer[5]{};
+    N = Api.ToUnicode(Key, static_cast<UINT>(Message.LParam >> 16) & 0xFF, State, Buffer, 5, 0);
+    if (N >= 2) {
+      if (FDeadChar) {
+        if (FDeadCount <= 0) {
+          ++FDeadCount;
+        } else {
+          FPendingText.assign(Buffer, static_cast<size_t>(std::min(N, 5)));
+          FPending = true;
+          const unsigned char Dead = FDeadChar;
+          FDeadChar = 0;
+          FDeadCount = 0;
+          SendMessageA(FHandle, WM_CHAR, Dead, 0);
+        }
+      } else {
+        FPendingText.assign(Buffer, static_cast<size_t>(std::min(N, 5)));
+        FPending = true;
+      }
+    } else if (N == 1) {
+      if (FDeadChar) {
+        WideString Composed = ComposeDeadKey(FDeadChar, Buffer[0]);
+        FPendingText = Composed.empty() ? WideString(1, Buffer[0]) : Composed;
+        FDeadChar = 0;
+      } else {
+        FPendingText.assign(1, Buffer[0]);
+      }
+      FPending = true;
+    }
+  }
+  TVsXPThemedControl::WndProc(Message);
+  if (N > 0) Message.Result = 0;
+}
+
+void TCustomVsEdit::WMGetDlgCode(TMessage& Message) {
+  TVsXPThemedControl::WndProc(Message);
+  LRESULT Code = Message.Result & ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+  Code |= DLGC_WANTARROWS | DLGC_HASSETSEL | DLGC_WANTCHARS;
+  if (FWantTabs) Code |= DLGC_WANTTAB;
+  if (FHandleDialogKeys || (FMultiline && FWantReturns)) Code |= DLGC_WANTALLKEYS;
+  Message.Result = Code;
+}
+
+void TCustomVsEdit::DeleteWordBeside(bool Forward) {
+  FLines->DeleteSelection();
+  const TVsCaretPoint To = Forward ? WordEnd(FCaret) : WordStart(TVsCaretPoint{FCaret.X - 1, FCaret.Y});
+  if (Forward ? To == FCaret : (FCaret == TVsCaretPoint{})) return;
+  FAnchor = FCaret;
+  SelectTo(To.X, To.Y);
+  FLines->DeleteSelection();
+}
+
+void TCustomVsEdit::EditingKey(Word Key) {
+  const WideString Before = Text();
+  const int Length = static_cast<int>(Before.size());
+  switch (Key) {
+    case VK_BACK:
+    case VK_DELETE:
+      if (Key == VK_BACK)
+        FLines->DeleteBackward();
+      else
+        FLines->DeleteForward();
+      // Nothing to delete: the key still reports, as every editing key does.
+      if (Text() == Before) TextChanged(), Change();
+      break;
+    case VK_RETURN:
+      if (FMultiline && (FMaxLength == 0 || Length < FMaxLength - 1))
+        FLines->ReplaceSelection(CrLf);
+      else
+        TextChanged(), Change();
+      break;
+    case VK_TAB:
+      if (FMaxLength == 0 || Length < FMaxLength)
+        FLines->ReplaceSelection(L"\t");
+      else
+        TextChanged(), Change();
+      break;
+    default:
+      return;
+  }
+  if (FLines->VisualLineCount() <= VisibleLines()) FTopLine = 0;
+  ShowEdit();
+}
+
+// Where a navigation key takes the caret; with Ctrl, Home and End go to the
+// ends of the text and Left and Right by words.
+TVsCaretPoint TCustomVsEdit::NavigationTarget(Word Key, bool Ctrl) const {
+  const int Last = std::max(0, FLines->VisualLineCount() - 1);
+  TVsCaretPoint P = FCaret;
+  switch (Key) {
+    case VK_PRIOR: P.Y -= VisibleLines(); break;
+    case VK_NEXT: P.Y += VisibleLines(); break;
+    case VK_END:
+      if (Ctrl) P.Y = Last;
+      P.X = LineLength(Clamp0(P.Y, Last));
+      break;
+    case VK_HOME:
+      if (Ctrl) P.Y = 0;
+      P.X = 0;
+      break;
+    case VK_LEFT:
+      if (Ctrl)
+        P = WordStart(TVsCaretPoint{P.X - 1, P.Y});
+      else
+        P = P.X > 0 ? TVsCaretPoint{P.X - 1, P.Y} : (P.Y > 0 ? TVsCaretPoint{LineLength(P.Y - 1), P.Y - 1} : P);
+      break;
+    case VK_RIGHT:
+      if (Ctrl)
+        P = WordEnd(P);
+      else
+        P = P.X < LineLength(P.Y) ? TVsCaretPoint{P.X + 1, P.Y} : (P.Y < Last ? TVsCaretPoint{0, P.Y + 1} : P);
+      break;
+    case VK_UP: P.Y -= 1; break;
+    case VK_DOWN: P.Y += 1; break;
+    default: break;
+  }
+  P.Y = Clamp0(P.Y, Last);
+  P.X = Clamp0(P.X, LineLength(P.Y));
+  return P;
+}
+
+void TCustomVsEdit::KeyDown(Word& Key, TShiftState Shift) {
+  TVsXPThemedControl::KeyDown(Key, Shift);
+  if (Key == 0 || FMouseSelecting) return;
+  // The keep-at-line-end of End lasts until the next caret command.
+  FKeepAtLineEnd = false;
+  if (!FMultiline) {
+    if (Key == VK_PRIOR) Key = VK_HOME;
+    else if (Key == VK_NEXT) Key = VK_END;
+    else if (Key == VK_UP) Key = VK_LEFT;
+    else if (Key == VK_DOWN) Key = VK_RIGHT;
+  }
+  if (FRightAlignedText) {
+    if (Key == VK_END) Key = VK_HOME;
+    else if (Key == VK_HOME) Key = VK_END;
+    else if (Key == VK_LEFT) Key = VK_RIGHT;
+    else if (Key == VK_RIGHT) Key = VK_LEFT;
+  }
+  TShiftState Mods = Shift * TShiftState{ssShift, ssAlt, ssCtrl};
+  if (Key == VK_RETURN && (Mods == TShiftState{ssCtrl} || Mods == TShiftState{ssShift})) Mods = TShiftState{};
+  const bool None = Mods == TShiftState{};
+  const bool CtrlOnly = Mods == TShiftState{ssCtrl};
+  const bool ShiftOnly = Mods == TShiftState{ssShift};
+  const bool ShiftCtrl = Mods == TShiftState{ssShift, ssCtrl};
+  const bool Navigation = Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME || Key == VK_LEFT ||
+                          Key == VK_RIGHT || Key == VK_UP || Key == VK_DOWN;
+  auto Moved = [&](const TVsCaretPoint& P, bool Extend) {
+    MoveCaret(P);
+    if (Extend) {
+      ExtendSelection();
+    } else {
+      const bool Had = HasSelection();
+      CollapseSelection();
+      SelectionChange();
+      if (Had) Repaint();
+    }
+  };
+  if (ShiftOnly && Key == VK_BACK) {
+    if (!FReadOnly) EditingKey(VK_BACK);
+    Key = 0;
+  } else if (ShiftOnly && Key == VK_DELETE) {
+    Perform(WM_CUT, 0, 0);
+    if (!FReadOnly) KeyboardChange();
+    Key = 0;
+  } else if (ShiftOnly && Key == VK_INSERT) {
+    Perform(WM_PASTE, 0, 0);
+    if (!FReadOnly) KeyboardChange();
+    Key = 0;
+  } else if ((ShiftOnly || ShiftCtrl) && Navigation) {
+    Moved(NavigationTarget(Key, ShiftCtrl), true);
+    Key = 0;
+  } else if (CtrlOnly && (Key == 'C' || Key == VK_INSERT)) {
+    Perform(WM_COPY, 0, 0);
+    Key = 0;
+  } else if (CtrlOnly && Key == 'X') {
+    Perform(WM_CUT, 0, 0);
+    if (!FReadOnly) KeyboardChange();
+    Key = 0;
+  } else if (CtrlOnly && Key == 'Z') {
+    if (!FReadOnly) {
+      Perform(WM_UNDO, 0, 0);
+      KeyboardChange();
+    }
+    Key = 0;
+  } else if (CtrlOnly && Key == 'V') {
+    Perform(WM_PASTE, 0, 0);
+    if (!FReadOnly) KeyboardChange();
+    Key = 0;
+  } else if (CtrlOnly && Key == 'A') {
+    SelectAll();
+    Key = 0;
+  } else if (CtrlOnly && (Key == VK_BACK || Key == VK_DELETE)) {
+    if (!FReadOnly) {
+      DeleteWordBeside(Key == VK_DELETE);
+      // Like Backspace and Delete: the user changed the text.
+      TextChanged();
+      Change();
+      ShowEdit();
+    }
+    Key = 0;
+  } else if (CtrlOnly && (Key == VK_END || Key == VK_HOME || Key == VK_LEFT || Key == VK_RIGHT)) {
+    Moved(NavigationTarget(Key, true), false);
+    Key = 0;
+  } else if (None && (Key == VK_BACK || Key == VK_DELETE || Key == VK_RETURN || Key == VK_TAB)) {
+    if (!FReadOnly) EditingKey(Key);
+    Key = 0;
+  } else if (None && Navigation) {
+    Moved(NavigationTarget(Key, false), false);
+    if (Key == VK_END) FKeepAtLineEnd = true;
+    Key = 0;
+  }
+  // Modifier sets other than none and Ctrl alone see the key once more, as
+  // it now stands; a consumed key is not reported again.
+  if (!None && !CtrlOnly && Key != 0 && OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+
+void TCustomVsEdit::KeyPress(char& Key) {
+  TVsXPThemedControl::KeyPress(Key);
+  const auto Ch = static_cast<unsigned char>(Key);
+  if (Ch == 0 || Ch == 8 || Ch == 9 || Ch == 13 || Ch == 27 || Ch == 127) {
+    DropPending();
+    return;
+  }
+  if (FMouseSelecting || FReadOnly || Ch < 32) {
+    DropPending();
+    return;
+  }
+  if (FMaxLength > 0 && static_cast<int>(Text().size()) >= FMaxLength && !HasSelection()) {
+    DropPending();
+    return;
+  }
+  WideString S;
+  if (IsWinNT && FPending) {
+    S = ApplyCharCase(FPendingText);
+    DoKeyPressEx(S);
+  } else {
+    S = ApplyCharCase(FromAnsi(&Key, 1));
+  }
+  DropPending();
+  if (S.empty()) return;
+  if (FMaxLength > 0) {
+    S.resize(std::min(S.size(), static_cast<size_t>(Room())));
+    if (S.empty()) return;
+  }
+  FLines->ReplaceSelection(S);
+  ShowEdit();
+}
+
+// ---- input method ----
+
+void TCustomVsEdit::WMImeStartComposition(TMessage& Message) {
+  TVsKeyboardApi& Api = VsKeyboardApi();
+  if (Api.ImmGetContext) {
+    if (HIMC Context = Api.ImmGetContext(FHandle)) {
+      LOGFONTA LF{};
+      GetObjectA(Font()->Handle(), sizeof(LF), &LF);
+      ImmSetCompositionFontA(Context, &LF);
+      COMPOSITIONFORM Form{};
+      Form.dwStyle = CFS_RECT;
+      const TPoint P = CaretPosToPoint(FCaret.X, FCaret.Y);
+      Form.ptCurrentPos = POINT{P.x, P.y};
+      Form.rcArea = FEditRect;
+      Form.rcArea.left += FLeftMargin;
+      Form.rcArea.right -= FRightMargin;
+      ImmSetCompositionWindow(Context, &Form);
+      if (Api.ImmReleaseContext) Api.ImmReleaseContext(FHandle, Context);
+    }
+  }
+  TVsXPThemedControl::WndProc(Message);
+}
+
+void TCustomVsEdit::WMImeComposition(TMessage& Message) {
+  if (!(Message.LParam & GCS_RESULTSTR)) {
+    TVsXPThemedControl::WndProc(Message);
+    return;
+  }
+  Message.Result = 0;
+  TVsKeyboardApi& Api = VsKeyboardApi();
+  if (!Api.ImmGetContext || FReadOnly) return;
+  HIMC Context = Api.ImmGetContext(FHandle);
+  if (!Context) return;
+  WideString S;
+  if (IsWinNT) {
+    if (Api.ImmGetCompositionStringW) {
+      const LONG Bytes = Api.ImmGetCompositionStringW(Context, GCS_RESULTSTR, nullptr, 0);
+      if (Bytes > 0) {
+        std::vector<WideChar> Buffer(static_cast<size_t>(Bytes) / sizeof(WideChar) + 1, 0);
+        Api.ImmGetCompositionStringW(Context, GCS_RESULTSTR, Buffer.data(), static_cast<DWORD>(Bytes));
+        S = Buffer.data();
+      }
+    }
+  } else if (Api.ImmGetCompositionStringA) {
+    const LONG Bytes = Api.ImmGetCompositionStringA(Context, GCS_RESULTSTR, nullptr, 0);
+    if (Bytes > 0) {
+      std::vector<char> Buffer(static_cast<size_t>(Bytes) + 1, 0);
+      Api.ImmGetCompositionStringA(Context, GCS_RESULTSTR, Buffer.data(), static_cast<DWORD>(Bytes));
+      S = AnsiToWideKeyboardCP(Buffer.data());
+    }
+  }
+  if (Api.ImmReleaseContext) Api.ImmReleaseContext(FHandle, Context);
+  S = ApplyCharCase(S);
+  DoKeyPressEx(S);
+  if (FMaxLength > 0) {
+    S.resize(std::min(S.size(), static_cast<size_t>(Room())));
+  }
+  if (S.empty()) return;
+  // One undo step takes the composed text out again.
+  FLines->ReplaceSelection(S);
+  ShowEdit();
+}
+
+// ---- mouse ----
+
+void TCustomVsEdit::CancelMouseSelect() {
+  FMouseSelecting = false;
+}
+
+void TCustomVsEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft && Enabled()) {
+    const bool Focusing = HandleAllocated() && GetFocus() != FHandle && CanFocus();
+    const TVsCaretPoint Hit = PointToCaretPos(X, Y);
+    if (Focusing) {
+      MoveCaret(Hit);
+      CollapseSelection();
+      SetFocus();
+    } else if (Shift.Contains(ssDouble)) {
+      const TVsCaretPoint Start = WordStart(TVsCaretPoint{Hit.X + 1, Hit.Y});
+      const TVsCaretPoint End = WordEnd(Start);
+      FAnchor = Start;
+      MoveCaret(End);
+      SelectTo(FCaret.X, FCaret.Y);
+    } else {
+      MoveCaret(Hit);
+      if (Shift.Contains(ssShift))
+        SelectTo(FCaret.X, FCaret.Y);
+      else
+        CollapseSelection();
+    }
+    FMouseSelecting = true;
+    SelectionChange();
+    Repaint();
+  }
+  TVsXPThemedControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomVsEdit::MouseMove(TShiftState Shift, int X, int Y) {
+  if (FMouseSelecting && Shift.Contains(ssLeft)) {
+    const TVsCaretPoint Hit = PointToCaretPos(X, Y);
+    if (!(Hit == FCaret)) {
+      MoveCaret(Hit);
+      SelectTo(FCaret.X, FCaret.Y);
+      SelectionChange();
+      Repaint();
+    }
+  }
+  TVsXPThemedControl::MouseMove(Shift, X, Y);
+}
+
+void TCustomVsEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button == mbLeft) FMouseSelecting = false;
+  TVsXPThemedControl::MouseUp(Button, Shift, X, Y);
+}
+
+// ---- messages ----
+
+void TCustomVsEdit::WMSetText(TMessage& Message) {
+  WideString S;
+  if (Message.LParam) {
+    if (Message.WParam == 1)
+      S = reinterpret_cast<const WideChar*>(Message.LParam);
+    else
+      S = FromAnsi(reinterpret_cast<const char*>(Message.LParam));
+  }
+  FLines->SetText(S);
+  FTopLine = 0;
+  FLeftChar = 0;
+  PlaceCaret(0, 0);
+  Message.Result = 1;
+  TextEdited(false);
+  SelectionChange();
+}
+
+void TCustomVsEdit::WMGetText(TMessage& Message) {
+  Message.Result = 0;
+  if (Message.WParam == 0 || !Message.LParam) return;
+  const AnsiString A = ToAnsi(Text());
+  const size_t N = AnsiFit(A, static_cast<size_t>(Message.WParam) - 1);
+  char* Out = reinterpret_cast<char*>(Message.LParam);
+  std::memcpy(Out, A.data(), N);
+  Out[N] = '\0';
+  Message.Result = static_cast<LRESULT>(N);
+}
+
+void TCustomVsEdit::EMGetSel(TMessage& Message) {
+  const int A = FLines->CaretToIndex(FAnchor);
+  const int C = FLines->CaretToIndex(FCaret);
+  const int Start = HasSelection() ? std::min(A, C) : C;
+  const int End = HasSelection() ? std::max(A, C) : C;
+  if (Message.WParam) *reinterpret_cast<DWORD*>(Message.WParam) = static_cast<DWORD>(Start);
+  if (Message.LParam) *reinterpret_cast<DWORD*>(Message.LParam) = static_cast<DWORD>(End);
+  Message.Result = MAKELONG(std::min(Start, 0xFFFF), std::min(End, 0xFFFF));
+}
+
+void TCustomVsEdit::EMSetSel(TMessage& Message) {
+  const int Length = FLines->TextLength();
+  int A = static_cast<int>(Message.WParam);
+  int B = static_cast<int>(Message.LParam);
+  if (A == -1) {
+    // A start of -1 only drops the selection; the caret stays.
+    Deselect();
+    CollapseSelection();
+    Repaint();
+    return;
+  }
+  if (A == 0 && B == -1) {
+    SelectAll();
+    return;
+  }
+  // Positions are unsigned to the system: any negative one is the end.
+  A = A < 0 ? Length : std::min(A, Length);
+  B = B < 0 ? Length : std::min(B, Length);
+  // As the system's edit: the anchor at the start, the caret at the end.
+  SetSelStart(A);
+  SetSelLength(B - A);
+}
+
+void TCustomVsEdit::EMGetLine(TMessage& Message) {
+  Message.Result = 0;
+  auto* Buffer = reinterpret_cast<char*>(Message.LParam);
+  const int Index = static_cast<int>(Message.WParam);
+  if (!Buffer) return;
+  WORD Room = 0;
+  std::memcpy(&Room, Buffer, sizeof(Room));
+  if (Index < 0 || Index >= FLines->ParagraphCount()) return;
+  const AnsiString A = ToAnsi(FLines->Strings(Index));
+  const size_t N = AnsiFit(A, Room);
+  std::memcpy(Buffer, A.data(), N);
+  Message.Result = static_cast<LRESULT>(N);
+}
+
+void TCustomVsEdit::EMReplaceSel(TMessage& Message) {
+  if (!Message.LParam) return;
+  SetSelText(FromAnsi(reinterpret_cast<const char*>(Message.LParam)));
+}
+
+void TCustomVsEdit::WMSetFocus(TMessage& Message) {
+  TVsXPThemedControl::WndProc(Message);
+  CreateEditCaret();
+  if (FAutoSelect) {
+    SelectAll();
+    SetTopLine(0);
+    SetLeftChar(0);
+  }
+  MakeCaretVisible();
+  if (FCaretCreated) {
+    PlaceCaret(FCaret.X, FCaret.Y);
+    ShowCaret(FHandle);
+  }
+  if (FHideSelection) Repaint();
+}
+
+void TCustomVsEdit::WMKillFocus(TMessage& Message) {
+  if (FCaretCreated) {
+    DestroyCaret();
+    FCaretCreated = false;
+  }
+  CancelMouseSelect();
+  DropPending();
+  TVsXPThemedControl::WndProc(Message);
+  if (FHideSelection) Repaint();
+}
+
+void TCustomVsEdit::WMNCCalcSize(TMessage& Message) {
+  TVsXPThemedControl::WndProc(Message);
+  if (FBorderStyle != bsSingle || !Message.LParam) return;
+  // Either form of the message starts with the rectangle to fill.
+  auto* R = reinterpret_cast<RECT*>(Message.LParam);
+  const int W = Ctl3D() ? GetSystemMetrics(SM_CXEDGE) : GetSystemMetrics(SM_CXBORDER);
+  const int H = Ctl3D() ? GetSystemMetrics(SM_CYEDGE) : GetSystemMetrics(SM_CYBORDER);
+  // A side that is not drawn gives its width back to the client.
+  if (!FBorderSides.Contains(ebsLeft)) R->left -= W;
+  if (!FBorderSides.Contains(ebsRight)) R->right += W;
+  if (!FBorderSides.Contains(ebsTop)) R->top -= H;
+  if (!FBorderSides.Contains(ebsBottom)) R->bottom += H;
+  if (R->right < R->left) R->right = R->left;
+  if (R->bottom < R->top) R->bottom = R->top;
+}
+
+void TCustomVsEdit::WMNCPaint(TMessage& Message) {
+  TVsXPThemedControl::WndProc(Message);
+  if (FBorderStyle != bsSingle || !HandleAllocated()) return;
+  HDC DC = GetWindowDC(FHandle);
+  RECT Window{};
+  GetWindowRect(FHandle, &Window);
+  OffsetRect(&Window, -Window.left, -Window.top);
+  POINT Origin{0, 0};
+  ::ClientToScreen(FHandle, &Origin);
+  RECT Screen{};
+  GetWindowRect(FHandle, &Screen);
+  RECT Client{};
+  GetClientRect(FHandle, &Client);
+  OffsetRect(&Client, Origin.x - Screen.left, Origin.y - Screen.top);
+  const LONG Style = GetWindowLongW(FHandle, GWL_STYLE);
+  if (Style & WS_VSCROLL) {
+    if (FRightAlignedView)
+      Client.left -= GetSystemMetrics(SM_CXVSCROLL);
+    else
+      Client.right += GetSystemMetrics(SM_CXVSCROLL);
+  }
+  if (Style & WS_HSCROLL) Client.bottom += GetSystemMetrics(SM_CYHSCROLL);
+  ExcludeClipRect(DC, Client.left, Client.top, Client.right, Client.bottom);
+  if (IsThemeApplied() && VsUxThemeApi.DrawThemeBackground) {
+    VsUxThemeApi.DrawThemeBackground(Theme(), DC, 0, 0, &Window, nullptr);
+  } else if (FFlat) {
+    const bool Active = (GetFocus() == FHandle) || FHover;
+    DrawFlatFrame(DC, Window, ColorToRGB(clBtnShadow), ColorToRGB(clBtnHighlight), FBorderSides,
+                  Active ? fbtSunken : fbtSunkenOuter);
+  }
+  ReleaseDC(FHandle, DC);
+}
+
+void TCustomVsEdit::WMEraseBkgnd(TMessage& Message) { Message.Result = 1; }
+
+void TCustomVsEdit::WndProc(TMessage& Message) {
+  try {
+    switch (Message.Msg) {
+      case WM_SETTEXT: WMSetText(Message); return;
+      case WM_GETTEXT: WMGetText(Message); return;
+      case WM_GETTEXTLENGTH:
+        Message.Result = static_cast<LRESULT>(ToAnsi(Text()).size());
+        return;
+      case WM_CUT: Cut(); return;
+      case WM_COPY: Copy(); return;
+      case WM_PASTE: Paste(); return;
+      case WM_CLEAR: ClearSelection(); return;
+      case WM_UNDO:
+      case EM_UNDO:
+        Message.Result = CanUndo() && !FReadOnly;
+        if (!FReadOnly && CanUndo()) {
+          Undo();
+          TextEdited(false);
+        }
+        return;
+      case EM_CANUNDO: Message.Result = CanUndo() ? 1 : 0; return;
+      case EM_GETSEL: EMGetSel(Message); return;
+      case EM_SETSEL: EMSetSel(Message); return;
+      case EM_REPLACESEL: EMReplaceSel(Message); return;
+      case EM_GETLINECOUNT: Message.Result = std::max(1, FLines->ParagraphCount()); return;
+      case EM_GETLINE: EMGetLine(Message); return;
+      case EM_LINEINDEX: {
+        const int P = static_cast<int>(Message.WParam);
+        if (P == -1)
+          Message.Result = FLines->ParagraphPosToIndex({FLines->CaretToParagraphPos(FCaret).Paragraph, 0});
+        else if (P >= 0 && P < std::max(1, FLines->ParagraphCount()))
+          Message.Result = FLines->ParagraphCount() > 0 ? FLines->ParagraphPosToIndex({P, 0}) : 0;
+        else
+          Message.Result = -1;
+        return;
+      }
+      case EM_LINEFROMCHAR: {
+        const int I = static_cast<int>(Message.WParam);
+        const TVsCaretPoint P = I < 0 ? FCaret : FLines->IndexToCaret(I);
+        Message.Result = FLines->CaretToParagraphPos(P).Paragraph;
+        return;
+      }
+      case EM_LINELENGTH: {
+        const int I = static_cast<int>(Message.WParam);
+        const TVsParagraphPos P = FLines->CaretToParagraphPos(I < 0 ? FCaret : FLines->IndexToCaret(I));
+        Message.Result = FLines->ParagraphCount() > 0 ? FLines->ParagraphLength(P.Paragraph) : 0;
+        return;
+      }
+      case EM_POSFROMCHAR: {
+        const TVsCaretPoint C = FLines->IndexToCaret(std::max(0, static_cast<int>(Message.WParam)));
+        const TPoint P = CaretPosToPoint(C.X, C.Y);
+        Message.Result = MAKELONG(static_cast<WORD>(P.x), static_cast<WORD>(P.y));
+        return;
+      }
+      case EM_GETFIRSTVISIBLELINE: Message.Result = FTopLine; return;
+      case EM_GETRECT:
+        if (Message.LParam) *reinterpret_cast<RECT*>(Message.LParam) = FEditRect;
+        return;
+      case EM_SCROLL:
+        if (FMultiline) VertScroll(static_cast<int>(Message.WParam), 0);
+        Message.Result = MAKELONG(0, 1);
+        return;
+      case EM_LINESCROLL:
+        if (FMultiline) {
+          SetTopLine(FTopLine + static_cast<int>(Message.LParam));
+          SetLeftChar(FLeftChar + static_cast<int>(Message.WParam));
+        }
+        Message.Result = 1;
+        return;
+      case EM_SCROLLCARET:
+        MakeCaretVisible();
+        if (FCaret.Y < FTopLine)
+          SetTopLine(FCaret.Y);
+        else if (FCaret.Y >= FTopLine + VisibleLines())
+          SetTopLine(FCaret.Y - VisibleLines() + 1);
+        Message.Result = 1;
+        return;
+      case EM_SETREADONLY:
+        SetReadOnly(Message.WParam != 0);
+        Message.Result = 1;
+        return;
+      case EM_LIMITTEXT: SetMaxLength(static_cast<int>(Message.WParam)); return;
+      case WM_SETFOCUS: WMSetFocus(Message); return;
+      case WM_KILLFOCUS: WMKillFocus(Message); return;
+      case WM_ENABLE:
+        TVsXPThemedControl::WndProc(Message);
+        if (Message.WParam && HandleAllocated() && GetFocus() == FHandle) {
+          CreateEditCaret();
+          PlaceCaret(FCaret.X, FCaret.Y);
+        } else if (!Message.WParam && FCaretCreated) {
+          DestroyCaret();
+          FCaretCreated = false;
+        }
+        Repaint();
+        return;
+      case WM_CAPTURECHANGED:
+      case WM_CANCELMODE:
+        CancelMouseSelect();
+        break;
+      case WM_COMMAND:
+        if (Message.LParam == 0 && HIWORD(Message.WParam) == 0) {
+          MenuCommand(LOWORD(Message.WParam));
+          return;
+        }
+        break;
+      case WM_CONTEXTMENU:
+        if (!PopupMenu() && FUseSystemMenu) {
+          int X = GET_X_LPARAM(Message.LParam);
+          int Y = GET_Y_LPARAM(Message.LParam);
+          if (X == -1 && Y == -1) {
+            const TPoint P = CaretPosToPoint(FCaret.X, FCaret.Y);
+            POINT S{std::max(0, static_cast<int>(P.x)), std::max(0, static_cast<int>(P.y)) + LineHeight()};
+            ::ClientToScreen(FHandle, &S);
+            X = S.x;
+            Y = S.y;
+          }
+          ShowEditMenu(X, Y);
+          Message.Result = 0;
+          return;
+        }
+        break;
+      case WM_INPUTLANGCHANGE: Message.Result = 1; return;
+      case WM_KEYDOWN: WMKeyDown(Message); return;
+      case WM_DEADCHAR:
+        FDeadChar = static_cast<unsigned char>(Message.WParam);
+        FDeadCount = 1;
+        Message.Result = 0;
+        return;
+      case WM_GETDLGCODE: WMGetDlgCode(Message); return;
+      case WM_IME_STARTCOMPOSITION: WMImeStartComposition(Message); return;
+      case WM_IME_COMPOSITION: WMImeComposition(Message); return;
+      case WM_NCCALCSIZE: WMNCCalcSize(Message); return;
+      case WM_NCPAINT: WMNCPaint(Message); return;
+      case WM_ERASEBKGND: WMEraseBkgnd(Message); return;
+      case WM_SIZE: {
+        TVsXPThemedControl::WndProc(Message);
+        if (Loading()) return;
+        UpdateEditRect();
+        const TVsParagraphPos Pos = FLines->CaretToParagraphPos(FCaret);
+        FLines->RewrapAll();
+        FCaret = FLines->ParagraphPosToCaret(Pos);
+        ClampCaret();
+        UpdateScrollBars();
+        PlaceCaret(FCaret.X, FCaret.Y);
+        Repaint();
+        return;
+      }
+      case WM_WINDOWPOSCHANGED:
+        TVsXPThemedControl::WndProc(Message);
+        UpdateLinkedControl();
+        return;
+      case WM_VSCROLL:
+        VertScroll(LOWORD(Message.WParam), static_cast<short>(HIWORD(Message.WParam)));
+        Message.Result = 0;
+        return;
+      case WM_HSCROLL:
+        HorzScroll(LOWORD(Message.WParam), static_cast<short>(HIWORD(Message.WParam)));
+        Message.Result = 0;
+        return;
+      case WM_MOUSEWHEEL:
+        MouseWheel(GET_WHEEL_DELTA_WPARAM(Message.WParam));
+        Message.Result = 0;
+        return;
+      case CM_FONTCHANGED:
+        TVsXPThemedControl::WndProc(Message);
+        AdjustHeight();
+        UpdateEditRect();
+        FLines->RewrapAll();
+        ClampCaret();
+        UpdateScrollBars();
+        if (FCaretCreated) {
+          DestroyCaret();
+          CreateEditCaret();
+          PlaceCaret(FCaret.X, FCaret.Y);
+        }
+        Repaint();
+        return;
+      case CM_MOUSEENTER:
+        FHover = true;
+        TVsXPThemedControl::WndProc(Message);
+        return;
+      case CM_MOUSELEAVE:
+        FHover = false;
+        TVsXPThemedControl::WndProc(Message);
+        return;
+      case CM_ENABLEDCHANGED:
+        TVsXPThemedControl::WndProc(Message);
+        Repaint();
+        return;
+      default:
+        break;
+    }
+    TVsXPThemedControl::WndProc(Message);
+  } catch (const EVsEditorError&) {
+    // A position outside the text leaves the message unanswered.
+    Message.Result = 0;
+  }
+}
+
+// ---- painting ----
+
+void TCustomVsEdit::Paint() {
+  FPaintPending = false;
+  if (!HandleAllocated()) return;
+  HDC Target = Canvas()->Handle();
+  RECT Client{};
+  GetClientRect(FHandle, &Client);
+  const int W = std::max(1, static_cast<int>(Client.right));
+  const int H = std::max(1, static_cast<int>(Client.bottom));
+  HDC DC = CreateCompatibleDC(Target);
+  HBITMAP Bitmap = CreateCompatibleBitmap(Target, W, H);
+  HGDIOBJ OldBitmap = SelectObject(DC, Bitmap);
+  const bool Disabled = !Enabled();
+  const TColor Back = (FUseDisabledColors && Disabled) ? FDisabledColor : Color();
+  HBRUSH Brush = CreateSolidBrush(ColorToRGB(Back));
+  FillRect(DC, &Client, Brush);
+  DeleteObject(Brush);
+  HGDIOBJ OldFont = SelectObject(DC, Font()->Handle());
+  DrawText(DC);
+  SelectObject(DC, OldFont);
+  BitBlt(Target, 0, 0, W, H, DC, 0, 0, SRCCOPY);
+  SelectObject(DC, OldBitmap);
+  DeleteObject(Bitmap);
+  DeleteDC(DC);
+}
+
+void TCustomVsEdit::DrawText(HDC DC) {
+  if (FCaretCreated) HideCaret(FHandle);
+  const bool Disabled = !Enabled();
+  const COLORREF TextColor = ColorToRGB((FUseDisabledColors && Disabled) ? FDisabledFontColor : Font()->Color());
+  const bool Focused = GetFocus() == FHandle;
+  const bool ShowSel = HasSelection() && (Focused || !FHideSelection);
+  const COLORREF SelBack = ColorToRGB(Focused ? FFocusedSelectColor : FHideSelectColor);
+  const COLORREF SelText = ColorToRGB(Focused ? FFocusedSelectTextColor : FHideSelectTextColor);
+  const RECT Clip{FEditRect.left + FLeftMargin, FEditRect.top, FEditRect.right - FRightMargin, FEditRect.bottom};
+  SetTextAlign(DC, TA_BOTTOM | TA_LEFT);
+  SetBkMode(DC, TRANSPARENT);
+  const int Lines = FLines->VisualLineCount();
+  const int LastShown = std::min(FTopLine + VisibleLines() - 1, Lines - 1);
+  const int TextWidth = Clip.right - Clip.left;
+  auto Run = [&](int X, int Y, const WideString& S, COLORREF Fore, const COLORREF* BackColor) {
+    if (S.empty()) return 0;
+    const WideString T = ExpandTabs(*this, S);
+    SIZE Size{};
+    GetTextExtentPoint32W(DC, T.c_str(), static_cast<int>(T.size()), &Size);
+    SetTextColor(DC, Fore);
+    if (BackColor && FHighlightAlphaLevel >= 255) {
+      SetBkMode(DC, OPAQUE);
+      SetBkColor(DC, *BackColor);
+    }
+    ExtTextOutW(DC, X, Y, ETO_CLIPPED, &Clip, T.c_str(), static_cast<UINT>(T.size()), nullptr);
+    SetBkMode(DC, TRANSPARENT);
+    if (BackColor && FHighlightAlphaLevel < 255) {
+      TCanvas C;
+      C.SetHandle(DC);
+      const TRect Cell{X, Y - std::abs(Font()->Height()), X + Size.cx, Y};
+      AlphaFillRect(&C, Cell, static_cast<TColor>(*BackColor), static_cast<Byte>(FHighlightAlphaLevel));
+      C.SetHandle(nullptr);
+    }
+    return static_cast<int>(Size.cx);
+  };
+  for (int I = FTopLine; I <= LastShown; ++I) {
+    const WideString Line = MaskText(*this, FLines->GetVisualLine(I));
+    const WideString From = FLeftChar < static_cast<int>(Line.size()) ? Line.substr(static_cast<size_t>(FLeftChar))
+                                                                      : WideString();
+    const WideString Shown = From.substr(0, static_cast<size_t>(std::max(0, CharsInWidth(*this, TextWidth + 1000, Line, FLeftChar))));
+    const int Y = (I - FTopLine + 1) * LineHeight() + FTopMargin + FEditRect.top;
+    const int X = LineStartX(I);
+    if (!ShowSel || I < FSelStart.Y || I > FSelEnd.Y) {
+      Run(X, Y, Shown, TextColor, nullptr);
+      continue;
+    }
+    const int N = static_cast<int>(Shown.size());
+    const int A = Clamp0((I == FSelStart.Y ? FSelStart.X : 0) - FLeftChar, N);
+    const int B = Clamp0((I == FSelEnd.Y ? FSelEnd.X : N + FLeftChar) - FLeftChar, N);
+    int At = X;
+    At += Run(At, Y, Shown.substr(0, static_cast<size_t>(A)), TextColor, nullptr);
+    At += Run(At, Y, Shown.substr(static_cast<size_t>(A), static_cast<size_t>(B - A)), SelText, &SelBack);
+    Run(At, Y, Shown.substr(static_cast<size_t>(B)), TextColor, nullptr);
+  }
+  if (FCaretCreated) ShowCaret(FHandle);
+}
+
+void TCustomVsEdit::DefineProperties(TFiler* Filer) {
+  TVsXPThemedControl::DefineProperties(Filer);
+  // Names of older layouts: read, never written again.
+  Filer->DefineProperty("RTLContent", [this](TReader* R) { SetRightAlignedText(R->ReadBoolean()); }, nullptr, false);
+  Filer->DefineProperty(
+      "LinkControlPosition",
+      [this](TReader* R) {
+        const AnsiString Name = R->ReadIdent();
+        const auto It = std::find(LinkPositionNames.begin(), LinkPositionNames.end(), Name);
+        if (It != LinkPositionNames.end())
+          SetLinkedControlPosition(static_cast<TVsLinkCtlPos>(It - LinkPositionNames.begin()));
+      },
+      nullptr, false);
+  Filer->DefineProperty("ChangeDisabledText", [this](TReader* R) { SetUseDisabledColors(R->ReadBoolean()); }, nullptr,
+                        false);
+}
+
+// ---- linked control ----
+
+namespace {
+
+// Edits linked to each other in a ring would move each other for ever: a
+// move made while another is placing its control stops there.
+int GLinkDepth = 0;
+
+}  // namespace
+
+void TCustomVsEdit::SetLinkedControl(TControl* Value) {
+  if (Value == static_cast<TControl*>(this) || Value == FLinkedControl) return;
+  if (FLinkedControl) FLinkedControl->RemoveFreeNotification(this);
+  FLinkedControl = Value;
+  if (Value) Value->FreeNotification(this);
+  UpdateLinkedControl();
+}
+
+void TCustomVsEdit::SetLinkedControlPosition(TVsLinkCtlPos Value) {
+  FLinkedControlPosition = Value;
+  UpdateLinkedControl();
+}
+
+void TCustomVsEdit::SetLinkedControlSpacing(int Value) {
+  FLinkedControlSpacing = Value;
+  UpdateLinkedControl();
+}
+
+void TCustomVsEdit::Notification(TComponent* AComponent, TOperation Operation) {
+  TVsXPThemedControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == static_cast<TComponent*>(FLinkedControl)) FLinkedControl = nullptr;
+}
+
+void TCustomVsEdit::UpdateLinkedControl() {
+  if (!FLinkedControl || Loading() || GLinkDepth > 0) return;
+  const int S = FLinkedControlSpacing;
+  const int W = FLinkedControl->Width();
+  const int H = FLinkedControl->Height();
+  const int L = Left(), T = Top(), EW = Width(), EH = Height();
+  int X = L, Y = T;
+  switch (FLinkedControlPosition) {
+    case lcpLeftTop: X = L - W - S; Y = T; break;
+    case lcpLeftBottom: X = L - W - S; Y = T + EH - H; break;
+    case lcpLeftCenter: X = L - W - S; Y = T + (EH - H) / 2; break;
+    case lcpTopLeft: X = L; Y = T - H - S; break;
+    case lcpTopRight: X = L + EW - W; Y = T - H - S; break;
+    case lcpTopCenter: X = L + (EW - W) / 2; Y = T - H - S; break;
+    case lcpRightTop: X = L + EW + S; Y = T; break;
+    case lcpRightBottom: X = L + EW + S; Y = T + EH - H; break;
+    case lcpRightCenter: X = L + EW + S; Y = T + (EH - H) / 2; break;
+    case lcpBottomLeft: X = L; Y = T + EH + S; break;
+    case lcpBottomRight: X = L + EW - W; Y = T + EH + S; break;
+    case lcpBottomCenter: X = L + (EW - W) / 2; Y = T + EH + S; break;
+  }
+  ++GLinkDepth;
+  try {
+    FLinkedControl->SetBounds(X, Y, W, H);
+  } catch (...) {
+    --GLinkDepth;
+    throw;
+  }
+  --GLinkDepth;
+}
+
+// ---- setters ----
+
+template <class T> void TCustomVsEdit::SetRecreating(T& Field, const T& Value) {
+  if (Value == Field) return;
+  Field = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+template <class T> void TCustomVsEdit::SetRepainting(T& Field, const T& Value) {
+  Field = Value;
+  Repaint();
+}
+
+void TCustomVsEdit::SetReadOnly(bool Value) { SetRepainting(FReadOnly, Value); }
+
+void TCustomVsEdit::SetCharCase(TVsEditCharCase Value) {
+  if (Value == FCharCase) return;
+  FCharCase = Value;
+  if (Value != eecNormal) SetText(ApplyCharCase(Text()));
+}
+
+void TCustomVsEdit::SetPasswordCharText(const WideString& Value) { SetRepainting(FPasswordChar, Value); }
+
+void TCustomVsEdit::SetAlignment(TAlignment Value) {
+  if (Value == FAlignment) return;
+  FAlignment = Value;
+  if (Value != taLeftJustify && !FRightAlignedText) SetWordWrap(true);
+  Repaint();
+}
+
+void TCustomVsEdit::SetAlignBottom(bool Value) {
+  FAlignBottom = Value;
+  // Only a single line has a bottom to keep to.
+  if (!FMultiline && HandleAllocated() && Value) {
+    RECT R{};
+    GetClientRect(FHandle, &R);
+    FEditRect.bottom = R.bottom;
+    FEditRect.top = std::max<LONG>(0, R.bottom - LineHeight() - FTopMargin);
+    Repaint();
+  }
+}
+
+void TCustomVsEdit::SetBorderStyle(TBorderStyle Value) { SetRecreating(FBorderStyle, Value); }
+
+void TCustomVsEdit::SetBorderSides(TVsBorderSides Value) { SetRecreating(FBorderSides, Value); }
+
+void TCustomVsEdit::SetFlat(bool Value) {
+  if (Value == FFlat) return;
+  FFlat = Value;
+  if (HandleAllocated()) {
+    if (Value)
+      RedrawWindow(FHandle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    else
+      RecreateWnd();
+  }
+}
+
+void TCustomVsEdit::SetTransparent(bool Value) { SetRecreating(FTransparent, Value); }
+
+void TCustomVsEdit::SetHideSelection(bool Value) { SetRepainting(FHideSelection, Value); }
+
+void TCustomVsEdit::SetFocusedSelectColor(TColor Value) { SetRepainting(FFocusedSelectColor, Value); }
+
+void TCustomVsEdit::SetFocusedSelectTextColor(TColor Value) { SetRepainting(FFocusedSelectTextColor, Value); }
+
+void TCustomVsEdit::SetHideSelectColor(TColor Value) { SetRepainting(FHideSelectColor, Value); }
+
+void TCustomVsEdit::SetHideSelectTextColor(TColor Value) { SetRepainting(FHideSelectTextColor, Value); }
+
+void TCustomVsEdit::SetHighlightAlphaLevel(int Value) {
+  FHighlightAlphaLevel = std::clamp(Value, 0, 255);
+  Repaint();
+}
+
+void TCustomVsEdit::SetTabSpaces(int Value) {
+  if (Value <= 0 || Value == FTabSpaces) return;
+  FTabSpaces = Value;
+  FLines->RewrapAll();
+  ClampCaret();
+  Repaint();
+}
+
+void TCustomVsEdit::SetLeftMargin(int Value) { SetRepainting(FLeftMargin, Value); }
+
+void TCustomVsEdit::SetRightMargin(int Value) { SetRepainting(FRightMargin, Value); }
+
+void TCustomVsEdit::SetTopMargin(int Value) { SetRepainting(FTopMargin, Value); }
+
+void TCustomVsEdit::SetWordWrap(bool Value) {
+  if (Value == FWordWrap) return;
+  FWordWrap = Value;
+  if (FWordWrap) FLeftChar = 0;
+  FLines->RewrapAll();
+  ClampCaret();
+  UpdateScrollBars();
+  Repaint();
+}
+
+void TCustomVsEdit::SetMultiline(bool Value) {
+  if (Value == FMultiline) return;
+  const WideString S = Text();
+  FMultiline = Value;
+  FLines->ReloadText(S);
+  if (HandleAllocated() && !Loading()) RecreateWnd();
+  UpdateEditRect();
+}
+
+void TCustomVsEdit::SetScrollBars(TScrollStyle Value) {
+  const TScrollStyle V = FMultiline ? Value : ssNone;
+  if (V == FScrollBars) return;
+  FScrollBars = V;
+  if (HandleAllocated() && !Loading()) RecreateWnd();
+}
+
+void TCustomVsEdit::SetUseDisabledColors(bool Value) { SetRepainting(FUseDisabledColors, Value); }
+
+void TCustomVsEdit::SetDisabledColor(TColor Value) { SetRepainting(FDisabledColor, Value); }
+
+void TCustomVsEdit::SetDisabledFontColor(TColor Value) { SetRepainting(FDisabledFontColor, Value); }
+
+void TCustomVsEdit::SetRightAlignedText(bool Value) { SetRecreating(FRightAlignedText, Value); }
+
+void TCustomVsEdit::SetRightAlignedView(bool Value) { SetRecreating(FRightAlignedView, Value); }
+
+void TCustomVsEdit::SetWideHint(const WideString& Value) {
+  FWideHint = Value;
+  SetHint(PackWideHint(Value));
+}
+
+// ---------------------------------------------------------------------------
+// TCustomVsMemo
+
+TCustomVsMemo::TCustomVsMemo(TComponent* AOwner) : TCustomVsEdit(AOwner) {
+  SetWantReturns(true);
+  SetMultiline(true);
+  SetAlignBottom(false);
+  SetBounds(Left(), Top(), 185, 89);
+}
+
+// ---------------------------------------------------------------------------
+
+void InitializeVsEdits() {
+  InitializeVsThemedControl();
+  const TEnumNames Alignments{"taLeftJustify", "taRightJustify", "taCenter"};
+  const TEnumNames CharCases{"eecNormal", "eecUpperCase", "eecLowerCase"};
+  const TEnumNames BorderStyles{"bsNone", "bsSingle"};
+  const TEnumNames ScrollStyles{"ssNone", "ssHorizontal", "ssVertical", "ssBoth"};
+  const TEnumNames Sides{"ebsLeft", "ebsRight", "ebsTop", "ebsBottom"};
+  RegisterClass<TCustomVsEdit, TVsXPThemedControl>()
+      .Bool("AutoSize", &TCustomVsEdit::AutoSize, &TCustomVsEdit::SetAutoSize, true)
+      .Enum("Alignment", &TCustomVsEdit::Alignment, &TCustomVsEdit::SetAlignment, taLeftJustify, Alignments)
+      .Bool("AlignBottom", &TCustomVsEdit::AlignBottom, &TCustomVsEdit::SetAlignBottom, true)
+      .Set("BorderSides", &TCustomVsEdit::BorderSides, &TCustomVsEdit::SetBorderSides, AllBorderSides, Sides,
+           "TVsBorderSides")
+      .Enum("CharCase", &TCustomVsEdit::CharCase, &TCustomVsEdit::SetCharCase, eecNormal, CharCases)
+      .Bool("RightAlignedText", &TCustomVsEdit::RightAlignedText, &TCustomVsEdit::SetRightAlignedText, false)
+      .Bool("RightAlignedView", &TCustomVsEdit::RightAlignedView, &TCustomVsEdit::SetRightAlignedView, false)
+      .WStr("PasswordChar", &TCustomVsEdit::PasswordCharText, &TCustomVsEdit::SetPasswordCharText, "TVsFString")
+      .Int("MaxLength", &TCustomVsEdit::MaxLength, &TCustomVsEdit::SetMaxLength, 0)
+      .Bool("Transparent", &TCustomVsEdit::Transparent, &TCustomVsEdit::SetTransparent, false)
+      .Bool("ReadOnly", &TCustomVsEdit::ReadOnly, &TCustomVsEdit::SetReadOnly, false)
+      .Bool("WantTabs", &TCustomVsEdit::WantTabs, &TCustomVsEdit::SetWantTabs, false)
+      .Int("LeftMargin", &TCustomVsEdit::LeftMargin, &TCustomVsEdit::SetLeftMargin, 1)
+      .Int("RightMargin", &TCustomVsEdit::RightMargin, &TCustomVsEdit::SetRightMargin, 2)
+      .Int("TopMargin", &TCustomVsEdit::TopMargin, &TCustomVsEdit::SetTopMargin, 1)
+      .Enum("BorderStyle", &TCustomVsEdit::BorderStyle, &TCustomVsEdit::SetBorderStyle, bsSingle, BorderStyles)
+      .Bool("AutoSelect", &TCustomVsEdit::AutoSelect, &TCustomVsEdit::SetAutoSelect, false)
+      .Bool("HandleDialogKeys", &TCustomVsEdit::HandleDialogKeys, &TCustomVsEdit::SetHandleDialogKeys, false)
+      .Int("FocusedSelectColor", &TCustomVsEdit::FocusedSelectColor, &TCustomVsEdit::SetFocusedSelectColor,
+           clHighlight, "TColor")
+      .Int("FocusedSelectTextColor", &TCustomVsEdit::FocusedSelectTextColor,
+           &TCustomVsEdit::SetFocusedSelectTextColor, clHighlightText, "TColor")
+      .Bool("HideSelection", &TCustomVsEdit::HideSelection, &TCustomVsEdit::SetHideSelection, true)
+      .Int("HideSelectColor", &TCustomVsEdit::HideSelectColor, &TCustomVsEdit::SetHideSelectColor, clBtnFace,
+           "TColor")
+      .Int("HideSelectTextColor", &TCustomVsEdit::HideSelectTextColor, &TCustomVsEdit::SetHideSelectTextColor,
+           clBtnShadow, "TColor")
+      .Int("HighlightAlphaLevel", &TCustomVsEdit::HighlightAlphaLevel, &TCustomVsEdit::SetHighlightAlphaLevel, 255)
+      .Int("TabSpaces", &TCustomVsEdit::TabSpaces, &TCustomVsEdit::SetTabSpaces, 4)
+      .Bool("UseDisabledColors", &TCustomVsEdit::UseDisabledColors, &TCustomVsEdit::SetUseDisabledColors, false)
+      .Int("DisabledColor", &TCustomVsEdit::DisabledColor, &TCustomVsEdit::SetDisabledColor, clBtnFace, "TColor")
+      .Int("DisabledFontColor", &TCustomVsEdit::DisabledFontColor, &TCustomVsEdit::SetDisabledFontColor, clGrayText,
+           "TColor")
+      .WStr("Text", &TCustomVsEdit::Text, &TCustomVsEdit::SetText, "TVsFString")
+      .WStr("Hint", &TCustomVsEdit::WideHint, &TCustomVsEdit::SetWideHint, "TVsFString")
+      .Bool("Flat", &TCustomVsEdit::Flat, &TCustomVsEdit::SetFlat, false)
+      .Object("LinkedControl", &TCustomVsEdit::LinkedControl, &TCustomVsEdit::SetLinkedControl)
+      .Enum("LinkedControlPosition", &TCustomVsEdit::LinkedControlPosition, &TCustomVsEdit::SetLinkedControlPosition,
+            lcpTopLeft, LinkPositionNames)
+      .Int("LinkedControlSpacing", &TCustomVsEdit::LinkedControlSpacing, &TCustomVsEdit::SetLinkedControlSpacing, 0)
+      .Int("MaxUndoLevel", &TCustomVsEdit::MaxUndoLevel, &TCustomVsEdit::SetMaxUndoLevel, 10)
+      .Bool("WantReturns", &TCustomVsEdit::WantReturns, &TCustomVsEdit::SetWantReturns, false)
+      .Bool("WordWrap", &TCustomVsEdit::WordWrap, &TCustomVsEdit::SetWordWrap, false)
+      .Enum("ScrollBars", &TCustomVsEdit::ScrollBars, &TCustomVsEdit::SetScrollBars, ssNone, ScrollStyles)
+      .Bool("UseSystemMenu", &TCustomVsEdit::UseSystemMenu, &TCustomVsEdit::SetUseSystemMenu, true)
+      .Bool("NotifyUserChangeOnly", &TCustomVsEdit::NotifyUserChangeOnly, &TCustomVsEdit::SetNotifyUserChangeOnly,
+            true)
+      .Bool("ParentColor", &TCustomVsEdit::ParentColor, &TCustomVsEdit::SetParentColor, false)
+      .Bool("TabStop", &TCustomVsEdit::TabStop, &TCustomVsEdit::SetTabStop, true)
+      .Event("OnChange", &TCustomVsEdit::OnChange)
+      .Event("OnSelectionChange", &TCustomVsEdit::OnSelectionChange)
+      .Event("OnKeyPressEx", &TCustomVsEdit::OnKeyPressEx);
+  RegisterClass<TVsEdit, TCustomVsEdit>().Bool("Multiline", &TVsEdit::Multiline, &TVsEdit::SetMultiline, false);
+  RegisterClass<TCustomVsMemo, TCustomVsEdit>();
+  RegisterClass<TVsMemo, TCustomVsMemo>()
+      .Bool("WantReturns", &TVsMemo::WantReturns, &TVsMemo::SetWantReturns, true)
+      .Bool("AlignBottom", &TVsMemo::AlignBottom, &TVsMemo::SetAlignBottom, false);
 }

@@ -11,10 +11,13 @@
 #include <vector>
 
 #include "Classes.h"
+#include "StdCtrls.h"
 #include "SysUtils.h"
 #include "System.h"
+#include "VsFrameworkUtils.h"
 #include "VsList.h"
 #include "VsStack.h"
+#include "VsThemedControl.h"
 #include "VsUnicodeStrings.h"
 
 // Raised with "List index outbound (%d)" (a visual line index).
@@ -315,3 +318,350 @@ private:
   // Set while Undo puts text back.
   bool FRestoring = false;
 };
+
+// ---------------------------------------------------------------------------
+// The themed edit and memo
+
+enum TVsEditCharCase { eecNormal, eecUpperCase, eecLowerCase };
+
+// Where a linked control (a label) stands beside the edit: the side first,
+// then its place along that side.
+enum TVsLinkCtlPos {
+  lcpLeftTop, lcpLeftBottom, lcpLeftCenter, lcpTopLeft, lcpTopRight, lcpTopCenter,
+  lcpRightTop, lcpRightBottom, lcpRightCenter, lcpBottomLeft, lcpBottomRight, lcpBottomCenter
+};
+
+// Sender and the wide text about to be inserted, which the handler may change.
+using TVsKeyPressExEvent = TMethodPtr<void(TObject* Sender, WideString& Key)>;
+
+// The commands of the edit's context menu.
+constexpr UINT vsEditMenuUndo = 772;
+constexpr UINT vsEditMenuCut = 768;
+constexpr UINT vsEditMenuCopy = 769;
+constexpr UINT vsEditMenuPaste = 770;
+constexpr UINT vsEditMenuDelete = 771;
+constexpr UINT vsEditMenuSelectAll = 177;
+
+class TCustomVsEdit : public TVsXPThemedControl, public TVsEditOwner {
+public:
+  explicit TCustomVsEdit(TComponent* AOwner);
+  ~TCustomVsEdit() override;
+
+  // The text, paragraphs joined by CR LF.
+  WideString Text() const;
+  void SetText(const WideString& S);
+  int MaxLength() const { return FMaxLength; }
+  virtual void SetMaxLength(int Value);
+  // The caret's linear index (which is the selection's end when the
+  // selection was made forwards).
+  virtual int GetSelStart() const;
+  virtual void SetSelStart(int Value);
+  int SelStart() const { return GetSelStart(); }
+  virtual int GetSelLength() const;
+  virtual void SetSelLength(int Value);
+  int SelLength() const { return GetSelLength(); }
+  WideString SelText() const;
+  virtual void SetSelText(const WideString& S);
+
+  void SelectAll();
+  void Deselect();
+  void SelectTo(int X, int Y);
+  void Undo();
+  bool CanUndo() const { return FUndo.CanUndo(); }
+  void CutToClipboard() { Perform(WM_CUT, 0, 0); }
+  void CopyToClipboard() { Perform(WM_COPY, 0, 0); }
+  void PasteFromClipboard() { Perform(WM_PASTE, 0, 0); }
+
+  // Word boundaries around a caret point (a run of characters other than
+  // blanks and tabs is a word).
+  TVsCaretPoint WordStart(const TVsCaretPoint& P) const;
+  TVsCaretPoint WordEnd(const TVsCaretPoint& P) const;
+  // Client point of a caret point; the caret point under a client point.
+  virtual TPoint CaretPosToPoint(int X, int Y);
+  virtual TVsCaretPoint PointToCaretPos(int X, int Y);
+  void CreateEditCaret();
+  void PlaceCaret(int X, int Y);
+  void SetCaretX(int X);
+  void SetCaretY(int Y);
+  void MakeCaretVisible();
+  int CaretX() const { return FCaret.X; }
+  int CaretY() const { return FCaret.Y; }
+
+  int TopLine() const { return FTopLine; }
+  void SetTopLine(int Value);
+  int LeftChar() const { return FLeftChar; }
+  void SetLeftChar(int Value);
+  int VisibleLines() const;
+  int LineHeight() const;
+  // The context menu as the edit would show it now: the system's edit menu
+  // with its items greyed for the state; the caller destroys it.
+  HMENU BuildEditMenu();
+
+  TVsEditStrings* Lines() const { return FLines.get(); }
+  void SetLines(TVsWideStrings* Value);
+
+  // Published properties.
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool Value) { FWantTabs = Value; }
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool Value) { FWantReturns = Value; }
+  bool HandleDialogKeys() const { return FHandleDialogKeys; }
+  void SetHandleDialogKeys(bool Value) { FHandleDialogKeys = Value; }
+  bool AutoSelect() const { return FAutoSelect; }
+  void SetAutoSelect(bool Value) { FAutoSelect = Value; }
+  bool NotifyUserChangeOnly() const override { return FNotifyUserChangeOnly; }
+  void SetNotifyUserChangeOnly(bool Value) { FNotifyUserChangeOnly = Value; }
+  bool UseSystemMenu() const { return FUseSystemMenu; }
+  void SetUseSystemMenu(bool Value) { FUseSystemMenu = Value; }
+  TVsEditCharCase CharCase() const { return FCharCase; }
+  void SetCharCase(TVsEditCharCase Value);
+  WideString PasswordCharText() const { return FPasswordChar; }
+  void SetPasswordCharText(const WideString& Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  bool AlignBottom() const { return FAlignBottom; }
+  void SetAlignBottom(bool Value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+  TVsBorderSides BorderSides() const { return FBorderSides; }
+  void SetBorderSides(TVsBorderSides Value);
+  bool Flat() const { return FFlat; }
+  virtual void SetFlat(bool Value);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  bool HideSelection() const { return FHideSelection; }
+  virtual void SetHideSelection(bool Value);
+  TColor FocusedSelectColor() const { return FFocusedSelectColor; }
+  virtual void SetFocusedSelectColor(TColor Value);
+  TColor FocusedSelectTextColor() const { return FFocusedSelectTextColor; }
+  virtual void SetFocusedSelectTextColor(TColor Value);
+  TColor HideSelectColor() const { return FHideSelectColor; }
+  virtual void SetHideSelectColor(TColor Value);
+  TColor HideSelectTextColor() const { return FHideSelectTextColor; }
+  virtual void SetHideSelectTextColor(TColor Value);
+  int HighlightAlphaLevel() const { return FHighlightAlphaLevel; }
+  virtual void SetHighlightAlphaLevel(int Value);
+  int TabSpaces() const override { return FTabSpaces; }
+  void SetTabSpaces(int Value);
+  int LeftMargin() const override { return FLeftMargin; }
+  void SetLeftMargin(int Value);
+  int RightMargin() const override { return FRightMargin; }
+  void SetRightMargin(int Value);
+  int TopMargin() const { return FTopMargin; }
+  void SetTopMargin(int Value);
+  int MaxUndoLevel() const { return FUndo.MaxLevel(); }
+  void SetMaxUndoLevel(int Value) { FUndo.SetMaxLevel(Value); }
+  bool WordWrap() const override { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  bool Multiline() const override { return FMultiline; }
+  void SetMultiline(bool Value);
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  bool UseDisabledColors() const { return FUseDisabledColors; }
+  void SetUseDisabledColors(bool Value);
+  TColor DisabledColor() const { return FDisabledColor; }
+  void SetDisabledColor(TColor Value);
+  TColor DisabledFontColor() const { return FDisabledFontColor; }
+  void SetDisabledFontColor(TColor Value);
+  bool RightAlignedText() const override { return FRightAlignedText; }
+  virtual void SetRightAlignedText(bool Value);
+  bool RightAlignedView() const override { return FRightAlignedView; }
+  virtual void SetRightAlignedView(bool Value);
+  TControl* LinkedControl() const { return FLinkedControl; }
+  void SetLinkedControl(TControl* Value);
+  TVsLinkCtlPos LinkedControlPosition() const { return FLinkedControlPosition; }
+  void SetLinkedControlPosition(TVsLinkCtlPos Value);
+  int LinkedControlSpacing() const { return FLinkedControlSpacing; }
+  void SetLinkedControlSpacing(int Value);
+  // Moves the linked control to its place beside the edit.
+  void UpdateLinkedControl();
+  // The wide hint, kept packed in the 8-bit one.
+  const WideString& WideHint() const { return FWideHint; }
+  void SetWideHint(const WideString& Value);
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelectionChange;
+  TVsKeyPressExEvent OnKeyPressEx;
+
+  void WndProc(TMessage& Message) override;
+
+  // The text model's view of the edit.
+  WideChar PasswordChar() const override { return FPasswordChar.empty() ? 0 : FPasswordChar[0]; }
+  RECT EditRect() const override { return FEditRect; }
+  TVsTextMeasurer* Measurer() override;
+  TVsCaretPoint Caret() const override { return FCaret; }
+  void SetCaret(const TVsCaretPoint& P) override { FCaret = P; }
+  TVsCaretPoint Anchor() const override { return FAnchor; }
+  void SetAnchor(const TVsCaretPoint& P) override { FAnchor = P; }
+  TVsCaretPoint SelStartPoint() const override { return FSelStart; }
+  TVsCaretPoint SelEndPoint() const override { return FSelEnd; }
+  void SetSelection(const TVsCaretPoint& Start, const TVsCaretPoint& End) override;
+  void ResetView() override;
+  TVsActionList& UndoList() override { return FUndo; }
+  void UpdateScrollBars() override;
+  void InvalidateText() override;
+  void TextChanged() override {}
+  void Change() override;
+
+protected:
+  WideString GetThemedClassName() const override { return L"EDIT"; }
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Loaded() override;
+  void DefineProperties(TFiler* Filer) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Paint() override;
+  // Paints the visible lines into DC (an off-screen bitmap of the client).
+  virtual void DrawText(HDC DC);
+  virtual void SelectionChange();
+  virtual void DoKeyPressEx(WideString& S);
+  virtual void UpdateEditRect();
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char& Key) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void AdjustHeight();
+
+private:
+  bool HasSelection() const { return FSelStart != FSelEnd; }
+  // A setting whose window is made again, or whose text is painted again.
+  template <class T> void SetRecreating(T& Field, const T& Value);
+  template <class T> void SetRepainting(T& Field, const T& Value);
+  bool Loading() const;
+  void Repaint();
+  void TextEdited(bool UserChange);
+  void KeyboardChange();
+  void ShowEdit();
+  int Room() const;
+  void ClampCaret();
+  void MoveCaret(const TVsCaretPoint& P);
+  void ExtendSelection();
+  void CollapseSelection();
+  WideString ApplyCharCase(const WideString& S) const;
+  int LineLength(int Y) const;
+  int ParagraphOf(int Y) const;
+  bool ContinuesParagraph(int Y) const;
+  void EditingKey(Word Key);
+  TVsCaretPoint NavigationTarget(Word Key, bool Ctrl) const;
+  void DeleteWordBeside(bool Forward);
+  void ShowEditMenu(int X, int Y);
+  void MenuCommand(UINT Id);
+  void Copy();
+  void Paste();
+  void Cut();
+  void ClearSelection();
+  void CancelMouseSelect();
+  void DropPending();
+  void VertScroll(int Code, int Pos);
+  void HorzScroll(int Code, int Pos);
+  void MouseWheel(int Delta);
+  int HorzPage();
+  // What a scroll bar was last given; Set false until it was given anything.
+  struct TBarState {
+    bool Set = false;
+    bool Enabled = false;
+    int Max = 0, Page = 0, Pos = 0;
+    bool operator==(const TBarState&) const = default;
+  };
+  void SetBar(int Bar, bool Enabled, int Max, int Page, int Pos);
+  TBarState FVertState, FHorzState;
+  int LineTextWidth(int Y, int From, int To);
+  int LineStartX(int Y);
+
+  void WMSetText(TMessage& Message);
+  void WMGetText(TMessage& Message);
+  void WMKeyDown(TMessage& Message);
+  void WMGetDlgCode(TMessage& Message);
+  void WMSetFocus(TMessage& Message);
+  void WMKillFocus(TMessage& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMEraseBkgnd(TMessage& Message);
+  void WMImeComposition(TMessage& Message);
+  void WMImeStartComposition(TMessage& Message);
+  void EMSetSel(TMessage& Message);
+  void EMGetSel(TMessage& Message);
+  void EMGetLine(TMessage& Message);
+  void EMReplaceSel(TMessage& Message);
+
+  std::unique_ptr<TVsEditStrings> FLines;
+  TVsActionList FUndo;
+  TVsCaretPoint FCaret, FAnchor, FSelStart, FSelEnd;
+  int FTopLine = 0;
+  int FLeftChar = 0;
+  RECT FEditRect{};
+  bool FCaretCreated = false;
+  bool FMouseSelecting = false;
+  bool FKeepAtLineEnd = false;
+  bool FHover = false;
+  // The text area is invalidated and not painted yet.
+  bool FPaintPending = false;
+  WideString FPendingText;
+  bool FPending = false;
+  unsigned char FDeadChar = 0;
+  int FDeadCount = 1;
+  HDC FMeasureDC = nullptr;
+  HGDIOBJ FMeasureOldFont = nullptr;
+  std::unique_ptr<TVsGdiMeasurer> FMeasurer;
+
+  int FMaxLength = 0;
+  bool FReadOnly = false;
+  bool FWantTabs = false;
+  bool FWantReturns = false;
+  bool FHandleDialogKeys = false;
+  bool FAutoSelect = false;
+  bool FNotifyUserChangeOnly = true;
+  bool FUseSystemMenu = true;
+  TVsEditCharCase FCharCase = eecNormal;
+  WideString FPasswordChar;
+  TAlignment FAlignment = taLeftJustify;
+  bool FAlignBottom = true;
+  TBorderStyle FBorderStyle = bsSingle;
+  TVsBorderSides FBorderSides = AllBorderSides;
+  bool FFlat = false;
+  bool FTransparent = false;
+  bool FHideSelection = true;
+  TColor FFocusedSelectColor = clHighlight;
+  TColor FFocusedSelectTextColor = clHighlightText;
+  TColor FHideSelectColor = clBtnFace;
+  TColor FHideSelectTextColor = clBtnShadow;
+  int FHighlightAlphaLevel = 255;
+  int FTabSpaces = 4;
+  int FLeftMargin = 1;
+  int FRightMargin = 1;
+  int FTopMargin = 1;
+  bool FWordWrap = false;
+  bool FMultiline = false;
+  TScrollStyle FScrollBars = ssNone;
+  bool FUseDisabledColors = false;
+  TColor FDisabledColor = clBtnFace;
+  TColor FDisabledFontColor = clGrayText;
+  bool FRightAlignedText = false;
+  bool FRightAlignedView = false;
+  WideString FWideHint;
+  TControl* FLinkedControl = nullptr;
+  TVsLinkCtlPos FLinkedControlPosition = lcpTopLeft;
+  int FLinkedControlSpacing = 0;
+};
+
+class TVsEdit : public TCustomVsEdit {
+public:
+  explicit TVsEdit(TComponent* AOwner) : TCustomVsEdit(AOwner) {}
+};
+
+class TCustomVsMemo : public TCustomVsEdit {
+public:
+  explicit TCustomVsMemo(TComponent* AOwner);
+};
+
+class TVsMemo : public TCustomVsMemo {
+public:
+  explicit TVsMemo(TComponent* AOwner) : TCustomVsMemo(AOwner) {}
+};
+
+// Registers the edit classes and their published properties.
+void InitializeVsEdits();
