@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 #include <imm.h>
+#include <vsstyle.h>
 
 #include <algorithm>
 #include <cstring>
@@ -998,9 +999,14 @@ TCustomVsEdit::TCustomVsEdit(TComponent* AOwner) : TVsXPThemedControl(AOwner) {
   SetParentColor(false);
   SetTabStop(true);
   SetAutoSize(true);
+  FBackground.reset(new TBitmap());
+  FBackground->OnChange = TNotifyEvent(this, &TCustomVsEdit::BackgroundChanged);
+  FImageFormLink.reset(new TImgFormChangeLink());
+  FImageFormLink->OnChange = TImgFormChangeEvent(this, &TCustomVsEdit::ImageFormChanged);
 }
 
 TCustomVsEdit::~TCustomVsEdit() {
+  if (FImageForm) FImageForm->UnregisterChanges(FImageFormLink.get());
   if (FMeasureDC) {
     SelectObject(FMeasureDC, FMeasureOldFont);
     DeleteDC(FMeasureDC);
@@ -1032,12 +1038,22 @@ void TCustomVsEdit::CreateParams(TCreateParams& Params) {
       Params.ExStyle |= WS_EX_CLIENTEDGE;
     else
       Params.Style |= WS_BORDER;
+    if (FlatClassic()) {
+      Params.Style &= ~static_cast<DWORD>(WS_BORDER);
+      Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE);
+    }
   }
   if (FMultiline) {
+    Params.Style |= ES_MULTILINE;
     if (FScrollBars == ssVertical || FScrollBars == ssBoth) Params.Style |= WS_VSCROLL;
     if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) Params.Style |= WS_HSCROLL;
   }
   if (FRightAlignedView) Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
+  if (FRightAlignedText) Params.ExStyle |= WS_EX_RTLREADING | WS_EX_RIGHT;
+  if (FTransparent) Params.ExStyle |= WS_EX_TRANSPARENT;
+  // Everything is painted from the edit's own state: a resize repaints
+  // only what the new size uncovers.
+  Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 
 void TCustomVsEdit::CreateWnd() {
@@ -1115,7 +1131,7 @@ void TCustomVsEdit::InvalidateText() {
   // Once is enough until the next paint.
   if (!HandleAllocated() || FPaintPending) return;
   FPaintPending = true;
-  InvalidateRect(FHandle, nullptr, FALSE);
+  InvalidateRect(FHandle, nullptr, ErasesBackground() ? TRUE : FALSE);
 }
 
 void TCustomVsEdit::Repaint() { InvalidateText(); }
@@ -2315,11 +2331,22 @@ void TCustomVsEdit::WMNCCalcSize(TMessage& Message) {
   auto* R = reinterpret_cast<RECT*>(Message.LParam);
   const int W = Ctl3D() ? GetSystemMetrics(SM_CXEDGE) : GetSystemMetrics(SM_CXBORDER);
   const int H = Ctl3D() ? GetSystemMetrics(SM_CYEDGE) : GetSystemMetrics(SM_CYBORDER);
-  // A side that is not drawn gives its width back to the client.
-  if (!FBorderSides.Contains(ebsLeft)) R->left -= W;
-  if (!FBorderSides.Contains(ebsRight)) R->right += W;
-  if (!FBorderSides.Contains(ebsTop)) R->top -= H;
-  if (!FBorderSides.Contains(ebsBottom)) R->bottom += H;
+  const LONG Style = GetWindowLongW(FHandle, GWL_STYLE);
+  const LONG ExStyle = GetWindowLongW(FHandle, GWL_EXSTYLE);
+  if (FlatClassic() && !(Style & WS_BORDER) && !(ExStyle & WS_EX_CLIENTEDGE)) {
+    // The system left no border for the flat frame: each drawn side takes
+    // its width from the client.
+    if (FBorderSides.Contains(ebsLeft)) R->left += W;
+    if (FBorderSides.Contains(ebsRight)) R->right -= W;
+    if (FBorderSides.Contains(ebsTop)) R->top += H;
+    if (FBorderSides.Contains(ebsBottom)) R->bottom -= H;
+  } else {
+    // A side that is not drawn gives its width back to the client.
+    if (!FBorderSides.Contains(ebsLeft)) R->left -= W;
+    if (!FBorderSides.Contains(ebsRight)) R->right += W;
+    if (!FBorderSides.Contains(ebsTop)) R->top -= H;
+    if (!FBorderSides.Contains(ebsBottom)) R->bottom += H;
+  }
   if (R->right < R->left) R->right = R->left;
   if (R->bottom < R->top) R->bottom = R->top;
 }
@@ -2356,8 +2383,6 @@ void TCustomVsEdit::WMNCPaint(TMessage& Message) {
   }
   ReleaseDC(FHandle, DC);
 }
-
-void TCustomVsEdit::WMEraseBkgnd(TMessage& Message) { Message.Result = 1; }
 
 void TCustomVsEdit::WndProc(TMessage& Message) {
   try {
@@ -2452,7 +2477,6 @@ void TCustomVsEdit::WndProc(TMessage& Message) {
           DestroyCaret();
           FCaretCreated = false;
         }
-        Repaint();
         return;
       case WM_CAPTURECHANGED:
       case WM_CANCELMODE:
@@ -2506,10 +2530,8 @@ void TCustomVsEdit::WndProc(TMessage& Message) {
         Repaint();
         return;
       }
-      case WM_WINDOWPOSCHANGED:
-        TVsXPThemedControl::WndProc(Message);
-        UpdateLinkedControl();
-        return;
+      case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message); return;
+      case VS_IMAGEFORMCHANGED: VSImageFormChanged(Message); return;
       case WM_VSCROLL:
         VertScroll(LOWORD(Message.WParam), static_cast<short>(HIWORD(Message.WParam)));
         Message.Result = 0;
@@ -2544,10 +2566,7 @@ void TCustomVsEdit::WndProc(TMessage& Message) {
         FHover = false;
         TVsXPThemedControl::WndProc(Message);
         return;
-      case CM_ENABLEDCHANGED:
-        TVsXPThemedControl::WndProc(Message);
-        Repaint();
-        return;
+      case CM_ENABLEDCHANGED: CMEnabledChanged(Message); return;
       default:
         break;
     }
@@ -2571,15 +2590,14 @@ void TCustomVsEdit::Paint() {
   HDC DC = CreateCompatibleDC(Target);
   HBITMAP Bitmap = CreateCompatibleBitmap(Target, W, H);
   HGDIOBJ OldBitmap = SelectObject(DC, Bitmap);
-  const bool Disabled = !Enabled();
-  const TColor Back = (FUseDisabledColors && Disabled) ? FDisabledColor : Color();
-  HBRUSH Brush = CreateSolidBrush(ColorToRGB(Back));
-  FillRect(DC, &Client, Brush);
-  DeleteObject(Brush);
+  RECT Area = Canvas()->ClipRect();
+  if (IsRectEmpty(&Area)) Area = FEditRect;
+  PaintBackground(DC, Target, Area);
   HGDIOBJ OldFont = SelectObject(DC, Font()->Handle());
   DrawText(DC);
   SelectObject(DC, OldFont);
-  BitBlt(Target, 0, 0, W, H, DC, 0, 0, SRCCOPY);
+  BitBlt(Target, Area.left, Area.top, Area.right - Area.left, Area.bottom - Area.top, DC, Area.left, Area.top,
+         SRCCOPY);
   SelectObject(DC, OldBitmap);
   DeleteObject(Bitmap);
   DeleteDC(DC);
@@ -2690,6 +2708,11 @@ void TCustomVsEdit::SetLinkedControlSpacing(int Value) {
 void TCustomVsEdit::Notification(TComponent* AComponent, TOperation Operation) {
   TVsXPThemedControl::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == static_cast<TComponent*>(FLinkedControl)) FLinkedControl = nullptr;
+  if (Operation == opRemove && AComponent == static_cast<TComponent*>(FImageForm)) {
+    FImageForm = nullptr;
+    UpdateOpaque();
+    Repaint();
+  }
 }
 
 void TCustomVsEdit::UpdateLinkedControl() {
@@ -2780,22 +2803,7 @@ void TCustomVsEdit::SetFlat(bool Value) {
   }
 }
 
-void TCustomVsEdit::SetTransparent(bool Value) { SetRecreating(FTransparent, Value); }
-
 void TCustomVsEdit::SetHideSelection(bool Value) { SetRepainting(FHideSelection, Value); }
-
-void TCustomVsEdit::SetFocusedSelectColor(TColor Value) { SetRepainting(FFocusedSelectColor, Value); }
-
-void TCustomVsEdit::SetFocusedSelectTextColor(TColor Value) { SetRepainting(FFocusedSelectTextColor, Value); }
-
-void TCustomVsEdit::SetHideSelectColor(TColor Value) { SetRepainting(FHideSelectColor, Value); }
-
-void TCustomVsEdit::SetHideSelectTextColor(TColor Value) { SetRepainting(FHideSelectTextColor, Value); }
-
-void TCustomVsEdit::SetHighlightAlphaLevel(int Value) {
-  FHighlightAlphaLevel = std::clamp(Value, 0, 255);
-  Repaint();
-}
 
 void TCustomVsEdit::SetTabSpaces(int Value) {
   if (Value <= 0 || Value == FTabSpaces) return;
@@ -2837,12 +2845,6 @@ void TCustomVsEdit::SetScrollBars(TScrollStyle Value) {
   if (HandleAllocated() && !Loading()) RecreateWnd();
 }
 
-void TCustomVsEdit::SetUseDisabledColors(bool Value) { SetRepainting(FUseDisabledColors, Value); }
-
-void TCustomVsEdit::SetDisabledColor(TColor Value) { SetRepainting(FDisabledColor, Value); }
-
-void TCustomVsEdit::SetDisabledFontColor(TColor Value) { SetRepainting(FDisabledFontColor, Value); }
-
 void TCustomVsEdit::SetRightAlignedText(bool Value) { SetRecreating(FRightAlignedText, Value); }
 
 void TCustomVsEdit::SetRightAlignedView(bool Value) { SetRecreating(FRightAlignedView, Value); }
@@ -2850,6 +2852,222 @@ void TCustomVsEdit::SetRightAlignedView(bool Value) { SetRecreating(FRightAligne
 void TCustomVsEdit::SetWideHint(const WideString& Value) {
   FWideHint = Value;
   SetHint(PackWideHint(Value));
+}
+
+// ---- background ----
+
+bool TCustomVsEdit::FlatClassic() const { return FFlat && !(ThemesAvailable && UseXPThemes()); }
+
+bool TCustomVsEdit::ImageFormActive() const {
+  return FImageForm && FImageForm->BackgroundType() != bgtColorFill && !ComponentState().Contains(csDesigning);
+}
+
+bool TCustomVsEdit::ErasesBackground() const { return FTransparent || ImageFormActive(); }
+
+void TCustomVsEdit::WMEraseBkgnd(TMessage& Message) {
+  Message.Result = 1;
+  const HDC DC = reinterpret_cast<HDC>(Message.WParam);
+  if (!DC || !HandleAllocated()) return;
+  const TRect Client = ClientRect();
+  if (ImageFormActive()) {
+    // The image form of this very edit paints through its own hook.
+    TWinControl* Real = FImageForm->GetRealControl();
+    if (!Real || Real == static_cast<TWinControl*>(this)) return;
+    const TPoint Offset = Real->ScreenToClient(ClientToScreen(TPoint{0, 0}));
+    FImageForm->PaintBkgnd(DC, Client, false, Offset);
+    return;
+  }
+  const bool ThemedFrame = IsThemeApplied() && FBorderStyle == bsSingle;
+  if (FTransparent && !ThemedFrame) {
+    PaintParentBackground(DC);
+  } else if (!IsThemeApplied()) {
+    RECT Clip{};
+    if (GetClipBox(DC, &Clip) == ERROR) Clip = Client;
+    IntersectRect(&Clip, &Clip, &Client);
+    FillSolidRect(DC, Clip, (FUseDisabledColors && !Enabled()) ? FDisabledColor : Color());
+  } else if (ThemedFrame && VsUxThemeApi.DrawThemeBackground) {
+    int State = ETS_NORMAL;
+    if (!Enabled())
+      State = ETS_DISABLED;
+    else if (GetFocus() == FHandle)
+      State = ETS_FOCUSED;
+    else if (FReadOnly)
+      State = ETS_READONLY;
+    const RECT Bounds{0, 0, Width(), Height()};
+    VsUxThemeApi.DrawThemeBackground(Theme(), DC, EP_EDITTEXT, State, &Bounds, nullptr);
+  }
+}
+
+// The parent paints what lies under the edit into the edit's DC, at the
+// edit's place in the parent.
+void TCustomVsEdit::PaintParentBackground(HDC DC) {
+  TWinControl* P = Parent();
+  if (!P || !P->HandleAllocated()) {
+    FillSolidRect(DC, ClientRect(), Color());
+    return;
+  }
+  const TRect Client = ClientRect();
+  const TPoint Origin = P->ScreenToClient(ClientToScreen(TPoint{0, 0}));
+  // The whole client, not only the text band: nothing else paints the
+  // rest of a transparent edit.
+  const int Saved = SaveDC(DC);
+  IntersectClipRect(DC, Client.left, Client.top, Client.right, Client.bottom);
+  OffsetViewportOrgEx(DC, -Origin.x, -Origin.y, nullptr);
+  try {
+    // The parent's paint with a DC given paints its graphic controls too.
+    P->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
+    P->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+  } catch (...) {
+    RestoreDC(DC, Saved);
+    throw;
+  }
+  RestoreDC(DC, Saved);
+}
+
+// The background of Area in the off-screen bitmap DC; Screen is the
+// control's canvas, which erasing has painted.
+void TCustomVsEdit::PaintBackground(HDC DC, HDC Screen, const RECT& Area) {
+  const int W = Area.right - Area.left, H = Area.bottom - Area.top;
+  if (ImageFormActive() || FTransparent) {
+    BitBlt(DC, Area.left, Area.top, W, H, Screen, Area.left, Area.top, SRCCOPY);
+  } else if (FUseBackground && !FBackground->Empty()) {
+    const int Saved = SaveDC(DC);
+    IntersectClipRect(DC, Area.left, Area.top, Area.right, Area.bottom);
+    const int BW = FBackground->Width(), BH = FBackground->Height();
+    const HDC Source = FBackground->Canvas()->Handle();
+    for (int Y = Area.top / BH * BH; Y < Area.bottom; Y += BH)
+      for (int X = Area.left / BW * BW; X < Area.right; X += BW) BitBlt(DC, X, Y, BW, BH, Source, 0, 0, SRCCOPY);
+    RestoreDC(DC, Saved);
+  } else {
+    FillSolidRect(DC, Area, (FUseDisabledColors && !Enabled()) ? FDisabledColor : Color());
+  }
+}
+
+template <class T> void TCustomVsEdit::SetShown(T& Field, const T& Value, bool Shown) {
+  if (Value == Field) return;
+  Field = Value;
+  if (Shown) Repaint();
+}
+
+bool TCustomVsEdit::SelectionShown(bool WhenFocused) const {
+  if (!HasSelection() || !HandleAllocated()) return false;
+  const bool Focused = GetFocus() == FHandle;
+  return WhenFocused ? Focused : !Focused && !FHideSelection;
+}
+
+void TCustomVsEdit::SetFocusedSelectColor(TColor Value) {
+  SetShown(FFocusedSelectColor, Value, SelectionShown(true));
+}
+
+void TCustomVsEdit::SetFocusedSelectTextColor(TColor Value) {
+  SetShown(FFocusedSelectTextColor, Value, SelectionShown(true));
+}
+
+void TCustomVsEdit::SetHideSelectColor(TColor Value) { SetShown(FHideSelectColor, Value, SelectionShown(false)); }
+
+void TCustomVsEdit::SetHideSelectTextColor(TColor Value) {
+  SetShown(FHideSelectTextColor, Value, SelectionShown(false));
+}
+
+void TCustomVsEdit::SetHighlightAlphaLevel(int Value) {
+  // The blend takes a byte: anything else would wrap into another level.
+  SetShown(FHighlightAlphaLevel, std::clamp(Value, 0, 255), SelectionShown(true) || SelectionShown(false));
+}
+
+void TCustomVsEdit::SetUseDisabledColors(bool Value) { SetShown(FUseDisabledColors, Value, !Enabled()); }
+
+void TCustomVsEdit::SetDisabledColor(TColor Value) {
+  SetShown(FDisabledColor, Value, !Enabled() && FUseDisabledColors);
+}
+
+void TCustomVsEdit::SetDisabledFontColor(TColor Value) {
+  SetShown(FDisabledFontColor, Value, !Enabled() && FUseDisabledColors);
+}
+
+void TCustomVsEdit::UpdateOpaque() {
+  // An edit whose paint takes up the erased background is erased before
+  // every paint, the framework's too.
+  if (ErasesBackground())
+    FControlStyle >> csOpaque;
+  else
+    FControlStyle << csOpaque;
+}
+
+void TCustomVsEdit::SetTransparent(bool Value) {
+  if (Value == FTransparent) return;
+  FTransparent = Value;
+  UpdateOpaque();
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TCustomVsEdit::SetUseBackground(bool Value) {
+  if (Value == FUseBackground) return;
+  FUseBackground = Value;
+  if (HandleAllocated()) RecreateWnd();
+  Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TCustomVsEdit::SetImageForm(TVsImageForm* Value) {
+  if (Value == FImageForm) return;
+  if (FImageForm) {
+    FImageForm->UnregisterChanges(FImageFormLink.get());
+    FImageForm->RemoveFreeNotification(this);
+  }
+  FImageForm = Value;
+  if (FImageForm) {
+    FImageForm->RegisterChanges(FImageFormLink.get());
+    FImageForm->FreeNotification(this);
+  }
+  UpdateOpaque();
+  if (HandleAllocated()) RecreateWnd();
+  Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TCustomVsEdit::BackgroundChanged(TObject*) {
+  Repaint();
+  Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TCustomVsEdit::ImageFormChanged(TCustomVsImageForm*) {
+  UpdateOpaque();
+  Repaint();
+}
+
+void TCustomVsEdit::CMEnabledChanged(TMessage& Message) {
+  if (IsThemeApplied() || FUseDisabledColors || !HandleAllocated()) {
+    TVsXPThemedControl::WndProc(Message);
+    Repaint();
+    return;
+  }
+  // The inherited handling repaints every control; this one looks the same
+  // either way, so only what was already due is painted.
+  HRGN Pending = CreateRectRgn(0, 0, 0, 0);
+  GetUpdateRgn(FHandle, Pending, FALSE);
+  try {
+    TVsXPThemedControl::WndProc(Message);
+  } catch (...) {
+    DeleteObject(Pending);
+    throw;
+  }
+  if (HandleAllocated()) {
+    ValidateRect(FHandle, nullptr);
+    InvalidateRgn(FHandle, Pending, ErasesBackground() ? TRUE : FALSE);
+  }
+  DeleteObject(Pending);
+}
+
+void TCustomVsEdit::WMWindowPosChanged(TMessage& Message) {
+  TVsXPThemedControl::WndProc(Message);
+  UpdateLinkedControl();
+  // What lies under the edit may have changed with its place.
+  if (HandleAllocated()) Perform(VS_IMAGEFORMCHANGED, 0, 0);
+}
+
+void TCustomVsEdit::VSImageFormChanged(TMessage& Message) {
+  Message.Result = 0;
+  if (!FImageForm || ComponentState().Contains(csDesigning)) return;
+  Repaint();
+  Broadcast(Message);
 }
 
 // ---------------------------------------------------------------------------
@@ -2922,6 +3140,9 @@ void InitializeVsEdits() {
             true)
       .Bool("ParentColor", &TCustomVsEdit::ParentColor, &TCustomVsEdit::SetParentColor, false)
       .Bool("TabStop", &TCustomVsEdit::TabStop, &TCustomVsEdit::SetTabStop, true)
+      .Object("Background", &TCustomVsEdit::Background)
+      .Bool("UseBackground", &TCustomVsEdit::UseBackground, &TCustomVsEdit::SetUseBackground, false)
+      .Object("ImageForm", &TCustomVsEdit::ImageForm, &TCustomVsEdit::SetImageForm)
       .Event("OnChange", &TCustomVsEdit::OnChange)
       .Event("OnSelectionChange", &TCustomVsEdit::OnSelectionChange)
       .Event("OnKeyPressEx", &TCustomVsEdit::OnKeyPressEx);

@@ -15,6 +15,7 @@
 #include "SysUtils.h"
 #include "System.h"
 #include "VsFrameworkUtils.h"
+#include "VsImageForm.h"
 #include "VsList.h"
 #include "VsStack.h"
 #include "VsThemedControl.h"
@@ -481,6 +482,14 @@ public:
   const WideString& WideHint() const { return FWideHint; }
   void SetWideHint(const WideString& Value);
 
+  // Background
+  // The picture tiled under the text while UseBackground is on (owned).
+  TBitmap* Background() const { return FBackground.get(); }
+  bool UseBackground() const { return FUseBackground; }
+  void SetUseBackground(bool Value);
+  TVsImageForm* ImageForm() const { return FImageForm; }
+  virtual void SetImageForm(TVsImageForm* Value);
+
   TNotifyEvent OnChange;
   TNotifyEvent OnSelectionChange;
   TVsKeyPressExEvent OnKeyPressEx;
@@ -587,6 +596,29 @@ private:
   void EMGetSel(TMessage& Message);
   void EMGetLine(TMessage& Message);
   void EMReplaceSel(TMessage& Message);
+
+  // Background
+  // The flat frame the control draws itself, without the system's border.
+  bool FlatClassic() const;
+  // An image form that paints the background (not a plain colour fill).
+  bool ImageFormActive() const;
+  // The background is painted during erase and taken up by the paint step.
+  bool ErasesBackground() const;
+  void UpdateOpaque();
+  void PaintParentBackground(HDC DC);
+  void PaintBackground(HDC DC, HDC Screen, const RECT& Area);
+  // Repaints when the value changed and Shown holds.
+  template <class T> void SetShown(T& Field, const T& Value, bool Shown);
+  bool SelectionShown(bool WhenFocused) const;
+  void BackgroundChanged(TObject* Sender);
+  void ImageFormChanged(TCustomVsImageForm* Sender);
+  void CMEnabledChanged(TMessage& Message);
+  void WMWindowPosChanged(TMessage& Message);
+  void VSImageFormChanged(TMessage& Message);
+  TOwned<TBitmap> FBackground;
+  bool FUseBackground = false;
+  TVsImageForm* FImageForm = nullptr;
+  TOwned<TImgFormChangeLink> FImageFormLink;
 
   std::unique_ptr<TVsEditStrings> FLines;
   TVsActionList FUndo;
