@@ -3008,16 +3008,7 @@ void TCustomVsEdit::SetUseBackground(bool Value) {
 }
 
 void TCustomVsEdit::SetImageForm(TVsImageForm* Value) {
-  if (Value == FImageForm) return;
-  if (FImageForm) {
-    FImageForm->UnregisterChanges(FImageFormLink.get());
-    FImageForm->RemoveFreeNotification(this);
-  }
-  FImageForm = Value;
-  if (FImageForm) {
-    FImageForm->RegisterChanges(FImageFormLink.get());
-    FImageForm->FreeNotification(this);
-  }
+  if (!RelinkImageForm(this, FImageFormLink.get(), FImageForm, Value)) return;
   UpdateOpaque();
   if (HandleAllocated()) RecreateWnd();
   Perform(CM_COLORCHANGED, 0, 0);

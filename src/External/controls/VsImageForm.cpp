@@ -507,6 +507,20 @@ void TCustomVsImageForm::AfterMessage(TObject*, TMessage& Msg, bool&) {
   }
 }
 
+bool RelinkImageForm(TComponent* Client, TImgFormChangeLink* Link, TVsImageForm*& Current, TVsImageForm* Value) {
+  if (Current == Value) return false;
+  if (Current) {
+    Current->UnregisterChanges(Link);
+    Current->RemoveFreeNotification(Client);
+  }
+  Current = Value;
+  if (Value) {
+    Value->RegisterChanges(Link);
+    Value->FreeNotification(Client);
+  }
+  return true;
+}
+
 void InitializeVsImageForm() {
   const TEnumNames Types{"bgtTileBitmap",   "bgtStretchBitmap", "bgtColorFill",    "bgtCenterBitmap",
                          "bgtHorzGradient", "bgtVertGradient",  "bgtTopLeftBitmap"};

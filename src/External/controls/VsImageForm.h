@@ -124,6 +124,10 @@ public:
   using TCustomVsImageForm::TCustomVsImageForm;
 };
 
+// Moves Client's change link and free notification from Current to Value,
+// which becomes Current; false when Value already was.
+bool RelinkImageForm(TComponent* Client, TImgFormChangeLink* Link, TVsImageForm*& Current, TVsImageForm* Value);
+
 // The window region of Graphic's pixels that are not Transparent (each of
 // red, green and blue within [k, k + Tolerance] of the colour's part k);
 // clNone keeps every pixel. nullptr for no graphic; the caller owns it.

@@ -524,16 +524,7 @@ void TCustomVsListBox::SetUseBackground(bool Value) {
 }
 
 void TCustomVsListBox::SetImageForm(TVsImageForm* Value) {
-  if (FImageForm == Value) return;
-  if (FImageForm) {
-    FImageForm->UnregisterChanges(FImageFormLink.get());
-    FImageForm->RemoveFreeNotification(this);
-  }
-  FImageForm = Value;
-  if (FImageForm) {
-    FImageForm->RegisterChanges(FImageFormLink.get());
-    FImageForm->FreeNotification(this);
-  }
+  if (!RelinkImageForm(this, FImageFormLink.get(), FImageForm, Value)) return;
   RecreateWnd();
   Perform(CM_COLORCHANGED, 0, 0);
 }
