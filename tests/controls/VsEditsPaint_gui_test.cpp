@@ -9,12 +9,15 @@
 #include <windows.h>
 #include <vsstyle.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "ExtCtrls.h"
+#include "Filer.h"
 #include "Forms.h"
+#include "Streams.h"
 #include "VsEdits.h"
 #include "VsImageForm.h"
 #include "VsTools.h"
@@ -483,6 +486,32 @@ TEST_F(EditPaint, HighlightAlphaIsClampedAndBlendsTheSelection) {
   EXPECT_NEAR(GetRValue(P), 127, 3);
 }
 
+TEST_F(EditPaint, BackgroundPropertiesAreReadFromALayout) {
+  const char* Layout =
+      "object F: TForm\r\n"
+      "  object IF: TVsImageForm\r\n"
+      "    BackgroundType = bgtVertGradient\r\n"
+      "  end\r\n"
+      "  object E: TVsEdit\r\n"
+      "    ImageForm = IF\r\n"
+      "    UseBackground = True\r\n"
+      "    Transparent = True\r\n"
+      "  end\r\n"
+      "end\r\n";
+  TForm* F = nullptr;
+  Application->CreateForm(F);
+  TMemoryStream Stream;
+  Stream.Write(Layout, static_cast<int>(std::strlen(Layout)));
+  Stream.SetPosition(0);
+  ReadComponentLayout(&Stream, F);
+  auto* E = dynamic_cast<TVsEdit*>(F->FindComponent("E"));
+  ASSERT_NE(E, nullptr);
+  EXPECT_EQ(E->ImageForm(), F->FindComponent("IF"));
+  EXPECT_TRUE(E->UseBackground());
+  EXPECT_TRUE(E->Transparent());
+  F->Free();
+}
+
 class TPaintEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
@@ -490,6 +519,7 @@ public:
     InitializeStdCtrls();
     InitializeVsTools();
     InitializeVsEdits();
+    InitializeVsImageForm();
     TForm* Main = nullptr;
     Application->CreateForm(Main);
   }
