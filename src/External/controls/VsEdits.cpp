@@ -1396,7 +1396,7 @@ int TCustomVsEdit::LineTextWidth(int Y, int From, int To) {
 }
 
 int TCustomVsEdit::LineStartX(int Y) {
-  const int Width = LineTextWidth(Y, FLeftChar, LineLength(Y));
+  const int Width = ReadingWidth(Y, FLeftChar, LineLength(Y));
   const int Right = FEditRect.right - FRightMargin;
   if (FAlignment == taCenter) return std::abs(Right / 2 - Width / 2);
   if (FAlignment == taRightJustify) return std::abs(Right - Width) - 2;
