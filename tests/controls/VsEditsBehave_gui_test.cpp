@@ -392,6 +392,7 @@ TEST_F(EditBehave, PendingKeyboardTextGoesWithTheNextKeyDownKeyPressOrFocusLoss)
   SendMessageA(W, WM_KEYDOWN, 'E', 1);
   SendMessageA(W, WM_CHAR, 'e', 1);
   EXPECT_EQ(Edit->Text(), L"e");
+  Edit->OnKeyPress = TKeyPressEvent();
 }
 
 TEST_F(EditBehave, AnEditFilledPastMaxLengthByCodeTakesNothingInAndLosesNothing) {
