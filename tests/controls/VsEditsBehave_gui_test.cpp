@@ -195,7 +195,7 @@ TEST_F(EditBehave, HintShowWritesTheShortOrTheWholeWideHint) {
 
 // ---- the focusing click
 
-TEST_F(EditBehave, AFocusingClickSelectsAllWithAutoSelectAndLaterClicksPlaceTheCaret) {
+TEST_F(EditBehave, AutoSelectSelectsAllOnFocusByClickOrTabAndLaterClicksPlaceTheCaret) {
   for (bool Auto : {true, false}) {
     SCOPED_TRACE(Auto ? "AutoSelect" : "no AutoSelect");
     Edit->SetText(L"abc def ghi");
@@ -220,6 +220,13 @@ TEST_F(EditBehave, AFocusingClickSelectsAllWithAutoSelectAndLaterClicksPlaceTheC
     EXPECT_EQ(Edit->SelStart(), 8);
     EXPECT_EQ(Edit->SelText(), L"c def ");
   }
+  // Focus that comes by the keyboard selects all as well.
+  Edit->SetAutoSelect(true);
+  Other->SetFocus();
+  PumpFor(30);
+  PressKeys({VK_TAB});
+  WaitUntil("Tab to bring the focus to the edit", [&] { return GetFocus() == Edit->Handle(); });
+  EXPECT_EQ(Edit->SelLength(), 11);
 }
 
 // ---- right-to-left text
