@@ -61,7 +61,9 @@ protected:
   }
 
   void Start(const WideString& Text, int From, int To) {
-    Edit->SetText(Text);
+    // As a program's message: the text comes without an undo step of its
+    // own, so Ctrl+Z takes back only what a case did.
+    Edit->Perform(WM_SETTEXT, 1, reinterpret_cast<LPARAM>(Text.c_str()));
     Edit->Perform(EM_SETSEL, From, To);
     Changes = 0;
   }

@@ -44,6 +44,20 @@ bool UnpackWideHint(const AnsiString& Packed, WideString& Wide, AnsiString* Ansi
   return true;
 }
 
+void PackHintInfo(THintInfo& Info, const AnsiString& Hint, const WideString& WideHint) {
+  if (WideHint.empty()) {
+    Info.HintStr.clear();
+    return;
+  }
+  // Only the 8-bit parts are compared, each up to its first zero byte: a
+  // hint window (or handler) sees no more, and the bar is never looked for
+  // in the UTF-16 part ("ż" holds the byte 0x7C).
+  const AnsiString Short = GetShortHint(Hint);
+  const AnsiString ShortAnsi = Short.substr(0, Short.find('\0'));
+  const AnsiString Shown = Info.HintStr.substr(0, Info.HintStr.find('\0'));
+  Info.HintStr = Shown != ShortAnsi ? PackWideHint(WideHint) : PackWideHint(ShortAnsi, GetWideShortHint(WideHint));
+}
+
 TCustomVsLabel::TCustomVsLabel(TComponent* AOwner)
     : TCustomLabel(AOwner), FStyleLink(std::make_unique<TVsStyleMgrChangeLink>()) {
   SetTransparent(true);
@@ -112,18 +126,7 @@ void TCustomVsLabel::Notification(TComponent* AComponent, TOperation Operation) 
 }
 
 void TCustomVsLabel::CMHintShow(TMessage& Message) {
-  auto* Info = reinterpret_cast<THintInfo*>(Message.LParam);
-  if (!Info) return;
-  if (FHint.empty()) {
-    Info->HintStr.clear();
-    return;
-  }
-  // Only the 8-bit parts are compared: a hint window (or handler) sees the
-  // text up to the first zero, and the bar is looked for only there.
-  const AnsiString Short = GetShortHint(TCustomLabel::Hint());
-  const AnsiString ShortAnsi = Short.substr(0, Short.find('\0'));
-  const AnsiString Shown = Info->HintStr.substr(0, Info->HintStr.find('\0'));
-  Info->HintStr = Shown != ShortAnsi ? PackWideHint(FHint) : PackWideHint(ShortAnsi, GetWideShortHint(FHint));
+  if (auto* Info = reinterpret_cast<THintInfo*>(Message.LParam)) PackHintInfo(*Info, TCustomLabel::Hint(), FHint);
 }
 
 void TCustomVsLabel::WndProc(TMessage& Message) {

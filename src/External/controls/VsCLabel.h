@@ -25,6 +25,13 @@ AnsiString PackWideHint(const WideString& Wide);
 // 8-bit hint, a cut or padded string) gives false and leaves both alone.
 bool UnpackWideHint(const AnsiString& Packed, WideString& Wide, AnsiString* Ansi = nullptr);
 
+// A control's answer to CM_HINTSHOW: the text about to be shown becomes the
+// packed wide hint (Hint is the control's 8-bit hint holding its packed
+// form): the short wide hint when the text shown is the short form of Hint,
+// else the whole wide hint; an empty wide hint clears the text.
+struct THintInfo;
+void PackHintInfo(THintInfo& Info, const AnsiString& Hint, const WideString& WideHint);
+
 // A windowless label with a UTF-16 caption and hint. The framework's 8-bit
 // caption follows the wide one (in the system code page) and the 8-bit hint
 // holds the packed hint.

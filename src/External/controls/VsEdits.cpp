@@ -351,11 +351,15 @@ void TVsEditStrings::ReloadText(const WideString& S) {
 void TVsEditStrings::AssignText(const WideString& S) {
   const WideString Old = GetTextStr();
   SetTextStr(S);
+  RecordAssignment(Old);
+}
+
+void TVsEditStrings::RecordAssignment(const WideString& Old) {
   TVsActionList& U = FOwner->UndoList();
   U.AddAction(vsaGroup, {}, WideString(), {});
   U.AddAction(vsaDelete, {}, Old, {});
   const int Last = FParagraphs.Count() - 1;
-  U.AddAction(vsaInsert, {}, S, {std::max(Last, 0), Last >= 0 ? ParagraphLength(Last) : 0});
+  U.AddAction(vsaInsert, {}, GetTextStr(), {std::max(Last, 0), Last >= 0 ? ParagraphLength(Last) : 0});
   U.AddAction(vsaGroup, {}, WideString(), {});
 }
 
@@ -1196,8 +1200,11 @@ void TCustomVsEdit::SetText(const WideString& Value) {
     FLines->SetText(Value);
     return;
   }
-  if (Value == Text()) return;
+  const WideString Old = Text();
+  if (Value == Old) return;
   const WideString S = ApplyCharCase(Value);
+  // Once there is a line to go back to, one undo step brings the old text back.
+  const bool Undoable = FLines->VisualLineCount() > 0;
   if (HandleAllocated()) {
     // An 8-bit window: the A form passes the UTF-16 text on unconverted.
     SendMessageA(FHandle, WM_SETTEXT, 1, reinterpret_cast<LPARAM>(S.c_str()));
@@ -1206,6 +1213,7 @@ void TCustomVsEdit::SetText(const WideString& Value) {
     TextChanged();
     if (!FNotifyUserChangeOnly) Change();
   }
+  if (Undoable) FLines->RecordAssignment(Old);
   UpdateScrollBars();
 }
 
@@ -1404,7 +1412,7 @@ int TCustomVsEdit::LineTextWidth(int Y, int From, int To) {
 }
 
 int TCustomVsEdit::LineStartX(int Y) {
-  const int Width = LineTextWidth(Y, FLeftChar, LineLength(Y));
+  const int Width = ReadingWidth(Y, FLeftChar, LineLength(Y));
   const int Right = FEditRect.right - FRightMargin;
   if (FAlignment == taCenter) return std::abs(Right / 2 - Width / 2);
   if (FAlignment == taRightJustify) return std::abs(Right - Width) - 2;
@@ -1418,7 +1426,7 @@ TPoint TCustomVsEdit::CaretPosToPoint(int X, int Y) {
   if (X < FLeftChar) {
     P.x = -2;
   } else {
-    P.x = LineStartX(Y) + LineTextWidth(Y, FLeftChar, X);
+    P.x = LineStartX(Y) + ReadingWidth(Y, FLeftChar, X);
     if (P.x > FEditRect.right - FRightMargin) P.x = -2;
   }
   if (Y >= FTopLine + VisibleLines()) P.y += FEditRect.bottom;
@@ -1437,9 +1445,10 @@ TVsCaretPoint TCustomVsEdit::PointToCaretPos(int X, int Y) {
   }
   const WideString Visible = MaskText(*this, Line.substr(static_cast<size_t>(FLeftChar)));
   const int Start = LineStartX(R.Y);
+  const std::vector<int> Placed = FRightAlignedText ? PlacedWidths(Visible) : std::vector<int>();
   int Left = 0;
   for (size_t I = 0; I < Visible.size(); ++I) {
-    const int Right = TextExtent(*this, Visible.substr(0, I + 1)).cx;
+    const int Right = FRightAlignedText ? Left + Placed[I] : TextExtent(*this, Visible.substr(0, I + 1)).cx;
     if (Start + Right - (Right - Left) / 2 > X) {
       R.X = static_cast<int>(I) + FLeftChar;
       return R;
@@ -1952,17 +1961,23 @@ TVsCaretPoint TCustomVsEdit::NavigationTarget(Word Key, bool Ctrl) const {
       if (Ctrl) P.Y = 0;
       P.X = 0;
       break;
+    // Across a wrap a step passes a character: the end of a line and the
+    // start of the line that continues it are the same place in the text.
     case VK_LEFT:
       if (Ctrl)
         P = WordStart(TVsCaretPoint{P.X - 1, P.Y});
-      else
-        P = P.X > 0 ? TVsCaretPoint{P.X - 1, P.Y} : (P.Y > 0 ? TVsCaretPoint{LineLength(P.Y - 1), P.Y - 1} : P);
+      else if (P.X > 0)
+        P.X -= 1;
+      else if (P.Y > 0)
+        P = TVsCaretPoint{LineLength(P.Y - 1) - (ContinuesParagraph(P.Y) ? 1 : 0), P.Y - 1};
       break;
     case VK_RIGHT:
       if (Ctrl)
         P = WordEnd(P);
-      else
-        P = P.X < LineLength(P.Y) ? TVsCaretPoint{P.X + 1, P.Y} : (P.Y < Last ? TVsCaretPoint{0, P.Y + 1} : P);
+      else if (P.X < LineLength(P.Y))
+        P.X += 1;
+      else if (P.Y < Last)
+        P = TVsCaretPoint{ContinuesParagraph(P.Y + 1) ? 1 : 0, P.Y + 1};
       break;
     case VK_UP: P.Y -= 1; break;
     case VK_DOWN: P.Y += 1; break;
@@ -2176,6 +2191,7 @@ void TCustomVsEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
     if (Focusing) {
       MoveCaret(Hit);
       CollapseSelection();
+      if (FAutoSelect) SelectAll();
       SetFocus();
     } else if (Shift.Contains(ssDouble)) {
       const TVsCaretPoint Start = WordStart(TVsCaretPoint{Hit.X + 1, Hit.Y});
@@ -2320,6 +2336,8 @@ void TCustomVsEdit::WMKillFocus(TMessage& Message) {
   }
   CancelMouseSelect();
   DropPending();
+  // A dead key pressed before the focus went composes with nothing typed after.
+  FDeadChar = 0;
   TVsXPThemedControl::WndProc(Message);
   if (FHideSelection) Repaint();
 }
@@ -2505,6 +2523,7 @@ void TCustomVsEdit::WndProc(TMessage& Message) {
         }
         break;
       case WM_INPUTLANGCHANGE: Message.Result = 1; return;
+      case CM_HINTSHOW: CMHintShow(Message); return;
       case WM_KEYDOWN: WMKeyDown(Message); return;
       case WM_DEADCHAR:
         FDeadChar = static_cast<unsigned char>(Message.WParam);
@@ -3069,6 +3088,47 @@ TCustomVsMemo::TCustomVsMemo(TComponent* AOwner) : TCustomVsEdit(AOwner) {
   SetMultiline(true);
   SetAlignBottom(false);
   SetBounds(Left(), Top(), 185, 89);
+}
+
+// ---- hint and right-to-left ----
+
+void TCustomVsEdit::CMHintShow(TMessage& Message) {
+  TVsXPThemedControl::WndProc(Message);
+  if (auto* Info = reinterpret_cast<THintInfo*>(Message.LParam)) PackHintInfo(*Info, Hint(), FWideHint);
+}
+
+std::vector<int> TCustomVsEdit::PlacedWidths(const WideString& S) {
+  std::vector<int> Widths(S.size(), 0);
+  if (S.empty() || !Measurer()) return Widths;
+  // A tab is placed as a blank and is as wide as TabSpaces of them.
+  WideString T = S;
+  std::replace(T.begin(), T.end(), L'\t', L' ');
+  GCP_RESULTSW Results{};
+  Results.lStructSize = sizeof(Results);
+  Results.lpDx = Widths.data();
+  Results.nGlyphs = static_cast<UINT>(T.size());
+  const DWORD Flags = GCP_REORDER | GCP_USEKERNING | GCP_GLYPHSHAPE | GCP_DIACRITIC;
+  if (!GetCharacterPlacementW(FMeasureDC, T.c_str(), Len(T), 0, &Results, Flags)) {
+    // Without a placement the characters stand as a left-to-right text would.
+    const std::vector<int> Extents = FMeasurer->CharExtents(T);
+    for (size_t I = 0; I < T.size(); ++I) Widths[I] = Extents[I] - (I > 0 ? Extents[I - 1] : 0);
+  }
+  for (size_t I = 0; I < S.size(); ++I)
+    if (S[I] == L'\t') Widths[I] *= std::max(FTabSpaces, 0);
+  return Widths;
+}
+
+int TCustomVsEdit::ReadingWidth(int Y, int From, int To) {
+  if (!FRightAlignedText) return LineTextWidth(Y, From, To);
+  if (Y < 0 || Y >= FLines->VisualLineCount() || To <= From) return 0;
+  const WideString L = MaskText(*this, FLines->GetVisualLine(Y));
+  From = Clamp0(From, Len(L));
+  To = Clamp0(To, Len(L));
+  // The whole rest of the line is placed: a letter's shape depends on its neighbours.
+  const std::vector<int> Widths = PlacedWidths(L.substr(static_cast<size_t>(From)));
+  int Width = 0;
+  for (int I = 0; I < To - From; ++I) Width += Widths[static_cast<size_t>(I)];
+  return Width;
 }
 
 // ---------------------------------------------------------------------------

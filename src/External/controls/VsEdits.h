@@ -264,6 +264,9 @@ public:
   void DeleteForward();
   // A programmatic text assignment: one undo restores the old text.
   void AssignText(const WideString& S);
+  // Records the step that makes the text Old again, after it was replaced
+  // by the current text.
+  void RecordAssignment(const WideString& Old);
   void Undo();
 
   int WidestLength() const { return FWidestLength; }
@@ -619,6 +622,14 @@ private:
   bool FUseBackground = false;
   TVsImageForm* FImageForm = nullptr;
   TOwned<TImgFormChangeLink> FImageFormLink;
+  // Hint and right-to-left
+  void CMHintShow(TMessage& Message);
+  // The width of each character of S as placed in right-to-left reading,
+  // in reading order.
+  std::vector<int> PlacedWidths(const WideString& S);
+  // The width of columns From .. To of line Y as LineTextWidth gives it,
+  // placed as right-to-left text when RightAlignedText is on.
+  int ReadingWidth(int Y, int From, int To);
 
   std::unique_ptr<TVsEditStrings> FLines;
   TVsActionList FUndo;

@@ -1295,18 +1295,7 @@ void TCustomVsListBox::HintWindowProc(TMessage& Message) {
 }
 
 void TCustomVsListBox::CMHintShow(TMessage& Message) {
-  auto* Info = reinterpret_cast<THintInfo*>(Message.LParam);
-  if (!Info) return;
-  if (FHint.empty()) {
-    Info->HintStr.clear();
-    return;
-  }
-  // Only the 8-bit parts are compared, each up to its first zero byte: the
-  // bar is never looked for in the UTF-16 part ("ż" holds the byte 0x7C).
-  const AnsiString Short = GetShortHint(TControl::Hint());
-  const AnsiString ShortAnsi = Short.substr(0, Short.find('\0'));
-  const AnsiString Shown = Info->HintStr.substr(0, Info->HintStr.find('\0'));
-  Info->HintStr = Shown != ShortAnsi ? PackWideHint(FHint) : PackWideHint(ShortAnsi, GetWideShortHint(FHint));
+  if (auto* Info = reinterpret_cast<THintInfo*>(Message.LParam)) PackHintInfo(*Info, TControl::Hint(), FHint);
 }
 
 // --- non-client area ---------------------------------------------------------
