@@ -68,6 +68,8 @@ class EditScroll : public ::testing::Test {
 protected:
   void SetUp() override {
     UnbindThemes();
+    // The pointer away from the windows: a hovered edit is active.
+    SetCursorPos(2, 2);
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &SavedWheel, 0);
     Application->CreateForm(Form);
     Form->SetBounds(40, 40, 420, 300);
@@ -524,6 +526,39 @@ TEST_F(EditScroll, FlatFrameShowsTheBorderTypeAndLineColourOfItsState) {
   Edit->SetFlat(false);
   EXPECT_EQ(LeftEdge(), (TPair{Shadow, DarkShadow})) << "sunken again";
   EXPECT_EQ(Entered.N, 1);
+}
+
+TEST_F(EditScroll, SystemBarsAreFlatUnlessFocusedWithoutFlatFocusedScrollBars) {
+  TVsEdit* Other = Create<TVsEdit>(Form);
+  Other->SetParent(Form);
+  Other->SetBounds(10, 200, 150, 24);
+  TVsMemo* Memo = FourLineMemo(ssVertical, false, bsSingle);
+  Memo->SetFlat(true);
+  // The top arrow box of a window's vertical bar.
+  auto ArrowBox = [](HWND Wnd) {
+    PumpFor(20);
+    RECT Window, Client;
+    WindowGeometry(Wnd, Window, Client);
+    std::vector<COLORREF> Pixels;
+    HDC DC = GetWindowDC(Wnd);
+    for (int Y = 0; Y < GetSystemMetrics(SM_CYVSCROLL); ++Y)
+      for (int X = 0; X < GetSystemMetrics(SM_CXVSCROLL); ++X)
+        Pixels.push_back(GetPixel(DC, Client.right + X, Client.top + Y));
+    ReleaseDC(Wnd, DC);
+    return Pixels;
+  };
+  const COLORREF Highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+  Other->SetFocus();
+  const std::vector<COLORREF> Flat = ArrowBox(Memo->Handle());
+  EXPECT_EQ(Flat.front(), Highlight) << "unfocused: flat, its outer edge light";
+  Memo->SetFocus();
+  const std::vector<COLORREF> System = ArrowBox(Memo->Handle());
+  EXPECT_NE(System.front(), Highlight) << "focused: the system paints its bar again";
+  Memo->SetFlatFocusedScrollBars(true);
+  EXPECT_EQ(ArrowBox(Memo->Handle()), Flat) << "flat also when focused";
+  Memo->SetFlatFocusedScrollBars(false);
+  Other->SetFocus();
+  EXPECT_EQ(ArrowBox(Memo->Handle()), Flat);
 }
 
 class TScrollEnvironment : public ::testing::Environment {

@@ -3043,6 +3043,12 @@ void TCustomVsEdit::DrawFrame() {
     RedrawWindow(FHandle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     return;
   }
+  // Flat bars drawn over the system's go only when the system paints its
+  // bars again.
+  if (!CustomBarsActive() && (GetWindowLongW(FHandle, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL))) {
+    SendMessageW(FHandle, WM_NCPAINT, 1, 0);
+    return;
+  }
   HDC DC = GetWindowDC(FHandle);
   if (!DC) return;
   PaintUnthemedFrame(DC);
