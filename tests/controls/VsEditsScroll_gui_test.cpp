@@ -11,16 +11,12 @@
 #include <vector>
 
 #include "Filer.h"
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "SBControllerFixture.h"
 #include "Streams.h"
 #include "ThemeBindingSupport.h"
 #include "VsEdits.h"
-#include "VsFrameworkUtils.h"
-#include "VsHook.h"
-#include "VsInprocHookAPI.h"
-#include "VsSBPatch.h"
 #include "VsTools.h"
+#include "controls-base/ThemeDibSupport.h"
 
 namespace {
 
@@ -30,14 +26,6 @@ WideString TenLines() {
   WideString Text;
   for (int I = 0; I < 10; ++I) Text += (I ? L"\r\n" : L"") + WideString(L"line ") + WideString(1, L'0' + I);
   return Text;
-}
-
-SCROLLINFO ScrollInfo(HWND Wnd, int Bar) {
-  SCROLLINFO SI{};
-  SI.cbSize = sizeof(SI);
-  SI.fMask = SIF_ALL;
-  EXPECT_TRUE(GetScrollInfo(Wnd, Bar, &SI));
-  return SI;
 }
 
 // The window's rectangle at (0, 0) and its client area in the same
@@ -124,7 +112,7 @@ TEST_P(EditScrollInfo, TenLinesInAFourLineMemoScrollByCodeTopLineAndWheel) {
   TVsCtrlScrollBarStyles* Custom = Memo->VertScrollBarStyles();
   auto ExpectBar = [&](int Pos) {
     if (!Bar) return;
-    const SCROLLINFO SI = ScrollInfo(Wnd, SB_VERT);
+    const SCROLLINFO SI = SystemInfo(Wnd, SB_VERT);
     EXPECT_EQ(SI.nMin, 0);
     EXPECT_EQ(SI.nMax, 9);
     EXPECT_EQ(SI.nPage, 4u);
@@ -157,6 +145,35 @@ INSTANTIATE_TEST_SUITE_P(Bars, EditScrollInfo,
                                            TBarCase{"CustomBar", ssVertical, true},
                                            TBarCase{"CustomNoBar", ssNone, true}),
                          [](const ::testing::TestParamInfo<TBarCase>& Info) { return Info.param.Name; });
+
+TEST_F(EditScroll, CustomBarsTurnedOffAndOnKeepTheScrollStateAndTheLook) {
+  TVsMemo* Memo = FourLineMemo(ssVertical, true);
+  SendMessageA(Memo->Handle(), WM_VSCROLL, SB_BOTTOM, 0);
+  ASSERT_EQ(Memo->TopLine(), 6);
+  Memo->SetUseCustomScrollBars(false);
+  EXPECT_FALSE(Memo->Controller()->IsActive());
+  EXPECT_EQ(SystemInfo(Memo->Handle(), SB_VERT).nPos, 6) << "the system's bar takes over the position";
+  EXPECT_EQ(SystemInfo(Memo->Handle(), SB_VERT).nMax, 9);
+  Memo->SetUseCustomScrollBars(true);
+  ASSERT_TRUE(Memo->Controller()->IsActive());
+  EXPECT_EQ(Memo->VertScrollBarStyles()->Position(), 6);
+  EXPECT_EQ(Memo->VertScrollBarStyles()->Max(), 9);
+  EXPECT_EQ(Memo->TopLine(), 6);
+  Memo->SetUseXPThemes(false);
+  EXPECT_FALSE(Memo->Controller()->UseXPThemes());
+  Memo->SetUseXPThemes(true);
+  EXPECT_TRUE(Memo->Controller()->UseXPThemes());
+
+  // A single-line edit attaches the controller without making its window again.
+  TVsEdit* Edit = Create<TVsEdit>(Form);
+  Edit->SetParent(Form);
+  Edit->SetUseCustomScrollBars(false);
+  const HWND Wnd = Edit->Handle();
+  EXPECT_FALSE(Edit->Controller()->IsActive());
+  Edit->SetUseCustomScrollBars(true);
+  EXPECT_TRUE(Edit->Controller()->IsActive());
+  EXPECT_EQ(Edit->Handle(), Wnd);
+}
 
 TEST_F(EditScroll, ScrollBarsFollowTheCustomBarsShown) {
   TVsMemo* Memo = FourLineMemo(ssBoth, true);
@@ -323,43 +340,18 @@ TEST_F(EditScroll, BarStylesAreStoredForMultiLineCustomBarsOnly) {
   Read->Free();
 }
 
-// A 32-bit top-down DIB filled with a pattern that varies in every channel.
-class TDib {
+// A DIB filled with a pattern that varies in every channel.
+class TPatternDib : public TTestDib {
 public:
-  TDib(int Width, int Height) : FWidth(Width), FHeight(Height) {
-    BITMAPINFO Info{};
-    Info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    Info.bmiHeader.biWidth = Width;
-    Info.bmiHeader.biHeight = -Height;
-    Info.bmiHeader.biPlanes = 1;
-    Info.bmiHeader.biBitCount = 32;
-    Info.bmiHeader.biCompression = BI_RGB;
-    FDC = CreateCompatibleDC(nullptr);
-    FBitmap = CreateDIBSection(FDC, &Info, DIB_RGB_COLORS, reinterpret_cast<void**>(&FBits), nullptr, 0);
-    FOld = SelectObject(FDC, FBitmap);
+  TPatternDib(int Width, int Height) : TTestDib(Width, Height) {
     for (int Y = 0; Y < Height; ++Y)
-      for (int X = 0; X < Width; ++X) FBits[Y * Width + X] = Pattern(X, Y);
-  }
-  ~TDib() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
+      for (int X = 0; X < Width; ++X) Set(X, Y, Pattern(X, Y));
   }
   static DWORD Pattern(int X, int Y) {
     return DWORD((X * 37 + Y * 11) & 0xFF) << 16 | DWORD((X * 7 + Y * 53) & 0xFF) << 8 | DWORD((X * 91 ^ Y * 29) & 0xFF);
   }
-  HDC DC() const { return FDC; }
-  DWORD Pixel(int X, int Y) const { return FBits[Y * FWidth + X] & 0xFFFFFF; }
-
-private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-  DWORD* FBits = nullptr;
+  DWORD Pixel(int X, int Y) const { return Get(X, Y) & 0xFFFFFF; }
 };
-
-DWORD DibColor(COLORREF C) { return DWORD(GetRValue(C)) << 16 | DWORD(GetGValue(C)) << 8 | GetBValue(C); }
 
 int ChannelDifference(DWORD P, DWORD Q) {
   int Max = 0;
@@ -408,11 +400,11 @@ TEST_P(EditThemedFrame, PrintedFrameIsThePlatformsEditBackgroundAroundClientAndB
       Edit->SetBounds(10, 200, 150, 24);
     }
     // Custom bars of a width of their own.
-    const int BarWidth = 21;
+    const int Thickness = 21;
     if (C.Custom && C.Bars == ssBoth)
       for (TVsCtrlScrollBarStyles* Bar : {Edit->HorzScrollBarStyles(), Edit->VertScrollBarStyles()}) {
         Bar->SetUseSystemMetrics(false);
-        Bar->SetWidth(BarWidth);
+        Bar->SetWidth(Thickness);
       }
     const HWND Wnd = Edit->Handle();
     ASSERT_TRUE(Edit->IsThemeApplied());
@@ -422,10 +414,10 @@ TEST_P(EditThemedFrame, PrintedFrameIsThePlatformsEditBackgroundAroundClientAndB
     const int W = Window.right, H = Window.bottom;
     RECT Inner = Client;  // the client with the bars beside it
     if (C.Bars == ssBoth) {
-      Inner.right += C.Custom ? BarWidth : GetSystemMetrics(SM_CXVSCROLL);
-      Inner.bottom += C.Custom ? BarWidth : GetSystemMetrics(SM_CYHSCROLL);
+      Inner.right += C.Custom ? Thickness : GetSystemMetrics(SM_CXVSCROLL);
+      Inner.bottom += C.Custom ? Thickness : GetSystemMetrics(SM_CYHSCROLL);
     }
-    TDib Ours(W, H), Theirs(W, H), Shown(W, H);
+    TPatternDib Ours(W, H), Theirs(W, H), Shown(W, H);
     SendMessageW(Wnd, WM_PRINT, reinterpret_cast<WPARAM>(Ours.DC()), PRF_NONCLIENT);
     // And the frame the window shows.
     RedrawWindow(Wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
@@ -448,7 +440,7 @@ TEST_P(EditThemedFrame, PrintedFrameIsThePlatformsEditBackgroundAroundClientAndB
           // The bars are the system's or the controller's to paint, but for
           // the square between two system bars.
           const bool Corner = !C.Custom && X >= Client.right && Y >= Client.bottom;
-          Painted += Ours.Pixel(X, Y) != (Corner ? DibColor(GetSysColor(COLOR_BTNFACE)) : TDib::Pattern(X, Y));
+          Painted += Corner ? Ours.Color(X, Y) != GetSysColor(COLOR_BTNFACE) : Ours.Pixel(X, Y) != TPatternDib::Pattern(X, Y);
         }
       }
     EXPECT_GT(Frame, 0);
@@ -561,26 +553,13 @@ TEST_F(EditScroll, SystemBarsAreFlatUnlessFocusedWithoutFlatFocusedScrollBars) {
   EXPECT_EQ(ArrowBox(Memo->Handle()), Flat);
 }
 
-class TScrollEnvironment : public ::testing::Environment {
+// The controller's environment and the edit's units.
+class TScrollEnvironment : public TControllerEnvironment {
 public:
   void SetUp() override {
-    InitializeForms();
-    InitializeStdCtrls();
+    TControllerEnvironment::SetUp();
     InitializeVsTools();
-    InitializeVsInprocHookAPI();
-    InitializeVsHook();
-    InitializeVsFrameworkUtils();
     InitializeVsEdits();
-    InitScrollBarPatch();
-    TForm* Main = nullptr;
-    Application->CreateForm(Main);
-  }
-  void TearDown() override {
-    DoneScrollBarPatch();
-    FinalizeVsFrameworkUtils();
-    FinalizeVsHook();
-    FinalizeForms();
-    FinalizeVsInprocHookAPI();
   }
 };
 

@@ -3141,9 +3141,6 @@ void InitializeVsEdits() {
   const TEnumNames BorderStyles{"bsNone", "bsSingle"};
   const TEnumNames ScrollStyles{"ssNone", "ssHorizontal", "ssVertical", "ssBoth"};
   const TEnumNames Sides{"ebsLeft", "ebsRight", "ebsTop", "ebsBottom"};
-  const TEnumNames FlatBorderTypes{"fbtFlat",   "fbtSunken",      "fbtSunkenInner", "fbtSunkenOuter", "fbtRaised",
-                                   "fbtRaisedInner", "fbtRaisedOuter", "fbtBump",   "fbtBigBump",     "fbtEtched",
-                                   "fbtFramed", "fbtLine",        "fbtLineBorder",  "fbtNone",        "fbtColorLineBorder"};
   RegisterClass<TCustomVsEdit, TVsXPThemedControl>()
       .Bool("AutoSize", &TCustomVsEdit::AutoSize, &TCustomVsEdit::SetAutoSize, true)
       .Enum("Alignment", &TCustomVsEdit::Alignment, &TCustomVsEdit::SetAlignment, taLeftJustify, Alignments)
@@ -3201,9 +3198,9 @@ void InitializeVsEdits() {
       .Bool("FlatFocusedScrollBars", &TCustomVsEdit::FlatFocusedScrollBars, &TCustomVsEdit::SetFlatFocusedScrollBars,
             false)
       .Enum("ActiveBorderType", &TCustomVsEdit::ActiveBorderType, &TCustomVsEdit::SetActiveBorderType, fbtSunken,
-            FlatBorderTypes)
+            FlatBorderTypeNames)
       .Enum("InactiveBorderType", &TCustomVsEdit::InactiveBorderType, &TCustomVsEdit::SetInactiveBorderType,
-            fbtSunkenOuter, FlatBorderTypes)
+            fbtSunkenOuter, FlatBorderTypeNames)
       .Int("LineBorderActiveColor", &TCustomVsEdit::LineBorderActiveColor, &TCustomVsEdit::SetLineBorderActiveColor,
            clBlack, "TColor")
       .Int("LineBorderInactiveColor", &TCustomVsEdit::LineBorderInactiveColor,
