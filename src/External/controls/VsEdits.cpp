@@ -2859,7 +2859,6 @@ void TCustomVsEdit::SetWideHint(const WideString& Value) {
   SetHint(PackWideHint(Value));
 }
 
-
 // ---- custom scroll bars and the frame ----
 
 void TCustomVsEdit::InitController() {
@@ -2959,18 +2958,24 @@ bool TCustomVsEdit::FrameActive() const {
   return FHover || (HandleAllocated() && GetFocus() == FHandle);
 }
 
-RECT TCustomVsEdit::FrameClient() const {
-  RECT Window{};
+RECT TCustomVsEdit::ClientInWindow() const {
+  RECT Window{}, C{};
   GetWindowRect(FHandle, &Window);
-  if (CustomBarsActive()) {
-    // Inside the window's own border: the client and the custom bars.
-    const TRect& B = FController->Borders();
-    return RECT{B.left, B.top, Window.right - Window.left - B.right, Window.bottom - Window.top - B.bottom};
-  }
-  RECT C{};
   GetClientRect(FHandle, &C);
   MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&C), 2);
   OffsetRect(&C, -Window.left, -Window.top);
+  return C;
+}
+
+RECT TCustomVsEdit::FrameClient() const {
+  if (CustomBarsActive()) {
+    // Inside the window's own border: the client and the custom bars.
+    RECT Window{};
+    GetWindowRect(FHandle, &Window);
+    const TRect& B = FController->Borders();
+    return RECT{B.left, B.top, Window.right - Window.left - B.right, Window.bottom - Window.top - B.bottom};
+  }
+  RECT C = ClientInWindow();
   const LONG Style = GetWindowLongW(FHandle, GWL_STYLE);
   if (Style & WS_VSCROLL) {
     if (FRightAlignedView)
@@ -2986,12 +2991,7 @@ void TCustomVsEdit::PaintUnthemedFrame(HDC DC) {
   RECT Window{};
   GetWindowRect(FHandle, &Window);
   OffsetRect(&Window, -Window.left, -Window.top);
-  RECT Client{};
-  GetClientRect(FHandle, &Client);
-  MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&Client), 2);
-  RECT Screen{};
-  GetWindowRect(FHandle, &Screen);
-  OffsetRect(&Client, -Screen.left, -Screen.top);
+  const RECT Client = ClientInWindow();
   const int Saved = SaveDC(DC);
   ExcludeClipRect(DC, Client.left, Client.top, Client.right, Client.bottom);
   const bool Active = FrameActive();
@@ -3015,6 +3015,7 @@ void TCustomVsEdit::PaintFrame(HDC DC) {
   const LONG Style = GetWindowLongW(FHandle, GWL_STYLE);
   const RECT Inner = FrameClient();
   const bool Themed = IsThemeApplied() && FBorderStyle == bsSingle;
+  // A themed window without a border has only the system's bars.
   if (Themed) {
     RECT Window{};
     GetWindowRect(FHandle, &Window);
@@ -3023,13 +3024,13 @@ void TCustomVsEdit::PaintFrame(HDC DC) {
     ExcludeClipRect(DC, Inner.left, Inner.top, Inner.right, Inner.bottom);
     if (VsUxThemeApi.DrawThemeBackground) VsUxThemeApi.DrawThemeBackground(Theme(), DC, 0, 0, &Window, nullptr);
     RestoreDC(DC, Saved);
-  } else {
+  } else if (!IsThemeApplied()) {
     PaintUnthemedFrame(DC);
   }
   // The square between two system bars; the custom bars' controller paints
   // its own.
   const bool BothStandard = !CustomBarsActive() && (Style & WS_VSCROLL) && (Style & WS_HSCROLL);
-  if (BothStandard && (Themed || FRightAlignedView)) {
+  if (BothStandard && (Themed || (!IsThemeApplied() && FRightAlignedView))) {
     const int CX = GetSystemMetrics(SM_CXVSCROLL), CY = GetSystemMetrics(SM_CYHSCROLL);
     RECT Corner{FRightAlignedView ? Inner.left : Inner.right - CX, Inner.bottom - CY,
                 FRightAlignedView ? Inner.left + CX : Inner.right, Inner.bottom};
@@ -3038,14 +3039,12 @@ void TCustomVsEdit::PaintFrame(HDC DC) {
 }
 
 void TCustomVsEdit::DrawFrame() {
-  if (!HandleAllocated()) return;
-  if (IsThemeApplied()) {
-    RedrawWindow(FHandle, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    return;
-  }
-  // Flat bars drawn over the system's go only when the system paints its
-  // bars again.
-  if (!CustomBarsActive() && (GetWindowLongW(FHandle, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL))) {
+  if (!HandleAllocated() || !IsWindowVisible(FHandle)) return;
+  // The whole non-client area painted again at once, but not the text:
+  // the themed frame lies over the system's painting, and flat bars drawn
+  // over the system's go only when the system paints its bars again.
+  const bool SystemBars = !CustomBarsActive() && (GetWindowLongW(FHandle, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+  if (IsThemeApplied() || SystemBars) {
     SendMessageW(FHandle, WM_NCPAINT, 1, 0);
     return;
   }

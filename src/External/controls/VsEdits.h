@@ -503,8 +503,8 @@ public:
   TColor LineBorderInactiveColor() const { return FLineBorderInactiveColor; }
   virtual void SetLineBorderInactiveColor(TColor Value);
   void SetUseXPThemes(bool Value) override;
-  // Redraws the frame: themed through the window's own non-client painting,
-  // else the flat or sunken border and the classic bars straight away.
+  // Redraws the frame at once: through the window's own non-client painting
+  // when themed or with the system's bars, else the border straight away.
   void DrawFrame();
   virtual void DoMouseEnter();
   virtual void DoMouseLeave();
@@ -629,6 +629,7 @@ private:
   void HorzScrollHandler(int Target);
   bool CustomBarsActive() const;
   bool FrameActive() const;
+  RECT ClientInWindow() const;
   // The client area in window coordinates, with the bars beside it.
   RECT FrameClient() const;
   // The frame painted into DC, a DC of the whole window.
