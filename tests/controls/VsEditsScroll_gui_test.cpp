@@ -388,9 +388,12 @@ TEST_P(EditThemedFrame, PrintedFrameIsThePlatformsEditBackgroundAroundClientAndB
     bool Memo;
     TScrollStyle Bars;
     bool Custom;
-  } Cases[] = {{"edit", false, ssNone, true},
-               {"memo with system bars", true, ssBoth, false},
-               {"memo with custom bars", true, ssBoth, true}};
+    bool LeftBar;
+  } Cases[] = {{"edit", false, ssNone, true, false},
+               {"memo with system bars", true, ssBoth, false, false},
+               {"memo with custom bars", true, ssBoth, true, false},
+               {"right to left memo with system bars", true, ssBoth, false, true},
+               {"right to left memo with custom bars", true, ssBoth, true, true}};
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.Name);
     TCustomVsEdit* Edit = C.Memo ? static_cast<TCustomVsEdit*>(FourLineMemo(C.Bars, C.Custom, bsSingle))
@@ -399,6 +402,7 @@ TEST_P(EditThemedFrame, PrintedFrameIsThePlatformsEditBackgroundAroundClientAndB
       Edit->SetParent(Form);
       Edit->SetBounds(10, 200, 150, 24);
     }
+    Edit->SetRightAlignedView(C.LeftBar);
     // Custom bars of a width of their own.
     const int Thickness = 21;
     if (C.Custom && C.Bars == ssBoth)
@@ -414,7 +418,11 @@ TEST_P(EditThemedFrame, PrintedFrameIsThePlatformsEditBackgroundAroundClientAndB
     const int W = Window.right, H = Window.bottom;
     RECT Inner = Client;  // the client with the bars beside it
     if (C.Bars == ssBoth) {
-      Inner.right += C.Custom ? Thickness : GetSystemMetrics(SM_CXVSCROLL);
+      const int Vertical = C.Custom ? Thickness : GetSystemMetrics(SM_CXVSCROLL);
+      if (C.LeftBar)
+        Inner.left -= Vertical;
+      else
+        Inner.right += Vertical;
       Inner.bottom += C.Custom ? Thickness : GetSystemMetrics(SM_CYHSCROLL);
     }
     TPatternDib Ours(W, H), Theirs(W, H), Shown(W, H);
@@ -439,7 +447,7 @@ TEST_P(EditThemedFrame, PrintedFrameIsThePlatformsEditBackgroundAroundClientAndB
         } else if (!Inside(Client, X, Y)) {
           // The bars are the system's or the controller's to paint, but for
           // the square between two system bars.
-          const bool Corner = !C.Custom && X >= Client.right && Y >= Client.bottom;
+          const bool Corner = !C.Custom && (C.LeftBar ? X < Client.left : X >= Client.right) && Y >= Client.bottom;
           Painted += Corner ? Ours.Color(X, Y) != GetSysColor(COLOR_BTNFACE) : Ours.Pixel(X, Y) != TPatternDib::Pattern(X, Y);
         }
       }
