@@ -6,7 +6,9 @@
 #include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -559,6 +561,74 @@ TEST_F(EditScroll, SystemBarsAreFlatUnlessFocusedWithoutFlatFocusedScrollBars) {
   Memo->SetFlatFocusedScrollBars(false);
   Other->SetFocus();
   EXPECT_EQ(ArrowBox(Memo->Handle()), Flat);
+}
+
+// Random scrolling, text, sizes and bar settings of a memo whose custom bars
+// are in force: the view stays inside the text and the custom bars show it.
+TEST_F(EditScroll, RandomScrollingKeepsTheCustomBarsWithTheView) {
+  std::mt19937 Random(2711);
+  auto Pick = [&](int Lo, int Hi) { return std::uniform_int_distribution<int>(Lo, Hi)(Random); };
+  TVsMemo* Memo = FourLineMemo(ssBoth, true);
+  const UINT Wheels[] = {0, 3, 150, WHEEL_PAGESCROLL};
+  const TScrollStyle Styles[] = {ssNone, ssHorizontal, ssVertical, ssBoth};
+  for (int Step = 0; Step < 1500; ++Step) {
+    const int Kind = Pick(0, 9);
+    const HWND Wnd = Memo->Handle();
+    switch (Kind) {
+      case 0:
+      case 1:
+        SendMessageA(Wnd, WM_VSCROLL, MAKEWPARAM(Pick(0, 8), static_cast<WORD>(Pick(-20, 40))), 0);
+        break;
+      case 2:
+        SendMessageA(Wnd, WM_HSCROLL, MAKEWPARAM(Pick(0, 8), static_cast<WORD>(Pick(-20, 200))), 0);
+        break;
+      case 3:
+        SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, Wheels[Pick(0, 3)], nullptr, 0);
+        SendMessageA(Wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(Pick(-4, 4) * 60)), 0);
+        break;
+      case 4: {
+        WideString Text;
+        const int Lines = Pick(0, 30);
+        for (int I = 0; I < Lines; ++I) Text += (I ? L"\r\n" : L"") + WideString(static_cast<size_t>(Pick(0, 90)), L'x');
+        Memo->SetText(Text);
+        break;
+      }
+      case 5: Memo->SetScrollBars(Styles[Pick(0, 3)]); break;
+      case 6: Memo->SetBounds(10, 10, Pick(40, 300), Pick(30, 200)); break;
+      case 7: Memo->SetUseCustomScrollBars(!Memo->UseCustomScrollBars()); break;
+      case 8: {
+        // A hidden bar reported by the style, or a press on the vertical bar.
+        if (Pick(0, 1)) {
+          ShowScrollBar(Wnd, Pick(0, 1) ? SB_HORZ : SB_VERT, FALSE);
+          Memo->VertScrollBarStyles()->OnChange(Memo->VertScrollBarStyles());
+        } else {
+          const TRect& Bar = Memo->VertScrollBarStyles()->BarRect();
+          RECT Window, Client;
+          WindowGeometry(Wnd, Window, Client);
+          const LPARAM At = MAKELPARAM(Bar.left + 2 - Client.left, Bar.top + Pick(0, 60) - Client.top);
+          SendMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON, At);
+          SendMessageA(Wnd, WM_LBUTTONUP, 0, At);
+        }
+        break;
+      }
+      default: Memo->SetTopLine(Pick(-5, 40)); break;
+    }
+    const std::string Where = "step " + std::to_string(Step) + " kind " + std::to_string(Kind);
+    const int Lines = Memo->Lines()->VisualLineCount();
+    ASSERT_GE(Memo->TopLine(), 0) << Where;
+    ASSERT_LE(Memo->TopLine(), std::max(0, Lines - 1)) << Where;
+    ASSERT_GE(Memo->LeftChar(), 0) << Where;
+    ASSERT_LE(Memo->LeftChar(), Memo->Lines()->WidestLength()) << Where;
+    const TScrollStyle Bars = Memo->ScrollBars();
+    if (!Memo->Controller()->IsActive() || (Bars != ssVertical && Bars != ssBoth) || Lines <= Memo->VisibleLines())
+      continue;
+    // A view that a taller window left past the last page shows on the bar
+    // as the last page, as the system's bar would.
+    TVsCtrlScrollBarStyles* V = Memo->VertScrollBarStyles();
+    ASSERT_EQ(V->Position(), std::min(Memo->TopLine(), Lines - Memo->VisibleLines())) << Where;
+    ASSERT_EQ(V->Max(), Lines - 1) << Where;
+    ASSERT_EQ(V->Page(), Memo->VisibleLines()) << Where;
+  }
 }
 
 // The controller's environment and the edit's units.
