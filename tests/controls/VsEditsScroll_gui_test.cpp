@@ -1,8 +1,9 @@
 // The edit's and memo's scroll bars and frame on real windows: the custom
 // bars of the controller beside the system's, the bars shown and the
 // ScrollBars property, clicks on a bar, the square between two bars, the
-// stored bar styles, the themed frame beside the platform's theme library
-// and the flat classic frame's border types and colours.
+// stored bar styles, the themed frame beside the platform's theme library,
+// the flat classic frame's border types and colours and its flat bars, and
+// random scrolling with the custom bars in force.
 #include "GuiTestSupport.h"
 #include <gtest/gtest.h>
 
