@@ -473,6 +473,11 @@ bool VsDrawEdge(HDC DC, TRect& R, UINT Edge, UINT Flags) {
   return true;
 }
 
+const TEnumNames FlatBorderTypeNames{"fbtFlat",       "fbtSunken",      "fbtSunkenInner", "fbtSunkenOuter",
+                                     "fbtRaised",     "fbtRaisedInner", "fbtRaisedOuter", "fbtBump",
+                                     "fbtBigBump",    "fbtEtched",      "fbtFramed",      "fbtLine",
+                                     "fbtLineBorder", "fbtNone",        "fbtColorLineBorder"};
+
 void DrawFlatFrame(HDC DC, const TRect& Rc, TColor ColorA, TColor ColorB, TVsBorderSides Sides,
                    TVsFlatBorderType BorderType) {
   TRect R = Rc;

@@ -50,6 +50,8 @@ enum TVsFlatBorderType {
   fbtFlat, fbtSunken, fbtSunkenInner, fbtSunkenOuter, fbtRaised, fbtRaisedInner, fbtRaisedOuter, fbtBump,
   fbtBigBump, fbtEtched, fbtFramed, fbtLine, fbtLineBorder, fbtNone, fbtColorLineBorder
 };
+// The value names of TVsFlatBorderType, as layouts give them.
+extern const TEnumNames FlatBorderTypeNames;
 
 enum TVsScrollBarKind { sbkNone, sbkHorizontal, sbkVertical, sbkBoth };
 

@@ -996,6 +996,7 @@ const TEnumNames LinkPositionNames{"lcpLeftTop",    "lcpLeftBottom",  "lcpLeftCe
 
 TCustomVsEdit::TCustomVsEdit(TComponent* AOwner) : TVsXPThemedControl(AOwner) {
   FLines = std::make_unique<TVsEditStrings>(this);
+  InitController();
   SetControlStyle(ControlStyle() + TControlStyle{csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque});
   SetBounds(Left(), Top(), 200, 100);
   SetCursor(crIBeam);
@@ -1064,6 +1065,7 @@ void TCustomVsEdit::CreateWnd() {
   FVertState = FHorzState = TBarState{};
   FPaintPending = false;
   TVsXPThemedControl::CreateWnd();
+  AttachController();
   if (!Multiline() && AutoSize() && !Loading()) AdjustHeight();
   UpdateEditRect();
   FLines->RewrapAll();
@@ -1077,6 +1079,7 @@ void TCustomVsEdit::DestroyWnd() {
     FCaretCreated = false;
   }
   TVsXPThemedControl::DestroyWnd();
+  FController->SetControl(nullptr);
 }
 
 void TCustomVsEdit::Loaded() {
@@ -1582,11 +1585,11 @@ int TCustomVsEdit::HorzPage() {
   return std::max(1, CharsInWidth(*this, W, FLines->WidestText(), 0) - 4);
 }
 
-void TCustomVsEdit::SetBar(int Bar, bool Enabled, int Max, int Page, int Pos) {
+bool TCustomVsEdit::SetBar(int Bar, bool Enabled, int Max, int Page, int Pos) {
   TBarState& Last = Bar == SB_VERT ? FVertState : FHorzState;
   const TBarState Now{true, Enabled, Max, Page, Pos};
   // Every keystroke asks; the bar only hears of a change.
-  if (Last == Now) return;
+  if (Last == Now) return false;
   Last = Now;
   SCROLLINFO SI{};
   SI.cbSize = sizeof(SI);
@@ -1602,29 +1605,35 @@ void TCustomVsEdit::SetBar(int Bar, bool Enabled, int Max, int Page, int Pos) {
     SI.fMask = SIF_RANGE | SIF_DISABLENOSCROLL;
     SetScrollInfo(FHandle, Bar, &SI, TRUE);
   }
+  return true;
 }
 
 void TCustomVsEdit::UpdateScrollBars() {
   if (!HandleAllocated() || !FMultiline) return;
   const int Lines = FLines->VisualLineCount();
+  bool Changed = false;
   if (FScrollBars == ssVertical || FScrollBars == ssBoth) {
     if (Lines <= VisibleLines())
-      SetBar(SB_VERT, false, 0, 0, 0);
+      Changed |= SetBar(SB_VERT, false, 0, 0, 0);
     else
-      SetBar(SB_VERT, true, Lines - 1, VisibleLines(), FTopLine);
+      Changed |= SetBar(SB_VERT, true, Lines - 1, VisibleLines(), FTopLine);
   }
   if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) {
     const int W = FEditRect.right - FEditRect.left - FLeftMargin - FRightMargin;
     if (TextExtent(*this, FLines->WidestText()).cx > W) {
-      SetBar(SB_HORZ, true, FLines->WidestLength(), HorzPage(), FLeftChar);
+      Changed |= SetBar(SB_HORZ, true, FLines->WidestLength(), HorzPage(), FLeftChar);
     } else {
       if (FLeftChar != 0) {
         FLeftChar = 0;
         Repaint();
       }
-      SetBar(SB_HORZ, false, 0, 0, 0);
+      Changed |= SetBar(SB_HORZ, false, 0, 0, 0);
     }
   }
+  // The frame and the flat bars drawn over the system's bars follow them;
+  // bars that did not change leave the frame as it is.
+  const bool FlatBars = FFlat && (!FrameActive() || (FFlatFocusedScrollBars && !CustomBarsActive()));
+  if (Changed && (FlatBars || IsThemeApplied())) DrawFrame();
 }
 
 void TCustomVsEdit::VertScroll(int Code, int Pos) {
@@ -1642,7 +1651,7 @@ void TCustomVsEdit::VertScroll(int Code, int Pos) {
     default: return;
   }
   T = Clamp0(T, std::max(0, Lines - 1));
-  if (T != FTopLine) SetTopLine(T);
+  VertScrollHandler(T);
 }
 
 void TCustomVsEdit::HorzScroll(int Code, int Pos) {
@@ -1663,7 +1672,7 @@ void TCustomVsEdit::HorzScroll(int Code, int Pos) {
   }
   T = Clamp0(T, Widest);
   if (T + Page > Widest) T = std::max(0, Widest - Page + 1);
-  if (T != FLeftChar) SetLeftChar(T);
+  HorzScrollHandler(T);
 }
 
 void TCustomVsEdit::MouseWheel(int Delta) {
@@ -2185,7 +2194,7 @@ void TCustomVsEdit::CancelMouseSelect() {
 }
 
 void TCustomVsEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (Button == mbLeft && Enabled()) {
+  if (Button == mbLeft && Enabled() && !InCustomBar(X, Y)) {
     const bool Focusing = HandleAllocated() && GetFocus() != FHandle && CanFocus();
     const TVsCaretPoint Hit = PointToCaretPos(X, Y);
     if (Focusing) {
@@ -2327,6 +2336,7 @@ void TCustomVsEdit::WMSetFocus(TMessage& Message) {
     ShowCaret(FHandle);
   }
   if (FHideSelection) Repaint();
+  if (FFlat && !IsThemeApplied()) DrawFrame();
 }
 
 void TCustomVsEdit::WMKillFocus(TMessage& Message) {
@@ -2340,6 +2350,7 @@ void TCustomVsEdit::WMKillFocus(TMessage& Message) {
   FDeadChar = 0;
   TVsXPThemedControl::WndProc(Message);
   if (FHideSelection) Repaint();
+  if (FFlat && !IsThemeApplied()) DrawFrame();
 }
 
 void TCustomVsEdit::WMNCCalcSize(TMessage& Message) {
@@ -2370,36 +2381,37 @@ void TCustomVsEdit::WMNCCalcSize(TMessage& Message) {
 }
 
 void TCustomVsEdit::WMNCPaint(TMessage& Message) {
-  TVsXPThemedControl::WndProc(Message);
-  if (FBorderStyle != bsSingle || !HandleAllocated()) return;
+  if (!HandleAllocated()) {
+    TVsXPThemedControl::WndProc(Message);
+    return;
+  }
+  // The custom bars' controller has already taken the scroll styles away
+  // and paints its bars itself; otherwise the system paints its bars, but
+  // without the border, which is the edit's to draw.
+  if (!CustomBarsActive()) {
+    const LONG Style = GetWindowLongW(FHandle, GWL_STYLE);
+    const LONG ExStyle = GetWindowLongW(FHandle, GWL_EXSTYLE);
+    const bool Edge = (ExStyle & WS_EX_CLIENTEDGE) != 0;
+    const bool Border = FBorderStyle == bsSingle && (Edge || (Style & WS_BORDER));
+    if (Border) {
+      if (Edge)
+        SetWindowLongW(FHandle, GWL_EXSTYLE, ExStyle & ~WS_EX_CLIENTEDGE);
+      else
+        SetWindowLongW(FHandle, GWL_STYLE, Style & ~WS_BORDER);
+    }
+    try {
+      TVsXPThemedControl::WndProc(Message);
+    } catch (...) {
+      if (Border) SetWindowLongW(FHandle, Edge ? GWL_EXSTYLE : GWL_STYLE, Edge ? ExStyle : Style);
+      throw;
+    }
+    if (Border) SetWindowLongW(FHandle, Edge ? GWL_EXSTYLE : GWL_STYLE, Edge ? ExStyle : Style);
+  }
   HDC DC = GetWindowDC(FHandle);
-  RECT Window{};
-  GetWindowRect(FHandle, &Window);
-  OffsetRect(&Window, -Window.left, -Window.top);
-  POINT Origin{0, 0};
-  ::ClientToScreen(FHandle, &Origin);
-  RECT Screen{};
-  GetWindowRect(FHandle, &Screen);
-  RECT Client{};
-  GetClientRect(FHandle, &Client);
-  OffsetRect(&Client, Origin.x - Screen.left, Origin.y - Screen.top);
-  const LONG Style = GetWindowLongW(FHandle, GWL_STYLE);
-  if (Style & WS_VSCROLL) {
-    if (FRightAlignedView)
-      Client.left -= GetSystemMetrics(SM_CXVSCROLL);
-    else
-      Client.right += GetSystemMetrics(SM_CXVSCROLL);
-  }
-  if (Style & WS_HSCROLL) Client.bottom += GetSystemMetrics(SM_CYHSCROLL);
-  ExcludeClipRect(DC, Client.left, Client.top, Client.right, Client.bottom);
-  if (IsThemeApplied() && VsUxThemeApi.DrawThemeBackground) {
-    VsUxThemeApi.DrawThemeBackground(Theme(), DC, 0, 0, &Window, nullptr);
-  } else if (FFlat) {
-    const bool Active = (GetFocus() == FHandle) || FHover;
-    DrawFlatFrame(DC, Window, ColorToRGB(clBtnShadow), ColorToRGB(clBtnHighlight), FBorderSides,
-                  Active ? fbtSunken : fbtSunkenOuter);
-  }
+  if (!DC) return;
+  PaintFrame(DC);
   ReleaseDC(FHandle, DC);
+  Message.Result = 0;
 }
 
 void TCustomVsEdit::WndProc(TMessage& Message) {
@@ -2577,14 +2589,9 @@ void TCustomVsEdit::WndProc(TMessage& Message) {
         }
         Repaint();
         return;
-      case CM_MOUSEENTER:
-        FHover = true;
-        TVsXPThemedControl::WndProc(Message);
-        return;
-      case CM_MOUSELEAVE:
-        FHover = false;
-        TVsXPThemedControl::WndProc(Message);
-        return;
+      case CM_MOUSEENTER: CMMouseEnter(Message); return;
+      case CM_MOUSELEAVE: CMMouseLeave(Message); return;
+      case WM_PRINT: WMPrint(Message); return;
       case CM_ENABLEDCHANGED: CMEnabledChanged(Message); return;
       default:
         break;
@@ -3080,6 +3087,267 @@ void TCustomVsEdit::VSImageFormChanged(TMessage& Message) {
   Broadcast(Message);
 }
 
+// ---- custom scroll bars and the frame ----
+
+void TCustomVsEdit::InitController() {
+  FController = Create<TVsSBController>(this);
+  FController->SetUseXPThemes(true);
+  ConnectBars();
+}
+
+void TCustomVsEdit::ConnectBars() {
+  HorzScrollBarStyles()->OnChange = TNotifyEvent(this, &TCustomVsEdit::ScrollBarsChanged);
+  VertScrollBarStyles()->OnChange = TNotifyEvent(this, &TCustomVsEdit::ScrollBarsChanged);
+}
+
+// Assigning a style copies its change handler too: the bars keep reporting
+// to this edit.
+void TCustomVsEdit::SetHorzScrollBarStyles(TVsCtrlScrollBarStyles* Value) {
+  FController->SetHorzScrollBarStyles(Value);
+  ConnectBars();
+}
+
+void TCustomVsEdit::SetVertScrollBarStyles(TVsCtrlScrollBarStyles* Value) {
+  FController->SetVertScrollBarStyles(Value);
+  ConnectBars();
+}
+
+void TCustomVsEdit::AttachController() {
+  if (!FUseCustomScrollBars || !HandleAllocated()) {
+    FController->SetControl(nullptr);
+    return;
+  }
+  FController->SetControl(this);
+  if (!FController->IsActive()) {
+    FUseCustomScrollBars = false;
+    FController->SetControl(nullptr);
+    return;
+  }
+  HorzScrollBarStyles()->SetVisible(FMultiline && (FScrollBars == ssHorizontal || FScrollBars == ssBoth));
+  VertScrollBarStyles()->SetVisible(FMultiline && (FScrollBars == ssVertical || FScrollBars == ssBoth));
+}
+
+bool TCustomVsEdit::CustomBarsActive() const { return FUseCustomScrollBars && FController->IsActive(); }
+
+void TCustomVsEdit::SetUseCustomScrollBars(bool Value) {
+  if (Value == FUseCustomScrollBars) return;
+  FUseCustomScrollBars = Value;
+  if (!HandleAllocated()) return;
+  // A new window attaches (or reverts) the bars and gives them the state.
+  if (FMultiline)
+    RecreateWnd();
+  else
+    AttachController();
+}
+
+void TCustomVsEdit::SetUseXPThemes(bool Value) {
+  TVsXPThemedControl::SetUseXPThemes(Value);
+  FController->SetUseXPThemes(Value);
+}
+
+void TCustomVsEdit::ScrollBarsChanged(TObject*) {
+  // The window shows the bars the style names; the property follows them
+  // without making the window again.
+  if (FUseCustomScrollBars && FMultiline) {
+    const bool H = HorzScrollBarStyles()->Visible(), V = VertScrollBarStyles()->Visible();
+    FScrollBars = H && V ? ssBoth : V ? ssVertical : H ? ssHorizontal : ssNone;
+  }
+  UpdateScrollBars();
+  Repaint();
+}
+
+void TCustomVsEdit::VertScrollHandler(int Target) {
+  if (Target == FTopLine) return;
+  SetTopLine(Target);
+  DrawFrame();
+}
+
+void TCustomVsEdit::HorzScrollHandler(int Target) {
+  if (Target == FLeftChar) return;
+  SetLeftChar(Target);
+  DrawFrame();
+}
+
+bool TCustomVsEdit::InCustomBar(int X, int Y) const {
+  if (!HandleAllocated() || !CustomBarsActive()) return false;
+  POINT Origin{0, 0};
+  ::ClientToScreen(FHandle, &Origin);
+  RECT Window{};
+  GetWindowRect(FHandle, &Window);
+  const int WX = X + Origin.x - Window.left, WY = Y + Origin.y - Window.top;
+  for (TVsCtrlScrollBarStyles* B : {HorzScrollBarStyles(), VertScrollBarStyles()}) {
+    const TRect& R = B->BarRect();
+    if (B->Visible() && WX >= R.left && WX <= R.right && WY >= R.top && WY <= R.bottom) return true;
+  }
+  return false;
+}
+
+bool TCustomVsEdit::FrameActive() const {
+  return FHover || (HandleAllocated() && GetFocus() == FHandle);
+}
+
+RECT TCustomVsEdit::ClientInWindow() const {
+  RECT Window{}, C{};
+  GetWindowRect(FHandle, &Window);
+  GetClientRect(FHandle, &C);
+  MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&C), 2);
+  OffsetRect(&C, -Window.left, -Window.top);
+  return C;
+}
+
+RECT TCustomVsEdit::FrameClient() const {
+  if (CustomBarsActive()) {
+    // Inside the window's own border: the client and the custom bars.
+    RECT Window{};
+    GetWindowRect(FHandle, &Window);
+    const TRect& B = FController->Borders();
+    return RECT{B.left, B.top, Window.right - Window.left - B.right, Window.bottom - Window.top - B.bottom};
+  }
+  RECT C = ClientInWindow();
+  const LONG Style = GetWindowLongW(FHandle, GWL_STYLE);
+  if (Style & WS_VSCROLL) {
+    if (FRightAlignedView)
+      C.left -= GetSystemMetrics(SM_CXVSCROLL);
+    else
+      C.right += GetSystemMetrics(SM_CXVSCROLL);
+  }
+  if (Style & WS_HSCROLL) C.bottom += GetSystemMetrics(SM_CYHSCROLL);
+  return C;
+}
+
+void TCustomVsEdit::PaintUnthemedFrame(HDC DC) {
+  RECT Window{};
+  GetWindowRect(FHandle, &Window);
+  OffsetRect(&Window, -Window.left, -Window.top);
+  const RECT Client = ClientInWindow();
+  const int Saved = SaveDC(DC);
+  ExcludeClipRect(DC, Client.left, Client.top, Client.right, Client.bottom);
+  const bool Active = FrameActive();
+  if (FBorderStyle == bsSingle) {
+    const TVsFlatBorderType Type = !FFlat ? fbtSunken : Active ? FActiveBorderType : FInactiveBorderType;
+    const TColor Line = Active ? FLineBorderActiveColor : FLineBorderInactiveColor;
+    DrawFlatFrame(DC, Window, Line, Color(), FBorderSides, Type);
+  }
+  if (!CustomBarsActive() && (FFlatFocusedScrollBars || !Active)) {
+    const LONG Style = GetWindowLongW(FHandle, GWL_STYLE);
+    const bool H = (Style & WS_HSCROLL) != 0, V = (Style & WS_VSCROLL) != 0;
+    const TVsScrollBarKind Kind = H && V ? sbkBoth : V ? sbkVertical : H ? sbkHorizontal : sbkNone;
+    if (Kind != sbkNone)
+      DrawFlatScrollbars(FHandle, DC, Window, false, Kind, false, false, false, Style,
+                         GetWindowLongW(FHandle, GWL_EXSTYLE));
+  }
+  RestoreDC(DC, Saved);
+}
+
+void TCustomVsEdit::PaintFrame(HDC DC) {
+  const LONG Style = GetWindowLongW(FHandle, GWL_STYLE);
+  const RECT Inner = FrameClient();
+  const bool Themed = IsThemeApplied() && FBorderStyle == bsSingle;
+  // A themed window without a border has only the system's bars.
+  if (Themed) {
+    RECT Window{};
+    GetWindowRect(FHandle, &Window);
+    OffsetRect(&Window, -Window.left, -Window.top);
+    const int Saved = SaveDC(DC);
+    ExcludeClipRect(DC, Inner.left, Inner.top, Inner.right, Inner.bottom);
+    if (VsUxThemeApi.DrawThemeBackground) VsUxThemeApi.DrawThemeBackground(Theme(), DC, 0, 0, &Window, nullptr);
+    RestoreDC(DC, Saved);
+  } else if (!IsThemeApplied()) {
+    PaintUnthemedFrame(DC);
+  }
+  // The square between two system bars; the custom bars' controller paints
+  // its own.
+  const bool BothStandard = !CustomBarsActive() && (Style & WS_VSCROLL) && (Style & WS_HSCROLL);
+  if (BothStandard && (Themed || (!IsThemeApplied() && FRightAlignedView))) {
+    const int CX = GetSystemMetrics(SM_CXVSCROLL), CY = GetSystemMetrics(SM_CYHSCROLL);
+    RECT Corner{FRightAlignedView ? Inner.left : Inner.right - CX, Inner.bottom - CY,
+                FRightAlignedView ? Inner.left + CX : Inner.right, Inner.bottom};
+    DrawEdge(DC, &Corner, EDGE_SUNKEN, BF_MIDDLE);
+  }
+}
+
+void TCustomVsEdit::DrawFrame() {
+  if (!HandleAllocated() || !IsWindowVisible(FHandle)) return;
+  // The whole non-client area painted again at once, but not the text:
+  // the themed frame lies over the system's painting, and flat bars drawn
+  // over the system's go only when the system paints its bars again.
+  const bool SystemBars = !CustomBarsActive() && (GetWindowLongW(FHandle, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+  if (IsThemeApplied() || SystemBars) {
+    SendMessageW(FHandle, WM_NCPAINT, 1, 0);
+    return;
+  }
+  HDC DC = GetWindowDC(FHandle);
+  if (!DC) return;
+  PaintUnthemedFrame(DC);
+  ReleaseDC(FHandle, DC);
+}
+
+void TCustomVsEdit::WMPrint(TMessage& Message) {
+  TVsXPThemedControl::WndProc(Message);
+  const auto Flags = static_cast<DWORD>(Message.LParam);
+  if (!(Flags & PRF_NONCLIENT) || !HandleAllocated() || !Message.WParam) return;
+  if ((Flags & PRF_CHECKVISIBLE) && !IsWindowVisible(FHandle)) return;
+  PaintFrame(reinterpret_cast<HDC>(Message.WParam));
+}
+
+void TCustomVsEdit::SetFlatFocusedScrollBars(bool Value) {
+  if (Value == FFlatFocusedScrollBars) return;
+  FFlatFocusedScrollBars = Value;
+  if (FMultiline && HandleAllocated() && GetFocus() == FHandle) DrawFrame();
+}
+
+void TCustomVsEdit::SetActiveBorderType(TVsFlatBorderType Value) {
+  if (Value == FActiveBorderType) return;
+  FActiveBorderType = Value;
+  if (FrameActive()) DrawFrame();
+}
+
+void TCustomVsEdit::SetInactiveBorderType(TVsFlatBorderType Value) {
+  if (Value == FInactiveBorderType) return;
+  FInactiveBorderType = Value;
+  if (!FrameActive()) DrawFrame();
+}
+
+void TCustomVsEdit::SetLineBorderActiveColor(TColor Value) {
+  if (Value == FLineBorderActiveColor) return;
+  FLineBorderActiveColor = Value;
+  if (FrameActive()) DrawFrame();
+}
+
+void TCustomVsEdit::SetLineBorderInactiveColor(TColor Value) {
+  if (Value == FLineBorderInactiveColor) return;
+  FLineBorderInactiveColor = Value;
+  if (!FrameActive()) DrawFrame();
+}
+
+void TCustomVsEdit::DoMouseEnter() {
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TCustomVsEdit::DoMouseLeave() {
+  if (OnMouseLeave) OnMouseLeave(this);
+}
+
+void TCustomVsEdit::CMMouseEnter(TMessage& Message) {
+  FHover = true;
+  DoMouseEnter();
+  if (FFlat && !IsThemeApplied() && HandleAllocated() && GetFocus() != FHandle) DrawFrame();
+  // The parent hears of it too, as from every control.
+  if (TWinControl* P = Parent())
+    P->Perform(CM_MOUSEENTER, 0, Message.LParam ? Message.LParam : reinterpret_cast<LPARAM>(this));
+}
+
+void TCustomVsEdit::CMMouseLeave(TMessage& Message) {
+  FHover = false;
+  const auto* Leaving = reinterpret_cast<const TControl*>(Message.LParam);
+  if (!Leaving || Leaving == this) {
+    if (FFlat && !IsThemeApplied() && HandleAllocated() && GetFocus() != FHandle) DrawFrame();
+    DoMouseLeave();
+  }
+  if (TWinControl* P = Parent())
+    P->Perform(CM_MOUSELEAVE, 0, Message.LParam ? Message.LParam : reinterpret_cast<LPARAM>(this));
+}
+
 // ---------------------------------------------------------------------------
 // TCustomVsMemo
 
@@ -3135,6 +3403,7 @@ int TCustomVsEdit::ReadingWidth(int Y, int From, int To) {
 
 void InitializeVsEdits() {
   InitializeVsThemedControl();
+  InitializeVsSBController();
   const TEnumNames Alignments{"taLeftJustify", "taRightJustify", "taCenter"};
   const TEnumNames CharCases{"eecNormal", "eecUpperCase", "eecLowerCase"};
   const TEnumNames BorderStyles{"bsNone", "bsSingle"};
@@ -3194,6 +3463,19 @@ void InitializeVsEdits() {
       .Object("Background", &TCustomVsEdit::Background)
       .Bool("UseBackground", &TCustomVsEdit::UseBackground, &TCustomVsEdit::SetUseBackground, false)
       .Object("ImageForm", &TCustomVsEdit::ImageForm, &TCustomVsEdit::SetImageForm)
+      .Bool("UseCustomScrollBars", &TCustomVsEdit::UseCustomScrollBars, &TCustomVsEdit::SetUseCustomScrollBars, true)
+      .Object("HorzScrollBarStyles", &TCustomVsEdit::HorzScrollBarStyles, &TCustomVsEdit::SetHorzScrollBarStyles)
+      .Object("VertScrollBarStyles", &TCustomVsEdit::VertScrollBarStyles, &TCustomVsEdit::SetVertScrollBarStyles)
+      .Bool("FlatFocusedScrollBars", &TCustomVsEdit::FlatFocusedScrollBars, &TCustomVsEdit::SetFlatFocusedScrollBars,
+            false)
+      .Enum("ActiveBorderType", &TCustomVsEdit::ActiveBorderType, &TCustomVsEdit::SetActiveBorderType, fbtSunken,
+            FlatBorderTypeNames)
+      .Enum("InactiveBorderType", &TCustomVsEdit::InactiveBorderType, &TCustomVsEdit::SetInactiveBorderType,
+            fbtSunkenOuter, FlatBorderTypeNames)
+      .Int("LineBorderActiveColor", &TCustomVsEdit::LineBorderActiveColor, &TCustomVsEdit::SetLineBorderActiveColor,
+           clBlack, "TColor")
+      .Int("LineBorderInactiveColor", &TCustomVsEdit::LineBorderInactiveColor,
+           &TCustomVsEdit::SetLineBorderInactiveColor, clBlack, "TColor")
       .Event("OnChange", &TCustomVsEdit::OnChange)
       .Event("OnSelectionChange", &TCustomVsEdit::OnSelectionChange)
       .Event("OnKeyPressEx", &TCustomVsEdit::OnKeyPressEx);

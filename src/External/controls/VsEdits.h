@@ -17,6 +17,7 @@
 #include "VsFrameworkUtils.h"
 #include "VsImageForm.h"
 #include "VsList.h"
+#include "VsSBController.h"
 #include "VsStack.h"
 #include "VsThemedControl.h"
 #include "VsUnicodeStrings.h"
@@ -492,6 +493,32 @@ public:
   void SetUseBackground(bool Value);
   TVsImageForm* ImageForm() const { return FImageForm; }
   virtual void SetImageForm(TVsImageForm* Value);
+  // Custom scroll bars and the frame
+  bool UseCustomScrollBars() const { return FUseCustomScrollBars; }
+  void SetUseCustomScrollBars(bool Value);
+  TVsSBController* Controller() const { return FController; }
+  TVsCtrlScrollBarStyles* HorzScrollBarStyles() const { return FController->HorzScrollBarStyles(); }
+  void SetHorzScrollBarStyles(TVsCtrlScrollBarStyles* Value);
+  TVsCtrlScrollBarStyles* VertScrollBarStyles() const { return FController->VertScrollBarStyles(); }
+  void SetVertScrollBarStyles(TVsCtrlScrollBarStyles* Value);
+  // Whether a layout keeps the bar styles: only a multi-line edit's custom bars.
+  bool IsScrollBarStylesStored() const { return FMultiline && FUseCustomScrollBars; }
+  bool FlatFocusedScrollBars() const { return FFlatFocusedScrollBars; }
+  void SetFlatFocusedScrollBars(bool Value);
+  TVsFlatBorderType ActiveBorderType() const { return FActiveBorderType; }
+  virtual void SetActiveBorderType(TVsFlatBorderType Value);
+  TVsFlatBorderType InactiveBorderType() const { return FInactiveBorderType; }
+  virtual void SetInactiveBorderType(TVsFlatBorderType Value);
+  TColor LineBorderActiveColor() const { return FLineBorderActiveColor; }
+  virtual void SetLineBorderActiveColor(TColor Value);
+  TColor LineBorderInactiveColor() const { return FLineBorderInactiveColor; }
+  virtual void SetLineBorderInactiveColor(TColor Value);
+  void SetUseXPThemes(bool Value) override;
+  // Redraws the frame at once: through the window's own non-client painting
+  // when themed or with the system's bars, else the border straight away.
+  void DrawFrame();
+  virtual void DoMouseEnter();
+  virtual void DoMouseLeave();
 
   TNotifyEvent OnChange;
   TNotifyEvent OnSelectionChange;
@@ -579,7 +606,8 @@ private:
     int Max = 0, Page = 0, Pos = 0;
     bool operator==(const TBarState&) const = default;
   };
-  void SetBar(int Bar, bool Enabled, int Max, int Page, int Pos);
+  // False when the bar already had these values.
+  bool SetBar(int Bar, bool Enabled, int Max, int Page, int Pos);
   TBarState FVertState, FHorzState;
   int LineTextWidth(int Y, int From, int To);
   int LineStartX(int Y);
@@ -630,6 +658,36 @@ private:
   // The width of columns From .. To of line Y as LineTextWidth gives it,
   // placed as right-to-left text when RightAlignedText is on.
   int ReadingWidth(int Y, int From, int To);
+  // Custom scroll bars and the frame
+  void InitController();
+  // Attaches the controller to the window, or turns the custom bars off
+  // when they cannot work.
+  void AttachController();
+  void ConnectBars();
+  // A bar style changed: ScrollBars follows the bars shown.
+  void ScrollBarsChanged(TObject* Sender);
+  void VertScrollHandler(int Target);
+  void HorzScrollHandler(int Target);
+  bool CustomBarsActive() const;
+  bool FrameActive() const;
+  RECT ClientInWindow() const;
+  // The client area in window coordinates, with the bars beside it.
+  RECT FrameClient() const;
+  // The frame painted into DC, a DC of the whole window.
+  void PaintFrame(HDC DC);
+  void PaintUnthemedFrame(HDC DC);
+  // A client point inside one of the custom bars.
+  bool InCustomBar(int X, int Y) const;
+  void WMPrint(TMessage& Message);
+  void CMMouseEnter(TMessage& Message);
+  void CMMouseLeave(TMessage& Message);
+  TVsSBController* FController;
+  bool FUseCustomScrollBars = true;
+  bool FFlatFocusedScrollBars = false;
+  TVsFlatBorderType FActiveBorderType = fbtSunken;
+  TVsFlatBorderType FInactiveBorderType = fbtSunkenOuter;
+  TColor FLineBorderActiveColor = clBlack;
+  TColor FLineBorderInactiveColor = clBlack;
 
   std::unique_ptr<TVsEditStrings> FLines;
   TVsActionList FUndo;

@@ -1511,10 +1511,6 @@ void TCustomVsListBox::WndProc(TMessage& Message) {
 // ---------------------------------------------------------------------------
 
 void InitializeVsListBox() {
-  static const TEnumNames FlatBorderNames{"fbtFlat",     "fbtSunken",  "fbtSunkenInner", "fbtSunkenOuter",
-                                          "fbtRaised",   "fbtRaisedInner", "fbtRaisedOuter", "fbtBump",
-                                          "fbtBigBump",  "fbtEtched",  "fbtFramed",      "fbtLine",
-                                          "fbtLineBorder", "fbtNone",  "fbtColorLineBorder"};
   static const TEnumNames SideNames{"ebsLeft", "ebsRight", "ebsTop", "ebsBottom"};
   static const TEnumNames StyleNames{"lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable", "lbVirtual",
                                      "lbVirtualOwnerDraw"};
@@ -1544,7 +1540,7 @@ void InitializeVsListBox() {
       .Object("Items", &L::Items)
       .Int("TopIndex", &L::TopIndex, &L::SetTopIndex, 0)
       .Bool("ShowCheckBox", &L::ShowCheckBox, &L::SetShowCheckBox, false)
-      .Enum("ActiveBorderType", &L::ActiveBorderType, &L::SetActiveBorderType, fbtSunken, FlatBorderNames)
+      .Enum("ActiveBorderType", &L::ActiveBorderType, &L::SetActiveBorderType, fbtSunken, FlatBorderTypeNames)
       .Object("Background", &L::Background)
       .Set("BorderSides", &L::BorderSides, &L::SetBorderSides, AllBorderSides, SideNames, "TVsBorderSides")
       .Bool("Flat", &L::Flat, &L::SetFlat, false)
@@ -1555,7 +1551,7 @@ void InitializeVsListBox() {
       .Object("AlphaForImages", &L::AlphaForImages, &L::SetAlphaForImages)
       .Object("ImageForm", &L::ImageForm, &L::SetImageForm)
       .Enum("InactiveBorderType", &L::InactiveBorderType, &L::SetInactiveBorderType, fbtSunkenOuter,
-            FlatBorderNames)
+            FlatBorderTypeNames)
       .Bool("InvertSelection", &L::InvertSelection, &L::SetInvertSelection, false)
       .Int("LineBorderActiveColor", &L::LineBorderActiveColor, &L::SetLineBorderActiveColor, 0, "TColor")
       .Int("LineBorderInactiveColor", &L::LineBorderInactiveColor, &L::SetLineBorderInactiveColor, 0, "TColor")
