@@ -3296,28 +3296,22 @@ void TCustomVsEdit::SetFlatFocusedScrollBars(bool Value) {
   if (FMultiline && HandleAllocated() && GetFocus() == FHandle) DrawFrame();
 }
 
-void TCustomVsEdit::SetActiveBorderType(TVsFlatBorderType Value) {
-  if (Value == FActiveBorderType) return;
-  FActiveBorderType = Value;
-  if (FrameActive()) DrawFrame();
+template <class T> void TCustomVsEdit::SetFramed(T& Field, const T& Value, bool Shown) {
+  if (Value == Field) return;
+  Field = Value;
+  if (Shown) DrawFrame();
 }
+
+void TCustomVsEdit::SetActiveBorderType(TVsFlatBorderType Value) { SetFramed(FActiveBorderType, Value, FrameActive()); }
 
 void TCustomVsEdit::SetInactiveBorderType(TVsFlatBorderType Value) {
-  if (Value == FInactiveBorderType) return;
-  FInactiveBorderType = Value;
-  if (!FrameActive()) DrawFrame();
+  SetFramed(FInactiveBorderType, Value, !FrameActive());
 }
 
-void TCustomVsEdit::SetLineBorderActiveColor(TColor Value) {
-  if (Value == FLineBorderActiveColor) return;
-  FLineBorderActiveColor = Value;
-  if (FrameActive()) DrawFrame();
-}
+void TCustomVsEdit::SetLineBorderActiveColor(TColor Value) { SetFramed(FLineBorderActiveColor, Value, FrameActive()); }
 
 void TCustomVsEdit::SetLineBorderInactiveColor(TColor Value) {
-  if (Value == FLineBorderInactiveColor) return;
-  FLineBorderInactiveColor = Value;
-  if (!FrameActive()) DrawFrame();
+  SetFramed(FLineBorderInactiveColor, Value, !FrameActive());
 }
 
 void TCustomVsEdit::DoMouseEnter() {

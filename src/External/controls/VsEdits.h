@@ -640,6 +640,8 @@ private:
   void PaintBackground(HDC DC, HDC Screen, const RECT& Area);
   // Repaints when the value changed and Shown holds.
   template <class T> void SetShown(T& Field, const T& Value, bool Shown);
+  // Draws the frame again when the value changed and Shown holds.
+  template <class T> void SetFramed(T& Field, const T& Value, bool Shown);
   bool SelectionShown(bool WhenFocused) const;
   void BackgroundChanged(TObject* Sender);
   void ImageFormChanged(TCustomVsImageForm* Sender);
