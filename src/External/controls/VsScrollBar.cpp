@@ -64,9 +64,6 @@ TColor ScrollDarkColor(TColor Color) {
 TVsSBHandlerCustom::TVsSBHandlerCustom(TVsSBOwner* AOwner, bool AVertical) : FOwner(AOwner), FVertical(AVertical) {
   FBarHeight = GetSystemMetrics(SM_CYHSCROLL);
   if (FVertical) std::swap(FBarWidth, FBarHeight);
-  FTimer.reset(Create<TTimer>(nullptr));
-  FTimer->SetEnabled(false);
-  FTimer->OnTimer = TNotifyEvent(this, &TVsSBHandlerCustom::TimerTick);
   if (GPatternUsers++ == 0) MakePattern(FColor);
 }
 
@@ -544,9 +541,24 @@ void TVsSBHandlerCustom::MouseDown(int X, int Y) {
   if (OldPart != FPressedPart) Repaint();
 }
 
+TTimer* TVsSBHandlerCustom::Timer() {
+  if (!FTimer) {
+    // Made on the first press: a timer's window costs milliseconds, and most
+    // bars are never pressed.
+    FTimer.reset(Create<TTimer>(nullptr));
+    FTimer->SetEnabled(false);
+    FTimer->OnTimer = TNotifyEvent(this, &TVsSBHandlerCustom::TimerTick);
+  }
+  return FTimer.get();
+}
+
+void TVsSBHandlerCustom::StopRepeat() {
+  if (FTimer) FTimer->SetEnabled(false);
+}
+
 void TVsSBHandlerCustom::StartRepeat() {
-  FTimer->SetInterval(static_cast<Cardinal>(GetKeybTimes(SPI_GETKEYBOARDDELAY)));
-  FTimer->SetEnabled(true);
+  Timer()->SetInterval(static_cast<Cardinal>(GetKeybTimes(SPI_GETKEYBOARDDELAY)));
+  Timer()->SetEnabled(true);
 }
 
 void TVsSBHandlerCustom::TimerTick(TObject*) {
@@ -554,7 +566,7 @@ void TVsSBHandlerCustom::TimerTick(TObject*) {
     RepeatTick(CursorInBar());
   } catch (...) {
     // A timer tick must not let anything escape into the message loop.
-    FTimer->SetEnabled(false);
+    StopRepeat();
   }
 }
 
@@ -576,7 +588,7 @@ TPoint TVsSBHandlerCustom::CursorInBar() const {
 }
 
 void TVsSBHandlerCustom::RepeatTick(const TPoint& P) {
-  FTimer->SetInterval(static_cast<Cardinal>(GetKeybTimes(SPI_GETKEYBOARDSPEED)));
+  Timer()->SetInterval(static_cast<Cardinal>(GetKeybTimes(SPI_GETKEYBOARDSPEED)));
   if (!FPressed || FDragging) return;
   const int PageStep = FPage == 0 ? 1 : FPage;
   int Code = 0, NewPos = FPosition;
@@ -637,7 +649,7 @@ void TVsSBHandlerCustom::MouseMove(int X, int Y) {
     const bool WasOn = FHotPart == FPressedPart;
     FHotPart = Part;
     const bool IsOn = Part == FPressedPart;
-    if (WasOn && !IsOn) FTimer->SetEnabled(false);
+    if (WasOn && !IsOn) StopRepeat();
     if (!WasOn && IsOn) StartRepeat();
     if (WasOn != IsOn) Repaint();
     return;
@@ -653,7 +665,7 @@ void TVsSBHandlerCustom::MouseUp(int, int) {
     if (FOwner) FOwner->BarReleaseCapture();
     return;
   }
-  FTimer->SetEnabled(false);
+  StopRepeat();
   if (FOwner) FOwner->BarReleaseCapture();
   FPressed = false;
   const bool WasDragging = FDragging;

@@ -128,6 +128,7 @@ public:
   bool MouseInside() const { return FMouseInside; }
   int PressedPart() const { return FPressedPart; }
   int HotPart() const { return FHotPart; }
+  // The auto-repeat timer, made on the first press (nil before it).
   TTimer* RepeatTimer() const { return FTimer.get(); }
   // The track hint while it is on the screen.
   TVsHintWindow* TrackHint() const { return FHint.get(); }
@@ -247,7 +248,9 @@ private:
   // press cannot act.
   bool PartAction(int Part, int PageStep, int& Code, int& NewPos) const;
   void Scroll(int Code, int Position);
+  TTimer* Timer();
   void StartRepeat();
+  void StopRepeat();
   void TimerTick(TObject* Sender);
   TPoint CursorInBar() const;
   void ShowHint();
