@@ -541,7 +541,7 @@ void TVsSBHandlerCustom::MouseDown(int X, int Y) {
   if (OldPart != FPressedPart) Repaint();
 }
 
-TTimer* TVsSBHandlerCustom::Timer() {
+void TVsSBHandlerCustom::StartRepeat() {
   if (!FTimer) {
     // Made on the first press: a timer's window costs milliseconds, and most
     // bars are never pressed.
@@ -549,16 +549,12 @@ TTimer* TVsSBHandlerCustom::Timer() {
     FTimer->SetEnabled(false);
     FTimer->OnTimer = TNotifyEvent(this, &TVsSBHandlerCustom::TimerTick);
   }
-  return FTimer.get();
+  FTimer->SetInterval(static_cast<Cardinal>(GetKeybTimes(SPI_GETKEYBOARDDELAY)));
+  FTimer->SetEnabled(true);
 }
 
 void TVsSBHandlerCustom::StopRepeat() {
   if (FTimer) FTimer->SetEnabled(false);
-}
-
-void TVsSBHandlerCustom::StartRepeat() {
-  Timer()->SetInterval(static_cast<Cardinal>(GetKeybTimes(SPI_GETKEYBOARDDELAY)));
-  Timer()->SetEnabled(true);
 }
 
 void TVsSBHandlerCustom::TimerTick(TObject*) {
@@ -588,7 +584,7 @@ TPoint TVsSBHandlerCustom::CursorInBar() const {
 }
 
 void TVsSBHandlerCustom::RepeatTick(const TPoint& P) {
-  Timer()->SetInterval(static_cast<Cardinal>(GetKeybTimes(SPI_GETKEYBOARDSPEED)));
+  if (FTimer) FTimer->SetInterval(static_cast<Cardinal>(GetKeybTimes(SPI_GETKEYBOARDSPEED)));
   if (!FPressed || FDragging) return;
   const int PageStep = FPage == 0 ? 1 : FPage;
   int Code = 0, NewPos = FPosition;

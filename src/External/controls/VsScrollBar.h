@@ -248,7 +248,6 @@ private:
   // press cannot act.
   bool PartAction(int Part, int PageStep, int& Code, int& NewPos) const;
   void Scroll(int Code, int Position);
-  TTimer* Timer();
   void StartRepeat();
   void StopRepeat();
   void TimerTick(TObject* Sender);
